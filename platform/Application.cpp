@@ -1,0 +1,27 @@
+#include "platform/Application.h"
+
+#include "platform/MessageBox.h"
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        ShowException(e);
+    } catch (...) {
+        ShowException(std::runtime_error("Unknown error"));
+    }
+    return false;
+}
+
+void TApplication::ShowException(const std::exception& e) {
+    auto* app = qobject_cast<TApplication*>(QCoreApplication::instance());
+    std::string title = app ? app->Title() : std::string();
+    ShowMessageBox(e.what(), title, mtError, mbOK);
+}
+
+void TApplication::SetTitle(const std::string& title) {
+    FTitle = title;
+    setApplicationDisplayName(QString::fromStdString(title));
+}

@@ -1,0 +1,103 @@
+#include "platform/Colors.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <strings.h>
+
+#include "platform/Exception.h"
+
+namespace {
+struct ColorIdent {
+    TColor value;
+    const char* name;
+};
+const ColorIdent kIdents[] = {
+    {clBlack, "clBlack"}, {clMaroon, "clMaroon"}, {clGreen, "clGreen"}, {clOlive, "clOlive"},
+    {clNavy, "clNavy"}, {clPurple, "clPurple"}, {clTeal, "clTeal"}, {clGray, "clGray"},
+    {clSilver, "clSilver"}, {clRed, "clRed"}, {clLime, "clLime"}, {clYellow, "clYellow"},
+    {clBlue, "clBlue"}, {clFuchsia, "clFuchsia"}, {clAqua, "clAqua"}, {clWhite, "clWhite"},
+    {clScrollBar, "clScrollBar"}, {clBackground, "clBackground"}, {clActiveCaption, "clActiveCaption"},
+    {clInactiveCaption, "clInactiveCaption"}, {clMenu, "clMenu"}, {clWindow, "clWindow"},
+    {clWindowFrame, "clWindowFrame"}, {clMenuText, "clMenuText"}, {clWindowText, "clWindowText"},
+    {clCaptionText, "clCaptionText"}, {clActiveBorder, "clActiveBorder"},
+    {clInactiveBorder, "clInactiveBorder"}, {clAppWorkSpace, "clAppWorkSpace"},
+    {clHighlight, "clHighlight"}, {clHighlightText, "clHighlightText"}, {clBtnFace, "clBtnFace"},
+    {clBtnShadow, "clBtnShadow"}, {clGrayText, "clGrayText"}, {clBtnText, "clBtnText"},
+    {clInactiveCaptionText, "clInactiveCaptionText"}, {clBtnHighlight, "clBtnHighlight"},
+    {cl3DDkShadow, "cl3DDkShadow"}, {cl3DLight, "cl3DLight"}, {clInfoText, "clInfoText"},
+    {clInfoBk, "clInfoBk"}, {clNone, "clNone"}, {clDefault, "clDefault"},
+};
+
+// The classic (Windows Standard) scheme.
+const uint32_t kSysColors[25] = {
+    RGB(192, 192, 192), RGB(0, 128, 128),   RGB(0, 0, 128),     RGB(128, 128, 128), RGB(192, 192, 192),
+    RGB(255, 255, 255), RGB(0, 0, 0),       RGB(0, 0, 0),       RGB(0, 0, 0),       RGB(255, 255, 255),
+    RGB(192, 192, 192), RGB(192, 192, 192), RGB(128, 128, 128), RGB(0, 0, 128),     RGB(255, 255, 255),
+    RGB(192, 192, 192), RGB(128, 128, 128), RGB(128, 128, 128), RGB(0, 0, 0),       RGB(192, 192, 192),
+    RGB(255, 255, 255), RGB(0, 0, 0),       RGB(223, 223, 223), RGB(0, 0, 0),       RGB(255, 255, 225),
+};
+}  // namespace
+
+uint32_t GetSysColor(int index) {
+    if (index < 0 || index > 24) return 0;
+    return kSysColors[index];
+}
+
+uint32_t ColorToRGB(TColor c) {
+    uint32_t u = static_cast<uint32_t>(c);
+    if (u & 0x80000000u) return GetSysColor(static_cast<int>(u & 0xFF));
+    return u & 0xFFFFFFu;
+}
+
+std::string ColorToString(TColor c) {
+    for (const auto& id : kIdents)
+        if (id.value == c) return id.name;
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "$%.8X", static_cast<uint32_t>(c));
+    return buf;
+}
+
+bool IdentToColor(const std::string& ident, TColor& out) {
+    for (const auto& id : kIdents)
+        if (strcasecmp(id.name, ident.c_str()) == 0) {
+            out = id.value;
+            return true;
+        }
+    return false;
+}
+
+TColor StringToColor(const std::string& s) {
+    TColor c;
+    if (IdentToColor(s, c)) return c;
+    std::string t = s;
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.erase(t.begin());
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.pop_back();
+    bool neg = false;
+    size_t i = 0;
+    if (i < t.size() && (t[i] == '-' || t[i] == '+')) neg = t[i++] == '-';
+    int base = 10;
+    if (i < t.size() && t[i] == '$') {
+        base = 16;
+        ++i;
+    } else if (i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i >= t.size() || t.size() - i > (base == 16 ? 8u : 10u))
+        throw EConvertError("'" + s + "' is not a valid integer value");
+    uint64_t v = 0;
+    for (; i < t.size(); ++i) {
+        int d;
+        char ch = t[i];
+        if (ch >= '0' && ch <= '9') d = ch - '0';
+        else if (base == 16 && ch >= 'a' && ch <= 'f') d = ch - 'a' + 10;
+        else if (base == 16 && ch >= 'A' && ch <= 'F') d = ch - 'A' + 10;
+        else throw EConvertError("'" + s + "' is not a valid integer value");
+        v = v * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
+    }
+    if (base == 10 && v > (neg ? 2147483648ull : 2147483647ull))
+        throw EConvertError("'" + s + "' is not a valid integer value");
+    uint32_t u = static_cast<uint32_t>(v);
+    if (neg) u = 0u - u;
+    return static_cast<TColor>(u);
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The framework's exception base and its stock subclasses. Every failure the
+// libraries raise derives from Exception and carries only its message.
+#include <stdexcept>
+#include <string>
+
+class Exception : public std::exception {
+public:
+    explicit Exception(std::string message) : FMessage(std::move(message)) {}
+    const std::string& Message() const noexcept { return FMessage; }
+    const char* what() const noexcept override { return FMessage.c_str(); }
+
+private:
+    std::string FMessage;
+};
+
+#define GW_DECLARE_EXCEPTION(Name, Base) \
+    class Name : public Base {           \
+    public:                              \
+        using Base::Base;                \
+    };
+
+GW_DECLARE_EXCEPTION(EStreamError, Exception)
+GW_DECLARE_EXCEPTION(EReadError, EStreamError)
+GW_DECLARE_EXCEPTION(EWriteError, EStreamError)
+GW_DECLARE_EXCEPTION(EFOpenError, EStreamError)
+GW_DECLARE_EXCEPTION(EFCreateError, EStreamError)
+GW_DECLARE_EXCEPTION(EInvalidOperation, Exception)
+GW_DECLARE_EXCEPTION(EConvertError, Exception)
+GW_DECLARE_EXCEPTION(EListError, Exception)
+GW_DECLARE_EXCEPTION(EOutOfResources, Exception)

@@ -1,0 +1,37 @@
+#pragma once
+// The three integer conversions every algorithm is written in: Round is to the
+// nearest with halves to even, Trunc cuts toward zero, Div truncates.
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+inline int64_t Round(long double x) { return static_cast<int64_t>(std::nearbyintl(x)); }
+inline int64_t Round(double x) { return static_cast<int64_t>(std::nearbyint(x)); }
+inline int64_t Round(float x) { return static_cast<int64_t>(std::nearbyint(static_cast<double>(x))); }
+inline int64_t Trunc(long double x) { return static_cast<int64_t>(x); }
+inline int64_t Trunc(double x) { return static_cast<int64_t>(x); }
+
+// Integer division truncating toward zero (C++ already does; the name keeps
+// the formulas readable where they are transcribed).
+template <typename T>
+constexpr T Div(T a, T b) { return a / b; }
+template <typename T>
+constexpr T Mod(T a, T b) { return a % b; }
+
+// Modulo whose result has the sign of the divisor (0 <= r < m for m > 0).
+template <typename T>
+constexpr T PosMod(T a, T m) {
+    T r = a % m;
+    return r < 0 ? r + m : r;
+}
+
+template <typename T>
+constexpr T Clamp(T v, T lo, T hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+// Checked conversion of a floating value to int32 (NaN, infinities and
+// out-of-range values are reported instead of being undefined).
+inline bool FloatToInt32Checked(long double v, int32_t& out) {
+    if (!(v >= -2147483648.0L && v < 2147483648.0L)) return false;
+    out = static_cast<int32_t>(v);
+    return true;
+}

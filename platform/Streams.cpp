@@ -1,0 +1,273 @@
+#include "platform/Streams.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <random>
+
+int64_t TStream::GetSize() {
+    int64_t pos = Seek(0, soCurrent);
+    int64_t size = Seek(0, soEnd);
+    Seek(pos, soBeginning);
+    return size;
+}
+
+void TStream::ReadBuffer(void* buffer, int64_t count) {
+    if (count < 0 || (count != 0 && Read(buffer, count) != count)) throw EReadError("Stream read error");
+}
+
+void TStream::WriteBuffer(const void* buffer, int64_t count) {
+    if (count < 0 || (count != 0 && Write(buffer, count) != count)) throw EWriteError("Stream write error");
+}
+
+int64_t TStream::CopyFrom(TStream& source, int64_t count) {
+    if (count == 0) {
+        source.SetPosition(0);
+        count = source.GetSize();
+    }
+    int64_t done = 0;
+    std::vector<uint8_t> buf(static_cast<size_t>(std::min<int64_t>(count, 1 << 16)));
+    while (done < count) {
+        int64_t n = std::min<int64_t>(count - done, static_cast<int64_t>(buf.size()));
+        source.ReadBuffer(buf.data(), n);
+        WriteBuffer(buf.data(), n);
+        done += n;
+    }
+    return done;
+}
+
+// ---- memory stream
+
+int64_t TMemoryStream::Read(void* buffer, int64_t count) {
+    if (count <= 0 || FPos >= GetSize()) return 0;
+    int64_t n = std::min<int64_t>(count, GetSize() - FPos);
+    std::memcpy(buffer, FData.data() + FPos, static_cast<size_t>(n));
+    FPos += n;
+    return n;
+}
+
+int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
+    if (count <= 0) return 0;
+    if (FPos + count > GetSize()) FData.resize(static_cast<size_t>(FPos + count));
+    std::memcpy(FData.data() + FPos, buffer, static_cast<size_t>(count));
+    FPos += count;
+    return count;
+}
+
+int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
+    int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? FPos : GetSize();
+    int64_t p = base + offset;
+    FPos = p < 0 ? 0 : p;
+    return FPos;
+}
+
+void TMemoryStream::SetSize(int64_t size) {
+    if (size < 0) size = 0;
+    FData.resize(static_cast<size_t>(size));
+    if (FPos > size) FPos = size;
+}
+
+void TMemoryStream::LoadFromStream(TStream& s) {
+    s.SetPosition(0);
+    int64_t n = s.GetSize();
+    FData.resize(static_cast<size_t>(n));
+    if (n) s.ReadBuffer(FData.data(), n);
+    FPos = 0;
+}
+
+void TMemoryStream::LoadFromFile(const std::string& path) {
+    TFileStream f(path, fmOpenRead);
+    LoadFromStream(f);
+}
+
+void TMemoryStream::SaveToFile(const std::string& path) {
+    TSafeFileStream f(path);
+    SaveToStream(f);
+    f.Commit();
+}
+
+// ---- read-only view
+
+int64_t TReadOnlyMemoryStream::Read(void* buffer, int64_t count) {
+    if (count <= 0 || FPos >= FSize) return 0;
+    int64_t n = std::min<int64_t>(count, FSize - FPos);
+    std::memcpy(buffer, FData + FPos, static_cast<size_t>(n));
+    FPos += n;
+    return n;
+}
+
+int64_t TReadOnlyMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
+    int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? FPos : FSize;
+    int64_t p = base + offset;
+    FPos = p < 0 ? 0 : p;
+    return FPos;
+}
+
+// ---- file stream
+
+void TFileStream::OpenFd(const std::string& path, int flags, int perms) {
+    FPath = path;
+    do {
+        FFd = ::open(path.c_str(), flags | O_CLOEXEC, perms);
+    } while (FFd < 0 && errno == EINTR);
+}
+
+TFileStream::TFileStream(const std::string& path, int mode) {
+    if (mode == fmCreate) {
+        OpenFd(path, O_RDWR | O_CREAT | O_TRUNC, 0644);
+        if (FFd < 0) throw EFCreateError("Cannot create file \"" + path + "\"");
+        return;
+    }
+    int acc = (mode & 3) == fmOpenWrite ? O_WRONLY : (mode & 3) == fmOpenReadWrite ? O_RDWR : O_RDONLY;
+    OpenFd(path, acc, 0);
+    if (FFd < 0) throw EFOpenError("Cannot open file \"" + path + "\"");
+    struct stat st;
+    if (::fstat(FFd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(FFd);
+        FFd = -1;
+        throw EFOpenError("Cannot open file \"" + path + "\"");
+    }
+}
+
+TFileStream::~TFileStream() {
+    if (FFd >= 0) ::close(FFd);
+}
+
+int64_t TFileStream::Read(void* buffer, int64_t count) {
+    int64_t done = 0;
+    auto* p = static_cast<uint8_t*>(buffer);
+    while (done < count) {
+        ssize_t n = ::read(FFd, p + done, static_cast<size_t>(std::min<int64_t>(count - done, 1 << 30)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += n;
+    }
+    return done;
+}
+
+int64_t TFileStream::Write(const void* buffer, int64_t count) {
+    int64_t done = 0;
+    auto* p = static_cast<const uint8_t*>(buffer);
+    while (done < count) {
+        ssize_t n = ::write(FFd, p + done, static_cast<size_t>(std::min<int64_t>(count - done, 1 << 30)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += n;
+    }
+    return done;
+}
+
+int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
+    int whence = origin == soBeginning ? SEEK_SET : origin == soCurrent ? SEEK_CUR : SEEK_END;
+    off_t r = ::lseek(FFd, static_cast<off_t>(offset), whence);
+    if (r < 0) {
+        // Seeking before the start lands on the start, as a memory stream does.
+        r = ::lseek(FFd, 0, SEEK_SET);
+    }
+    return static_cast<int64_t>(r);
+}
+
+int64_t TFileStream::GetSize() {
+    struct stat st;
+    if (::fstat(FFd, &st) != 0) return 0;
+    return static_cast<int64_t>(st.st_size);
+}
+
+void TFileStream::SetSize(int64_t size) {
+    if (::ftruncate(FFd, static_cast<off_t>(size)) != 0) throw EWriteError("Stream write error");
+    if (GetPosition() > size) Seek(size, soBeginning);
+}
+
+void TFileStream::Sync() {
+    if (::fsync(FFd) != 0) throw EWriteError("Stream write error");
+}
+
+// ---- replace-on-commit file
+
+static std::string RandomSuffix() {
+    static std::random_device rd;
+    static const char digits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::string s;
+    for (int i = 0; i < 12; ++i) s += digits[rd() % 36];
+    return s;
+}
+
+TSafeFileStream::TSafeFileStream(const std::string& target) : FTarget(target) {
+    std::string folder = ExtractFilePath(target);
+    std::string base = ExtractFileName(target);
+    for (int attempt = 0; attempt < 100 && FFd < 0; ++attempt) {
+        OpenFd(folder + "." + base + "." + RandomSuffix() + ".tmp", O_RDWR | O_CREAT | O_EXCL, 0644);
+        if (FFd < 0 && errno != EEXIST) break;
+    }
+    if (FFd < 0) throw EFCreateError("Cannot create file \"" + target + "\"");
+    // Keep the old file's permissions where there is one.
+    struct stat st;
+    if (::stat(target.c_str(), &st) == 0) (void)::fchmod(FFd, st.st_mode & 07777);
+}
+
+TSafeFileStream::~TSafeFileStream() {
+    if (!FCommitted && FFd >= 0) {
+        ::close(FFd);
+        FFd = -1;
+        ::unlink(FPath.c_str());
+    }
+}
+
+void TSafeFileStream::Commit() {
+    if (FCommitted) return;
+    Sync();
+    if (::close(FFd) != 0) {
+        FFd = -1;
+        ::unlink(FPath.c_str());
+        throw EWriteError("Stream write error");
+    }
+    FFd = -1;
+    if (::rename(FPath.c_str(), FTarget.c_str()) != 0) {
+        ::unlink(FPath.c_str());
+        throw EFCreateError("Cannot create file \"" + FTarget + "\"");
+    }
+    FCommitted = true;
+    SyncParentFolder(FTarget);
+}
+
+void SyncParentFolder(const std::string& path) {
+    std::string folder = ExtractFilePath(path);
+    if (folder.empty()) folder = ".";
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        (void)::fsync(fd);
+        ::close(fd);
+    }
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string ExtractFileName(const std::string& path) {
+    auto p = path.find_last_of('/');
+    return p == std::string::npos ? path : path.substr(p + 1);
+}
+
+std::string ExtractFilePath(const std::string& path) {
+    auto p = path.find_last_of('/');
+    return p == std::string::npos ? std::string() : path.substr(0, p + 1);
+}
+
+std::string ExtractFileExt(const std::string& path) {
+    std::string name = ExtractFileName(path);
+    auto p = name.find_last_of('.');
+    return p == std::string::npos ? std::string() : name.substr(p);
+}
+
+std::string ChangeFileExt(const std::string& path, const std::string& ext) {
+    std::string name = ExtractFileName(path);
+    auto p = name.find_last_of('.');
+    std::string stem = p == std::string::npos ? path : path.substr(0, path.size() - (name.size() - p));
+    return stem + ext;
+}

@@ -1,0 +1,27 @@
+# Shared by ./test, ./run, ./bench and ./fuzz: install what is missing, then configure.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+
+GW_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libjpeg62-turbo-dev libpng-dev
+  zlib1g-dev libgtest-dev libbenchmark-dev clang fonts-liberation2 imagemagick netpbm
+  libtiff-tools libvips-tools)
+
+gw_install() {
+  local missing=()
+  for p in "${GW_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" = 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+# gw_configure DIR [cmake args...]
+gw_configure() {
+  local dir="$1"; shift
+  cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+}

@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "platform/Colors.h"
+#include "platform/MathUtil.h"
+#include "platform/MessageBox.h"
+#include "platform/Random.h"
+#include "platform/StringList.h"
+#include "platform/Streams.h"
+#include "support/TestFiles.h"
+
+TEST(Rounding, HalvesGoToEven) {
+    EXPECT_EQ(Round(0.5), 0);
+    EXPECT_EQ(Round(1.5), 2);
+    EXPECT_EQ(Round(2.5), 2);
+    EXPECT_EQ(Round(-0.5), 0);
+    EXPECT_EQ(Round(-1.5), -2);
+    EXPECT_EQ(Trunc(-1.7), -1);
+    EXPECT_EQ(Div(-7, 2), -3);
+    EXPECT_EQ(PosMod(-1, 256), 255);
+}
+
+TEST(RandomGenerator, FollowsTheLinearCongruence) {
+    TRandomGenerator g(0);
+    EXPECT_EQ(g.NextInt(100), static_cast<int32_t>((uint64_t(1) * 100) >> 32));
+    EXPECT_EQ(g.GetSeed(), 1u);
+    g.NextReal();
+    EXPECT_EQ(g.GetSeed(), 134775813u + 1u);
+    g.SetSeed(0xFFFFFFFFu);
+    double r = g.NextReal();
+    EXPECT_EQ(g.GetSeed(), 0xFFFFFFFFu * 134775813u + 1u);
+    EXPECT_DOUBLE_EQ(r, g.GetSeed() / 4294967296.0);
+    // Integer draws stay in range and are the high word of s * n.
+    g.SetSeed(12345);
+    for (int i = 0; i < 1000; ++i) {
+        uint32_t before = g.GetSeed() * 134775813u + 1u;
+        int32_t v = g.NextInt(7);
+        EXPECT_EQ(v, static_cast<int32_t>((uint64_t(before) * 7) >> 32));
+        ASSERT_GE(v, 0);
+        ASSERT_LT(v, 7);
+    }
+    SetRandSeed(42);
+    EXPECT_EQ(GetRandSeed(), 42u);
+}
+
+TEST(StringListText, UsesCrLfAndSplitsAnyBreak) {
+    TStringList l{"a", "", "b"};
+    EXPECT_EQ(l.GetText(), "a\r\n\r\nb\r\n");
+    l.SetText("x\ny\r\nz\rw");
+    ASSERT_EQ(l.Count(), 4);
+    EXPECT_EQ(l[3], "w");
+    l.SetText("only\r\n");
+    EXPECT_EQ(l.Count(), 1);
+    EXPECT_THROW(l.Get(1), EListError);
+    TMemoryStream m;
+    l.SaveToStream(m);
+    m.SetPosition(0);
+    TStringList back;
+    back.LoadFromStream(m);
+    EXPECT_EQ(back, l);
+}
+
+TEST(ColorText, IdentifiersAndHexRoundTrip) {
+    EXPECT_EQ(ColorToString(clBlack), "clBlack");
+    EXPECT_EQ(ColorToString(clBtnFace), "clBtnFace");
+    EXPECT_EQ(ColorToString(0x123456), "$00123456");
+    EXPECT_EQ(StringToColor("clWhite"), clWhite);
+    EXPECT_EQ(StringToColor("$00123456"), 0x123456);
+    EXPECT_EQ(StringToColor("255"), 255);
+    EXPECT_EQ(StringToColor(ColorToString(clInfoBk)), clInfoBk);
+    EXPECT_THROW(StringToColor("bogus"), EConvertError);
+    EXPECT_THROW(StringToColor("$123456789"), EConvertError);
+    EXPECT_EQ(ColorToRGB(clBtnFace), RGB(192, 192, 192));
+    EXPECT_EQ(ColorToRGB(0x00ABCDEF), 0xABCDEFu);
+}
+
+TEST(MemoryStreamIO, ReadWriteSeekAndShortRead) {
+    TMemoryStream m;
+    m.WriteValue<uint32_t>(0x11223344);
+    m.WriteBuffer("abc", 3);
+    EXPECT_EQ(m.GetSize(), 7);
+    m.SetPosition(0);
+    EXPECT_EQ(m.ReadValue<uint32_t>(), 0x11223344u);
+    char buf[8];
+    EXPECT_THROW(m.ReadBuffer(buf, 4), EReadError);
+    m.Seek(-3, soEnd);
+    EXPECT_EQ(m.Read(buf, 8), 3);
+}
+
+TEST(SafeFileStream, ReplacesOnlyOnCommit) {
+    std::string dir = gwtest::TempDir("safefile");
+    std::string path = dir + "/f.bin";
+    {
+        TFileStream f(path, fmCreate);
+        f.WriteBuffer("old", 3);
+    }
+    {
+        TSafeFileStream s(path);
+        s.WriteBuffer("new content", 11);
+        // Not committed: the old file stays.
+    }
+    EXPECT_EQ(gwtest::ReadFile(path), "old");
+    {
+        TSafeFileStream s(path);
+        s.WriteBuffer("new", 3);
+        s.Commit();
+    }
+    EXPECT_EQ(gwtest::ReadFile(path), "new");
+    EXPECT_EQ(gwtest::ListDir(dir).size(), 1u);  // no temporary left behind
+    EXPECT_THROW(TFileStream(dir + "/missing", fmOpenRead), EFOpenError);
+}
+
+TEST(FilePaths, SplitWithSlashes) {
+    EXPECT_EQ(ExtractFileExt("/a.b/c.BMP"), ".BMP");
+    EXPECT_EQ(ExtractFileExt("/a.b/c"), "");
+    EXPECT_EQ(ExtractFilePath("/x/y.z"), "/x/");
+    EXPECT_EQ(ChangeFileExt("/x.d/y.z", ".png"), "/x.d/y.png");
+}
+
+TEST(MessageBoxService, HandlerSeesTheRequest) {
+    std::string seen;
+    auto old = SetMessageBoxHandler([&](const TMessageBoxRequest& r) {
+        seen = r.Text;
+        return mrCancel;
+    });
+    EXPECT_EQ(ShowMessageBox("hello", "cap", mtWarning, mbOKCancel), mrCancel);
+    EXPECT_EQ(seen, "hello");
+    SetMessageBoxHandler(old);
+}
