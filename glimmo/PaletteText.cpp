@@ -1,0 +1,114 @@
+#include "glimmo/PaletteText.h"
+
+#include <cctype>
+
+#include "platform/Colors.h"
+#include "platform/Exception.h"
+#include "platform/MathUtil.h"
+
+const char* const DefaultPaletteText = "0;0;0;128;128;128;256;256;256;128;128;128;0;0;0";
+
+namespace {
+
+// The runtime's integer conversion: leading blanks, an optional sign, decimal
+// digits or "$" and hexadecimal digits, nothing after them, within 32 bits.
+bool TryStrToInt(const std::string& s, int64_t& out) {
+    size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    const bool hex = i < s.size() && s[i] == '$';
+    if (hex) ++i;
+    if (i >= s.size()) return false;
+    uint64_t magnitude = 0;
+    for (; i < s.size(); ++i) {
+        const unsigned char ch = static_cast<unsigned char>(s[i]);
+        int digit;
+        if (std::isdigit(ch))
+            digit = ch - '0';
+        else if (hex && std::isxdigit(ch))
+            digit = std::tolower(ch) - 'a' + 10;
+        else
+            return false;
+        magnitude = magnitude * (hex ? 16 : 10) + static_cast<uint64_t>(digit);
+        if (magnitude > 0xFFFFFFFFull) return false;
+    }
+    int64_t value;
+    if (hex) {
+        // Hexadecimal text covers the whole 32-bit pattern, read as signed.
+        value = static_cast<int32_t>(static_cast<uint32_t>(magnitude));
+    } else {
+        value = static_cast<int64_t>(magnitude);
+        if (value > (negative ? 2147483648LL : 2147483647LL)) return false;
+    }
+    out = negative ? -value : value;
+    return true;
+}
+
+}  // namespace
+
+int32_t ClampPaletteComponent(int64_t value) { return static_cast<int32_t>(Clamp<int64_t>(value, 1, 256)); }
+
+void ReadPaletteText(const std::string& text, TPaletteStops& stops) {
+    std::string source = text == "default" ? std::string(DefaultPaletteText) : text;
+    if (source.size() > MaxPaletteTextLength) source.resize(MaxPaletteTextLength);
+
+    // Parse into a scratch copy so that a bad field changes nothing.
+    TPaletteStops parsed{};
+    size_t pos = 0;
+    for (int k = 0; k < PaletteComponentCount; ++k) {
+        std::string field;
+        if (pos < source.size()) {
+            const size_t semicolon = source.find(';', pos);
+            const size_t end = semicolon == std::string::npos ? source.size() : semicolon;
+            field = source.substr(pos, end - pos);
+            pos = semicolon == std::string::npos ? source.size() : semicolon + 1;
+        }
+        if (field.empty()) {
+            parsed[k] = 1;
+            continue;
+        }
+        int64_t value = 0;
+        if (!TryStrToInt(field, value)) throw EConvertError("'" + field + "' is not a valid integer value");
+        parsed[k] = ClampPaletteComponent(value);
+    }
+    stops = parsed;
+}
+
+TPaletteStops PaletteTextToStops(const std::string& text) {
+    TPaletteStops stops{};
+    ReadPaletteText(text, stops);
+    return stops;
+}
+
+std::string WritePaletteText(const TPaletteStops& stops) {
+    std::string out;
+    for (int32_t v : stops) out += std::to_string(v) + ";";
+    return out;
+}
+
+void ExpandPalette(const TPaletteStops& stops, TColourTable& table) {
+    auto component = [&](int index) { return static_cast<int>(stops[index]) - 1; };
+    auto step = [](int s, int e, int i) {
+        // (e - s) * i / 64 is a multiple of 1/64, exact in a double.
+        const int64_t v = s < e ? s + Round(static_cast<double>(e - s) * i / 64.0)
+                                : s - Round(static_cast<double>(s - e) * i / 64.0);
+        return static_cast<int>(Clamp<int64_t>(v, 0, 255));
+    };
+    for (int k = 0; k < 4; ++k) {
+        const int from = 3 * k, to = 3 * (k + 1);
+        for (int i = 0; i <= 64; ++i) {
+            table[64 * k + i] = RGB(step(component(from), component(to), i),
+                                    step(component(from + 1), component(to + 1), i),
+                                    step(component(from + 2), component(to + 2), i));
+        }
+    }
+}
+
+TColourTable ExpandPalette(const TPaletteStops& stops) {
+    TColourTable table{};
+    ExpandPalette(stops, table);
+    return table;
+}
+
+TColourTable PaletteTextToTable(const std::string& text) { return ExpandPalette(PaletteTextToStops(text)); }

@@ -1,0 +1,344 @@
+#include "image/PGConvFilter.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "image/PGExceptions.h"
+#include "image/PGMessages.h"
+#include "image/PGraphic.h"
+#include "platform/MathUtil.h"
+
+namespace {
+
+constexpr int32_t MaxMatrixSize = 99;
+constexpr int MsgOutOfRange = 41;  // "%S1 out of range"
+constexpr int MsgXYIndex = 1;      // "X, Y index out of range"
+
+[[noreturn]] void RaiseOutOfRange(const char* what) {
+    throw EPGConvFilter(FormatLangStr1(MsgOutOfRange, what));
+}
+
+// Density of a shape with variance sigma^2.
+long double Density(TDistributionShape shape, long double sigma, long double x) {
+    const long double pi = 3.14159265358979323846264338327950288L;
+    switch (shape) {
+        case dsGaussian:
+            return (1.0L / (sigma * std::sqrt(2.0L * pi))) * std::exp(-(x * x) / (2.0L * sigma * sigma));
+        case dsTent: {
+            const long double a = std::sqrt(6.0L) * sigma;
+            return std::fabs(x) <= a ? std::fabs(x) * (-1.0L / (a * a)) + 1.0L / a : 0.0L;
+        }
+        case dsRect: {
+            const long double a = std::sqrt(3.0L) * sigma;
+            return std::fabs(x) <= a ? 1.0L / (2.0L * a) : 0.0L;
+        }
+    }
+    return 0.0L;
+}
+
+}  // namespace
+
+TConvFilter::TConvFilter() : FCoefficients(1, 1) {}
+
+TConvFilter::~TConvFilter() = default;
+
+void TConvFilter::SetWidth(int32_t N) {
+    if (N < 1 || N > MaxMatrixSize) RaiseOutOfRange("TConvFilter.Width");
+    Resize(N, FHeight);
+}
+
+void TConvFilter::SetHeight(int32_t N) {
+    if (N < 1 || N > MaxMatrixSize) RaiseOutOfRange("TConvFilter.Height");
+    Resize(FWidth, N);
+}
+
+// Old coefficients are not kept: a new size starts from zeros.
+void TConvFilter::Resize(int32_t width, int32_t height) {
+    if (width == FWidth && height == FHeight) return;
+    FWidth = width;
+    FHeight = height;
+    FCoefficients.assign(size_t(FWidth) * size_t(FHeight), 0);
+    Invalidate();
+}
+
+int32_t TConvFilter::GetCoefficient(int32_t Col, int32_t Row) const {
+    if (Col < 0 || Col >= FWidth || Row < 0 || Row >= FHeight) throw EPGConvFilter(GetLangStr(MsgXYIndex));
+    return FCoefficients[size_t(Col) + size_t(Row) * size_t(FWidth)];
+}
+
+void TConvFilter::SetCoefficient(int32_t Col, int32_t Row, int32_t Value) {
+    if (Col < 0 || Col >= FWidth || Row < 0 || Row >= FHeight) throw EPGConvFilter(GetLangStr(MsgXYIndex));
+    FCoefficients[size_t(Col) + size_t(Row) * size_t(FWidth)] = Value;
+    Invalidate();
+}
+
+void TConvFilter::SetXOffset(int32_t Value) {
+    FXOffset = Value;
+    Invalidate();
+}
+
+void TConvFilter::SetYOffset(int32_t Value) {
+    FYOffset = Value;
+    Invalidate();
+}
+
+void TConvFilter::SetFactor(long double Value) {
+    FFactor = Value;
+    Invalidate();
+}
+
+void TConvFilter::SetBias(long double Value) {
+    FBias = Value;
+    Invalidate();
+}
+
+int64_t TConvFilter::CoefficientSum() const {
+    int64_t s = 0;
+    for (int32_t c : FCoefficients) s += c;
+    return s;
+}
+
+// ---- convolution ------------------------------------------------------------
+
+void TConvFilter::BeginProcess(TPixelGraphic* ASource) {
+    TPGFilter::BeginProcess(ASource);
+    Invalidate();
+    if (Source) Prepare();
+}
+
+void TConvFilter::EndProcess() {
+    Invalidate();
+    FTable = {};
+    FRowSums16 = {};
+    FRowSums32 = {};
+    FRowColours = {};
+    TPGFilter::EndProcess();
+}
+
+bool TConvFilter::PreparedFor(const TPixelGraphic* source) const {
+    // The pixel memory may have been replaced since BeginProcess (a resize,
+    // or a caller driving CalcDestPixel on its own): then rebuild rather than
+    // read through stale pointers.
+    return source == FPrepared && source->GetBits() == FBits && source->GetWidth() == FSrcWidth &&
+           source->GetHeight() == FSrcHeight && source->GetRowSize() == FRowSize &&
+           source->GetBitCountNum() == FBitCountNum;
+}
+
+uint8_t TConvFilter::Channel(int64_t sum, int64_t weight) const {
+    const long double m =
+        weight != 0 ? static_cast<long double>(sum) / static_cast<long double>(weight) : static_cast<long double>(sum);
+    const long double v = FFactor * m + FBiasAdd;
+    if (!(v > 0.0L)) return 0;  // also NaN from a NaN factor or bias
+    if (v >= 255.0L) return 255;
+    return static_cast<uint8_t>(Round(v));
+}
+
+void TConvFilter::Prepare() {
+    const TPixelGraphic* s = Source;
+    FPrepared = s;
+    FBits = s->GetBits();
+    FRowSize = s->GetRowSize();
+    FSrcWidth = s->GetWidth();
+    FSrcHeight = s->GetHeight();
+    FBitCountNum = s->GetBitCountNum();
+    FDirect = FBitCountNum == 3 && FBits != nullptr;
+    FBiasAdd = FBias * 255 * 0.01L;
+
+    FTaps.clear();
+    FFullWeight = 0;
+    int64_t negative = 0, positive = 0;
+    for (int32_t row = 0; row < FHeight; ++row)
+        for (int32_t col = 0; col < FWidth; ++col) {
+            const int32_t w = FCoefficients[size_t(col) + size_t(row) * size_t(FWidth)];
+            if (w == 0) continue;  // adds nothing to any sum
+            const ptrdiff_t offset = (ptrdiff_t(FYOffset) + row) * FRowSize + (ptrdiff_t(FXOffset) + col) * 3;
+            FTaps.push_back(TTap{offset, col, row, w});
+            FFullWeight += w;
+            (w < 0 ? negative : positive) += w;
+        }
+
+    // Inner pixels: every matrix cell falls inside the source.
+    auto span = [](int64_t lo, int64_t hi, int size, int& first, int& last) {
+        first = static_cast<int>(std::max<int64_t>(lo, 0));
+        last = static_cast<int>(std::min<int64_t>(hi, int64_t(size) - 1));
+    };
+    span(-int64_t(FXOffset), int64_t(FSrcWidth) - FWidth - FXOffset, FSrcWidth, FInnerX0, FInnerX1);
+    span(-int64_t(FYOffset), int64_t(FSrcHeight) - FHeight - FYOffset, FSrcHeight, FInnerY0, FInnerY1);
+
+    // Inner pixels share one weight sum, so their channel value depends on
+    // the channel sum alone: tabulate it when the range of sums is small.
+    // The table is filled by Channel itself, so results are unchanged.
+    FTable.clear();
+    const int64_t innerPixels = std::max<int64_t>(0, int64_t(FInnerX1) - FInnerX0 + 1) *
+                                std::max<int64_t>(0, int64_t(FInnerY1) - FInnerY0 + 1);
+    FTableBase = 255 * negative;
+    const int64_t range = 255 * (positive - negative) + 1;
+    const int64_t limit = std::min<int64_t>(int64_t(1) << 20, std::max<int64_t>(4096, 3 * innerPixels));
+    if (innerPixels > 0 && range <= limit) {
+        FTable.resize(size_t(range));
+        for (int64_t i = 0; i < range; ++i) FTable[size_t(i)] = Channel(FTableBase + i, FFullWeight);
+    }
+    // Rows at once need the table (its range bounds every partial sum well
+    // inside 32 bits) and a source that is not the target.
+    FCachedRow = -1;
+    FRowsAtOnce = FDirect && !FTable.empty() && !CanProcessPaletteAndIdenticalSource();
+    FShortSums = 255 * positive <= INT16_MAX && 255 * negative >= INT16_MIN;
+    if (FRowsAtOnce) {
+        const size_t n = size_t(FInnerX1 - FInnerX0 + 1);
+        FRowSums16.assign(FShortSums ? 3 * n : 0, 0);
+        FRowSums32.assign(FShortSums ? 0 : 3 * n, 0);
+        FRowColours.assign(n, 0);
+    }
+}
+
+// Weighted sums of every byte of the inner span of row Y, one tap at a
+// time over the whole span so that the compiler can vectorise.
+template <typename TSum>
+void TConvFilter::SumInnerRow(std::vector<TSum>& sums, int Y) const {
+    std::fill(sums.begin(), sums.end(), TSum(0));
+    TSum* out = sums.data();
+    const size_t count = sums.size();
+    const uint8_t* centre = FBits + ptrdiff_t(Y) * FRowSize + ptrdiff_t(FInnerX0) * 3;
+    for (const TTap& t : FTaps) {
+        const uint8_t* src = centre + t.Offset;
+        const TSum w = TSum(t.Weight);
+        for (size_t i = 0; i < count; ++i) out[i] = TSum(out[i] + w * TSum(src[i]));
+    }
+}
+
+void TConvFilter::ComputeInnerRow(int Y) {
+    const uint8_t* table = FTable.data();
+    const int32_t base = int32_t(FTableBase);
+    auto lookUp = [&](const auto& sums) {
+        for (size_t i = 0, n = FRowColours.size(); i < n; ++i)
+            FRowColours[i] = uint32_t(table[sums[3 * i + 2] - base]) | uint32_t(table[sums[3 * i + 1] - base]) << 8 |
+                             uint32_t(table[sums[3 * i] - base]) << 16;
+    };
+    if (FShortSums) {
+        SumInnerRow(FRowSums16, Y);
+        lookUp(FRowSums16);
+    } else {
+        SumInnerRow(FRowSums32, Y);
+        lookUp(FRowSums32);
+    }
+    FCachedRow = Y;
+}
+
+uint32_t TConvFilter::CalcDestPixel(int X, int Y) {
+    const TPixelGraphic* s = Source;
+    // A row already computed: its colours are values, safe to hand out even
+    // if the caller has since touched the source.
+    const uint64_t i = uint64_t(int64_t(X) - FInnerX0);
+    if (Y == FCachedRow && s == FPrepared && s != nullptr && i < FRowColours.size()) return FRowColours[i];
+    return CalcPixel(X, Y);
+}
+
+uint32_t TConvFilter::CalcPixel(int X, int Y) {
+    const TPixelGraphic* s = Source;
+    if (s == nullptr) return 0;
+    if (!PreparedFor(s)) Prepare();
+
+    int64_t W = 0, R = 0, G = 0, B = 0;
+    const bool inner = X >= FInnerX0 && X <= FInnerX1 && Y >= FInnerY0 && Y <= FInnerY1;
+    if (inner && FRowsAtOnce) {
+        if (Y != FCachedRow) ComputeInnerRow(Y);
+        return FRowColours[size_t(X - FInnerX0)];
+    }
+    if (inner) {
+        W = FFullWeight;
+        if (FDirect) {
+            const uint8_t* p = FBits + ptrdiff_t(Y) * FRowSize + ptrdiff_t(X) * 3;
+            for (const TTap& t : FTaps) {
+                const uint8_t* q = p + t.Offset;
+                B += int64_t(t.Weight) * q[0];
+                G += int64_t(t.Weight) * q[1];
+                R += int64_t(t.Weight) * q[2];
+            }
+        } else {
+            for (const TTap& t : FTaps) {
+                const uint32_t c = s->GetPixelColor(X + FXOffset + t.Col, Y + FYOffset + t.Row);
+                R += int64_t(t.Weight) * GetRValue(c);
+                G += int64_t(t.Weight) * GetGValue(c);
+                B += int64_t(t.Weight) * GetBValue(c);
+            }
+        }
+        if (!FTable.empty())
+            return uint32_t(FTable[size_t(R - FTableBase)]) | uint32_t(FTable[size_t(G - FTableBase)]) << 8 |
+                   uint32_t(FTable[size_t(B - FTableBase)]) << 16;
+    } else {
+        // Cells outside the source take no part; the weights of the rest
+        // renormalise the mean.
+        for (const TTap& t : FTaps) {
+            const int64_t sx = int64_t(X) + FXOffset + t.Col;
+            const int64_t sy = int64_t(Y) + FYOffset + t.Row;
+            if (sx < 0 || sx >= FSrcWidth || sy < 0 || sy >= FSrcHeight) continue;
+            int r, g, b;
+            if (FDirect) {
+                const uint8_t* q = FBits + ptrdiff_t(sy) * FRowSize + ptrdiff_t(sx) * 3;
+                b = q[0], g = q[1], r = q[2];
+            } else {
+                const uint32_t c = s->GetPixelColor(int(sx), int(sy));
+                r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+            }
+            W += t.Weight;
+            R += int64_t(t.Weight) * r;
+            G += int64_t(t.Weight) * g;
+            B += int64_t(t.Weight) * b;
+        }
+    }
+    return uint32_t(Channel(R, W)) | uint32_t(Channel(G, W)) << 8 | uint32_t(Channel(B, W)) << 16;
+}
+
+// ---- kernels ----------------------------------------------------------------
+
+void TConvFilter::SetDistributionKernel(TDistributionShape Shape, bool UseDistance, long double StdDeviation) {
+    if (!(StdDeviation > 0.0L) || !std::isfinite(StdDeviation)) RaiseOutOfRange("StdDeviation");
+    const long double sigma = StdDeviation;
+    auto f = [&](long double x) { return Density(Shape, sigma, x); };
+    const bool scaled = Shape != dsRect;
+    const long double f0 = f(0);
+    long double scale = 1.0L;
+    if (scaled) {
+        scale = UseDistance ? 16.0L / f0 : 16.0L / (f0 * f0);
+        if (!std::isfinite(scale) || !(scale > 0.0L)) RaiseOutOfRange("StdDeviation");
+    }
+    // Weight at distance n along an axis is gone. The search stops past the
+    // largest radius a matrix can hold; SetWidth then refuses the size.
+    auto gone = [&](int n) {
+        if (!scaled) return f(n) <= 0.0L;
+        const long double v = UseDistance ? f(n) * scale : f(n) * scale * f0;
+        return Round(v) <= 0;
+    };
+    int n = 0;
+    while (n <= (MaxMatrixSize + 1) / 2 && !gone(n)) ++n;
+    const int r = n - 1;
+    SetWidth(2 * r + 1);
+    SetHeight(2 * r + 1);
+    for (int row = 0; row <= 2 * r; ++row)
+        for (int col = 0; col <= 2 * r; ++col) {
+            const long double dx = col - r, dy = row - r;
+            long double v;
+            if (UseDistance) {
+                v = f(std::sqrt(dx * dx + dy * dy));
+                if (scaled) v *= scale;
+            } else {
+                v = scaled ? f(dx) * scale * f(dy) : f(dx) * f(dy);
+            }
+            SetCoefficient(col, row, scaled ? static_cast<int32_t>(Round(v)) : (v > 0.0L ? 1 : 0));
+        }
+    SetXOffset(-r);
+    SetYOffset(-r);
+    SetBias(0);
+    SetFactor(1);
+}
+
+void TConvFilter::SetSmoothKernel(TDistributionShape Shape, bool UseDistance, long double StdDeviation,
+                                  long double Percent) {
+    if (!(Percent > 0.0L) || !std::isfinite(Percent)) RaiseOutOfRange("Percent");
+    SetDistributionKernel(Shape, UseDistance, StdDeviation);
+    const long double add = (100.0L / Percent - 1.0L) * static_cast<long double>(CoefficientSum());
+    if (!(std::fabs(add) < 4294967296.0L)) RaiseOutOfRange("Percent");
+    const int64_t centre = GetCoefficient(-FXOffset, -FYOffset) + Round(add);
+    if (centre < INT32_MIN || centre > INT32_MAX) RaiseOutOfRange("Percent");
+    SetCoefficient(-FXOffset, -FYOffset, static_cast<int32_t>(centre));
+}

@@ -1,0 +1,255 @@
+#include "mozaro/Blend.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "glimmo/Painters.h"
+#include "image/PGraphic.h"
+#include "platform/MathUtil.h"
+
+namespace {
+
+// n / d rounded to the nearest integer, halves to even, for n >= 0: exact,
+// so weighted sums that land on a half behave as halves.
+int RoundDiv(int n, int d) {
+    int q = n / d, r = n % d;
+    if (2 * r > d || (2 * r == d && (q & 1))) ++q;
+    return q;
+}
+
+int WeightedSum(uint32_t c) { return 20 * (c & 0xFF) + 50 * ((c >> 8) & 0xFF) + 30 * ((c >> 16) & 0xFF); }
+
+// Row access that reads 24-bit rows in place and anything else pixel by
+// pixel; pixels outside the picture read its background value.
+void ReadRow(TPixelGraphic& g, int y, int width, std::vector<uint32_t>& out) {
+    out.resize(width);
+    const uint8_t* row = g.GetBitCountNum() == 3 ? g.GetScanLine(y) : nullptr;
+    const int inside = row ? std::min(width, g.GetWidth()) : 0;
+    for (int x = 0; x < inside; ++x)
+        out[x] = row[3 * x + 2] | (row[3 * x + 1] << 8) | (static_cast<uint32_t>(row[3 * x]) << 16);
+    for (int x = inside; x < width; ++x) out[x] = g.GetPixelColor(x, y);
+}
+
+void WriteRow(TPixelGraphic& g, int y, const std::vector<uint32_t>& colors) {
+    const int width = static_cast<int>(colors.size());
+    uint8_t* row = g.GetBitCountNum() == 3 ? g.GetScanLine(y) : nullptr;
+    for (int x = 0; x < width; ++x) {
+        if (!row) {
+            g.SetPixelColor(x, y, colors[x]);
+            continue;
+        }
+        row[3 * x] = static_cast<uint8_t>(colors[x] >> 16);
+        row[3 * x + 1] = static_cast<uint8_t>(colors[x] >> 8);
+        row[3 * x + 2] = static_cast<uint8_t>(colors[x]);
+    }
+}
+
+// Forms the blend colour m per channel and weighs it against d.
+template <typename Channel>
+uint32_t Combine(uint32_t d, uint32_t s, int weight, Channel channel) {
+    uint32_t out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int dc = (d >> shift) & 0xFF, sc = (s >> shift) & 0xFF;
+        const int m = channel(dc, sc) & 0xFF;
+        out |= static_cast<uint32_t>((((100 - weight) * m + weight * dc) / 100) & 0xFF) << shift;
+    }
+    return out;
+}
+
+// Runs op(d, s) -> new colour over every destination pixel, row by row.
+template <typename Op>
+void BlendPixels(TPixelGraphic& dest, TPixelGraphic& source, Op op) {
+    const int w = dest.GetWidth(), h = dest.GetHeight();
+    if (w <= 0 || h <= 0 || dest.GetEmpty()) return;
+    std::vector<uint32_t> drow, srow;
+    for (int y = 0; y < h; ++y) {
+        ReadRow(dest, y, w, drow);
+        ReadRow(source, y, w, srow);
+        for (int x = 0; x < w; ++x) drow[x] = op(drow[x], srow[x]);
+        WriteRow(dest, y, drow);
+    }
+}
+
+template <typename Channel>
+void BlendChannels(TPixelGraphic& dest, TPixelGraphic& source, int weight, Channel channel) {
+    BlendPixels(dest, source, [&](uint32_t d, uint32_t s) { return Combine(d, s, weight, channel); });
+}
+
+void Warp(TPixelGraphic& dest, TPixelGraphic& source) {
+    const int w = dest.GetWidth(), h = dest.GetHeight();
+    if (w <= 0 || h <= 0 || dest.GetEmpty()) return;
+    std::vector<uint32_t> old(static_cast<size_t>(w) * h), srow, row;
+    for (int y = 0; y < h; ++y) {
+        ReadRow(dest, y, w, row);
+        std::copy(row.begin(), row.end(), old.begin() + static_cast<size_t>(y) * w);
+    }
+    for (int y = 0; y < h; ++y) {
+        ReadRow(source, y, w, srow);
+        for (int x = 0; x < w; ++x) {
+            const int k = RoundDiv(WeightedSum(srow[x]), 200);
+            // The wrap subtracts width - 1, not width: stored tiles rely on it.
+            int sx = x + k, sy = y + k;
+            if (sx > w - 1) sx -= w - 1;
+            if (sy > h - 1) sy -= h - 1;
+            // k can exceed a small picture's size: such reads fall outside.
+            row[x] = (sx < w && sy < h) ? old[static_cast<size_t>(sy) * w + sx] : dest.GetBackgroundColor();
+        }
+        WriteRow(dest, y, row);
+    }
+    dest.DoChange();
+}
+
+}  // namespace
+
+int Luminance(uint32_t color) { return RoundDiv(WeightedSum(color), 100); }
+
+void BlendLayers(TPixelGraphic& destination, TPixelGraphic& source, int weight, int mode) {
+    weight = Clamp(weight, 0, 100);
+    switch (mode) {
+        case bmMix:
+            MixGraphics(destination, source, weight);
+            return;
+        case bmLighter:
+        case bmDarker:
+            BlendPixels(destination, source, [&](uint32_t d, uint32_t s) {
+                const int ld = Luminance(d), ls = Luminance(s);
+                if (s == d || (mode == bmLighter ? ld >= ls : ls >= ld)) return d;
+                return Combine(d, s, weight, [](int, int sc) { return sc; });
+            });
+            break;
+        case bmDifference:
+            // Below zero the result is s - d - 1: textures depend on it.
+            BlendChannels(destination, source, weight, [](int d, int s) { return d >= s ? d - s : (255 - (d - s)) % 256; });
+            break;
+        case bmSum:
+            BlendChannels(destination, source, weight, [](int d, int s) { return std::min(d + s, 255); });
+            break;
+        case bmGeometricMean:
+            BlendChannels(destination, source, weight, [](int d, int s) {
+                return static_cast<int>(Trunc(std::sqrt(static_cast<double>(d * s))));
+            });
+            break;
+        case bmHypotenuse:
+            BlendChannels(destination, source, weight, [](int d, int s) {
+                return static_cast<int>(std::min<int64_t>(Trunc(Hypotenuse(s + 1, d)), 255));
+            });
+            break;
+        case bmAnd:
+            BlendChannels(destination, source, weight, [](int d, int s) { return d & s; });
+            break;
+        case bmOr:
+            BlendChannels(destination, source, weight, [](int d, int s) { return d | s; });
+            break;
+        case bmXor:
+            BlendChannels(destination, source, weight, [](int d, int s) { return d ^ s; });
+            break;
+        case bmMaximum:
+            BlendChannels(destination, source, weight, [](int d, int s) { return std::max(d, s); });
+            break;
+        case bmMinimum:
+            BlendChannels(destination, source, weight, [](int d, int s) { return std::min(d, s); });
+            break;
+        case bmWarp:
+            Warp(destination, source);
+            return;
+        default:
+            return;
+    }
+    destination.DoChange();
+}
+
+const TBlendTag kBlendTags[kBlendTagCount] = {
+    {1, "Opaque", bmMix, 0},
+    {2, "75 % Opaque", bmMix, 25},
+    {3, "50 % Opaque", bmMix, 50},
+    {4, "25 % Opaque", bmMix, 75},
+    {5, "Lighten", bmLighter, 0},
+    {6, "Darken", bmDarker, 0},
+    {14, "Lights only", bmMaximum, 0},
+    {15, "Shadows only", bmMinimum, 0},
+    {7, "Additive", bmSum, 0},
+    {8, "Subtractice", bmDifference, 0},
+    {9, "Multiply", bmGeometricMean, 0},
+    {10, "Negative Multiply", bmHypotenuse, 0},
+    {11, "Bitwise OR", bmOr, 0},
+    {12, "Bitwise AND", bmAnd, 0},
+    {13, "Bitwise XOR", bmXor, 0},
+    {16, "Warp", bmWarp, 0},
+};
+
+TBlendTag BlendTagInfo(int tag) {
+    for (const TBlendTag& t : kBlendTags)
+        if (t.Tag == tag) return t;
+    return kBlendTags[0];
+}
+
+int NormalizeBlendTag(int tag) { return BlendTagInfo(tag).Tag; }
+
+// ---- cards --------------------------------------------------------------------
+
+void TCardsFilter::BeginProcess(TPixelGraphic* ASource) {
+    TPGFilter::BeginProcess(ASource);
+    FCards.clear();
+    const int n = CardsPerSide;
+    for (int r = 0; r < n; ++r)
+        for (int c = 0; c < n; ++c) {
+            TCard card;
+            card.Left = static_cast<long double>(c) / n;
+            card.Top = static_cast<long double>(r) / n;
+            card.Width = 1.0L / n;
+            card.Height = 1.0L / n;
+            const long double u = Generator->NextReal();
+            const long double v = Generator->NextReal();
+            card.HShift = (u - 0.5L) * MaxHShift / n;
+            card.VShift = (v - 0.5L) * MaxVShift / n;
+            FCards.push_back(card);
+        }
+    BuildAxis(ASource->GetWidth(), true, FColumns);
+    BuildAxis(ASource->GetHeight(), false, FRows);
+    FRead = TColorReader(ASource);
+}
+
+void TCardsFilter::BuildAxis(int size, bool horizontal, TAxis& axis) const {
+    size = std::max(size, 0);
+    axis.Inside.assign(size, 0);
+    axis.Inner.assign(size, 0);
+    axis.Shifted.assign(static_cast<size_t>(size) * kCardCount, 0);
+    std::vector<long double> fraction(static_cast<size_t>(size) + 2);  // k / size for k = -1..size
+    for (int k = -1; k <= size; ++k) fraction[k + 1] = static_cast<long double>(k) / size;
+    for (int i = 0; i < kCardCount; ++i) {
+        const TCard& card = FCards[i];
+        const long double shift = horizontal ? card.HShift : card.VShift;
+        const long double start = (horizontal ? card.Left : card.Top) - shift;
+        const long double end = start + (horizontal ? card.Width : card.Height);
+        for (int k = 0; k < size; ++k) {
+            const long double before = fraction[k], at = fraction[k + 1], after = fraction[k + 2];
+            if (start <= at && at <= end) axis.Inside[k] |= uint16_t(1u << i);
+            if (start <= before && after <= end) axis.Inner[k] |= uint16_t(1u << i);
+            // llrint rounds halves to even in the default rounding mode, as Round does.
+            const int64_t shifted = std::llrint(k + size * shift);
+            axis.Shifted[static_cast<size_t>(i) * size + k] =
+                static_cast<int32_t>(Clamp<int64_t>(shifted, -1, size));  // -1 and size: outside
+        }
+    }
+}
+
+uint32_t TCardsFilter::CalcDestPixel(int X, int Y) {
+    const int W = static_cast<int>(FColumns.Inside.size()), H = static_cast<int>(FRows.Inside.size());
+    if (X < 0 || Y < 0 || X >= W || Y >= H) return OutsideColor;
+    const unsigned inside = FColumns.Inside[X] & FRows.Inside[Y];
+    if (!inside) return OutsideColor;
+    const int i = __builtin_ctz(inside);
+    if (!(FColumns.Inner[X] & FRows.Inner[Y] & (1u << i))) return BorderColor;
+    const int sx = FColumns.Shifted[static_cast<size_t>(i) * W + X];
+    const int sy = FRows.Shifted[static_cast<size_t>(i) * H + Y];
+    if (sx < 0 || sy < 0 || sx >= W || sy >= H) return OutsideColor;
+    return FRead(sx, sy);
+}
+
+void TCardsFilter::EndProcess() {
+    FCards.clear();
+    FColumns = TAxis();
+    FRows = TAxis();
+    FRead = TColorReader();
+    TPGFilter::EndProcess();
+}

@@ -1,0 +1,226 @@
+#include "mozaro/PostProcess.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "image/PGConvFilter.h"
+#include "image/PGraphic.h"
+#include "mozaro/Blend.h"
+#include "platform/Colors.h"
+
+const char* const kRgbPassName = "RGB Expression Parser";
+const char* const kDisplacementPassName = "Displacement Parser";
+
+namespace {
+
+constexpr int kTile = 256;
+
+// The runtime's text-to-integer conversion: optional blanks and sign, then
+// decimal digits, within 32 bits.
+int32_t TextToInt(const std::string& text) {
+    size_t k = 0;
+    while (k < text.size() && text[k] == ' ') ++k;
+    bool negative = false;
+    if (k < text.size() && (text[k] == '+' || text[k] == '-')) negative = text[k++] == '-';
+    bool ok = k < text.size();
+    int64_t v = 0;
+    for (; ok && k < text.size(); ++k) {
+        if (text[k] < '0' || text[k] > '9') ok = false;
+        else v = v * 10 + (text[k] - '0');
+        if (v > 2147483648LL) ok = false;
+    }
+    if (negative) v = -v;
+    if (!ok || v > 2147483647LL) throw EConvertError("'" + text + "' is not a valid integer value");
+    return static_cast<int32_t>(v);
+}
+
+// Raises the fault in flight again as the first of E... it is, its message
+// prefixed.
+template <typename E, typename... Rest>
+[[noreturn]] void RethrowPrefixed(const std::string& prefix) {
+    try {
+        throw;
+    } catch (const E& e) {
+        throw E(prefix + e.Message());
+    } catch (...) {
+        if constexpr (sizeof...(Rest) > 0) RethrowPrefixed<Rest...>(prefix);
+        throw;
+    }
+}
+
+// Runs body; an arithmetic fault leaves with its own type and the pass named.
+template <typename F>
+void RunNamingPass(const char* pass, F&& body) {
+    const std::string prefix = std::string(pass) + ": ";
+    try {
+        body();
+    } catch (const EMathError&) {
+        RethrowPrefixed<EZeroDivide, EInvalidOp, EOverflow, EMathError>(prefix);
+    } catch (const EIntError&) {
+        RethrowPrefixed<EDivByZero, EIntOverflow, EIntError>(prefix);
+    }
+}
+
+// The three or two parsers of a pass see the same variables.
+void SetVariables(TParser* const* parsers, int count, const uint8_t* bgr, double x, double y) {
+    for (int k = 0; k < count; ++k) {
+        TParser& p = *parsers[k];
+        p.r = bgr[2];
+        p.g = bgr[1];
+        p.B = bgr[0];
+        p.X = x;
+        p.Y = y;
+    }
+}
+
+// Low 8 bits of the value truncated toward zero (300 gives 44, -1 gives 255).
+uint8_t LowByte(double v) {
+    if (v > -2147483648.0 && v < 2147483648.0) return static_cast<uint8_t>(static_cast<int32_t>(v) & 0xFF);
+    double t = std::fmod(std::trunc(v), 256.0);
+    if (t < 0) t += 256;
+    return static_cast<uint8_t>(t);
+}
+
+// |Trunc(v)| limited to at most 256.
+int Displaced(double v) {
+    const double a = std::fabs(std::trunc(v));
+    return a >= kTile ? kTile : static_cast<int>(a);
+}
+
+double Coordinate(int v, bool symmetric) { return symmetric ? std::abs(v - kTile / 2) : v; }
+
+// The pixels of a 24-bit picture as one block of rows.
+struct TScratch {
+    explicit TScratch(const TPixelGraphic& picture)
+        : Width(picture.GetWidth()), Height(picture.GetHeight()), RowSize(picture.GetRowSize()),
+          Bits(static_cast<size_t>(RowSize) * Height) {
+        if (!Bits.empty()) std::memcpy(Bits.data(), picture.GetBits(), Bits.size());
+    }
+    uint8_t* Pixel(int x, int y) { return Bits.data() + Offset(x, y); }
+    const uint8_t* Pixel(int x, int y) const { return Bits.data() + Offset(x, y); }
+    size_t Offset(int x, int y) const { return static_cast<size_t>(y) * RowSize + 3 * static_cast<size_t>(x); }
+    void CommitTo(TPixelGraphic& picture) const {
+        if (!Bits.empty()) std::memcpy(picture.GetBits(), Bits.data(), Bits.size());
+        picture.DoChange();
+    }
+    int Width, Height, RowSize;
+    std::vector<uint8_t> Bits;
+};
+
+void Require24Bits(const TPixelGraphic& picture) {
+    if (picture.GetBitCountNum() != 3) throw EInvalidOperation("Post-processing needs a 24-bit picture");
+}
+
+}  // namespace
+
+TExpressionCache::TExpressionCache(size_t capacity) : FCapacity(std::max<size_t>(capacity, 5)) {}
+
+TParser& TExpressionCache::Get(const std::string& text) {
+    for (auto it = FEntries.begin(); it != FEntries.end(); ++it) {
+        if (it->Text == text) {
+            FEntries.splice(FEntries.begin(), FEntries, it);
+            return *FEntries.front().Parser;
+        }
+    }
+    auto parser = std::make_unique<TParser>();
+    ++FCompileCount;
+    parser->SetExpression(text);
+    FEntries.push_front({text, std::move(parser)});
+    while (FEntries.size() > FCapacity) FEntries.pop_back();
+    return *FEntries.front().Parser;
+}
+
+void ConvolutionPass(TPixelGraphic& result, const TPostProcessSettings& settings) {
+    Require24Bits(result);
+    TConvFilter filter;
+    filter.SetWidth(3);
+    filter.SetHeight(3);
+    filter.SetXOffset(TextToInt(settings.edHOffset));
+    filter.SetYOffset(TextToInt(settings.edVOffset));
+    filter.SetBias(TextToInt(settings.edBIAS));
+    filter.SetFactor(TextToInt(settings.edAMP));
+    for (int row = 0; row < 3; ++row) {
+        for (int col = 0; col < 3; ++col) filter.SetCoefficient(col, row, TextToInt(settings.Matrix[3 * row + col]));
+    }
+    TPixelGraphic filtered;
+    filtered.ApplyFilter(filter, result);
+    TScratch(filtered).CommitTo(result);
+}
+
+void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TParser& blue, bool symmetric) {
+    Require24Bits(result);
+    TScratch work(result);
+    TParser* const parsers[] = {&red, &green, &blue};
+    RunNamingPass(kRgbPassName, [&] {
+        for (int x = 0; x < work.Width; ++x) {
+            const double cx = Coordinate(x, symmetric);
+            for (int y = 0; y < work.Height; ++y) {
+                uint8_t* px = work.Pixel(x, y);
+                SetVariables(parsers, 3, px, cx, Coordinate(y, symmetric));
+                const double r = red.GetValue();
+                const double g = green.GetValue();
+                const double b = blue.GetValue();
+                px[0] = LowByte(b);
+                px[1] = LowByte(g);
+                px[2] = LowByte(r);
+            }
+        }
+    });
+    work.CommitTo(result);
+}
+
+void DisplacementPass(TPixelGraphic& result, TParser& newX, TParser& newY, bool symmetric) {
+    Require24Bits(result);
+    const TScratch source(result);
+    TScratch work(result);
+    TParser* const parsers[] = {&newX, &newY};
+    const uint32_t background = result.GetBackgroundColor();
+    const uint8_t outside[3] = {GetBValue(background), GetGValue(background), GetRValue(background)};
+    RunNamingPass(kDisplacementPassName, [&] {
+        for (int x = 0; x < work.Width; ++x) {
+            const double cx = Coordinate(x, symmetric);
+            for (int y = 0; y < work.Height; ++y) {
+                SetVariables(parsers, 2, source.Pixel(x, y), cx, Coordinate(y, symmetric));
+                const int sx = Displaced(newX.GetValue());
+                const int sy = Displaced(newY.GetValue());
+                const uint8_t* from = sx < work.Width && sy < work.Height ? source.Pixel(sx, sy) : outside;
+                std::memcpy(work.Pixel(x, y), from, 3);
+            }
+        }
+    });
+    work.CommitTo(result);
+}
+
+void PostProcessAndCompose(TPixelGraphic& result, const TPixelGraphic& basic, const TComposeLayer& shader1,
+                           const TComposeLayer& shader2, const TPostProcessSettings& settings,
+                           TExpressionCache& cache) {
+    result.BeginUpdate();
+    try {
+        result.SetSize(kTile, kTile, 3);
+        result.StretchFrom(basic);
+        for (const TComposeLayer* layer : {&shader1, &shader2}) {
+            if (!layer->Active || !layer->Image) continue;
+            const TBlendTag tag = BlendTagInfo(layer->BlendTag);
+            BlendLayers(result, *layer->Image, tag.Weight, tag.Mode);
+        }
+        if (settings.conon) ConvolutionPass(result, settings);
+        if (settings.rgbon) {
+            // Compiled in this order, so the first bad text is the one reported.
+            TParser& red = cache.Get(settings.rpedit);
+            TParser& green = cache.Get(settings.gpedit);
+            TParser& blue = cache.Get(settings.bpedit);
+            RgbExpressionPass(result, red, green, blue, settings.forcesymetry);
+        }
+        if (settings.dispon) {
+            TParser& newX = cache.Get(settings.xedit);
+            TParser& newY = cache.Get(settings.yedit);
+            DisplacementPass(result, newX, newY, settings.forcesym2);
+        }
+    } catch (...) {
+        result.EndUpdate();
+        throw;
+    }
+    result.EndUpdate();
+}

@@ -1,0 +1,25 @@
+#pragma once
+// Item compression of the keyed-blob store: an LZ coder with run codes over
+// blocks of at most 32768 input bytes. A compressed item is a sequence of
+// blocks, each a 16-bit little-endian length and that many bytes; the first
+// byte of a block says whether it is stored (128) or coded (64).
+#include <cstdint>
+#include <string>
+
+#include "platform/Streams.h"
+
+namespace qdb {
+
+constexpr int kCompressBlock = 32768;
+
+// Codes all of source (from its start) into target at its current position
+// and returns the number of bytes written.
+int64_t Compress(TStream& source, TStream& target);
+
+// Decodes storedSize bytes of source (from its current position) into target
+// and rewinds target. Forged or truncated data raises EQDBIndexError
+// "not a valid QDB file" naming fileName; nothing is written past a block's
+// 32768 bytes and no copy reaches before the block's start.
+void Expand(TStream& source, TStream& target, int64_t storedSize, const std::string& fileName = std::string());
+
+}  // namespace qdb

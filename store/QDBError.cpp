@@ -1,0 +1,77 @@
+#include "store/QDBError.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+namespace {
+const char* const kMessages[] = {
+    "",
+    "Could not find the file %s",
+    "The file %s is not a valid QDB file",
+    "The drive you are trying to access is not ready",
+    "%s is marked as read-only",
+    "No more file handles are available",
+    "The file %s seems to be in use by another program",
+    "The drive is full",
+    "Unidentified problem -  %s",
+    "Not enough memory to extend the index to %s",
+    "Unable to copy %s",
+    "Unable to extend the file %s",
+    "Duplicate keys are not allowed",
+    "Cannot insert into a sorted list",
+    "The list index is out of bounds",
+    "Could not create a necessary temporary file",
+    "Illegal operation - no file assigned",
+    "Insufficient memory to compress or expand",
+    "The key '%s' does not exist",
+    "The password you have provided is invalid",
+    "File %s is empty",
+};
+}  // namespace
+
+std::string QDBMessageText(int id) {
+    if (id < 1 || id > 20) return std::string();
+    return kMessages[id];
+}
+
+std::string QDBFormatMessage(int id, const std::string& arg) {
+    std::string text = QDBMessageText(id);
+    auto p = text.find("%s");
+    if (p != std::string::npos) text.replace(p, 2, arg);
+    return text;
+}
+
+void RaiseQDBFileError(int err, const std::string& name) {
+    switch (err) {
+    case ENOENT: {
+        // A missing folder is the "path not found" case, a missing file the
+        // "file not found" one.
+        auto slash = name.find_last_of('/');
+        std::string folder = slash == std::string::npos ? "." : name.substr(0, slash + 1);
+        struct stat st;
+        if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) throw EQDBFileError(qmDriveNotReady);
+        throw EQDBFileError(qmFileNotFound, name);
+    }
+    case ENOTDIR:
+    case ENXIO:
+    case ENODEV:
+    case ENOMEDIUM:
+        throw EQDBFileError(qmDriveNotReady);
+    case EMFILE:
+    case ENFILE:
+        throw EQDBFileError(qmNoHandles);
+    case EACCES:
+    case EPERM:
+    case EBUSY:
+    case ETXTBSY:
+    case EROFS:
+        throw EQDBFileError(qmInUse, name);
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        throw EQDBFileError(qmDiskFull);
+    default:
+        throw EQDBFileError(qmUnidentified, std::to_string(err));
+    }
+}

@@ -1,0 +1,189 @@
+#include "store/QDBFiles.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "store/QDBError.h"
+
+namespace qdb {
+
+namespace {
+std::string& Setting() {
+    static std::string folder;
+    return folder;
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat st;
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string WithoutTrailingSlash(std::string s) {
+    while (s.size() > 1 && s.back() == '/') s.pop_back();
+    return s;
+}
+}  // namespace
+
+void SetWorkFolderSetting(const std::string& folder) { Setting() = WithoutTrailingSlash(folder); }
+const std::string& WorkFolderSetting() { return Setting(); }
+
+std::string WorkFolderBase() {
+    if (IsFolder(Setting())) return Setting();
+    const char* tmp = std::getenv("TMPDIR");
+    if (tmp && IsFolder(tmp)) return WithoutTrailingSlash(tmp);
+    return "/tmp";
+}
+
+std::string MakePrivateFolder() {
+    std::string base = WorkFolderBase();
+    std::vector<char> name(base.begin(), base.end());
+    const std::string tail = "/qdb-XXXXXX";
+    name.insert(name.end(), tail.begin(), tail.end());
+    name.push_back('\0');
+    if (!::mkdtemp(name.data())) throw EQDBIndexError(qmNoTempFile);
+    return std::string(name.data());
+}
+
+std::string MakeTempFile(const std::string& folder, const std::string& prefix) {
+    std::string pattern = folder + "/" + prefix + "XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    int fd = ::mkstemp(name.data());
+    if (fd < 0) throw EQDBIndexError(qmNoTempFile);
+    ::close(fd);
+    return std::string(name.data());
+}
+
+void RemovePrivateFolder(const std::string& folder) {
+    if (folder.empty()) return;
+    if (DIR* d = ::opendir(folder.c_str())) {
+        std::vector<std::string> names;
+        while (dirent* e = ::readdir(d)) {
+            std::string n = e->d_name;
+            if (n != "." && n != "..") names.push_back(n);
+        }
+        ::closedir(d);
+        for (const std::string& n : names) ::unlink((folder + "/" + n).c_str());
+    }
+    ::rmdir(folder.c_str());
+}
+
+TWorkFile::TWorkFile(const std::string& path, int mode) {
+    int flags = mode == fmCreate                        ? O_RDWR | O_CREAT | O_TRUNC
+                : (mode & 3) == fmOpenReadWrite ? O_RDWR
+                : (mode & 3) == fmOpenWrite     ? O_WRONLY
+                                                : O_RDONLY;
+    OpenFd(path, flags, 0600);
+    if (FFd < 0) RaiseQDBFileError(errno, path);
+    struct stat st;
+    if (::fstat(FFd, &st) == 0 && S_ISDIR(st.st_mode)) RaiseQDBFileError(EISDIR, path);
+}
+
+namespace {
+// The platform stream stops short on an error and leaves errno set; an end of
+// file leaves it clear. A short write with errno clear is a full device.
+int64_t Checked(int64_t done, int64_t count, bool writing, const std::string& name) {
+    if (done < count && (errno != 0 || writing)) RaiseQDBFileError(errno != 0 ? errno : ENOSPC, name);
+    return done;
+}
+}  // namespace
+
+int64_t TWorkFile::Read(void* buffer, int64_t count) {
+    errno = 0;
+    return Checked(TFileStream::Read(buffer, count), count, false, FPath);
+}
+
+int64_t TWorkFile::Write(const void* buffer, int64_t count) {
+    errno = 0;
+    return Checked(TFileStream::Write(buffer, count), count, true, FPath);
+}
+
+namespace {
+// The folder must exist before the writer can make its temporary file there.
+const std::string& CheckedTarget(const std::string& target) {
+    std::string folder = ExtractFilePath(target);
+    if (!IsFolder(folder.empty() ? "." : folder)) RaiseQDBFileError(ENOENT, target);
+    return target;
+}
+}  // namespace
+
+TContainerWriter::TContainerWriter(const std::string& target) try : TSafeFileStream(CheckedTarget(target)) {
+} catch (const EStreamError&) {
+    RaiseQDBFileError(errno, target);
+}
+
+int64_t TContainerWriter::Write(const void* buffer, int64_t count) {
+    errno = 0;
+    return Checked(TFileStream::Write(buffer, count), count, true, Target());
+}
+
+void TContainerWriter::CommitChecked() {
+    errno = 0;
+    try {
+        Commit();
+    } catch (const EStreamError&) {
+        RaiseQDBFileError(errno ? errno : EIO, Target());
+    }
+}
+
+int64_t ChunkLength(int64_t n) { return std::clamp<int64_t>(n, 1024, 524288); }
+
+void CopySection(TStream& source, TStream& target, int64_t n, const TDigest* key, const std::string& fileName) {
+    int64_t chunk = ChunkLength(n);
+    if (auto* memory = dynamic_cast<TMemoryStream*>(&target)) {
+        // Straight into the memory stream (n is already checked against
+        // what the source holds).
+        int64_t at = memory->GetPosition();
+        try {
+            memory->SetSize(at + n);
+        } catch (const std::bad_alloc&) {
+            throw EQDBNoCompress(qmNoMemory);
+        }
+        uint8_t* p = memory->Memory() + at;
+        if (source.Read(p, n) != n) throw EQDBIndexError(qmNotValid, fileName);
+        if (key)
+            for (int64_t done = 0; done < n; done += chunk)
+                Encipher(p + done, static_cast<size_t>(std::min(chunk, n - done)), *key);
+        memory->SetPosition(at + n);
+        return;
+    }
+    std::vector<uint8_t> buf;
+    try {
+        buf.resize(static_cast<size_t>(std::min(chunk, n)));
+    } catch (const std::bad_alloc&) {
+        throw EQDBNoCompress(qmNoMemory);
+    }
+    for (int64_t done = 0; done < n;) {
+        int64_t len = std::min(chunk, n - done);
+        if (source.Read(buf.data(), len) != len) throw EQDBIndexError(qmNotValid, fileName);
+        if (key) Encipher(buf.data(), static_cast<size_t>(len), *key);
+        target.WriteBuffer(buf.data(), len);
+        done += len;
+    }
+}
+
+TFileAge FileAge(const std::string& path) {
+    struct stat st;
+    TFileAge age;
+    if (::stat(path.c_str(), &st) != 0) return age;
+    age.Valid = true;
+    age.Seconds = st.st_mtim.tv_sec;
+    age.Nanoseconds = st.st_mtim.tv_nsec;
+    return age;
+}
+
+bool FileIsReadOnly(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return false;
+    return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+}  // namespace qdb

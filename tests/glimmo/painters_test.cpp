@@ -1,0 +1,392 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "glimmo/EmbossFilter.h"
+#include "glimmo/Painters.h"
+#include "glimmo/GlimmoTestUtil.h"
+#include "image/PGCanvas.h"
+#include "image/PGraphic.h"
+#include "platform/Random.h"
+
+namespace {
+
+using gwtest::MakeFlat;
+using gwtest::Red;
+
+// A ramp whose entries can be told apart: entry i = (i mod 256, i div 256 x 100, 7).
+TColourTable IndexRamp() {
+    TColourTable ramp{};
+    for (int i = 0; i < ColourTableSize; ++i) ramp[i] = RGB(i % 256, i / 256 * 100, 7);
+    return ramp;
+}
+
+TEST(PainterHelpers, NumbersKeywordsAndColours) {
+    EXPECT_EQ(Hypotenuse(0, 0), 0);
+    EXPECT_EQ(Hypotenuse(3, -4), 5);
+    EXPECT_TRUE(std::isfinite(Hypotenuse(1e4000L, 1e4000L)));
+    EXPECT_EQ(CeilValue(2.0L), 2);
+    EXPECT_EQ(CeilValue(2.1L), 3);
+    EXPECT_EQ(CeilValue(-2.1L), -2);
+    EXPECT_EQ(FloorValue(-2.1L), -3);
+    EXPECT_EQ(FloorValue(2.9L), 2);
+    EXPECT_EQ(FloorValue(-2.0L), -2);
+
+    for (int code = 0; code < ShapeCodeCount; ++code) {
+        std::string name;
+        ShapeCodeToName(code, name);
+        EXPECT_EQ(ShapeNameToCode(name), code) << name;
+    }
+    EXPECT_EQ(ShapeNameToCode("Circle"), scOval);
+    std::string name = "kept";
+    ShapeCodeToName(0x83, name);  // the high bit is ignored
+    EXPECT_EQ(name, "circle");
+    name = "kept";
+    ShapeCodeToName(12, name);
+    FillStyleToName(9, name);
+    EXPECT_EQ(name, "kept");
+    EXPECT_EQ(FillStyleFromName(""), fmColor);
+    EXPECT_EQ(FillStyleFromName("gradient"), fmGradient);
+    EXPECT_TRUE(TextToBool(BoolToText(true)));
+    EXPECT_FALSE(TextToBool("True"));
+
+    EXPECT_EQ(ClampRGB(300, -5, 7), RGB(255, 0, 7));
+    EXPECT_EQ(ShiftColor(RGB(250, 10, 100), 10), RGB(255, 20, 110));
+    EXPECT_EQ(ShiftColor(RGB(250, 10, 100), -20), RGB(230, 0, 80));
+}
+
+TEST(PainterHelpers, ColourRampAndBevelShading) {
+    TColourTable ramp{};
+    BuildColourRamp(ramp, clWhite, clBlack);
+    EXPECT_EQ(ramp[0], RGB(0, 0, 0));
+    EXPECT_EQ(ramp[128], RGB(127, 127, 127));  // Trunc(127.5)
+    EXPECT_EQ(ramp[256], RGB(255, 255, 255));
+
+    TPixelGraphic g;
+    MakeFlat(g, 2, 1, clBlack);
+    const TColourTable index = IndexRamp();
+    const TLightVector light;  // (-1, -1, 0)
+    ShadeBevelPixel(g, 0, 0, 0, 0, 1, light, index);
+    ShadeBevelPixel(g, 1, 0, -0.5, -0.5, 0.707, light, index);  // 256 is clamped to 255
+    EXPECT_EQ(g.GetPixelColor(0, 0), index[128]);
+    EXPECT_EQ(g.GetPixelColor(1, 0), index[255]);
+}
+
+TEST(PainterHelpers, MixAndMaskedComposing) {
+    TPixelGraphic first, second;
+    MakeFlat(first, 2, 1, RGB(200, 100, 0));
+    MakeFlat(second, 2, 1, RGB(0, 0, 100));
+    first.SetPixelColor(1, 0, RGB(10, 10, 10));
+    second.SetPixelColor(1, 0, RGB(10, 10, 10));
+    MixGraphics(first, second, 30);
+    EXPECT_EQ(first.GetPixelColor(0, 0), RGB(60, 30, 70));
+    EXPECT_EQ(first.GetPixelColor(1, 0), RGB(10, 10, 10));
+
+    // Black mask pixels let the image through, white ones keep the target.
+    TPixelGraphic target, image, mask;
+    MakeFlat(target, 3, 2, RGB(1, 2, 3));
+    MakeFlat(image, 2, 2, RGB(200, 150, 100));
+    MakeFlat(mask, 2, 2, clWhite);
+    mask.SetPixelColor(0, 0, clBlack);
+    mask.SetPixelColor(1, 1, clBlack);
+    DrawMasked(target, 1, 0, image, mask);
+    EXPECT_EQ(target.GetPixelColor(0, 0), RGB(1, 2, 3));
+    EXPECT_EQ(target.GetPixelColor(1, 0), RGB(200, 150, 100));
+    EXPECT_EQ(target.GetPixelColor(2, 0), RGB(1, 2, 3));
+    EXPECT_EQ(target.GetPixelColor(2, 1), RGB(200, 150, 100));
+    DrawMasked(target, -5, 7, image, mask);  // entirely outside: nothing happens
+}
+
+TEST(PainterHelpers, InnerLuminanceGrowsTowardTheLight) {
+    TPixelGraphic g;
+    MakeFlat(g, 20, 10, RGB(100, 100, 100));
+    InnerLuminance(g, 40, 1);
+    // Direction 1 measures from the bottom right: Round(Hyp(11, 21) / Hyp(5, 10) x 40) = 85.
+    EXPECT_EQ(Red(g, 0, 0), 185);
+    EXPECT_EQ(Red(g, 19, 9), 110);
+    for (int x = 1; x < 20; ++x) EXPECT_LE(Red(g, x, 5), Red(g, x - 1, 5));
+
+    MakeFlat(g, 20, 10, RGB(100, 100, 100));
+    InnerLuminance(g, -40, 9);  // darkest at the bottom right: Round(Hyp(10, 20) / Hyp(5, 10) x 40) = 80
+    EXPECT_EQ(Red(g, 19, 9), 20);
+    for (int d : {0, 5, 10}) {
+        MakeFlat(g, 4, 4, RGB(100, 100, 100));
+        InnerLuminance(g, 40, d);
+        EXPECT_EQ(Red(g, 0, 0), 100) << d;
+    }
+}
+
+TEST(GradientFills, LinearRectangularAndRadial) {
+    const TColourTable ramp = IndexRamp();
+    TPixelGraphic g;
+
+    MakeFlat(g, 3, 5, clBlack);
+    LinearGradientFill(g, ramp, 0);
+    for (int y = 0; y < 5; ++y) EXPECT_EQ(g.GetPixelColor(2, y), ramp[64 * y]) << y;
+    MakeFlat(g, 4, 2, clBlack);
+    LinearGradientFill(g, ramp, 90);
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(g.GetPixelColor(x, 1), ramp[64 * x]) << x;
+    MakeFlat(g, 4, 2, clBlack);
+    LinearGradientFill(g, ramp, 45);
+    EXPECT_EQ(g.GetPixelColor(1, 1), clBlack);
+
+    // 10 x 4: two steps, the border ring takes entry 0, the inner one 128.
+    MakeFlat(g, 10, 4, clBlack);
+    RectangularGradientFill(g, ramp);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 10; ++x) {
+            const bool border = x == 0 || y == 0 || x == 9 || y == 3;
+            EXPECT_EQ(g.GetPixelColor(x, y), ramp[border ? 0 : 128]) << x << "," << y;
+        }
+
+    // Pictures one pixel high or wide have no extent for the ramp: entry 0.
+    for (auto size : {std::pair<int, int>(7, 1), {1, 7}, {1, 1}}) {
+        MakeFlat(g, size.first, size.second, clWhite);
+        RectangularGradientFill(g, ramp);
+        EXPECT_EQ(g.GetPixelColor(0, 0), ramp[0]);
+        MakeFlat(g, size.first, size.second, clWhite);
+        LinearGradientFill(g, ramp, 0);
+        EXPECT_EQ(g.GetPixelColor(size.first - 1, 0), ramp[0]);
+    }
+
+    // Radial: the centre takes entry 0 and the far corner wraps round
+    // (Hyp(5, 5) / 7 x 256 = 258 -> 2).
+    MakeFlat(g, 10, 10, clBlack);
+    RadialGradientFill(g, ramp);
+    EXPECT_EQ(g.GetPixelColor(4, 4), ramp[0]);
+    EXPECT_EQ(g.GetPixelColor(9, 9), ramp[2]);
+    MakeFlat(g, 1, 1, clWhite);
+    RadialGradientFill(g, ramp);
+    EXPECT_EQ(g.GetPixelColor(0, 0), ramp[0]);
+}
+
+// ---- masks ---------------------------------------------------------------------
+
+enum TWhere { wInside, wOutside, wUnsure };
+
+// Where pixel (x, y) lies relative to a convex polygon, with a margin.
+TWhere PolygonWhere(const std::vector<TPoint>& poly, double x, double y) {
+    double area = 0;
+    for (size_t i = 0; i < poly.size(); ++i) {
+        const TPoint& a = poly[i];
+        const TPoint& b = poly[(i + 1) % poly.size()];
+        area += double(a.X) * b.Y - double(b.X) * a.Y;
+    }
+    bool allInside = true;
+    for (size_t i = 0; i < poly.size(); ++i) {
+        const TPoint& a = poly[i];
+        const TPoint& b = poly[(i + 1) % poly.size()];
+        const double ex = b.X - a.X, ey = b.Y - a.Y;
+        const double d = (ex * (y - a.Y) - ey * (x - a.X)) / std::hypot(ex, ey) * (area > 0 ? 1 : -1);
+        if (d < -1.5) return wOutside;
+        if (d < 1.5) allInside = false;
+    }
+    return allInside ? wInside : wUnsure;
+}
+
+TWhere EllipseWhere(double left, double top, double right, double bottom, double x, double y) {
+    const double a = (right - left) / 2, b = (bottom - top) / 2;
+    const double dx = x - (left + right) / 2, dy = y - (top + bottom) / 2;
+    auto rho = [&](double grow) { return std::pow(dx / (a + grow), 2) + std::pow(dy / (b + grow), 2); };
+    if (a <= 2 || b <= 2) return a <= 0 || b <= 0 ? wOutside : wUnsure;
+    if (rho(-2) <= 1) return wInside;
+    if (rho(2) >= 1) return wOutside;
+    return wUnsure;
+}
+
+TWhere RoundRectWhere(int w, int h, double x, double y) {
+    const double rx = (w / 2) / 2.0, ry = (h / 2) / 2.0;
+    const double cx = std::clamp(x, rx, w - rx), cy = std::clamp(y, ry, h - ry);
+    if (x < 1.5 || y < 1.5 || x > w - 1.5 || y > h - 1.5) return x < 0 || y < 0 ? wOutside : wUnsure;
+    if (cx == x || cy == y) return wInside;  // not in a corner zone
+    return EllipseWhere(cx - rx, cy - ry, cx + rx, cy + ry, x, y);
+}
+
+TEST(ShapeMasks, BlackInsideWhiteOutsideWithoutLeaks) {
+    for (auto size : {std::pair<int, int>(7, 7), {200, 25}, {25, 200}}) {
+        const int w = size.first, h = size.second;
+        struct TCase {
+            std::string Name;
+            std::function<void(TPixelGraphic&)> Make;
+            std::function<TWhere(int, int)> Where;
+        };
+        const std::vector<TCase> cases = {
+            {"up", [](TPixelGraphic& m) { TriangleMask(m, 1); },
+             [&](int x, int y) { return PolygonWhere({{0, h}, {w / 2, 0}, {w, h}}, x, y); }},
+            {"right", [](TPixelGraphic& m) { TriangleMask(m, 2); },
+             [&](int x, int y) { return PolygonWhere({{0, 0}, {w, h / 2}, {0, h}}, x, y); }},
+            {"left", [](TPixelGraphic& m) { TriangleMask(m, 3); },
+             [&](int x, int y) { return PolygonWhere({{w, h}, {0, h / 2}, {w, 0}}, x, y); }},
+            {"down", [](TPixelGraphic& m) { TriangleMask(m, 4); },
+             [&](int x, int y) { return PolygonWhere({{0, 0}, {w, 0}, {w / 2, h}}, x, y); }},
+            {"diamond", [](TPixelGraphic& m) { DiamondMask(m); },
+             [&](int x, int y) { return PolygonWhere({{0, h / 2}, {w / 2, 0}, {w, h / 2}, {w / 2, h}}, x, y); }},
+            {"oval", [](TPixelGraphic& m) { OvalMask(m); },
+             [&](int x, int y) { return EllipseWhere(5, 5, w - 5, h - 5, x + 0.5, y + 0.5); }},
+            {"roundrect", [](TPixelGraphic& m) { RoundRectMask(m); },
+             [&](int x, int y) { return RoundRectWhere(w, h, x + 0.5, y + 0.5); }},
+        };
+        for (const TCase& c : cases) {
+            TPixelGraphic mask;
+            MakeFlat(mask, w, h, clGray);
+            c.Make(mask);
+            int inside = 0, wrong = 0;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) {
+                    const uint32_t px = mask.GetPixelColor(x, y);
+                    ASSERT_TRUE(px == clBlack || px == clWhite) << c.Name;
+                    const TWhere where = c.Where(x, y);
+                    inside += where == wInside;
+                    if ((where == wInside && px != clBlack) || (where == wOutside && px != clWhite)) ++wrong;
+                }
+            EXPECT_EQ(wrong, 0) << c.Name << " " << w << "x" << h;
+            // The oval sits 5 pixels inside the border: nothing of it at 7 x 7.
+            EXPECT_EQ(inside > 0, !(c.Name == "oval" && w == 7)) << c.Name << " " << w << "x" << h;
+        }
+    }
+}
+
+// ---- ring outlines ---------------------------------------------------------------
+
+using TRingPainter = std::function<void(TPGCanvas&, const TRect&, uint32_t light, int direction, uint32_t shadow)>;
+
+// Colour found next to the middle of the segment a-b: +1 light, -1 shadow,
+// 0 none or both.
+int EdgeColour(const TPixelGraphic& g, TPoint a, TPoint b) {
+    const int mx = (a.X + b.X) / 2, my = (a.Y + b.Y) / 2;
+    bool light = false, shadow = false;
+    for (int y = my - 1; y <= my + 1; ++y)
+        for (int x = mx - 1; x <= mx + 1; ++x) {
+            light |= g.GetPixelColor(x, y) == clWhite;
+            shadow |= g.GetPixelColor(x, y) == clRed;
+        }
+    return light == shadow ? 0 : light ? 1 : -1;
+}
+
+TEST(RingOutlines, EveryDirectionLightsTheEdgesItNames) {
+    const TRect r(10, 10, 50, 50);
+    const int mx = 30, my = 30;
+    struct TShape {
+        std::string Name;
+        TRingPainter Paint;
+        std::map<std::string, std::pair<TPoint, TPoint>> Edges;
+        // Lit edge names by direction 1..9 (5: none).
+        std::vector<std::string> Lit[10];
+    };
+    std::vector<TShape> shapes(6);
+    shapes[0] = {"rectangle",
+                 [](TPGCanvas& c, const TRect& rr, uint32_t l, int d, uint32_t s) { DrawBevelEdges(c, rr, l, s, d); },
+                 {{"top", {{10, 10}, {50, 10}}}, {"right", {{50, 10}, {50, 50}}}, {"bottom", {{10, 50}, {50, 50}}},
+                  {"left", {{10, 10}, {10, 50}}}},
+                 {{}, {"top", "left"}, {"top"}, {"top", "right"}, {"left"}, {}, {"right"}, {"left", "bottom"},
+                  {"bottom"}, {"bottom", "right"}}};
+    shapes[1] = {"triangle up", TriangleUpEdges,
+                 {{"left", {{10, 50}, {mx, 10}}}, {"right", {{mx, 10}, {50, 50}}}, {"base", {{10, 50}, {50, 50}}}},
+                 {{}, {"left"}, {"left", "right"}, {"right"}, {"left"}, {}, {"right"}, {"base"}, {"base"}, {"base"}}};
+    shapes[2] = {"triangle down", TriangleDownEdges,
+                 {{"top", {{10, 10}, {50, 10}}}, {"left", {{10, 10}, {mx, 50}}}, {"right", {{50, 10}, {mx, 50}}}},
+                 {{}, {"top"}, {"top"}, {"top"}, {"left"}, {}, {"right"}, {"left"}, {"left", "right"}, {"right"}}};
+    shapes[3] = {"triangle left", TriangleLeftEdges,
+                 {{"upper", {{10, my}, {50, 10}}}, {"lower", {{10, my}, {50, 50}}}, {"right", {{50, 10}, {50, 50}}}},
+                 {{}, {"upper"}, {"upper"}, {"right"}, {"upper", "lower"}, {}, {"right"}, {"lower"}, {"lower"}, {"right"}}};
+    shapes[4] = {"triangle right", TriangleRightEdges,
+                 {{"upper", {{10, 10}, {50, my}}}, {"lower", {{10, 50}, {50, my}}}, {"left", {{10, 10}, {10, 50}}}},
+                 {{}, {"left"}, {"upper"}, {"upper"}, {"left"}, {}, {"upper", "lower"}, {"left"}, {"lower"}, {"lower"}}};
+    shapes[5] = {"diamond", DiamondEdges,
+                 {{"ul", {{10, my}, {mx, 10}}}, {"ur", {{mx, 10}, {50, my}}}, {"lr", {{50, my}, {mx, 50}}},
+                  {"ll", {{mx, 50}, {10, my}}}},
+                 {{}, {"ul"}, {"ul", "ur"}, {"ur"}, {"ul", "ll"}, {}, {"ur", "lr"}, {"ll"}, {"lr", "ll"}, {"lr"}}};
+
+    for (const TShape& shape : shapes)
+        for (int d = 0; d <= 10; ++d) {
+            TPixelGraphic g;
+            MakeFlat(g, 60, 60, clBlack);
+            shape.Paint(*g.GetCanvas(), r, clWhite, d, clRed);
+            for (const auto& edge : shape.Edges) {
+                const bool named = d <= 9 && std::count(shape.Lit[d].begin(), shape.Lit[d].end(), edge.first) > 0;
+                const int expected = d == 0 || d == 5 || d > 9 ? 0 : named ? 1 : -1;
+                EXPECT_EQ(EdgeColour(g, edge.second.first, edge.second.second), expected)
+                    << shape.Name << " direction " << d << " edge " << edge.first;
+            }
+        }
+}
+
+TEST(RingOutlines, EllipseBevelAndRoundRectLightFaceTheLight) {
+    // Direction by its unit step on the 3 x 3 grid.
+    const int steps[10][2] = {{0, 0}, {-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {0, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}};
+    const TLightVector vectors[10] = {{}, {-1, -1, 0}, {0, -1.5, 0}, {1, -1, 0}, {-1.5, 0, 0}, {},
+                                      {1.5, 0, 0}, {-1, 1, 0}, {0, 1.5, 0}, {1, 1, 0}};
+    TColourTable ramp{};
+    BuildColourRamp(ramp, clWhite, clBlack);
+    for (int d = 1; d <= 9; ++d) {
+        if (d == 5) continue;
+        const int sx = steps[d][0], sy = steps[d][1];
+        TPixelGraphic g;
+        MakeFlat(g, 61, 41, clBlue);
+        EllipseBevel(g, 0, 0, 61, 41, 1, vectors[d], ramp);
+        // The band point facing the light against the one facing away.
+        const double a = 30, b = 20;
+        const double n = std::hypot(sx / a, sy / b);
+        const int lx = static_cast<int>(std::lround(30 + sx / n / a * a * 0.999));
+        const int ly = static_cast<int>(std::lround(20 + sy / n / b * b * 0.999));
+        const int fx = 60 - lx, fy = 40 - ly;
+        EXPECT_GT(Red(g, lx, ly), 200) << d;
+        EXPECT_LT(Red(g, fx, fy), 56) << d;
+
+        TPixelGraphic work;
+        RoundRectLight(g, clWhite, clBlack, d, work);
+        const int cx = 30 + sx * 30, cy = 20 + sy * 20;
+        EXPECT_GE(Red(work, cx, cy), 240) << d;
+        EXPECT_LE(Red(work, 60 - cx, 40 - cy), 130) << d;
+    }
+}
+
+TEST(RingOutlines, RoundRectRingMatchesDrawingThroughAMask) {
+    TPixelGraphic work, scratch;
+    MakeFlat(work, 60, 40, clBlack);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 60; ++x) work.SetPixelColor(x, y, RGB(x * 4, y * 6, 99));
+    TRandomGenerator random(7);
+    for (int i = 0; i < 200; ++i) {
+        const TRect r(random.NextInt(80) - 10, random.NextInt(60) - 10, random.NextInt(80) - 10, random.NextInt(60) - 10);
+        TPixelGraphic fast, slow, mask;
+        MakeFlat(fast, 60, 40, clGray);
+        MakeFlat(slow, 60, 40, clGray);
+        MakeFlat(mask, 60, 40, clWhite);
+        TPGCanvas& c = *mask.GetCanvas();
+        c.Pen.Color = clBlack;
+        c.Brush.Style = bsClear;
+        c.RoundRect(r.Left, r.Top, r.Right, r.Bottom, (r.Right - r.Left) / 2, (r.Bottom - r.Top) / 2);
+        DrawMasked(slow, 0, 0, work, mask);
+        RoundRectRing(fast, r, work, &scratch);
+        ASSERT_TRUE(gwtest::SamePixels(fast, slow)) << r.Left << "," << r.Top << "," << r.Right << "," << r.Bottom;
+    }
+}
+
+TEST(EmbossFilter, DifferenceOfDiagonalNeighbours) {
+    TPixelGraphic flat, out;
+    MakeFlat(flat, 5, 4, RGB(90, 10, 200));
+    TEmbossFilter emboss(1, 127);
+    out.ApplyFilter(emboss, flat);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 5; ++x) EXPECT_EQ(out.GetPixelColor(x, y), RGB(127, 127, 127));
+
+    // A white upper-left neighbour of a black pixel: sum 765, divided, biased.
+    TPixelGraphic step;
+    MakeFlat(step, 3, 3, clBlack);
+    step.SetPixelColor(0, 0, clWhite);
+    const std::pair<int, int> cases[] = {{10, 127}, {0, 127}, {-3, 127}, {10, -1000}};
+    const int expected[] = {76 + 127, 255, 0, 0};
+    for (int i = 0; i < 4; ++i) {
+        TEmbossFilter f(cases[i].first, cases[i].second);
+        out.ApplyFilter(f, step);
+        EXPECT_EQ(Red(out, 1, 1), expected[i]) << i;
+        EXPECT_EQ(Red(out, 2, 2), std::clamp(cases[i].second, 0, 255)) << i;  // flat there: bias only
+    }
+}
+
+}  // namespace

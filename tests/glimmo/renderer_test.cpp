@@ -1,0 +1,406 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "glimmo/ButtonRenderer.h"
+#include "glimmo/GlimmoTestUtil.h"
+#include "image/PGCanvas.h"
+#include "image/PGFilterDialogs.h"
+#include "image/PGraphic.h"
+
+namespace {
+
+using gwtest::MakeFlat;
+using gwtest::SamePixels;
+
+const uint32_t Fill = RGB(90, 100, 110);
+
+// A design on a flat fill with nothing that blends: bevel opacity 100, no
+// anti-aliasing, no caption.
+TButtonDesign PlainDesign(int w, int h) {
+    TButtonDesign d;
+    d.Width = w;
+    d.Height = h;
+    auto fill = std::make_shared<TPixelGraphic>();
+    MakeFlat(*fill, w, h, Fill);
+    d.FillImage = fill;
+    d.FillMode = fmBitmap;
+    d.BitmapPlacement = bpStretch;
+    d.BevelOpacity = 100;
+    SetAntiAliasLevel(d.AntiAliasing, aaOff);
+    d.BevelColors[0] = clWhite;
+    d.BevelColors[3] = clBlack;
+    d.CanvasColor = RGB(1, 2, 3);
+    return d;
+}
+
+std::unique_ptr<TPixelGraphic> Render(TButtonRenderer& renderer, const TButtonDesign& d) {
+    auto target = std::make_unique<TPixelGraphic>();
+    target->SetSize(d.Width, d.Height, 3);
+    renderer.RenderButton(d, *target);
+    return target;
+}
+
+// Pixels where a and b differ: their count and centre of mass.
+struct TDiff {
+    int Count = 0;
+    double X = 0, Y = 0;
+    int MinX = 1 << 30, MaxX = -1, MinY = 1 << 30, MaxY = -1;
+};
+TDiff Difference(const TPixelGraphic& a, const TPixelGraphic& b) {
+    TDiff d;
+    for (int y = 0; y < a.GetHeight(); ++y)
+        for (int x = 0; x < a.GetWidth(); ++x)
+            if (a.GetPixelColor(x, y) != b.GetPixelColor(x, y)) {
+                ++d.Count;
+                d.X += x;
+                d.Y += y;
+                d.MinX = std::min(d.MinX, x);
+                d.MaxX = std::max(d.MaxX, x);
+                d.MinY = std::min(d.MinY, y);
+                d.MaxY = std::max(d.MaxY, y);
+            }
+    if (d.Count) {
+        d.X /= d.Count;
+        d.Y /= d.Count;
+    }
+    return d;
+}
+
+TEST(ButtonRenderer, EveryCombinationRendersDeterministicallyAtItsSize) {
+    TRandomGenerator random(77);
+    TButtonRenderer first(random), second(random);
+    for (TButtonRenderer* r : {&first, &second}) {
+        r->Plasma().SetReseedFromClock(false);
+        random.SetSeed(77);
+        r->RenderPlasma(true);
+    }
+    auto bitmap = std::make_shared<TPixelGraphic>();
+    MakeFlat(*bitmap, 37, 19, clNavy);
+    for (int x = 0; x < 37; ++x) bitmap->SetPixelColor(x, x % 19, clYellow);
+
+    int renders = 0;
+    for (int shape = 0; shape < ShapeCodeCount; ++shape)
+        for (int style = bvsSolid; style <= bvsSmooth; ++style)
+            for (bool twice : {false, true})
+                for (int fill = 0; fill < FillModeCount; ++fill)
+                    for (TAntiAliasLevel aa : {aaOff, aaLow, aaHigh}) {
+                        const TPixelGraphic* results[2];
+                        for (int k = 0; k < 2; ++k) {
+                            TButtonRenderer& r = k == 0 ? first : second;
+                            TButtonDesign d;
+                            d.Width = 40 + shape;
+                            d.Height = 30 - fill;
+                            d.Shape = shape;
+                            d.BevelStyle = style;
+                            d.BevelWidth = 3 + style;
+                            d.DoubleBevel = twice;
+                            d.FillMode = fill;
+                            d.BitmapPlacement = static_cast<TBitmapPlacement>(renders % 3);
+                            d.TargetRect = TRect(30, 2, 4, 20);  // mirrored
+                            d.LightDirection = 1 + renders % 9;
+                            d.InnerLuminance = renders % 2 ? 30 : 0;
+                            d.CanvasColor = RGB(1, 2, 3);
+                            d.Caption = "Go";
+                            d.Outlined = twice;
+                            SetAntiAliasLevel(d.AntiAliasing, aa);
+                            if (fill == fmPlasma) {
+                                auto plasma = std::make_shared<TPixelGraphic>();
+                                plasma->Assign(&r.PlasmaImage);
+                                d.FillImage = plasma;
+                                d.PlasmaStretch = renders % 2;
+                            } else if (fill == fmBitmap) {
+                                d.FillImage = bitmap;
+                            }
+                            r.Design = d;
+                            r.SizeChanged = true;
+                            r.RefreshButton(false);
+                            results[k] = &r.Preview;
+                        }
+                        ++renders;
+                        const TPixelGraphic& p = *results[0];
+                        ASSERT_EQ(p.GetWidth(), 40 + shape);
+                        ASSERT_EQ(p.GetHeight(), 30 - fill);
+                        ASSERT_TRUE(SamePixels(p, *results[1])) << shape << " " << style << " " << fill;
+                        if (shape != scRectangle && shape != scSquare) {
+                            // The left-pointing triangle's base runs along the right edge.
+                            const int w = shape == scTriangleLeft ? 0 : p.GetWidth() - 1, h = p.GetHeight() - 1;
+                            for (auto c : {std::pair<int, int>(0, 0), {w, 0}, {0, h}, {w, h}})
+                                ASSERT_EQ(p.GetPixelColor(c.first, c.second), RGB(1, 2, 3))
+                                    << "shape " << shape << " corner " << c.first << "," << c.second;
+                        }
+                    }
+    EXPECT_EQ(renders, 10 * 3 * 2 * 4 * 3);
+    EXPECT_EQ(first.GetLightDirection(), 1 + (renders - 1) % 9);
+}
+
+TEST(ButtonRenderer, SingleRingsAndTheirQuirks) {
+    TButtonRenderer r;
+    TButtonDesign d = PlainDesign(30, 12);
+    d.BevelWidth = 1;
+    // The first ring's right and bottom edges lie outside the picture: only
+    // the top row and left column change.
+    auto p = Render(r, d);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 30; ++x) ASSERT_EQ(p->GetPixelColor(x, y), x == 0 || y == 0 ? clWhite : Fill) << x << "," << y;
+
+    // A smooth bevel of width 1 blends its ring in at 100 % of the old picture.
+    d.BevelStyle = bvsSmooth;
+    auto smooth = Render(r, d);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 30; ++x) ASSERT_EQ(smooth->GetPixelColor(x, y), Fill);
+
+    // Direction 5 lights nothing and keeps the last light vector.
+    d.BevelStyle = bvsSolid;
+    d.LightDirection = 3;
+    Render(r, d);
+    d.LightDirection = 5;
+    d.BevelWidth = 3;
+    auto none = Render(r, d);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 30; ++x) ASSERT_EQ(none->GetPixelColor(x, y), Fill);
+    EXPECT_EQ(r.GetLightVector().X, 1);
+    EXPECT_EQ(r.GetLightVector().Y, -1);
+}
+
+TEST(ButtonRenderer, DoubleBevelMirrorsTheInnerRingsAndRestoresTheLight) {
+    TButtonRenderer r;
+    TButtonDesign d = PlainDesign(100, 25);
+    d.BevelWidth = 4;
+    d.DoubleBevel = true;
+    d.LightDirection = 1;
+    auto p = Render(r, d);
+    for (int y = 0; y < 8; ++y) EXPECT_EQ(p->GetPixelColor(50, y), y < 4 ? clWhite : clBlack) << y;
+    for (int k = 1; k < 8; ++k) EXPECT_EQ(p->GetPixelColor(50, 25 - k), k < 4 ? clBlack : clWhite) << k;
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(p->GetPixelColor(x, 12), x < 4 ? clWhite : clBlack) << x;
+    EXPECT_EQ(p->GetPixelColor(50, 12), Fill);
+    EXPECT_EQ(r.GetLightDirection(), 1);
+    EXPECT_EQ(r.GetLightVector().X, -1);
+    EXPECT_EQ(r.GetLightVector().Y, -1);
+
+    // The offset moves every ring inward.
+    d.BevelOffset = 2;
+    p = Render(r, d);
+    EXPECT_EQ(p->GetPixelColor(50, 1), Fill);
+    for (int y = 2; y < 10; ++y) EXPECT_EQ(p->GetPixelColor(50, y), y < 6 ? clWhite : clBlack) << y;
+}
+
+TEST(ButtonRenderer, AntiAliasingAboveItsThresholdIsTheSmoothFilter) {
+    TButtonRenderer r;
+    TButtonDesign d = PlainDesign(50, 20);
+    d.BevelWidth = 3;
+    d.BevelColors[0] = clYellow;
+    auto off = Render(r, d);
+    d.AntiAliasing.Percent = 24;
+    EXPECT_TRUE(SamePixels(*off, *Render(r, d)));
+
+    for (TAntiAliasLevel level : {aaLow, aaHigh}) {
+        SetAntiAliasLevel(d.AntiAliasing, level);
+        auto smoothed = Render(r, d);
+        TSmoothFilterDialog dialog;
+        dialog.SetStdDeviation(1.3L);
+        dialog.SetPercent(d.AntiAliasing.Percent);
+        dialog.SetUseDistance(false);
+        dialog.SetUseDistance(true);
+        TPixelGraphic expected;
+        expected.ApplyFilter(*dialog.GetFilter(), *off);
+        EXPECT_TRUE(SamePixels(*smoothed, expected)) << level;
+        EXPECT_FALSE(SamePixels(*smoothed, *off));
+    }
+}
+
+TEST(ButtonRenderer, SystemColoursDrawAsTheirRGBValues) {
+    TButtonRenderer r;
+    for (int shape : {scRectangle, scOval, scRoundRect})
+        for (int style = bvsSolid; style <= bvsSmooth; ++style) {
+            TButtonDesign sys = PlainDesign(40, 30);
+            sys.Shape = shape;
+            sys.BevelStyle = style;
+            sys.BevelColors[0] = clBtnHighlight;
+            sys.BevelColors[1] = clHighlight;
+            sys.BevelColors[2] = clBtnFace;
+            sys.BevelColors[3] = clBtnShadow;
+            sys.CanvasColor = clWindow;
+            sys.TextColor = clWindowText;
+            sys.OutlineColor = clHighlight;
+            sys.Outlined = true;
+            sys.Caption = "A";
+            TButtonDesign rgb = sys;
+            for (TColor& c : rgb.BevelColors) c = static_cast<TColor>(ColorToRGB(c));
+            rgb.CanvasColor = static_cast<TColor>(ColorToRGB(sys.CanvasColor));
+            rgb.TextColor = static_cast<TColor>(ColorToRGB(sys.TextColor));
+            rgb.OutlineColor = static_cast<TColor>(ColorToRGB(sys.OutlineColor));
+            EXPECT_TRUE(SamePixels(*Render(r, sys), *Render(r, rgb))) << shape << " " << style;
+        }
+}
+
+// ---- caption ----------------------------------------------------------------------
+
+TButtonDesign CaptionDesign() {
+    TButtonDesign d = PlainDesign(160, 90);
+    d.BevelWidth = 6;
+    d.BevelOpacity = 100;
+    d.TextOpacity = 100;
+    d.TextColor = clWhite;
+    d.FontSize = 14;
+    return d;
+}
+
+TEST(ButtonCaption, EmptyCaptionLeavesThePictureAlone) {
+    TButtonRenderer r;
+    TButtonDesign plain = CaptionDesign();
+    TButtonDesign styled = plain;
+    styled.Outlined = true;
+    styled.PaintInside = true;
+    styled.TextOpacity = 1;
+    styled.TextOffsetX = 40;
+    styled.Underline = true;
+    styled.VertAlign = vaTop;
+    EXPECT_TRUE(SamePixels(*Render(r, plain), *Render(r, styled)));
+}
+
+TEST(ButtonCaption, TextStaysInItsRectangleAndFollowsTheAlignment) {
+    TButtonRenderer r;
+    const TButtonDesign base = CaptionDesign();
+    auto blank = Render(r, base);
+    TButtonDesign d = base;
+    d.Caption = "Wrapped words\nand a second line";
+
+    TDiff byV[3], byH[3];
+    for (int v = vaTop; v <= vaBottom; ++v) {
+        d.VertAlign = static_cast<TVertAlign>(v);
+        byV[v] = Difference(*blank, *Render(r, d));
+        ASSERT_GT(byV[v].Count, 20) << v;
+        EXPECT_GE(byV[v].MinX, base.BevelWidth);
+        EXPECT_LT(byV[v].MaxX, base.Width - base.BevelWidth);
+    }
+    EXPECT_LT(byV[vaTop].Y, byV[vaCenter].Y);
+    EXPECT_LT(byV[vaCenter].Y, byV[vaBottom].Y);
+    EXPECT_GE(byV[vaTop].MinY, base.BevelWidth + 2);
+    EXPECT_LE(byV[vaBottom].MaxY, base.Height - base.BevelWidth - 2);
+
+    d.VertAlign = vaCenter;
+    d.Caption = "ab";
+    for (int a = haLeft; a <= haRight; ++a) {
+        d.HorzAlign = static_cast<THorzAlign>(a);
+        byH[a] = Difference(*blank, *Render(r, d));
+    }
+    EXPECT_LT(byH[haLeft].X, byH[haCenter].X);
+    EXPECT_LT(byH[haCenter].X, byH[haRight].X);
+    EXPECT_NEAR(byH[haCenter].X, base.Width / 2.0, 6);
+
+    // The manual offset moves the text by that much.
+    d.HorzAlign = haLeft;
+    d.TextOffsetX = 7;
+    d.TextOffsetY = -5;
+    const TDiff moved = Difference(*blank, *Render(r, d));
+    EXPECT_NEAR(moved.X - byH[haLeft].X, 7, 0.01);
+    EXPECT_NEAR(moved.Y - byH[haLeft].Y, -5, 0.01);
+}
+
+TEST(ButtonCaption, OutlineAddsOutlineColouredPixelsNextToTheGlyphs) {
+    TButtonRenderer r;
+    TButtonDesign d = CaptionDesign();
+    auto fill = std::make_shared<TPixelGraphic>();
+    MakeFlat(*fill, d.Width, d.Height, clBlack);
+    d.FillImage = fill;
+    d.BevelColors[0] = d.BevelColors[3] = clBlack;
+    d.Caption = "Halo";
+    d.FontSize = 24;
+    d.Bold = true;
+    d.OutlineColor = clRed;
+    d.PaintInside = true;
+
+    auto reddish = [](uint32_t c) { return GetRValue(c) > 100 && GetGValue(c) < 60 && GetBValue(c) < 60; };
+    auto plain = Render(r, d);
+    d.Outlined = true;
+    auto outlined = Render(r, d);
+    int halo = 0, lonely = 0;
+    for (int y = 0; y < d.Height; ++y)
+        for (int x = 0; x < d.Width; ++x) {
+            EXPECT_FALSE(reddish(plain->GetPixelColor(x, y)));
+            if (!reddish(outlined->GetPixelColor(x, y))) continue;
+            ++halo;
+            bool nearGlyph = false;
+            for (int dy = -3; dy <= 3; ++dy)
+                for (int dx = -3; dx <= 3; ++dx) nearGlyph |= outlined->GetPixelColor(x + dx, y + dy) == clWhite;
+            lonely += !nearGlyph;
+        }
+    EXPECT_GT(halo, 30);
+    EXPECT_EQ(lonely, 0);
+    // The glyphs themselves keep the text colour.
+    for (int y = 0; y < d.Height; ++y)
+        for (int x = 0; x < d.Width; ++x)
+            if (plain->GetPixelColor(x, y) == clWhite) {
+                ASSERT_EQ(outlined->GetPixelColor(x, y), clWhite);
+            }
+}
+
+// The outline drawn over the whole picture, step by step: the renderer
+// blurs only the glyphs' surroundings and must give the same pixels.
+void ReferenceOutline(TPixelGraphic& g, uint32_t outline, unsigned format, int percent, const std::string& text,
+                      TRect r, uint32_t textColour, const TSmoothSettings& blur) {
+    const int w = g.GetWidth(), h = g.GetHeight();
+    TPixelGraphic tx, k, s, d;
+    MakeFlat(tx, w, h, clWhite);
+    d.Assign(&g);
+    TPGCanvas& c = *tx.GetCanvas();
+    c.Font = g.GetCanvas()->Font;
+    c.Font.Color = clBlack;
+    c.Brush.Style = bsClear;
+    c.DrawTextEx(text, r, format);
+    TSmoothFilterDialog dialog;
+    dialog.SetStdDeviation(blur.StdDeviation);
+    dialog.SetPercent(blur.Percent);
+    dialog.SetUseDistance(!blur.UseDistance);
+    dialog.SetUseDistance(blur.UseDistance);
+    s.ApplyFilter(*dialog.GetFilter(), tx);
+    k.Assign(&s);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            if (k.GetPixelColor(x, y) != clWhite) k.SetPixelColor(x, y, clBlack);
+            if (tx.GetPixelColor(x, y) != clWhite) k.SetPixelColor(x, y, clWhite);
+            const int q = GetRValue(s.GetPixelColor(x, y)) * 100 / 256;
+            auto mix = [q](int a, int b) { return ((100 - q) * a + q * b) / 100; };
+            s.SetPixelColor(x, y, RGB(mix(GetRValue(textColour), GetRValue(outline)),
+                                      mix(GetGValue(textColour), GetGValue(outline)),
+                                      mix(GetBValue(textColour), GetBValue(outline))));
+        }
+    DrawMasked(d, 0, 0, s, k);
+    MixGraphics(g, d, percent);
+}
+
+TEST(ButtonCaption, OutlineEqualsTheWholePictureComputation) {
+    TButtonRenderer r;
+    const TSmoothSettings blurs[] = {{dsGaussian, 1.3L, 100, true}, {dsTent, 0.8L, 60, false}};
+    const TRect rects[] = {TRect(0, 0, 60, 40), TRect(-8, 20, 50, 60), TRect(30, -5, 90, 12), TRect(10, 10, 10, 30)};
+    int n = 0;
+    for (const TSmoothSettings& blur : blurs)
+        for (const TRect& rect : rects) {
+            TButtonDesign d;
+            d.OutlineBlur = blur;
+            r.Design = d;
+            TPixelGraphic fast, slow;
+            MakeFlat(fast, 70, 45, RGB(20, 40, 60));
+            for (int x = 0; x < 70; ++x) fast.SetPixelColor(x, x % 45, clYellow);
+            slow.Assign(&fast);
+            for (TPixelGraphic* g : {&fast, &slow}) {
+                g->GetCanvas()->Font.Name = "Arial";
+                g->GetCanvas()->Font.SetSize(11 + n % 3);
+                g->GetCanvas()->Font.Bold = n % 2;
+            }
+            const unsigned format = DT_WORDBREAK | DT_NOPREFIX | (n % 3);
+            // The renderer reads the blur of the design being rendered.
+            TPixelGraphic dummy;
+            dummy.SetSize(4, 4, 3);
+            d.Caption = "x";
+            d.Outlined = true;
+            r.RenderButton(d, dummy);
+            r.DrawCaptionText(fast, clRed, format, 1 + n * 9, "Edge of the\npicture", rect, clWhite);
+            ReferenceOutline(slow, clRed, format, 1 + n * 9, "Edge of the\npicture", rect, clWhite, blur);
+            EXPECT_TRUE(SamePixels(fast, slow)) << n;
+            ++n;
+        }
+}
+
+}  // namespace
