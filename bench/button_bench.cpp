@@ -33,6 +33,14 @@ TButtonDesign WorstDesign() {
     return d;
 }
 
+// The same with a bevel of 60: at 100 the caption's rectangle has no width
+// left and the caption is clipped away, so this one draws and outlines it.
+TButtonDesign HeavyCaptionDesign() {
+    TButtonDesign d = WorstDesign();
+    d.BevelWidth = 60;
+    return d;
+}
+
 void RenderDesign(benchmark::State& state, const TButtonDesign& design) {
     TButtonRenderer renderer;
     renderer.Design = design;
@@ -44,11 +52,31 @@ void RenderDesign(benchmark::State& state, const TButtonDesign& design) {
     }
 }
 
+// A first render after a size change: no outline or light field kept yet.
+void BM_WorstCaseColdCaches(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto renderer = std::make_unique<TButtonRenderer>();
+        renderer->Design = WorstDesign();
+        renderer->Preview.SetSize(200, 200, 3);
+        renderer->SolidColourFill();
+        state.ResumeTiming();
+        renderer->RenderButton(renderer->Design, renderer->Preview);
+        benchmark::DoNotOptimize(renderer->Preview.GetBits());
+        state.PauseTiming();
+        renderer.reset();
+        state.ResumeTiming();
+    }
+}
+
 void BM_DefaultButton(benchmark::State& state) { RenderDesign(state, DefaultDesign()); }
 void BM_WorstCaseButton(benchmark::State& state) { RenderDesign(state, WorstDesign()); }
+void BM_WorstCaseVisibleCaption(benchmark::State& state) { RenderDesign(state, HeavyCaptionDesign()); }
 
 BENCHMARK(BM_DefaultButton)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WorstCaseButton)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WorstCaseVisibleCaption)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WorstCaseColdCaches)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -17,3 +17,21 @@ int BevelOffsetFor(int relativeOffset, int bevelWidthMaximum, int bevelWidth) {
 }
 
 int BevelWidthMaximum(int width, int height) { return std::min(width, height) / 2; }
+
+void ClampToControls(TButtonDesign& d) {
+    d.Width = Clamp(d.Width, 1, 200);
+    d.Height = Clamp(d.Height, 1, 200);
+    d.BevelWidth = Clamp(d.BevelWidth, 1, 100);
+    d.BevelOpacity = Clamp(d.BevelOpacity, 1, 100);
+    d.RelativeOffset = Clamp(d.RelativeOffset, 0, 10);
+    d.BevelOffset = Clamp(d.BevelOffset, -100, 100);
+    d.InnerLuminance = Clamp(d.InnerLuminance, -100, 100);
+    d.FontSize = Clamp(d.FontSize, 5, 100);
+    d.TextOpacity = Clamp(d.TextOpacity, 1, 100);
+    d.TextOffsetX = Clamp(d.TextOffsetX, -200, 200);
+    d.TextOffsetY = Clamp(d.TextOffsetY, -200, 200);
+    d.TargetRect = TRect(Clamp(d.TargetRect.Left, -200, 500), Clamp(d.TargetRect.Top, -200, 500),
+                         Clamp(d.TargetRect.Right, 1, 500), Clamp(d.TargetRect.Bottom, 1, 500));
+    d.PlasmaNoise = Clamp(d.PlasmaNoise, 1, 200);
+    d.PlasmaBrightness = Clamp(d.PlasmaBrightness, 1, 100);
+}

@@ -107,6 +107,10 @@ struct TButtonDesign {
     int PlasmaBrightness = 50;   // 1..100
 };
 
+// Limits every number to the range of the control it comes from (a
+// parameter file may hold anything); the renderer draws a limited copy.
+void ClampToControls(TButtonDesign& design);
+
 // Inset of the bevel: Round(relative x 0.1 x (bevel-width maximum - bevel width)).
 int BevelOffsetFor(int relativeOffset, int bevelWidthMaximum, int bevelWidth);
 // The bevel-width maximum that follows the preview: min(width, height) div 2.

@@ -143,8 +143,14 @@ void TButtonRenderer::RenderButton(const TButtonDesign& design, TPixelGraphic& t
     RenderButton(design, target, design.Caption);
 }
 
-void TButtonRenderer::RenderButton(const TButtonDesign& design, TPixelGraphic& target, const std::string& caption) {
+void TButtonRenderer::RenderButton(const TButtonDesign& original, TPixelGraphic& target, const std::string& caption) {
+    TButtonDesign design = original;
+    ClampToControls(design);
     FDesign = &design;
+    struct TRenderScope {
+        const TButtonDesign*& Design;
+        ~TRenderScope() { Design = nullptr; }
+    } scope{FDesign};
     SetLightDirection(design.LightDirection);
     const int shape = design.Shape & 0x7F;
     // System colours are resolved once, before any pixel arithmetic.
@@ -217,7 +223,6 @@ void TButtonRenderer::RenderButton(const TButtonDesign& design, TPixelGraphic& t
         target.Assign(&B);
     }
     target.DoChange();
-    FDesign = nullptr;
 }
 
 // ---- bevels -------------------------------------------------------------------
@@ -395,8 +400,8 @@ void TButtonRenderer::DrawCaptionText(TPixelGraphic& target, uint32_t outlineCol
     // The blur of white paper is white, so only the glyphs' surroundings can
     // change: blur a crop reaching twice the kernel's reach beyond them (the
     // border pixels of the crop then still see all of their neighbours).
-    TConvFilter& blur = SmoothFilter(FOutlineBlur, FDesign ? FDesign->OutlineBlur : TSmoothSettings(),
-                                     FOutlineBlurBuilt, FOutlineBlurValid);
+    TConvFilter& blur =
+        SmoothFilter(FOutlineBlur, (FDesign ? *FDesign : Design).OutlineBlur, FOutlineBlurBuilt, FOutlineBlurValid);
     const int reach = std::max({std::abs(blur.GetXOffset()), std::abs(blur.GetXOffset() + blur.GetWidth() - 1),
                                 std::abs(blur.GetYOffset()), std::abs(blur.GetYOffset() + blur.GetHeight() - 1)});
     const TRect area = IntersectRect(inked.Inflated(2 * reach, 2 * reach), TRect(0, 0, w, h));

@@ -59,7 +59,8 @@ public:
     void RenderButton(const TButtonDesign& design, TPixelGraphic& target, const std::string& caption);
 
     // The outlined caption: a blurred halo of text in the outline colour
-    // fading from the text colour, mixed into target by percent.
+    // fading from the text colour, mixed into target by percent. The blur is
+    // that of the design being rendered (outside a render: Design's).
     void DrawCaptionText(TPixelGraphic& target, uint32_t outlineColour, unsigned format, int percent,
                          const std::string& text, const TRect& rect, uint32_t textColour);
 

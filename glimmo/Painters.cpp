@@ -19,11 +19,7 @@ const char* const FillNames[FillModeCount] = {"plasma", "bitmap", "color", "grad
 
 inline bool Is24(const TPixelGraphic& g) { return g.GetBitCountNum() == 3 && !g.GetEmpty(); }
 
-// Colour of pixel x of a 24-bit row (blue, green, red bytes).
-inline uint32_t RowColor(const uint8_t* row, int x) {
-    const uint8_t* p = row + 3 * x;
-    return RGB(p[2], p[1], p[0]);
-}
+// Sets pixel x of a 24-bit row (blue, green, red bytes).
 inline void SetRowColor(uint8_t* row, int x, uint32_t c) {
     uint8_t* p = row + 3 * x;
     p[0] = GetBValue(c);

@@ -12,10 +12,9 @@ namespace {
 // Brings the pixel values of a loaded picture from its own gamma to the
 // display's.
 void CorrectGamma(TPixelGraphic& g) {
+    if (!GammaCorrection || !(DisplayGamma > 0) || !(g.GetGamma() > 0)) return;  // no gamma to go by
     const long double ratio = g.GetGamma() / DisplayGamma;
-    if (!GammaCorrection || !(DisplayGamma > 0) || !std::isfinite(ratio) || !(ratio > 0) ||
-        std::fabs(ratio - 1) <= 0.05L)
-        return;
+    if (!std::isfinite(ratio) || std::fabs(ratio - 1) <= 0.05L) return;
     uint8_t table[256];
     for (int i = 0; i < 256; ++i) table[i] = static_cast<uint8_t>(Round(255 * Power(i / 255.0L, ratio)));
     if (g.GetBitCount() != 24) {

@@ -1,10 +1,9 @@
 #include "mozaro/ImageAdditions.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <algorithm>
 #include <cmath>
 
+#include "image/PGClipboard.h"
 #include "image/PGMessages.h"
 #include "image/PGraphic.h"
 #include "platform/MathUtil.h"
@@ -125,8 +124,4 @@ void TSharpenFilterDialog::ApplySettings(TPGFilter& Filter) {
                      GetPercent());
 }
 
-void CopyToClipboard(TPixelGraphic& graphic) {
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard) return;
-    clipboard->setImage(graphic.ToQImage());
-}
+void CopyToClipboard(TPixelGraphic& graphic) { CopyGraphicToClipboard(graphic); }

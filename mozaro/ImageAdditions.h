@@ -36,5 +36,6 @@ public:
     void ApplySettings(TPGFilter& Filter) override;
 };
 
-// Puts the picture on the clipboard as a packed DIB and as an image.
+// Puts the picture on the clipboard as a packed DIB (which these programs
+// paste back without loss) and as an image for other programs.
 void CopyToClipboard(TPixelGraphic& graphic);

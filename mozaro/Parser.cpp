@@ -22,6 +22,7 @@ const char* const kMsgInternal = "TParser internal error";
 const double kPi = 3.14159265358979323846;
 
 // ---- arithmetic with the runtime's faults -----------------------------------
+// The longer ones stay out of line so that the evaluation loop stays small.
 
 [[noreturn]] void ThrowInvalidOp() { throw EInvalidOp("Invalid floating point operation"); }
 [[noreturn]] void ThrowZeroDivide() { throw EZeroDivide("Floating point division by zero"); }
@@ -55,7 +56,7 @@ double Logarithm(double x, double (*fn)(double)) {
 }
 
 // a to the power n by squaring: at most 64 squarings whatever n is.
-double IntPower(double a, double exponent) {
+[[gnu::noinline]] double IntPower(double a, double exponent) {
     const int64_t n = TruncChecked(exponent);
     uint64_t m = n < 0 ? uint64_t(0) - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
     double result = 1, base = a;
@@ -68,7 +69,7 @@ double IntPower(double a, double exponent) {
     return result;
 }
 
-double RealPower(double a, double b) {
+[[gnu::noinline]] double RealPower(double a, double b) {
     if (b == 0) return 1;
     if (a == 0) {
         if (b > 0) return 0;
@@ -123,7 +124,7 @@ bool IsPrime64(uint64_t n) {
 // finds no divisor. The trial loop also divides 3 by itself, so 3 gives 0 and
 // 1 gives 1; past 2^20 the same answer comes from a primality test, so that
 // one call stays cheap whatever the argument.
-double Prime(double x) {
+[[gnu::noinline]] double Prime(double x) {
     const double ax = std::fabs(x);
     if (ax >= 9007199254740992.0) return 0;  // 2^53 and up: every integer part is even
     const uint64_t n = static_cast<uint64_t>(ax);
@@ -140,7 +141,7 @@ double Prime(double x) {
 
 // Polar method; a draw of exactly (0.5, 0.5) would divide by zero and is
 // skipped like one outside the unit circle.
-double GRnd(double a, double b) {
+[[gnu::noinline]] double GRnd(double a, double b) {
     double u, s;
     do {
         u = 2 * Random() - 1;
@@ -150,7 +151,7 @@ double GRnd(double a, double b) {
     return u * std::sqrt(-2 * std::log(s) / s) * a + b;
 }
 
-double Gamma(double a, double b) {
+[[gnu::noinline]] double Gamma(double a, double b) {
     if (a == 0) ThrowInvalidOp();  // pole
     if (a > 0) {
         const double p =
@@ -175,13 +176,13 @@ double Gamma(double a, double b) {
     return Divide(b, c * nn);
 }
 
-double Arg(double a, double b) {
+[[gnu::noinline]] double Arg(double a, double b) {
     if (a > 0) return std::atan(b / a);
     if (a < 0) return std::atan(b / a) + kPi;
     return b > 0 ? kPi / 2 : -kPi / 2;
 }
 
-double LogN(double base, double x) {
+[[gnu::noinline]] double LogN(double base, double x) {
     const double num = Logarithm(x, std::log);
     return Divide(num, Logarithm(base, std::log));
 }
@@ -196,21 +197,21 @@ double Floor(double x) {
     return x - t >= 0 ? t : t - 1;
 }
 
-double Ph(double x) {
+[[gnu::noinline]] double Ph(double x) {
     const double w = x * kPi / 2;
     return (w - std::nearbyint(w)) * (2 * kPi);
 }
 
 double Odd(double x) { return std::fmod(std::trunc(x), 2.0) == 0 ? 1 : 0; }
 
-double DivOp(double a, double b) {
+[[gnu::noinline]] double DivOp(double a, double b) {
     const int64_t x = TruncChecked(a), y = TruncChecked(b);
     if (y == 0) ThrowDivByZero();
     if (y == -1 && x == std::numeric_limits<int64_t>::min()) ThrowIntOverflow();
     return static_cast<double>(x / y);
 }
 
-double ModOp(double a, double b) {
+[[gnu::noinline]] double ModOp(double a, double b) {
     const int64_t x = TruncChecked(a), y = TruncChecked(b);
     if (y == 0) ThrowDivByZero();
     if (y == -1) return 0;  // the remainder is 0; the division itself would trap
@@ -233,11 +234,10 @@ const std::array<TParserOp, soCount> kOpNode = {TParserOp::Add,  TParserOp::Subt
                                                  TParserOp::RealPower};
 
 // Kinds of term a side of an operator accepts beyond a variable, a number,
-// a bracketed expression and a function call.
-enum : unsigned {
-    kfNeg = 1u << 7,
-};
+// a bracketed expression and a function call: splits by operator bit, and
+// a negation.
 constexpr unsigned Bit(TSplitOp op) { return 1u << op; }
+constexpr unsigned kfNeg = 1u << soCount;
 constexpr unsigned kMulOps = Bit(soDiv) | Bit(soMod) | Bit(soSlash);
 constexpr std::array<unsigned, soCount> kLeftAccepts = {
     kfNeg | Bit(soMinus) | Bit(soStar) | kMulOps | Bit(soCaret),  // +
@@ -268,10 +268,11 @@ constexpr std::array<unsigned, soCount> kRightAccepts = {
 // succeed: a side never holds an unbracketed occurrence of the operators it
 // refuses, so "+" and "*" can only cut at their first occurrence outside
 // brackets, "DIV", "MOD" and "/" at their last, "^" at its only one, and "-"
-// at its last occurrence that does not follow another operator (a "-" after
-// an operator can only start a negation or "-PI", which a right side of "-"
-// holds only in those places). This gives the same cuts as trying every
-// occurrence from the left, in polynomial time.
+// at its last occurrence that does not follow an operator or another "-" (such
+// a "-" can only start a negation or "-PI", and a right side of "-" holds a
+// "-" in no other place, while a left side never ends in an operator). This
+// gives the same cuts as trying every occurrence from the left, in
+// polynomial time.
 class TParserCompiler {
 public:
     TParserCompiler(TCustomParser& parser, std::string text)
@@ -606,6 +607,13 @@ private:
                 b = Build(r0, j, level + 1);
                 binary = true;
             }
+            int exponent = 0;
+            if (op == TParserOp::Divide && b.Kind == TOperand::kConst &&
+                std::frexp(FConstants[b.Index], &exponent) == 0.5 && exponent > -1000 && exponent < 1000) {
+                // x / 2^k is exactly x * 2^-k, and a product is much quicker.
+                op = TParserOp::Multiply;
+                FConstants[b.Index] = 1 / FConstants[b.Index];
+            }
         } else if (IsFunc(i, j, 2, &op, &open, &comma)) {
             a = Build(open + 1, comma, level + 1);
             b = Build(comma + 1, j - 1, level + 1);
@@ -640,7 +648,7 @@ private:
         for (size_t k = 0; k < order.size(); ++k) position[order[k]] = static_cast<int>(k);
 
         P.FConstants = std::move(FConstants);
-        P.FNodes.assign(FPre.size(), TCustomParser::TNode{TParserOp::Copy, nullptr, nullptr, 0});
+        P.FNodes.assign(FPre.size(), TCustomParser::TNode{TParserOp::Copy, false, false, nullptr, nullptr, 0});
         auto address = [&](const TOperand& o) -> const double* {
             switch (o.Kind) {
                 case TOperand::kVar: return o.Var;
@@ -654,6 +662,9 @@ private:
             node.Op = pre.Op;
             node.Arg1 = address(pre.A);
             node.Arg2 = pre.Binary ? address(pre.B) : node.Arg1;
+            const double* last = k > 0 ? &P.FNodes[k - 1].Result : nullptr;
+            node.Arg1IsLast = node.Arg1 == last;
+            node.Arg2IsLast = node.Arg2 == last;
         }
     }
 
@@ -757,9 +768,10 @@ std::vector<TParserOp> TCustomParser::CompiledOps() const {
 
 double TCustomParser::Run() {
     using O = TParserOp;
+    double last = 0;
     for (TNode& node : FNodes) {
-        const double a = *node.Arg1;
-        const double b = *node.Arg2;
+        const double a = node.Arg1IsLast ? last : *node.Arg1;
+        const double b = node.Arg2IsLast ? last : *node.Arg2;
         double r;
         switch (node.Op) {
             case O::Copy: r = a; break;
@@ -818,9 +830,9 @@ double TCustomParser::Run() {
             default: throw EParserInternalError(kMsgInternal);
         }
         if (!std::isfinite(r)) ThrowNonFinite(r);
-        node.Result = r;
+        node.Result = last = r;
     }
-    return FNodes.back().Result;
+    return last;
 }
 
 // ---- TParser -------------------------------------------------------------------

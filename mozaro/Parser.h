@@ -142,6 +142,9 @@ private:
 
     struct TNode {
         TParserOp Op;
+        // The argument is the result of the node just before: taken from a
+        // register instead of memory, which keeps chains of nodes short.
+        bool Arg1IsLast, Arg2IsLast;
         const double* Arg1;
         const double* Arg2;
         double Result;

@@ -19,6 +19,8 @@ using TMouseMoveEvent = std::function<void(QObject* Sender, TShiftState Shift, i
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+// A windowed control's border: none, or a single line (sunken 3-D with Ctl3D).
+enum TBorderStyle { bsNone, bsSingle };
 
 // The client rectangle of any widget: (0, 0, width, height).
 inline TRect GetClientRectOf(const QWidget* w) { return TRect(0, 0, w->width(), w->height()); }

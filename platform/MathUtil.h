@@ -28,6 +28,19 @@ constexpr T PosMod(T a, T m) {
 template <typename T>
 constexpr T Clamp(T v, T lo, T hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
+// The framework's MulDiv: a * b / c with a 64-bit product, rounded half away
+// from zero; -1 when c is 0 or the result does not fit.
+inline int MulDiv(int a, int b, int c) {
+    if (c == 0) return -1;
+    const int64_t p = static_cast<int64_t>(a) * b;
+    const bool negative = (p < 0) != (c < 0);
+    const uint64_t ap = static_cast<uint64_t>(p < 0 ? -p : p);
+    const uint64_t ac = static_cast<uint64_t>(c < 0 ? -static_cast<int64_t>(c) : c);
+    const uint64_t q = (ap + ac / 2) / ac;
+    if (q > static_cast<uint64_t>(std::numeric_limits<int>::max())) return -1;
+    return negative ? -static_cast<int>(q) : static_cast<int>(q);
+}
+
 // Checked conversion of a floating value to int32 (NaN, infinities and
 // out-of-range values are reported instead of being undefined).
 inline bool FloatToInt32Checked(long double v, int32_t& out) {

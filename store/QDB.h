@@ -8,9 +8,11 @@
 // The index is a count and entries (key, zero byte, offset, size, flags),
 // administrative entries first, each group in descending key order.
 //
-// While a container is open its data and index sections live in two work
-// files in a private folder; the container itself is read when opened and
-// replaced as a whole, atomically, when a changed store is closed.
+// While a container is open for writing its data and index sections live in
+// two work files in a private folder (a read-only store keeps them in
+// memory); the container itself is read when opened and replaced as a whole,
+// atomically, when a changed store is closed. An unchanged store leaves the
+// file untouched.
 //
 // Three ways to open:
 //   omOpenOrCreate  the FileName property: opens the file, first creating an

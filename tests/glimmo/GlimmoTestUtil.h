@@ -24,14 +24,6 @@ inline bool SamePixels(const TPixelGraphic& a, const TPixelGraphic& b) {
     return true;
 }
 
-// Number of pixels that differ between two pictures of the same size.
-inline int CountDifferences(const TPixelGraphic& a, const TPixelGraphic& b) {
-    int n = 0;
-    for (int y = 0; y < a.GetHeight(); ++y)
-        for (int x = 0; x < a.GetWidth(); ++x) n += a.GetPixelColor(x, y) != b.GetPixelColor(x, y);
-    return n;
-}
-
 // Grey level (red channel) of a pixel.
 inline int Red(const TPixelGraphic& g, int x, int y) { return GetRValue(g.GetPixelColor(x, y)); }
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <map>
 #include <string>
 
+#include "glimmo/ButtonRenderer.h"
 #include "glimmo/EmbossFilter.h"
 #include "glimmo/Painters.h"
 #include "glimmo/GlimmoTestUtil.h"
@@ -25,58 +25,7 @@ TColourTable IndexRamp() {
     return ramp;
 }
 
-TEST(PainterHelpers, NumbersKeywordsAndColours) {
-    EXPECT_EQ(Hypotenuse(0, 0), 0);
-    EXPECT_EQ(Hypotenuse(3, -4), 5);
-    EXPECT_TRUE(std::isfinite(Hypotenuse(1e4000L, 1e4000L)));
-    EXPECT_EQ(CeilValue(2.0L), 2);
-    EXPECT_EQ(CeilValue(2.1L), 3);
-    EXPECT_EQ(CeilValue(-2.1L), -2);
-    EXPECT_EQ(FloorValue(-2.1L), -3);
-    EXPECT_EQ(FloorValue(2.9L), 2);
-    EXPECT_EQ(FloorValue(-2.0L), -2);
-
-    for (int code = 0; code < ShapeCodeCount; ++code) {
-        std::string name;
-        ShapeCodeToName(code, name);
-        EXPECT_EQ(ShapeNameToCode(name), code) << name;
-    }
-    EXPECT_EQ(ShapeNameToCode("Circle"), scOval);
-    std::string name = "kept";
-    ShapeCodeToName(0x83, name);  // the high bit is ignored
-    EXPECT_EQ(name, "circle");
-    name = "kept";
-    ShapeCodeToName(12, name);
-    FillStyleToName(9, name);
-    EXPECT_EQ(name, "kept");
-    EXPECT_EQ(FillStyleFromName(""), fmColor);
-    EXPECT_EQ(FillStyleFromName("gradient"), fmGradient);
-    EXPECT_TRUE(TextToBool(BoolToText(true)));
-    EXPECT_FALSE(TextToBool("True"));
-
-    EXPECT_EQ(ClampRGB(300, -5, 7), RGB(255, 0, 7));
-    EXPECT_EQ(ShiftColor(RGB(250, 10, 100), 10), RGB(255, 20, 110));
-    EXPECT_EQ(ShiftColor(RGB(250, 10, 100), -20), RGB(230, 0, 80));
-}
-
-TEST(PainterHelpers, ColourRampAndBevelShading) {
-    TColourTable ramp{};
-    BuildColourRamp(ramp, clWhite, clBlack);
-    EXPECT_EQ(ramp[0], RGB(0, 0, 0));
-    EXPECT_EQ(ramp[128], RGB(127, 127, 127));  // Trunc(127.5)
-    EXPECT_EQ(ramp[256], RGB(255, 255, 255));
-
-    TPixelGraphic g;
-    MakeFlat(g, 2, 1, clBlack);
-    const TColourTable index = IndexRamp();
-    const TLightVector light;  // (-1, -1, 0)
-    ShadeBevelPixel(g, 0, 0, 0, 0, 1, light, index);
-    ShadeBevelPixel(g, 1, 0, -0.5, -0.5, 0.707, light, index);  // 256 is clamped to 255
-    EXPECT_EQ(g.GetPixelColor(0, 0), index[128]);
-    EXPECT_EQ(g.GetPixelColor(1, 0), index[255]);
-}
-
-TEST(PainterHelpers, MixAndMaskedComposing) {
+TEST(PainterHelpers, MixKeepsPercentOfTheFirstAndLeavesEqualPixels) {
     TPixelGraphic first, second;
     MakeFlat(first, 2, 1, RGB(200, 100, 0));
     MakeFlat(second, 2, 1, RGB(0, 0, 100));
@@ -85,20 +34,8 @@ TEST(PainterHelpers, MixAndMaskedComposing) {
     MixGraphics(first, second, 30);
     EXPECT_EQ(first.GetPixelColor(0, 0), RGB(60, 30, 70));
     EXPECT_EQ(first.GetPixelColor(1, 0), RGB(10, 10, 10));
-
-    // Black mask pixels let the image through, white ones keep the target.
-    TPixelGraphic target, image, mask;
-    MakeFlat(target, 3, 2, RGB(1, 2, 3));
-    MakeFlat(image, 2, 2, RGB(200, 150, 100));
-    MakeFlat(mask, 2, 2, clWhite);
-    mask.SetPixelColor(0, 0, clBlack);
-    mask.SetPixelColor(1, 1, clBlack);
-    DrawMasked(target, 1, 0, image, mask);
-    EXPECT_EQ(target.GetPixelColor(0, 0), RGB(1, 2, 3));
-    EXPECT_EQ(target.GetPixelColor(1, 0), RGB(200, 150, 100));
-    EXPECT_EQ(target.GetPixelColor(2, 0), RGB(1, 2, 3));
-    EXPECT_EQ(target.GetPixelColor(2, 1), RGB(200, 150, 100));
-    DrawMasked(target, -5, 7, image, mask);  // entirely outside: nothing happens
+    MixGraphics(first, second, 0);
+    EXPECT_EQ(first.GetPixelColor(0, 0), RGB(0, 0, 100));
 }
 
 TEST(PainterHelpers, InnerLuminanceGrowsTowardTheLight) {
@@ -254,13 +191,11 @@ TEST(ShapeMasks, BlackInsideWhiteOutsideWithoutLeaks) {
 
 using TRingPainter = std::function<void(TPGCanvas&, const TRect&, uint32_t light, int direction, uint32_t shadow)>;
 
-// Colour found next to the middle of the segment a-b: +1 light, -1 shadow,
-// 0 none or both.
+// Colour next to the middle of the segment a-b: +1 light, -1 shadow, 0 none or both.
 int EdgeColour(const TPixelGraphic& g, TPoint a, TPoint b) {
-    const int mx = (a.X + b.X) / 2, my = (a.Y + b.Y) / 2;
     bool light = false, shadow = false;
-    for (int y = my - 1; y <= my + 1; ++y)
-        for (int x = mx - 1; x <= mx + 1; ++x) {
+    for (int y = (a.Y + b.Y) / 2 - 1; y <= (a.Y + b.Y) / 2 + 1; ++y)
+        for (int x = (a.X + b.X) / 2 - 1; x <= (a.X + b.X) / 2 + 1; ++x) {
             light |= g.GetPixelColor(x, y) == clWhite;
             shadow |= g.GetPixelColor(x, y) == clRed;
         }
@@ -268,80 +203,58 @@ int EdgeColour(const TPixelGraphic& g, TPoint a, TPoint b) {
 }
 
 TEST(RingOutlines, EveryDirectionLightsTheEdgesItNames) {
-    const TRect r(10, 10, 50, 50);
-    const int mx = 30, my = 30;
+    // Each shape: its corners in outline order, a letter for the edge from
+    // each corner to the next, and the lit letters for directions 0..9.
     struct TShape {
-        std::string Name;
         TRingPainter Paint;
-        std::map<std::string, std::pair<TPoint, TPoint>> Edges;
-        // Lit edge names by direction 1..9 (5: none).
-        std::vector<std::string> Lit[10];
+        std::vector<TPoint> Corners;
+        std::string Edges;
+        std::vector<std::string> Lit;
     };
-    std::vector<TShape> shapes(6);
-    shapes[0] = {"rectangle",
-                 [](TPGCanvas& c, const TRect& rr, uint32_t l, int d, uint32_t s) { DrawBevelEdges(c, rr, l, s, d); },
-                 {{"top", {{10, 10}, {50, 10}}}, {"right", {{50, 10}, {50, 50}}}, {"bottom", {{10, 50}, {50, 50}}},
-                  {"left", {{10, 10}, {10, 50}}}},
-                 {{}, {"top", "left"}, {"top"}, {"top", "right"}, {"left"}, {}, {"right"}, {"left", "bottom"},
-                  {"bottom"}, {"bottom", "right"}}};
-    shapes[1] = {"triangle up", TriangleUpEdges,
-                 {{"left", {{10, 50}, {mx, 10}}}, {"right", {{mx, 10}, {50, 50}}}, {"base", {{10, 50}, {50, 50}}}},
-                 {{}, {"left"}, {"left", "right"}, {"right"}, {"left"}, {}, {"right"}, {"base"}, {"base"}, {"base"}}};
-    shapes[2] = {"triangle down", TriangleDownEdges,
-                 {{"top", {{10, 10}, {50, 10}}}, {"left", {{10, 10}, {mx, 50}}}, {"right", {{50, 10}, {mx, 50}}}},
-                 {{}, {"top"}, {"top"}, {"top"}, {"left"}, {}, {"right"}, {"left"}, {"left", "right"}, {"right"}}};
-    shapes[3] = {"triangle left", TriangleLeftEdges,
-                 {{"upper", {{10, my}, {50, 10}}}, {"lower", {{10, my}, {50, 50}}}, {"right", {{50, 10}, {50, 50}}}},
-                 {{}, {"upper"}, {"upper"}, {"right"}, {"upper", "lower"}, {}, {"right"}, {"lower"}, {"lower"}, {"right"}}};
-    shapes[4] = {"triangle right", TriangleRightEdges,
-                 {{"upper", {{10, 10}, {50, my}}}, {"lower", {{10, 50}, {50, my}}}, {"left", {{10, 10}, {10, 50}}}},
-                 {{}, {"left"}, {"upper"}, {"upper"}, {"left"}, {}, {"upper", "lower"}, {"left"}, {"lower"}, {"lower"}}};
-    shapes[5] = {"diamond", DiamondEdges,
-                 {{"ul", {{10, my}, {mx, 10}}}, {"ur", {{mx, 10}, {50, my}}}, {"lr", {{50, my}, {mx, 50}}},
-                  {"ll", {{mx, 50}, {10, my}}}},
-                 {{}, {"ul"}, {"ul", "ur"}, {"ur"}, {"ul", "ll"}, {}, {"ur", "lr"}, {"ll"}, {"lr", "ll"}, {"lr"}}};
-
+    const TShape shapes[] = {
+        {[](TPGCanvas& c, const TRect& r, uint32_t l, int d, uint32_t s) { DrawBevelEdges(c, r, l, s, d); },
+         {{10, 10}, {50, 10}, {50, 50}, {10, 50}}, "TRBL", {"", "TL", "T", "TR", "L", "", "R", "LB", "B", "BR"}},
+        {TriangleUpEdges, {{10, 50}, {30, 10}, {50, 50}}, "lrb", {"", "l", "lr", "r", "l", "", "r", "b", "b", "b"}},
+        {TriangleDownEdges, {{10, 10}, {50, 10}, {30, 50}}, "trl", {"", "t", "t", "t", "l", "", "r", "l", "lr", "r"}},
+        {TriangleLeftEdges, {{10, 30}, {50, 10}, {50, 50}}, "url", {"", "u", "u", "r", "ul", "", "r", "l", "l", "r"}},
+        {TriangleRightEdges, {{10, 10}, {50, 30}, {10, 50}}, "ulL", {"", "L", "u", "u", "L", "", "ul", "L", "l", "l"}},
+        {DiamondEdges, {{10, 30}, {30, 10}, {50, 30}, {30, 50}}, "abcd",
+         {"", "a", "ab", "b", "ad", "", "bc", "d", "cd", "c"}},
+    };
     for (const TShape& shape : shapes)
         for (int d = 0; d <= 10; ++d) {
             TPixelGraphic g;
             MakeFlat(g, 60, 60, clBlack);
-            shape.Paint(*g.GetCanvas(), r, clWhite, d, clRed);
-            for (const auto& edge : shape.Edges) {
-                const bool named = d <= 9 && std::count(shape.Lit[d].begin(), shape.Lit[d].end(), edge.first) > 0;
-                const int expected = d == 0 || d == 5 || d > 9 ? 0 : named ? 1 : -1;
-                EXPECT_EQ(EdgeColour(g, edge.second.first, edge.second.second), expected)
-                    << shape.Name << " direction " << d << " edge " << edge.first;
+            shape.Paint(*g.GetCanvas(), TRect(10, 10, 50, 50), clWhite, d, clRed);
+            for (size_t i = 0; i < shape.Edges.size(); ++i) {
+                const bool lit = d <= 9 && shape.Lit[d].find(shape.Edges[i]) != std::string::npos;
+                const int expected = d == 0 || d == 5 || d > 9 ? 0 : lit ? 1 : -1;
+                EXPECT_EQ(EdgeColour(g, shape.Corners[i], shape.Corners[(i + 1) % shape.Corners.size()]), expected)
+                    << shape.Edges << " direction " << d << " edge " << shape.Edges[i];
             }
         }
 }
 
 TEST(RingOutlines, EllipseBevelAndRoundRectLightFaceTheLight) {
-    // Direction by its unit step on the 3 x 3 grid.
-    const int steps[10][2] = {{0, 0}, {-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {0, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}};
-    const TLightVector vectors[10] = {{}, {-1, -1, 0}, {0, -1.5, 0}, {1, -1, 0}, {-1.5, 0, 0}, {},
-                                      {1.5, 0, 0}, {-1, 1, 0}, {0, 1.5, 0}, {1, 1, 0}};
     TColourTable ramp{};
     BuildColourRamp(ramp, clWhite, clBlack);
     for (int d = 1; d <= 9; ++d) {
-        if (d == 5) continue;
-        const int sx = steps[d][0], sy = steps[d][1];
-        TPixelGraphic g;
+        TLightVector light;
+        if (!LightVectorOf(d, light)) continue;
+        // The direction's step on the 3 x 3 grid, and the band pixels facing
+        // toward it and away from it on a 60 x 40 ellipse.
+        const int sx = (d - 1) % 3 - 1, sy = (d - 1) / 3 - 1;
+        const double n = std::hypot(sx / 30.0, sy / 20.0);
+        const int lx = static_cast<int>(std::lround(30 + sx / n)), ly = static_cast<int>(std::lround(20 + sy / n));
+        TPixelGraphic g, work;
         MakeFlat(g, 61, 41, clBlue);
-        EllipseBevel(g, 0, 0, 61, 41, 1, vectors[d], ramp);
-        // The band point facing the light against the one facing away.
-        const double a = 30, b = 20;
-        const double n = std::hypot(sx / a, sy / b);
-        const int lx = static_cast<int>(std::lround(30 + sx / n / a * a * 0.999));
-        const int ly = static_cast<int>(std::lround(20 + sy / n / b * b * 0.999));
-        const int fx = 60 - lx, fy = 40 - ly;
+        EllipseBevel(g, 0, 0, 61, 41, 1, light, ramp);
         EXPECT_GT(Red(g, lx, ly), 200) << d;
-        EXPECT_LT(Red(g, fx, fy), 56) << d;
+        EXPECT_LT(Red(g, 60 - lx, 40 - ly), 56) << d;
 
-        TPixelGraphic work;
         RoundRectLight(g, clWhite, clBlack, d, work);
-        const int cx = 30 + sx * 30, cy = 20 + sy * 20;
-        EXPECT_GE(Red(work, cx, cy), 240) << d;
-        EXPECT_LE(Red(work, 60 - cx, 40 - cy), 130) << d;
+        EXPECT_GE(Red(work, 30 + sx * 30, 20 + sy * 20), 240) << d;
+        EXPECT_LE(Red(work, 30 - sx * 30, 20 - sy * 20), 130) << d;
     }
 }
 
@@ -368,24 +281,18 @@ TEST(RingOutlines, RoundRectRingMatchesDrawingThroughAMask) {
 }
 
 TEST(EmbossFilter, DifferenceOfDiagonalNeighbours) {
-    TPixelGraphic flat, out;
-    MakeFlat(flat, 5, 4, RGB(90, 10, 200));
-    TEmbossFilter emboss(1, 127);
-    out.ApplyFilter(emboss, flat);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 5; ++x) EXPECT_EQ(out.GetPixelColor(x, y), RGB(127, 127, 127));
-
-    // A white upper-left neighbour of a black pixel: sum 765, divided, biased.
-    TPixelGraphic step;
+    // A white upper-left neighbour of a black pixel: sum 765, divided (0 as
+    // 1), biased, clamped; the flat corner gets the bias alone.
+    TPixelGraphic step, out;
     MakeFlat(step, 3, 3, clBlack);
     step.SetPixelColor(0, 0, clWhite);
-    const std::pair<int, int> cases[] = {{10, 127}, {0, 127}, {-3, 127}, {10, -1000}};
-    const int expected[] = {76 + 127, 255, 0, 0};
-    for (int i = 0; i < 4; ++i) {
-        TEmbossFilter f(cases[i].first, cases[i].second);
+    const int cases[][4] = {{1, 127, 255, 127}, {10, 127, 203, 127}, {0, 127, 255, 127}, {-3, 127, 0, 127},
+                            {10, -1000, 0, 0}};
+    for (const auto& c : cases) {
+        TEmbossFilter f(c[0], c[1]);
         out.ApplyFilter(f, step);
-        EXPECT_EQ(Red(out, 1, 1), expected[i]) << i;
-        EXPECT_EQ(Red(out, 2, 2), std::clamp(cases[i].second, 0, 255)) << i;  // flat there: bias only
+        EXPECT_EQ(out.GetPixelColor(1, 1), RGB(c[2], c[2], c[2])) << c[0];
+        EXPECT_EQ(Red(out, 2, 2), c[3]) << c[0];
     }
 }
 

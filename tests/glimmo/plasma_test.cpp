@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "glimmo/GlimmoTestUtil.h"
 #include "glimmo/PaletteText.h"
 #include "glimmo/Plasma.h"
 #include "image/PGraphic.h"
@@ -13,27 +12,6 @@ TColourTable IndexPalette() {
     TColourTable p{};
     for (int i = 0; i < ColourTableSize; ++i) p[i] = RGB(i % 256, 255 - i % 256, i / 256);
     return p;
-}
-
-TEST(Plasma, SeededGrowthRepeatsAndStaysInRange) {
-    TRandomGenerator r1(1234), r2(1234);
-    TPlasmaFill a(r1), b(r2);
-    a.SetReseedFromClock(false);
-    b.SetReseedFromClock(false);
-    TPixelGraphic ia, ib;
-    ia.SetSize(PlasmaImageSize, PlasmaImageSize, 3);
-    ib.SetSize(PlasmaImageSize, PlasmaImageSize, 3);
-    a.RenderPlasma(true, ia, IndexPalette(), psClouds, PlasmaOffset(50), PlasmaScale(100));
-    b.RenderPlasma(true, ib, IndexPalette(), psClouds, PlasmaOffset(50), PlasmaScale(100));
-    EXPECT_TRUE(gwtest::SamePixels(ia, ib));
-    EXPECT_EQ(a.PlasmaGrid, b.PlasmaGrid);
-    EXPECT_EQ(ia.GetWidth(), PlasmaImageSize);
-    // Apart from the random corners the shape grid never holds 0.
-    for (int i = 0; i < PlasmaGridSize; ++i)
-        for (int j = 0; j < PlasmaGridSize; ++j)
-            if (!((i == 0 || i == 200) && (j == 0 || j == 200))) {
-                ASSERT_GE(a.ShapeCell(i, j), 1) << i << "," << j;
-            }
 }
 
 TEST(Plasma, FullBrightnessNeverFallsBelowTheCorners) {
@@ -82,17 +60,6 @@ TEST(Plasma, StylesMapTheGridThroughThePalette) {
         plasma.RenderPlasma(false, image, palette, style, 0.5, 1);
         EXPECT_EQ(image.GetWidth(), PlasmaImageSize);
         EXPECT_EQ(image.GetHeight(), PlasmaImageSize);
-    }
-}
-
-TEST(Plasma, PaletteStripShowsEveryEntry) {
-    const TColourTable palette = IndexPalette();
-    TPixelGraphic strip;
-    strip.SetSize(256, 20, 3);
-    PaintPaletteStrip(strip, palette);
-    for (int x : {0, 1, 128, 255}) {
-        EXPECT_EQ(strip.GetPixelColor(x, 0), palette[x]);
-        EXPECT_EQ(strip.GetPixelColor(x, 19), palette[x]);
     }
 }
 

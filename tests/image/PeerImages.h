@@ -1,147 +1,150 @@
 #pragma once
-// Helpers of the picture-file tests: deterministic test pictures, PPM files
-// for talking to ImageMagick's `convert`, and pixel comparison.
+// Helpers of the picture-file tests: a test picture, ImageMagick's `convert`
+// as the peer that makes fixtures and decodes files to PPM, comparisons.
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "image/PGFormats.h"
-#include "platform/Streams.h"
 #include "support/TestFiles.h"
 
 namespace peer {
 
-struct TRGBImage {
-    int Width = 0;
-    int Height = 0;
-    std::vector<uint8_t> RGB;  // rows top-down, red, green, blue
-
-    uint8_t* At(int x, int y) { return &RGB[3 * (size_t(y) * Width + x)]; }
-    const uint8_t* At(int x, int y) const { return &RGB[3 * (size_t(y) * Width + x)]; }
+struct TRGB {
+    int Width = 0, Height = 0;
+    std::vector<uint8_t> Data;  // red, green, blue, rows top-down
 };
 
-// Initialises the library once for every test of a file.
 class FormatTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { InitPixelGraphicLibrary(); }
 };
 
-inline bool HaveConvert() { return gwtest::HaveTool("convert"); }
+// Runs `convert` on the source picture (or any file); fixtures come from it.
+class PeerTest : public FormatTest {
+protected:
+    void SetUp() override {
+        if (!gwtest::HaveTool("convert")) GTEST_SKIP() << "ImageMagick convert is not installed";
+        Dir = gwtest::TempDir("peer");
+    }
+    // convert <input> <options> <output>; the output's format prefix
+    // ("PNG8:") may lead the name.
+    std::string Make(const std::string& input, const std::string& options, const std::string& output) {
+        const size_t colon = output.find(':');
+        const std::string path = Dir + "/" + output.substr(colon + 1);
+        const std::string prefix = colon == std::string::npos ? "" : output.substr(0, colon + 1);
+        EXPECT_EQ(gwtest::Run("convert '" + input + "' " + options + " '" + prefix + path + "' 2>/dev/null"), 0)
+            << options << " " << output;
+        return path;
+    }
+    TRGB PeerDecode(const std::string& file, const std::string& options = "");
+    std::string Dir;
+};
 
-#define REQUIRE_CONVERT() \
-    if (!peer::HaveConvert()) GTEST_SKIP() << "ImageMagick convert is not installed"
-
-inline int Convert(const std::string& args) { return gwtest::Run("convert " + args + " 2>/dev/null"); }
-
-// A colourful picture whose every row and column differs, so that flipped,
-// shifted or swapped channels show.
-inline TRGBImage TestPattern(int width, int height) {
-    TRGBImage im{width, height, std::vector<uint8_t>(size_t(3) * width * height)};
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            uint8_t* p = im.At(x, y);
-            p[0] = static_cast<uint8_t>(x * 255 / std::max(1, width - 1));
-            p[1] = static_cast<uint8_t>(y * 255 / std::max(1, height - 1));
-            p[2] = static_cast<uint8_t>((x * 7 + y * 13) & 0xFF);
+// A colourful picture whose rows, columns and channels all differ.
+inline TRGB Pattern(int w, int h) {
+    TRGB im{w, h, std::vector<uint8_t>(size_t(3) * w * h)};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t* p = &im.Data[3 * (size_t(y) * w + x)];
+            p[0] = uint8_t(x * 255 / std::max(1, w - 1));
+            p[1] = uint8_t(y * 255 / std::max(1, h - 1));
+            p[2] = uint8_t((x * 7 + y * 13) & 0xFF);
         }
     return im;
 }
 
-inline void WritePPM(const std::string& path, const TRGBImage& im) {
-    std::string bytes = "P6\n" + std::to_string(im.Width) + " " + std::to_string(im.Height) + "\n255\n";
-    bytes.append(reinterpret_cast<const char*>(im.RGB.data()), im.RGB.size());
-    gwtest::WriteFile(path, bytes);
+inline std::string WritePPM(const std::string& path, const TRGB& im) {
+    gwtest::WriteFile(path, "P6\n" + std::to_string(im.Width) + " " + std::to_string(im.Height) + "\n255\n" +
+                                std::string(im.Data.begin(), im.Data.end()));
+    return path;
 }
 
-// Reads a binary PPM or PGM of maximum 255 as written by `convert`.
-inline TRGBImage ReadPPM(const std::string& path) {
-    const std::string data = gwtest::ReadFile(path);
-    std::istringstream in(data);
+inline TRGB PeerTest::PeerDecode(const std::string& file, const std::string& options) {
+    const std::string out = file + ".ppm";
+    EXPECT_EQ(gwtest::Run("convert '" + file + "' " + options + " -depth 8 'PPM:" + out + "' 2>/dev/null"), 0);
+    std::istringstream in(gwtest::ReadFile(out));
     std::string magic;
-    int w = 0, h = 0, max = 0;
-    in >> magic >> w >> h >> max;
+    TRGB im;
+    int max = 0;
+    in >> magic >> im.Width >> im.Height >> max;
     in.get();
-    TRGBImage im{w, h, std::vector<uint8_t>(size_t(3) * w * h)};
-    const size_t start = static_cast<size_t>(in.tellg());
-    const bool grey = magic == "P5";
-    if ((magic != "P6" && !grey) || max != 255 || data.size() < start + size_t(w) * h * (grey ? 1 : 3)) {
-        ADD_FAILURE() << path << " is no 8-bit PPM/PGM";
-        return TRGBImage();
-    }
-    for (size_t i = 0; i < size_t(w) * h; ++i)
-        for (int c = 0; c < 3; ++c) im.RGB[3 * i + c] = static_cast<uint8_t>(data[start + (grey ? i : 3 * i + c)]);
+    im.Data.resize(size_t(3) * im.Width * im.Height);
+    in.read(reinterpret_cast<char*>(im.Data.data()), std::streamsize(im.Data.size()));
+    EXPECT_TRUE(magic == "P6" && max == 255 && in) << file;
     return im;
 }
 
-// What `convert` decodes a file to (extra options go before the output).
-inline TRGBImage PeerDecode(const std::string& file, const std::string& options = "") {
-    const std::string out = file + ".peer.ppm";
-    EXPECT_EQ(Convert("'" + file + "' " + options + " -depth 8 'PPM:" + out + "'"), 0) << file;
-    return ReadPPM(out);
-}
-
-inline TRGBImage FromGraphic(const TPixelGraphic& g) {
-    TRGBImage im{g.GetWidth(), g.GetHeight(), std::vector<uint8_t>(size_t(3) * g.GetWidth() * g.GetHeight())};
+inline TRGB FromGraphic(const TPixelGraphic& g) {
+    TRGB im{g.GetWidth(), g.GetHeight(), {}};
     for (int y = 0; y < g.GetHeight(); ++y)
         for (int x = 0; x < g.GetWidth(); ++x) {
             const uint32_t c = g.GetPixelColor(x, y);
-            uint8_t* p = im.At(x, y);
-            p[0] = GetRValue(c);
-            p[1] = GetGValue(c);
-            p[2] = GetBValue(c);
+            im.Data.insert(im.Data.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
         }
     return im;
 }
 
-// A 24-bit picture holding the image.
-inline void ToGraphic(const TRGBImage& im, TPixelGraphic& g) {
+inline void ToGraphic(const TRGB& im, TPixelGraphic& g) {
     g.SetSize(im.Width, im.Height, 3);
     for (int y = 0; y < im.Height; ++y)
         for (int x = 0; x < im.Width; ++x) {
-            const uint8_t* p = im.At(x, y);
+            const uint8_t* p = &im.Data[3 * (size_t(y) * im.Width + x)];
             g.SetPixel(x, y, RGB(p[0], p[1], p[2]));
         }
 }
 
-// Largest difference of any channel; 1000 when the sizes differ.
-inline int MaxDifference(const TRGBImage& a, const TRGBImage& b) {
-    if (a.Width != b.Width || a.Height != b.Height || a.RGB.size() != b.RGB.size()) return 1000;
-    int worst = 0;
-    for (size_t i = 0; i < a.RGB.size(); ++i) worst = std::max(worst, std::abs(int(a.RGB[i]) - int(b.RGB[i])));
-    return worst;
+// Largest channel difference (1000 for different sizes); with mean, the
+// mean absolute difference instead.
+inline double Difference(const TRGB& a, const TRGB& b, bool mean = false) {
+    if (a.Width != b.Width || a.Height != b.Height || a.Data.empty()) return 1000;
+    double worst = 0, sum = 0;
+    for (size_t i = 0; i < a.Data.size(); ++i) {
+        const int d = std::abs(int(a.Data[i]) - int(b.Data[i]));
+        worst = std::max(worst, double(d));
+        sum += d;
+    }
+    return mean ? sum / double(a.Data.size()) : worst;
 }
 
-// Mean absolute difference per channel (JPEG comparisons).
-inline double MeanDifference(const TRGBImage& a, const TRGBImage& b) {
-    if (a.RGB.size() != b.RGB.size() || a.RGB.empty()) return 1000;
-    double sum = 0;
-    for (size_t i = 0; i < a.RGB.size(); ++i) sum += std::abs(int(a.RGB[i]) - int(b.RGB[i]));
-    return sum / double(a.RGB.size());
-}
-
-inline void LoadFile(TPixelGraphic& g, const std::string& path) {
+inline TRGB LoadFile(const std::string& path, TPixelGraphic* into = nullptr) {
+    TPixelGraphic own;
+    TPixelGraphic& g = into ? *into : own;
     g.SetReadWarningAction(pgwaRaise);
     g.LoadFromFile(path);
+    return FromGraphic(g);
 }
 
-inline std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
-
-// Loads a picture from bytes with an extension.
 inline void LoadBytes(TPixelGraphic& g, const std::string& bytes, const std::string& ext,
                       TPGWarningAction mode = pgwaRaise) {
-    TMemoryStream s(Bytes(bytes));
+    TMemoryStream s(std::vector<uint8_t>(bytes.begin(), bytes.end()));
     g.SetReadWarningAction(mode);
     g.LoadFromStreamExt(s, ext);
+}
+
+// The message of the exception a load raises, "" when it succeeds.
+inline std::string LoadError(const std::string& bytes, const std::string& ext, TPGWarningAction mode = pgwaRaise) {
+    TPixelGraphic g;
+    try {
+        LoadBytes(g, bytes, ext, mode);
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return "";
 }
 
 inline std::string SaveBytes(TPixelGraphic& g, const std::string& ext) {
     TMemoryStream s;
     g.SaveToStreamExt(s, ext);
     return std::string(s.Data().begin(), s.Data().end());
+}
+
+inline std::string PatternBytes(int w, int h, const std::string& ext) {
+    TPixelGraphic g;
+    ToGraphic(Pattern(w, h), g);
+    return SaveBytes(g, ext);
 }
 
 }  // namespace peer
