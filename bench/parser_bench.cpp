@@ -143,7 +143,7 @@ void BM_PathologicalCompile(benchmark::State& state) {
     texts.push_back(Repeat("A*A-", 1020) + "A");
     texts.push_back(Repeat("A+", 1022) + "A");
     texts.push_back(Repeat("-(", 128) + "A" + std::string(64, ')'));
-    texts.push_back(std::string(64, '(') + Repeat("A*(B)-", 880) + "A" + std::string(64, ')'));
+    texts.push_back(std::string(60, '(') + Repeat("A*(B)-", 900) + "A" + std::string(60, ')'));
     texts.push_back(std::string(5000, '(') + "A" + std::string(5000, ')'));
     const std::string& text = texts[static_cast<size_t>(state.range(0))];
     for (auto _ : state) {

@@ -32,6 +32,8 @@ void ClampToControls(TButtonDesign& d) {
     d.TextOffsetY = Clamp(d.TextOffsetY, -200, 200);
     d.TargetRect = TRect(Clamp(d.TargetRect.Left, -200, 500), Clamp(d.TargetRect.Top, -200, 500),
                          Clamp(d.TargetRect.Right, 1, 500), Clamp(d.TargetRect.Bottom, 1, 500));
+    d.AntiAliasing.Percent = Clamp(d.AntiAliasing.Percent, 10, 100);
+    d.OutlineBlur.Percent = Clamp(d.OutlineBlur.Percent, 10, 100);
     d.PlasmaNoise = Clamp(d.PlasmaNoise, 1, 200);
     d.PlasmaBrightness = Clamp(d.PlasmaBrightness, 1, 100);
 }

@@ -216,7 +216,6 @@ void TButtonRenderer::RenderButton(const TButtonDesign& original, TPixelGraphic&
 
     // The cut to the shape over the canvas colour.
     if (ShapeMask(M, shape)) {
-        if (target.GetWidth() != B.GetWidth() || target.GetHeight() != B.GetHeight()) target.Assign(&B);
         FillWithColour(target, ColorToRGB(design.CanvasColor));
         DrawMasked(target, 0, 0, B, M);
     } else {

@@ -21,6 +21,11 @@ constexpr int kInfoHeaderSize = 40;
 constexpr int kInfoHeaderV4Size = 108;
 constexpr int kInfoHeaderV5Size = 124;
 
+// Pictures up to this size may come from any amount of run-length data;
+// larger ones need at least one data byte per kRLEMaxRatio pixel bytes.
+constexpr int64_t kRLEFreePixelBytes = int64_t(1) << 24;
+constexpr int64_t kRLEMaxRatio = 1024;
+
 enum TBMPCompression : uint32_t { biRGB = 0, biRLE8 = 1, biRLE4 = 2, biBitFields = 3 };
 
 [[noreturn]] void BMPError(const std::string& text) { throw EPGBMPFileFormatReader("BMP: " + text); }
@@ -299,6 +304,12 @@ void DecodeBMP(TPixelGraphic& g, TStream& s, bool core, int64_t fileStart, uint3
         if (declared >= paletteEnd && declared + pixelBytes <= streamSize) pixelsAt = declared;
     }
     if (paletteEnd > streamSize || pixelsAt + pixelBytes > streamSize) UnexpectedEnd();
+    // Run-length data may describe far more pixels than it has bytes, but a
+    // few dozen bytes claiming a gigabyte picture are a forgery.
+    const bool rle = h.Compression == biRLE4 || h.Compression == biRLE8;
+    const int64_t pictureBytes = RowSizeOf(h.BitCount, h.Width) * h.AbsHeight();
+    if (rle && pictureBytes > std::max(kRLEFreePixelBytes, kRLEMaxRatio * pixelBytes))
+        BMPError(FormatLangStr1(27, "Image"));
 
     g.SetSize(static_cast<int>(h.Width), static_cast<int>(h.AbsHeight()), bitCountNum);
     if (trueColor) {
@@ -319,7 +330,7 @@ void DecodeBMP(TPixelGraphic& g, TStream& s, bool core, int64_t fileStart, uint3
     if (empty) return;
     s.SetPosition(pixelsAt);
 
-    if (h.Compression == biRLE4 || h.Compression == biRLE8) {
+    if (rle) {
         std::vector<uint8_t> data(h.SizeImage);
         ReadExact(s, data.data(), int64_t(data.size()));
         DecodeRLE(g, data, h.Compression == biRLE4);

@@ -42,8 +42,7 @@ void CheckVersion() {
     if (!gLibraryOK) JPGError("Invalid library version");
 }
 
-// Everything the callbacks reach. The error manager comes first: libjpeg
-// hands callbacks its address, which is the context's.
+// Everything the callbacks reach, through the codec record's client data.
 struct TJpegContext {
     jpeg_error_mgr Err;
     jpeg_progress_mgr Progress;
@@ -55,7 +54,7 @@ struct TJpegContext {
     uint8_t Buffer[kBufferSize];
 };
 
-TJpegContext* ContextOf(j_common_ptr cinfo) { return reinterpret_cast<TJpegContext*>(cinfo->err); }
+TJpegContext* ContextOf(j_common_ptr cinfo) { return static_cast<TJpegContext*>(cinfo->client_data); }
 
 void ErrorExit(j_common_ptr cinfo) {
     TJpegContext* ctx = ContextOf(cinfo);
@@ -249,6 +248,7 @@ void Decode(TStream& stream, TPixelGraphic* graphic, TPGWarningAction mode, TPic
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
     cinfo.err = &ctx->Err;
+    cinfo.client_data = ctx.get();
     jpeg_source_mgr src;
     TDecodeState st{graphic, info != nullptr, false, 0};
     struct TCleanup {
@@ -362,6 +362,7 @@ public:
         jpeg_compress_struct cinfo;
         std::memset(&cinfo, 0, sizeof cinfo);
         cinfo.err = &ctx->Err;
+    cinfo.client_data = ctx.get();
         jpeg_destination_mgr dest;
         bool progressStarted = false;
         struct TCleanup {
@@ -415,6 +416,7 @@ void CheckJPEGLibrary() {
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
     cinfo.err = &ctx->Err;
+    cinfo.client_data = ctx.get();
     struct TSteps {
         static bool Run(TJpegContext* c, jpeg_decompress_struct* i) {
             if (setjmp(c->Jump)) return false;

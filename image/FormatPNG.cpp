@@ -92,7 +92,9 @@ void CreateReadRecords(TPngContext& ctx, TReadRecords& r) {
     if (!r.Info) PNGError(FormatLangStr1(31, "png_create_info_struct"));
 }
 
-enum TReadProblem { rpNone, rpTooLarge, rpRowBytes };
+enum TReadProblem { rpNone, rpTooLarge, rpRowBytes, rpShort };
+
+constexpr int64_t kMaxInflation = 1032;
 
 struct TReadState {
     TPixelGraphic* Graphic;
@@ -133,6 +135,13 @@ bool ReadSteps(TPngContext* ctx, png_structp png, png_infop info, TReadState* st
     }
     if (!PictureSizeAcceptable(width, height, BitCountOf(bitCountNum))) {
         st->Problem = rpTooLarge;
+        return true;
+    }
+    // Deflate expands at most 1032-fold: a file too short for its rows is
+    // refused before their memory is taken.
+    const int64_t filtered = (int64_t(png_get_rowbytes(png, info)) + 1) * height;
+    if (filtered > kMaxInflation * ctx->Stream.Stream->Remaining() + 65536) {
+        st->Problem = rpShort;
         return true;
     }
 
@@ -295,6 +304,7 @@ void Decode(TStream& stream, TPixelGraphic* graphic, TPGWarningAction mode, TPic
     if (!ReadSteps(&ctx, records.Png, records.Info, &st)) RaiseBailOut(ctx);
     if (st.Problem == rpTooLarge) PNGError(FormatLangStr1(27, "Image"));
     if (st.Problem == rpRowBytes) PNGError(FormatLangStr1(7, "RowBytes"));
+    if (st.Problem == rpShort) PNGError(GetLangStr(32));
     if (info) {
         FillInfo(records.Png, records.Info, *info);
     } else if (st.BackgroundFromFile && !st.Aborted) {

@@ -123,13 +123,26 @@ void TPGCanvas::Polyline(const std::vector<TPoint>& points) {
 void TPGCanvas::DrawRegion(int top, const TSpans& spans) {
     const uint32_t pen = DeviceColor(Pen.Color), brush = DeviceColor(Brush.Color);
     const int rows = static_cast<int>(spans.size());
-    auto inRow = [&](int i, int x) { return i >= 0 && i < rows && x >= spans[i].first && x <= spans[i].second; };
-    for (int i = 0; i < rows; ++i)
-        for (int x = spans[i].first; x <= spans[i].second; ++x) {
-            const bool edge = x == spans[i].first || x == spans[i].second || !inRow(i - 1, x) || !inRow(i + 1, x);
-            if (edge) Plot(x, top + i, pen);
-            else if (Brush.Style == bsSolid) Plot(x, top + i, brush);
+    for (int i = 0; i < rows; ++i) {
+        // Interior of this row: inside both neighbour rows and off the ends.
+        int lo = spans[i].first + 1, hi = spans[i].second - 1;
+        if (i == 0 || i == rows - 1) {
+            hi = lo - 1;
+        } else {
+            lo = std::max({lo, spans[i - 1].first, spans[i + 1].first});
+            hi = std::min({hi, spans[i - 1].second, spans[i + 1].second});
         }
+        for (int x = spans[i].first; x <= spans[i].second; ++x) {
+            if (x == lo && lo <= hi) {
+                // A clear brush leaves the interior alone: skip it whole.
+                if (Brush.Style == bsSolid)
+                    for (int xi = lo; xi <= hi; ++xi) Plot(xi, top + i, brush);
+                x = hi;
+                continue;
+            }
+            Plot(x, top + i, pen);
+        }
+    }
     Changed();
 }
 

@@ -175,8 +175,18 @@ void TConvFilter::Prepare() {
     const int64_t range = 255 * (positive - negative) + 1;
     const int64_t limit = std::min<int64_t>(int64_t(1) << 20, std::max<int64_t>(4096, 3 * innerPixels));
     if (innerPixels > 0 && range <= limit) {
-        FTable.resize(size_t(range));
-        for (int64_t i = 0; i < range; ++i) FTable[size_t(i)] = Channel(FTableBase + i, FFullWeight);
+        TTableCache& c = FTableCache;
+        const bool same = c.Table.size() == size_t(range) && c.Base == FTableBase && c.Weight == FFullWeight &&
+                          c.Factor == FFactor && c.BiasAdd == FBiasAdd;
+        if (!same) {
+            c.Table.resize(size_t(range));
+            for (int64_t i = 0; i < range; ++i) c.Table[size_t(i)] = Channel(FTableBase + i, FFullWeight);
+            c.Base = FTableBase;
+            c.Weight = FFullWeight;
+            c.Factor = FFactor;
+            c.BiasAdd = FBiasAdd;
+        }
+        FTable = c.Table;
     }
     // Rows at once need the table (its range bounds every partial sum well
     // inside 32 bits) and a source that is not the target.

@@ -109,6 +109,13 @@ private:
     int FInnerX0 = 0, FInnerX1 = -1, FInnerY0 = 0, FInnerY1 = -1;
     int64_t FTableBase = 0;       // smallest channel sum of an inner pixel
     std::vector<uint8_t> FTable;  // channel value by sum - FTableBase, inner pixels
+    // The last table built, kept across runs: renderers apply the same
+    // filter on every redraw, and filling it costs more than the copy.
+    struct TTableCache {
+        std::vector<uint8_t> Table;
+        int64_t Base = 0, Weight = 0;
+        long double Factor = 0, BiasAdd = 0;
+    } FTableCache;
     // Inner span of one row computed at once (with the table, when the
     // filter never reads a source that is being written).
     bool FRowsAtOnce = false;

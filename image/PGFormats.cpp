@@ -322,6 +322,10 @@ void InitPixelGraphicLibrary() {
     RegisterBMPFileFormats();
     RegisterJPEGFileFormats();
     RegisterPNGFileFormats();
+    RegisterPCXFileFormats();
+    RegisterPNMFileFormats();
+    RegisterTGAFileFormats();
+    RegisterTIFFFileFormats();
 
     CheckJPEGLibrary();
     CheckPNGLibrary();

@@ -248,6 +248,10 @@ void ShutdownPixelGraphicLibrary();
 void RegisterBMPFileFormats();
 void RegisterJPEGFileFormats();
 void RegisterPNGFileFormats();
+void RegisterPCXFileFormats();
+void RegisterPNMFileFormats();  // pbm, pgm, ppm
+void RegisterTGAFileFormats();
+void RegisterTIFFFileFormats();  // tif, tiff
 // Version checks of the codec libraries, run at start-up; a library of
 // another version makes its reader and writer raise "Invalid library
 // version".

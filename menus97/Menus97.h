@@ -263,9 +263,6 @@ public:
     // The top-level entries have the banner; each is its own banner item.
     bool HasBanner(TMenuItem* item) override;
     TMenuItem* BannerItem(TMenuItem* item) override { return item; }
-
-protected:
-    QMenu* BannerDropDown(TMenuItem* bannerItem) override;
 };
 
 class TPopupMenus97 : public TCustomPopupMenus97 {

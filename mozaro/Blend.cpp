@@ -75,6 +75,18 @@ void BlendChannels(TPixelGraphic& dest, TPixelGraphic& source, int weight, Chann
     BlendPixels(dest, source, [&](uint32_t d, uint32_t s) { return Combine(d, s, weight, channel); });
 }
 
+// A costly channel function (roots) as a table of every (d, s), made once.
+template <typename Channel>
+auto Tabled(Channel channel) {
+    static const std::vector<uint8_t> table = [&] {
+        std::vector<uint8_t> t(256 * 256);
+        for (int d = 0; d < 256; ++d)
+            for (int s = 0; s < 256; ++s) t[d * 256 + s] = static_cast<uint8_t>(channel(d, s));
+        return t;
+    }();
+    return [](int d, int s) { return int(table[d * 256 + s]); };
+}
+
 void Warp(TPixelGraphic& dest, TPixelGraphic& source) {
     const int w = dest.GetWidth(), h = dest.GetHeight();
     if (w <= 0 || h <= 0 || dest.GetEmpty()) return;
@@ -96,7 +108,6 @@ void Warp(TPixelGraphic& dest, TPixelGraphic& source) {
         }
         WriteRow(dest, y, row);
     }
-    dest.DoChange();
 }
 
 }  // namespace
@@ -108,7 +119,7 @@ void BlendLayers(TPixelGraphic& destination, TPixelGraphic& source, int weight, 
     switch (mode) {
         case bmMix:
             MixGraphics(destination, source, weight);
-            return;
+            break;
         case bmLighter:
         case bmDarker:
             BlendPixels(destination, source, [&](uint32_t d, uint32_t s) {
@@ -125,14 +136,14 @@ void BlendLayers(TPixelGraphic& destination, TPixelGraphic& source, int weight, 
             BlendChannels(destination, source, weight, [](int d, int s) { return std::min(d + s, 255); });
             break;
         case bmGeometricMean:
-            BlendChannels(destination, source, weight, [](int d, int s) {
+            BlendChannels(destination, source, weight, Tabled([](int d, int s) {
                 return static_cast<int>(Trunc(std::sqrt(static_cast<double>(d * s))));
-            });
+            }));
             break;
         case bmHypotenuse:
-            BlendChannels(destination, source, weight, [](int d, int s) {
+            BlendChannels(destination, source, weight, Tabled([](int d, int s) {
                 return static_cast<int>(std::min<int64_t>(Trunc(Hypotenuse(s + 1, d)), 255));
-            });
+            }));
             break;
         case bmAnd:
             BlendChannels(destination, source, weight, [](int d, int s) { return d & s; });
@@ -151,7 +162,7 @@ void BlendLayers(TPixelGraphic& destination, TPixelGraphic& source, int weight, 
             break;
         case bmWarp:
             Warp(destination, source);
-            return;
+            break;
         default:
             return;
     }
@@ -213,7 +224,8 @@ void TCardsFilter::BuildAxis(int size, bool horizontal, TAxis& axis) const {
     size = std::max(size, 0);
     axis.Inside.assign(size, 0);
     axis.Inner.assign(size, 0);
-    axis.Shifted.assign(static_cast<size_t>(size) * kCardCount, 0);
+    axis.Shifted.assign(static_cast<size_t>(size) * kCardCount, kUnknown);
+    axis.Shift.resize(kCardCount);
     std::vector<long double> fraction(static_cast<size_t>(size) + 2);  // k / size for k = -1..size
     for (int k = -1; k <= size; ++k) fraction[k + 1] = static_cast<long double>(k) / size;
     for (int i = 0; i < kCardCount; ++i) {
@@ -221,16 +233,21 @@ void TCardsFilter::BuildAxis(int size, bool horizontal, TAxis& axis) const {
         const long double shift = horizontal ? card.HShift : card.VShift;
         const long double start = (horizontal ? card.Left : card.Top) - shift;
         const long double end = start + (horizontal ? card.Width : card.Height);
+        axis.Shift[i] = size * shift;
         for (int k = 0; k < size; ++k) {
             const long double before = fraction[k], at = fraction[k + 1], after = fraction[k + 2];
             if (start <= at && at <= end) axis.Inside[k] |= uint16_t(1u << i);
             if (start <= before && after <= end) axis.Inner[k] |= uint16_t(1u << i);
-            // llrint rounds halves to even in the default rounding mode, as Round does.
-            const int64_t shifted = std::llrint(k + size * shift);
-            axis.Shifted[static_cast<size_t>(i) * size + k] =
-                static_cast<int32_t>(Clamp<int64_t>(shifted, -1, size));  // -1 and size: outside
         }
     }
+}
+
+int32_t TCardsFilter::ShiftedPosition(TAxis& axis, int card, int k) {
+    const int size = static_cast<int>(axis.Inside.size());
+    int32_t& p = axis.Shifted[static_cast<size_t>(card) * size + k];
+    if (p == kUnknown)  // llrint rounds halves to even in the default rounding mode, as Round does
+        p = static_cast<int32_t>(Clamp<int64_t>(std::llrint(k + axis.Shift[card]), -1, size));  // -1, size: outside
+    return p;
 }
 
 uint32_t TCardsFilter::CalcDestPixel(int X, int Y) {
@@ -240,8 +257,7 @@ uint32_t TCardsFilter::CalcDestPixel(int X, int Y) {
     if (!inside) return OutsideColor;
     const int i = __builtin_ctz(inside);
     if (!(FColumns.Inner[X] & FRows.Inner[Y] & (1u << i))) return BorderColor;
-    const int sx = FColumns.Shifted[static_cast<size_t>(i) * W + X];
-    const int sy = FRows.Shifted[static_cast<size_t>(i) * H + Y];
+    const int sx = ShiftedPosition(FColumns, i, X), sy = ShiftedPosition(FRows, i, Y);
     if (sx < 0 || sy < 0 || sx >= W || sy >= H) return OutsideColor;
     return FRead(sx, sy);
 }

@@ -90,12 +90,15 @@ private:
     // it also holds (x - 1) / W and (x + 1) / W. A pixel's card is the lowest
     // bit its column and row share: the same comparisons as card by card,
     // worked out once per column and row. Likewise the rounded source column
-    // x + W x shift of every card and column (rows likewise).
+    // x + W x shift of a card, once per card and column met (rows likewise).
     struct TAxis {
         std::vector<uint16_t> Inside, Inner;
-        std::vector<int32_t> Shifted;  // card i, position k at i * size + k
+        std::vector<int32_t> Shifted;  // card i, position k at i * size + k; kUnknown until met
+        std::vector<long double> Shift;  // size x shift of card i
     };
+    static constexpr int32_t kUnknown = INT32_MIN;
     void BuildAxis(int size, bool horizontal, TAxis& axis) const;
+    static int32_t ShiftedPosition(TAxis& axis, int card, int k);
     std::vector<TCard> FCards;
     TAxis FColumns, FRows;
     TColorReader FRead;

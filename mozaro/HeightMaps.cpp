@@ -18,7 +18,9 @@ struct TPlasmaContext {
     uint8_t Displace(int first, int second, int d) {
         double r = Rng.NextReal();
         double v = (r - 0.5) * d * Roughness + (first + second) * 0.5;
-        return static_cast<uint8_t>(Trunc(Clamp(v, 1.0, 255.0)));
+        if (!(v >= 1.0)) v = 1.0;  // also NaN, from a roughness no slider gives
+        if (v > 255.0) v = 255.0;
+        return static_cast<uint8_t>(Trunc(v));
     }
 
     // Edge pass along i (column 0, mirrored into column 256) or along j (row

@@ -66,9 +66,8 @@ constexpr double kMaxTurnTable = 1 << 20;
 void TOilFilter::BeginProcess(TPixelGraphic* ASource) {
     TPGFilter::BeginProcess(ASource);
     const double r = std::min(ASource->GetWidth(), ASource->GetHeight()) * 0.5;
-    const size_t entries = r * r < kMaxTurnTable ? static_cast<size_t>(r * r) + 1 : 0;
-    FTurns.assign(entries, {1.0, 0.0});
-    FKnown.assign(entries, false);
+    FSlot.assign(r * r < kMaxTurnTable ? static_cast<size_t>(r * r) + 1 : 0, 0);
+    FTurns.assign(1, {1.0, 0.0});
     FRead = TColorReader(ASource);
 }
 
@@ -83,20 +82,22 @@ uint32_t TOilFilter::CalcDestPixel(int X, int Y) {
     // d < R exactly when d^2 < R^2: R is a multiple of 1/2 and d the
     // correctly rounded root of an integer. Outside the circle nothing turns.
     if (!(static_cast<double>(d2) < R * R)) return FRead(X, Y);
+    const bool cached = static_cast<size_t>(d2) < FSlot.size();
     std::array<double, 2> turn;
-    const bool cached = static_cast<size_t>(d2) < FTurns.size();
-    if (cached && FKnown[d2]) {
-        turn = FTurns[d2];
+    if (cached && FSlot[d2]) {
+        turn = FTurns[FSlot[d2]];
     } else {
         const double d = std::sqrt(static_cast<double>(d2));
         const double angle = (1 - std::cos(d / R * 6.28)) * Strength;
         const double a = angle * kPi / 180;
         turn = {std::cos(a), std::sin(a)};
         if (cached) {
-            FTurns[d2] = turn;
-            FKnown[d2] = true;
+            FSlot[d2] = static_cast<uint32_t>(FTurns.size());
+            FTurns.push_back(turn);
         }
     }
+    // Nearest, halves to even, in the default rounding mode: the fast form
+    // of Round (the arguments stay within the picture's size).
     const int64_t sx = RoundToEven(cx + dx * turn[0] - dy * turn[1]);
     const int64_t sy = RoundToEven(cy + dx * turn[1] + dy * turn[0]);
     return FRead(static_cast<int>(sx), static_cast<int>(sy));
@@ -104,10 +105,8 @@ uint32_t TOilFilter::CalcDestPixel(int X, int Y) {
 
 void TOilFilter::EndProcess() {
     FRead = TColorReader();
-    FTurns.clear();
-    FTurns.shrink_to_fit();
-    FKnown.clear();
-    FKnown.shrink_to_fit();
+    FSlot = std::vector<uint32_t>();
+    FTurns = std::vector<std::array<double, 2>>();
     TPGFilter::EndProcess();
 }
 
@@ -360,10 +359,14 @@ void RunAlgorithm(int algorithm, TPixelGraphic& work, const std::array<uint32_t,
 void RenderTexture(const TLayerParams& params, const TColourTable& palette, const THeightMaps& maps,
                    TRandomGenerator& rng, const TPixelGraphic* importImage, TPixelGraphic& work) {
     const TLayerParams p = params.Clamped();
+    // A fresh black tile whatever work held before: the twist reads the
+    // background beyond the edges, so none may linger from an earlier render.
+    work.SetBackgroundValue(0);
     work.SetSize(kTileSize, kTileSize, 3);
+    work.Clear();
     std::array<uint32_t, 256> lut;
     for (int i = 0; i < 256; ++i) lut[i] = LayerColor(palette, i, p.Brightness);
-    if (p.Algorithm == algDiagonalWaves || p.Algorithm == algWeave) {
+    if (p.Algorithm == algDiagonalWaves || p.Algorithm == algWeave) {  // Weave writes over this colour only
         work.SetBackgroundColor(palette[WrapPalettePosition(1 - p.Cycle)]);
         work.Clear();
     }
@@ -372,18 +375,26 @@ void RenderTexture(const TLayerParams& params, const TColourTable& palette, cons
 
     if (p.FlipHorizontal) MirrorHorizontal(work);
     if (p.FlipVertical) MirrorVertical(work);
-    TPixelGraphic copy;
+    // The filters need a source apart from their target: each runs from the
+    // picture as it stands into the other of two, which then stands for it.
+    TPixelGraphic spare;
+    TPixelGraphic* current = &work;
+    auto filter = [&](TPGFilter& f) {
+        TPixelGraphic* target = current == &work ? &spare : &work;
+        target->SetBackgroundValue(current->GetBackgroundValue());
+        target->ApplyFilter(f, *current);
+        current = target;
+    };
     if (p.Twist != 0) {
-        copy.Assign(&work);
         TOilFilter oil(p.Twist * 10);
-        work.ApplyFilter(oil, copy);
+        filter(oil);
     }
     if (p.Cards) {
-        copy.Assign(&work);
         TCardsFilter cards(LayerColor(palette, 255 - p.Cycle, p.Brightness), LayerColor(palette, 0 - p.Cycle, p.Brightness));
         cards.Generator = &rng;
-        work.ApplyFilter(cards, copy);
+        filter(cards);
     }
+    if (current != &work) work.Assign(current);
 }
 
 void RenderLayer(const TLayerParams& params, const TColourTable& palette, THeightMapCache& maps,

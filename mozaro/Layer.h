@@ -92,9 +92,11 @@ public:
 
 private:
     // cos and sin of the turn by squared distance from the centre (the
-    // angle depends on the distance alone), filled as met during a run.
+    // angle depends on the distance alone), worked out as met during a run:
+    // FSlot maps a squared distance to its pair in FTurns (0: not yet), which
+    // keeps the pairs of the few distances that occur close together.
+    std::vector<uint32_t> FSlot;
     std::vector<std::array<double, 2>> FTurns;
-    std::vector<bool> FKnown;
     TColorReader FRead;
 };
 

@@ -183,9 +183,11 @@ void TRxLabel::AdjustBounds() {
     QPainter p(&scratch);
     TRect r = GetClientRect().Inflated(-1, 0);
     DoDrawText(p, r, DT_EXPANDTABS | DT_CALCRECT | (FWordWrap ? DT_WORDBREAK : 0u));
+    r.Inflate(1, 0);
+    // Measured after the widening, so that a right-justified label keeps its
+    // right edge instead of creeping a pixel right on every change.
     int left = x();
     if (FAlignment == taRightJustify) left += width() - r.Right;
-    r.Inflate(1, 0);
     SetBounds(left, y(), r.Right, r.Bottom);
 }
 

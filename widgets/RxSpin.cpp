@@ -380,8 +380,13 @@ int TRxSpinEdit::MinHeight() const {
 }
 
 void TRxSpinEdit::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Up) UpClick();
-    else if (event->key() == Qt::Key_Down) DownClick();
+    if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
+        if (event->key() == Qt::Key_Up) UpClick();
+        else DownClick();
+        QLineEdit::keyPressEvent(event);
+        event->accept();  // stepped: not for the parent
+        return;
+    }
     if ((event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Paste)) && !CanEditClipboard()) {
         event->accept();
         return;
@@ -402,6 +407,8 @@ void TRxSpinEdit::focusInEvent(QFocusEvent* event) {
 
 void TRxSpinEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
+    // A popup menu or another window taking the focus is no exit.
+    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason) return;
     // Pasted text has not passed the character filter: it does so now, and
     // is then clamped and written anew like a value out of the limits.
     const QString filtered = FilterSpinText(text(), FValueType, LocaleDecimalSeparator());

@@ -114,11 +114,3 @@ void DrawBitmapRectTransparent(QPainter& canvas, int x, int y, TColor transparen
     else part = bmp.copy(left, top, w, h);
     DrawBitmapTransparent(canvas, x, y, part, transparent, width, height);
 }
-
-void DrawFocusFrame(QPainter& canvas, const TRect& r, int count) {
-    TRect f = r;
-    for (int i = 0; i < count; ++i) {
-        DrawFocusRect(canvas, f);
-        f.Inflate(-1, -1);
-    }
-}

@@ -1,7 +1,7 @@
 #pragma once
-// What the slider, spin and label units share: the program's bitmap and
-// cursor resources (drawn in code), transparent bitmap copies of a part of a
-// bitmap, and the focus frame.
+// What the slider, spin and font-list units share: the program's bitmap and
+// cursor resources (drawn in code) and transparent copies of a part of a
+// bitmap.
 #include <QImage>
 #include <QPainter>
 #include <string>
@@ -36,6 +36,3 @@ TColor BitmapTransparentColor(const QImage& bmp);
 // 0 means the part's own size, any other size stretches the part.
 void DrawBitmapRectTransparent(QPainter& canvas, int x, int y, TColor transparent, const QImage& bmp,
                                const TRect& src = TRect(), int width = 0, int height = 0);
-
-// count nested focus rectangles, the first on r, each next one pixel inside.
-void DrawFocusFrame(QPainter& canvas, const TRect& r, int count = 1);

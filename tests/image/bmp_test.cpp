@@ -229,11 +229,17 @@ TEST_F(FormatTest, DamagedHeadersGiveTheirMessages) {
         {[](TBmp& b) { b.Planes = 2; }, "BMP: BitmapInfoHeader.biPlanes invalid"},
         {[](TBmp& b) { b.BitCount = 2; }, "BMP: BitmapInfoHeader.biBitCount invalid"},
         {[](TBmp& b) { b.Compression = 1; }, "BMP: BitmapInfoHeader.biCompression invalid"},
-        {[](TBmp& b) { b.BitCount = 8, b.Compression = 1, b.Height = -1; }, "BMP: BitmapInfoHeader.biCompression invalid"},
+        {[](TBmp& b) { b.BitCount = 8, b.Compression = 1, b.Height = -1; },  // RLE is never top-down
+         "BMP: BitmapInfoHeader.biCompression invalid"},
         {[](TBmp& b) { b.Width = -5; }, "BMP: BitmapInfoHeader.biWidth invalid"},
         {[](TBmp& b) { b.Height = INT_MIN; }, "BMP: BitmapInfoHeader.biHeight invalid"},
         {[](TBmp& b) { b.Width = b.Height = INT_MAX; }, "BMP: Invalid size of Image"},
         {[](TBmp& b) { b.Width = b.Height = 15000; }, "BMP: Unexpected end of file"},  // checked before allocating
+        {[](TBmp& b) {  // eight bytes of run-length data for 225 megapixels
+             b.Width = b.Height = 15000, b.BitCount = 8, b.Compression = 1, b.SizeImage = 8;
+             b.ColorsUsed = 1, b.Palette = {0};
+         },
+         "BMP: Invalid size of Image"},
     };
     for (const auto& [forge, message] : kCases) {
         TBmp b;

@@ -215,4 +215,5 @@ TEST_F(FormatTest, WarningsAndBrokenFiles) {
     png[30] ^= 1;  // the header's checksum
     EXPECT_EQ(LoadError(png, "png").rfind("PNG: ", 0), 0u);
     EXPECT_EQ(LoadError(Png(900000, 900000, 8, 2, ""), "png"), "PNG: Invalid size of Image");
+    EXPECT_EQ(LoadError(Png(8000, 8000, 8, 2, ""), "png"), "PNG: Unexpected end of file");  // before allocating
 }

@@ -1,0 +1,780 @@
+// TIFF files: read from single-plane strips, uncompressed or PackBits, in
+// both byte orders (bilevel, grey, palette, RGB, RGB with an extra sample,
+// CMYK); written as one image with a fixed set of tags.
+//
+// A file is "II" (little-endian) or "MM" (big-endian), the number 42 and the
+// offset of the first directory. A directory is a 16-bit entry count, the
+// entries (tag, type, count, value or offset: 12 bytes) and the offset of
+// the next directory. Offsets count from the start of the TIFF, which may
+// lie inside a larger stream.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "image/FormatIO.h"
+#include "image/PGFormats.h"
+#include "image/PGMessages.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+using namespace pgio;
+
+enum TTiffTag : uint16_t {
+    tagNewSubfileType = 254,
+    tagImageWidth = 256,
+    tagImageLength = 257,
+    tagBitsPerSample = 258,
+    tagCompression = 259,
+    tagPhotometric = 262,
+    tagStripOffsets = 273,
+    tagSamplesPerPixel = 277,
+    tagRowsPerStrip = 278,
+    tagStripByteCounts = 279,
+    tagXResolution = 282,
+    tagYResolution = 283,
+    tagPlanarConfiguration = 284,
+    tagResolutionUnit = 296,
+    tagColorMap = 320,
+};
+enum TTiffType : uint16_t { ftByte = 1, ftShort = 3, ftLong = 4, ftRational = 5 };
+enum : uint32_t { cmpNone = 1, cmpPackBits = 32773 };
+enum : uint32_t { phWhiteIsZero = 0, phBlackIsZero = 1, phRGB = 2, phPalette = 3, phCMYK = 5 };
+
+constexpr int kEntrySize = 12;
+constexpr int kPackBitsWindow = 4096;
+constexpr int64_t kMaxPackBitsRun = 128;
+
+[[noreturn]] void TIFFError(const std::string& text) { throw EPGTIFFileFormatReader("TIFF: " + text); }
+[[noreturn]] void UnexpectedEnd() { TIFFError(GetLangStr(32)); }
+[[noreturn]] void InvalidSamplesPerPixel() { TIFFError("Invalid SamplesPerPixel"); }
+[[noreturn]] void WriterError(const std::string& text) { throw EPGTIFFileFormatWriter("TIFF: " + text); }
+
+// ---- reading ----------------------------------------------------------------------
+struct TEntry {
+    uint16_t Tag;
+    uint16_t Type;
+    uint32_t Count;
+    uint8_t Value[4];
+};
+
+// The TIFF inside its stream: positioned reads relative to its start, each
+// checked against the stream's end.
+class TTiffSource {
+public:
+    explicit TTiffSource(TStream& s) : FStream(s), FStart(s.GetPosition()), FSize(s.GetSize() - FStart) {}
+
+    int64_t Size() const { return FSize; }
+    bool BigEndian() const { return FBigEndian; }
+    void SetBigEndian(bool v) { FBigEndian = v; }
+
+    void ReadAt(int64_t offset, void* buffer, int64_t count) {
+        if (offset < 0 || count > FSize - offset) UnexpectedEnd();
+        FStream.SetPosition(FStart + offset);
+        if (FStream.Read(buffer, count) != count) UnexpectedEnd();
+    }
+    // Up to count bytes at offset (fewer at the end of the TIFF).
+    int64_t ReadSome(int64_t offset, void* buffer, int64_t count) {
+        if (offset < 0 || offset >= FSize) return 0;
+        FStream.SetPosition(FStart + offset);
+        return FStream.Read(buffer, std::min(count, FSize - offset));
+    }
+    uint16_t U16(const uint8_t* p) const { return FBigEndian ? Get16BE(p) : Get16LE(p); }
+    uint32_t U32(const uint8_t* p) const { return FBigEndian ? Get32BE(p) : Get32LE(p); }
+    uint16_t ReadU16(int64_t offset) {
+        uint8_t b[2];
+        ReadAt(offset, b, 2);
+        return U16(b);
+    }
+    uint32_t ReadU32(int64_t offset) {
+        uint8_t b[4];
+        ReadAt(offset, b, 4);
+        return U32(b);
+    }
+
+private:
+    TStream& FStream;
+    int64_t FStart;
+    int64_t FSize;
+    bool FBigEndian = false;
+};
+
+[[noreturn]] void UnsupportedType(uint16_t type) { TIFFError("Unsupported field Type: " + std::to_string(type)); }
+
+int ItemSize(uint16_t type) {
+    switch (type) {
+        case ftByte: return 1;
+        case ftShort: return 2;
+        case ftLong: return 4;
+        default: UnsupportedType(type);
+    }
+}
+
+// The fields of one directory that the reader uses.
+struct TDirectory {
+    std::vector<TEntry> Entries;
+    uint32_t Width = 0, Length = 0;
+    uint32_t Compression = cmpNone;
+    uint32_t Photometric = 0;
+    uint32_t SamplesPerPixel = 1;
+    uint32_t PlanarConfiguration = 1;
+    uint64_t RowsPerStrip = 0;  // 1 .. Length once parsed
+    std::vector<uint32_t> BitsPerSample;
+    std::vector<uint32_t> StripOffsets;
+    std::vector<uint32_t> ColorMap;
+    int ImageCount = 1;
+    bool BigEndian = false;
+
+    const TEntry* Find(uint16_t tag) const {
+        const TEntry* found = nullptr;
+        for (const TEntry& e : Entries)
+            if (e.Tag == tag) found = &e;  // the last one wins
+        return found;
+    }
+    int BitCount() const {
+        return SamplesPerPixel == 1 ? static_cast<int>(BitsPerSample[0]) : 24;
+    }
+    // Bytes of one row as stored.
+    int64_t RowBytes() const {
+        int64_t bits = 0;
+        for (uint32_t b : BitsPerSample) bits += b;
+        return (bits * Width + 7) / 8;
+    }
+};
+
+uint32_t Scalar(const TTiffSource& src, const TDirectory& d, uint16_t tag, uint32_t missing) {
+    const TEntry* e = d.Find(tag);
+    if (!e) return missing;
+    switch (e->Type) {
+        case ftByte: return e->Value[0];
+        case ftShort: return src.U16(e->Value);
+        case ftLong: return src.U32(e->Value);
+        default: UnsupportedType(e->Type);
+    }
+}
+
+// An array tag's values; counts are checked against the data the file holds
+// before anything is allocated.
+std::vector<uint32_t> Array(TTiffSource& src, const TDirectory& d, uint16_t tag) {
+    const TEntry* e = d.Find(tag);
+    if (!e) return {};
+    const int size = ItemSize(e->Type);
+    const int64_t bytes = int64_t(e->Count) * size;
+    std::vector<uint8_t> raw;
+    const uint8_t* p = e->Value;
+    if (bytes > 4) {
+        const int64_t offset = src.U32(e->Value);
+        if (bytes > src.Size() - offset) UnexpectedEnd();
+        raw.resize(size_t(bytes));
+        src.ReadAt(offset, raw.data(), bytes);
+        p = raw.data();
+    }
+    std::vector<uint32_t> values(e->Count);
+    for (uint32_t i = 0; i < e->Count; ++i, p += size)
+        values[i] = size == 1 ? *p : size == 2 ? src.U16(p) : src.U32(p);
+    return values;
+}
+
+// Offset of the directory for index and the number of images: without
+// counting the chain is not walked and there is one image; a broken chain
+// also counts as one image at the first directory.
+uint32_t FindDirectory(TTiffSource& src, uint32_t first, int index, int& count) {
+    count = 1;
+    if (!TiffCountImages) return first;
+    uint32_t wanted = first;
+    int n = 0;
+    for (uint32_t offset = first; offset != 0;) {
+        if (int64_t(offset) > src.Size() - 2) return first;
+        const int64_t next = int64_t(offset) + 2 + int64_t(src.ReadU16(offset)) * kEntrySize;
+        if (next > src.Size() - 4) return first;
+        if (n == index) wanted = offset;
+        if (++n > TiffMaxImages) return first;
+        offset = src.ReadU32(next);
+    }
+    count = n;
+    return wanted;
+}
+
+// Header, directory and the tags (steps common to Read and GetInfo).
+TDirectory ParseTiff(TTiffSource& src, int index) {
+    uint8_t head[8];
+    if (src.ReadSome(0, head, 8) != 8) TIFFError(FormatLangStr1(34, "TIF"));
+    if (head[0] == 'I' && head[1] == 'I')
+        src.SetBigEndian(false);
+    else if (head[0] == 'M' && head[1] == 'M')
+        src.SetBigEndian(true);
+    else
+        TIFFError(FormatLangStr1(34, "TIF"));
+    if (src.U16(head + 2) != 42) TIFFError(FormatLangStr1(34, "TIF"));
+
+    TDirectory d;
+    d.BigEndian = src.BigEndian();
+    const uint32_t at = FindDirectory(src, src.U32(head + 4), index, d.ImageCount);
+    if (index < 0 || index >= d.ImageCount) TIFFError(FormatLangStr1(7, "Index"));
+
+    const int count = src.ReadU16(at);
+    std::vector<uint8_t> raw(size_t(count) * kEntrySize);
+    src.ReadAt(int64_t(at) + 2, raw.data(), int64_t(raw.size()));
+    d.Entries.resize(size_t(count));
+    for (int i = 0; i < count; ++i) {
+        const uint8_t* p = &raw[size_t(i) * kEntrySize];
+        TEntry& e = d.Entries[size_t(i)];
+        e.Tag = src.U16(p);
+        e.Type = src.U16(p + 2);
+        e.Count = src.U32(p + 4);
+        std::memcpy(e.Value, p + 8, 4);
+    }
+
+    // Tags that are missing take the format's defaults where it has one.
+    d.PlanarConfiguration = Scalar(src, d, tagPlanarConfiguration, 1);
+    if (d.PlanarConfiguration > 1) TIFFError(FormatLangStr1(7, "PlanarConfiguration"));
+    d.Width = Scalar(src, d, tagImageWidth, 0);
+    d.Length = Scalar(src, d, tagImageLength, 0);
+    d.Compression = Scalar(src, d, tagCompression, cmpNone);
+    d.Photometric = Scalar(src, d, tagPhotometric, 0);
+    d.SamplesPerPixel = Scalar(src, d, tagSamplesPerPixel, 1);
+    const bool rowsGiven = d.Find(tagRowsPerStrip) != nullptr;
+    d.RowsPerStrip = Scalar(src, d, tagRowsPerStrip, 0);
+    if (d.SamplesPerPixel != 1 && d.SamplesPerPixel != 3 && d.SamplesPerPixel != 4) InvalidSamplesPerPixel();
+    if (const TEntry* bits = d.Find(tagBitsPerSample)) {
+        if (bits->Count != d.SamplesPerPixel) TIFFError("Invalid count of SamplesPerPixel");
+        d.BitsPerSample = Array(src, d, tagBitsPerSample);
+    } else {
+        d.BitsPerSample.assign(d.SamplesPerPixel, 1);
+    }
+
+    d.StripOffsets = Array(src, d, tagStripOffsets);
+    if (!rowsGiven && d.StripOffsets.size() == 1) d.RowsPerStrip = d.Length;
+    if (d.RowsPerStrip == 0) TIFFError("Invalid RowsPerStrip");
+    // "One strip" is 2^32 - 1 rows: counted in 64 bits and clamped.
+    d.RowsPerStrip = std::max<uint64_t>(1, std::min<uint64_t>(d.RowsPerStrip, d.Length));
+    if (d.Photometric == phPalette) d.ColorMap = Array(src, d, tagColorMap);
+    return d;
+}
+
+// The pictures the reader can store.
+void CheckCombination(const TDirectory& d) {
+    const auto& bits = d.BitsPerSample;
+    const auto all8 = [&] { return std::all_of(bits.begin(), bits.end(), [](uint32_t b) { return b == 8; }); };
+    bool ok = false;
+    switch (d.Photometric) {
+        case phWhiteIsZero:
+        case phBlackIsZero:
+        case phPalette: ok = bits.size() == 1 && (bits[0] == 1 || bits[0] == 4 || bits[0] == 8); break;
+        case phRGB: ok = (bits.size() == 3 || bits.size() == 4) && all8(); break;
+        case phCMYK: ok = bits.size() == 4 && all8(); break;
+        default: break;
+    }
+    if (!ok) InvalidSamplesPerPixel();
+}
+
+void CheckCompression(uint32_t compression) {
+    switch (compression) {
+        case cmpNone:
+        case cmpPackBits: return;
+        case 2: TIFFError("Unsupported compression CCITT 1D");
+        case 3: TIFFError("Unsupported compression Group 3 Fax");
+        case 4: TIFFError("Unsupported compression Group 4 Fax");
+        case 5: TIFFError("Unsupported compression LZW");
+        case 6: TIFFError("Unsupported compression JPEG");
+        default: TIFFError("Unsupported compression " + std::to_string(compression));
+    }
+}
+
+// The strip count the rows need must match the offsets. A single strip
+// that disagrees is taken as holding every row, as the warning mode allows.
+void CheckStripCount(TDirectory& d, TPGWarningAction mode) {
+    const uint64_t strips = (uint64_t(d.Length) + d.RowsPerStrip - 1) / d.RowsPerStrip;
+    if (strips == d.StripOffsets.size()) return;
+    const std::string text = "TIFF: NumStripOffsets<>(ImageLength+RowsPerStrip-1) div RowsPerStrip";
+    if (d.StripOffsets.size() != 1) throw EPGTIFFileFormatReader(text);
+    if (mode == pgwaOKBox) {
+        if (IsGuiThread()) ShowMessageBox(text, "TIFF-Warning", mtWarning, mbOK);
+        throw EPGTIFFileFormatReader(text);
+    }
+    if (AskWarning(mode, "TIFF-Warning", text) != waGoOn) throw EPGTIFFileFormatReader(text);
+    d.RowsPerStrip = d.Length;
+}
+
+// Least bytes one stored row takes: itself, or PackBits runs of 128.
+int64_t LeastRowBytes(const TDirectory& d) {
+    const int64_t row = d.RowBytes();
+    return d.Compression == cmpNone ? row : 2 * ((row + kMaxPackBitsRun - 1) / kMaxPackBitsRun);
+}
+
+// Every strip must fit in the file, and all of them together too (strips do
+// not share data), so a small forged file cannot ask for a huge picture.
+void CheckStripData(const TTiffSource& src, const TDirectory& d) {
+    const int64_t least = LeastRowBytes(d);
+    int64_t total = 0;
+    for (size_t s = 0; s < d.StripOffsets.size(); ++s) {
+        const int64_t rows = std::min<int64_t>(d.RowsPerStrip, int64_t(d.Length) - int64_t(s * d.RowsPerStrip));
+        const int64_t need = rows * least;
+        if (need > src.Size() - d.StripOffsets[s] || need > src.Size() - total) UnexpectedEnd();
+        total += need;
+    }
+}
+
+// PackBits data read through a window over the stream.
+class TPackBitsReader {
+public:
+    explicit TPackBitsReader(TTiffSource& src) : FSource(src) {}
+
+    void Seek(int64_t offset) { FPos = offset; }
+
+    void ReadRow(uint8_t* out, int64_t size, int y) {
+        int64_t x = 0;
+        while (x < size) {
+            const int n = static_cast<int8_t>(Next());
+            if (n >= 0) {
+                if (x + n + 1 > size) Overfilled(y);
+                for (int i = 0; i <= n; ++i) out[x++] = Next();
+            } else if (n != -128) {
+                if (x + 1 - n > size) Overfilled(y);
+                std::memset(out + x, Next(), size_t(1 - n));
+                x += 1 - n;
+            }
+        }
+    }
+
+private:
+    uint8_t Next() {
+        if (FPos < FWindowStart || FPos >= FWindowStart + FWindowSize) {
+            FWindowStart = FPos;
+            FWindowSize = FSource.ReadSome(FPos, FWindow, kPackBitsWindow);
+            if (FWindowSize <= 0) UnexpectedEnd();
+        }
+        return FWindow[FPos++ - FWindowStart];
+    }
+    [[noreturn]] static void Overfilled(int y) {
+        throw EPGTIFFileFormatReader("TIFF (PackBits): " + FormatLangStr1(38, std::to_string(y)));
+    }
+
+    TTiffSource& FSource;
+    uint8_t FWindow[kPackBitsWindow];
+    int64_t FWindowStart = 0;
+    int64_t FWindowSize = 0;
+    int64_t FPos = 0;
+};
+
+void SetPalette(TPixelGraphic& g, const TDirectory& d) {
+    if (d.Photometric != phPalette) {
+        g.SetPaletteType(d.BitCount() == 1 ? pBlackWhite : d.BitCount() == 4 ? pGray16 : pGray256);
+        return;
+    }
+    if (d.BitCount() == 1) {
+        g.SetPaletteType(pBlackWhite);
+        return;
+    }
+    // The map holds all reds, then all greens, then all blues.
+    const size_t n = d.ColorMap.size() / 3;
+    const int entries = static_cast<int>(std::min<size_t>(n, size_t(g.GetColorTableSize())));
+    g.SetPaletteCount(entries);
+    const auto channel = [&](size_t i) { return uint8_t(std::min<uint32_t>(d.ColorMap[i] / 256, 255)); };
+    for (int i = 0; i < entries; ++i)
+        g.SetPaletteColor(i, RGB(channel(size_t(i)), channel(n + size_t(i)), channel(2 * n + size_t(i))));
+}
+
+void StoreRow(const TDirectory& d, const uint8_t* src, uint8_t* row, int width) {
+    const bool invert = d.Photometric == phWhiteIsZero;
+    switch (d.BitCount()) {
+        case 1:
+        case 4: {
+            const int bits = d.BitCount();
+            const int bytes = (width * bits + 7) / 8;
+            for (int i = 0; i < bytes; ++i) row[i] = invert ? uint8_t(~src[i]) : src[i];
+            const int used = (width * bits) % 8;
+            if (used) row[bytes - 1] &= uint8_t(0xFF << (8 - used));
+            break;
+        }
+        case 8:
+            if (invert)
+                for (int x = 0; x < width; ++x) row[x] = uint8_t(255 - src[x]);
+            else
+                std::memcpy(row, src, size_t(width));
+            break;
+        default:
+            if (d.SamplesPerPixel == 3) {
+                for (int x = 0; x < width; ++x, src += 3) {
+                    row[3 * x] = src[2];
+                    row[3 * x + 1] = src[1];
+                    row[3 * x + 2] = src[0];
+                }
+            } else if (d.Photometric == phCMYK) {
+                for (int x = 0; x < width; ++x, src += 4) {
+                    const int k = src[3];
+                    row[3 * x] = uint8_t(std::max(255 - src[2] - k, 0));
+                    row[3 * x + 1] = uint8_t(std::max(255 - src[1] - k, 0));
+                    row[3 * x + 2] = uint8_t(std::max(255 - src[0] - k, 0));
+                }
+            } else {
+                for (int x = 0; x < width; ++x, src += 4) {
+                    row[3 * x] = src[2];
+                    row[3 * x + 1] = src[1];
+                    row[3 * x + 2] = src[0];
+                }
+            }
+            break;
+    }
+}
+
+class TTIFFileFormatReader : public TFileFormatReader {
+public:
+    TTIFFileFormatReader() {
+        Extension = "tif";
+        Description = "Tagged Image File Format";
+        HasSignature = true;
+    }
+    std::string ClassName() const override { return "TTIFFileFormatReader"; }
+
+    bool IsFormat(const uint8_t* h, int size) const override {
+        return size >= 4 &&
+               ((h[0] == 'I' && h[1] == 'I' && h[2] == 42 && h[3] == 0) ||
+                (h[0] == 'M' && h[1] == 'M' && h[2] == 0 && h[3] == 42));
+    }
+
+    void Read(TStream& stream, TPixelGraphic& g, int index) override {
+        TTiffSource src(stream);
+        TDirectory d = ParseTiff(src, index);
+        CheckCombination(d);
+        CheckCompression(d.Compression);
+        CheckStripCount(d, g.GetReadWarningAction());
+        if (!PictureSizeAcceptable(d.Width, d.Length, d.BitCount())) TIFFError(FormatLangStr1(27, "Image"));
+        CheckStripData(src, d);
+
+        g.SetSize(int(d.Width), int(d.Length), BitCountToNum(d.BitCount()));
+        SetPalette(g, d);
+        std::vector<uint8_t> buffer(size_t(d.RowBytes()));
+        TPackBitsReader packBits(src);
+        int64_t position = 0;
+        TProgressScope progress(g);
+        for (int y = 0; y < g.GetHeight(); ++y) {
+            if (uint64_t(y) % d.RowsPerStrip == 0) {
+                position = d.StripOffsets[size_t(uint64_t(y) / d.RowsPerStrip)];
+                packBits.Seek(position);
+            }
+            if (d.Compression == cmpNone) {
+                src.ReadAt(position, buffer.data(), int64_t(buffer.size()));
+                position += int64_t(buffer.size());
+            } else {
+                packBits.ReadRow(buffer.data(), int64_t(buffer.size()), y);
+            }
+            StoreRow(d, buffer.data(), g.GetScanLine(y), g.GetWidth());
+            if (FireProgress(g, y, g.GetHeight())) break;
+        }
+    }
+
+    void GetInfo(TStream& stream, int index, TPictureInfo& info) override {
+        TFileFormatReader::GetInfo(stream, index, info);
+        TTiffSource src(stream);
+        const TDirectory d = ParseTiff(src, index);
+        info.ImageCount = d.ImageCount;
+        info.Width = static_cast<int>(d.Width);
+        info.Height = static_cast<int>(d.Length);
+        int bits = 0;
+        for (uint32_t b : d.BitsPerSample) bits += static_cast<int>(std::min<uint32_t>(b, 64));
+        info.BitsPerPixel = bits;
+        info.ColorCount = bits > 23 ? "16.7 M" : ColorCountText(bits);
+        info.SubFormat = d.BigEndian ? "M, " : "I, ";
+        static const char* const kNames[] = {"", "Uncompr.", "CCITT 1D", "Group 3 F.", "Group 4 F.", "LZW", "JPEG"};
+        if (d.Compression >= 1 && d.Compression <= 6)
+            info.SubFormat += kNames[d.Compression];
+        else if (d.Compression == cmpPackBits)
+            info.SubFormat += "PackBits";
+        else
+            info.SubFormat += std::to_string(d.Compression);
+        if (d.Compression != cmpNone && d.Compression != cmpPackBits) info.Extra = "(Unsupported compression)";
+        static const char* const kPhotometric[] = {", WhiteIsZero", ", BlackIsZero", ", RGB", ", RGB Palette", "",
+                                                   ", CMYK"};
+        if (d.Photometric > phCMYK || d.Photometric == 4)
+            TIFFError("Unsupported photometric interpretation " + std::to_string(d.Photometric));
+        info.SubFormat += kPhotometric[d.Photometric];
+        CheckCombination(d);
+    }
+};
+
+class TTIFFFileFormatReader : public TTIFFileFormatReader {
+public:
+    TTIFFFileFormatReader() { Extension = "tiff"; }
+    std::string ClassName() const override { return "TTIFFFileFormatReader"; }
+};
+
+// ---- writing -------------------------------------------------------------------------
+// PackBits of one row: literal stretches and runs of up to 128 bytes; a run
+// of two between literals stays literal (cheaper that way).
+void PackBits(const uint8_t* row, int64_t size, std::vector<uint8_t>& out) {
+    out.clear();
+    if (size <= 0) return;
+    // Runs of equal bytes; their lengths first, then the two-byte runs that
+    // touch a literal byte become literal.
+    std::vector<int64_t> runs;
+    for (int64_t i = 0; i < size;) {
+        int64_t j = i + 1;
+        while (j < size && row[j] == row[i]) ++j;
+        runs.push_back(j - i);
+        i = j;
+    }
+    std::vector<bool> literal(runs.size());
+    for (size_t k = 0; k < runs.size(); ++k) literal[k] = runs[k] == 1;
+    for (size_t k = 1; k < runs.size(); ++k)
+        if (runs[k] == 2 && literal[k - 1]) literal[k] = true;
+    for (size_t k = runs.size() - 1; k-- > 0;)
+        if (runs[k] == 2 && literal[k + 1]) literal[k] = true;
+
+    int64_t pos = 0;
+    size_t k = 0;
+    while (k < runs.size()) {
+        if (literal[k]) {
+            // Gather consecutive literal runs, 128 bytes a packet at most.
+            int64_t end = pos;
+            while (k < runs.size() && literal[k]) end += runs[k++];
+            for (int64_t p = pos; p < end; p += kMaxPackBitsRun) {
+                const int64_t n = std::min(kMaxPackBitsRun, end - p);
+                out.push_back(uint8_t(n - 1));
+                out.insert(out.end(), row + p, row + p + n);
+            }
+            pos = end;
+        } else {
+            for (int64_t left = runs[k]; left > 0;) {
+                const int64_t n = std::min(kMaxPackBitsRun, left);
+                out.push_back(uint8_t(1 - n));
+                out.push_back(row[pos]);
+                left -= n;
+            }
+            pos += runs[k++];
+        }
+    }
+}
+
+class TTIFFileFormatWriter : public TFileFormatWriter {
+public:
+    TTIFFileFormatWriter() {
+        Extension = "tif";
+        Description = "Tagged Image File Format";
+        CanWriteResolutions = AllColorResolutions & ~ColorResolutionBit(cr2Colors);
+        StepwiseWrite = true;
+    }
+    std::string ClassName() const override { return "TTIFFileFormatWriter"; }
+
+    void WriteHeader(TStream& stream, TPixelGraphic& g) override {
+        if (g.GetWidth() < 1 || g.GetHeight() < 1) WriterError(GetLangStr(35));
+        if (TiffCompression != int32_t(cmpNone) && TiffCompression != int32_t(cmpPackBits))
+            WriterError("Internal Error");
+        FStart = stream.GetPosition();
+        FBigEndian = TiffBigEndian;
+        uint8_t head[8] = {};
+        head[0] = head[1] = FBigEndian ? 'M' : 'I';
+        Put16(head + 2, 42);
+        stream.WriteBuffer(head, sizeof head);
+    }
+
+    void WriteImage(TStream& stream, TPixelGraphic& g) override;
+
+private:
+    void Put16(uint8_t* p, uint32_t v) const { FBigEndian ? Put16BE(p, v) : Put16LE(p, v); }
+    void Put32(uint8_t* p, uint32_t v) const { FBigEndian ? Put32BE(p, v) : Put32LE(p, v); }
+
+    int64_t FStart = 0;
+    bool FBigEndian = false;
+};
+
+// Where the blocks of one file lie, relative to the start of the TIFF.
+struct TTiffLayout {
+    int64_t RowSize = 0;
+    uint32_t RowsPerStrip = 0;
+    uint32_t Strips = 0;
+    uint32_t Directory = 8;
+    uint32_t ColorMap = 0, ColorMapCount = 0;
+    uint32_t BitsPerSample = 0;
+    uint32_t XResolution = 0, YResolution = 0;
+    uint32_t StripOffsetsArray = 0, StripByteCountsArray = 0;
+    uint32_t Pixels = 0;
+};
+
+void TTIFFileFormatWriter::WriteImage(TStream& stream, TPixelGraphic& g) {
+    const int bits = g.GetBitCount();
+    const int width = g.GetWidth(), height = g.GetHeight();
+    const bool cmyk = bits == 24 && TiffWriteCMYK;
+    const bool packBits = TiffCompression == int32_t(cmpPackBits);
+    const TPaletteIdent type = g.GetPaletteType();
+    const bool grey = (bits == 4 && type == pGray16) || (bits == 8 && type == pGray256);
+    const bool palette = (bits == 4 || bits == 8) && !grey;
+    const bool whiteIsZero = TiffWhiteIsZero;
+
+    TTiffLayout L;
+    L.RowSize = bits == 1 ? (int64_t(width) + 7) / 8
+                : bits == 4 ? (int64_t(width) + 1) / 2
+                : bits == 8 ? width
+                            : int64_t(width) * (cmyk ? 4 : 3);
+    const int64_t worst = L.RowSize * (packBits ? 2 : 1);
+    L.RowsPerStrip = uint32_t(std::clamp<int64_t>(32767 / worst, 1, height));
+    L.Strips = (uint32_t(height) + L.RowsPerStrip - 1) / L.RowsPerStrip;
+
+    // Every block has an even size, so each starts on an even offset.
+    const int entries = palette ? 14 : 13;
+    uint32_t at = L.Directory + 2 + kEntrySize * entries + 4;
+    if (palette) {
+        L.ColorMap = at;
+        L.ColorMapCount = 3u << bits;
+        at += 2 * L.ColorMapCount;
+    }
+    const int samples = bits == 24 ? (cmyk ? 4 : 3) : 1;
+    if (samples > 1) {
+        L.BitsPerSample = at;
+        at += 2 * samples;
+    }
+    L.XResolution = at;
+    L.YResolution = at + 8;
+    at += 16;
+    if (L.Strips > 1) {
+        L.StripOffsetsArray = at;
+        L.StripByteCountsArray = at + 4 * L.Strips;
+        at += 8 * L.Strips;
+    }
+    L.Pixels = at;
+
+    // Directory.
+    std::vector<uint8_t> dir(size_t(L.Pixels - L.Directory), 0);
+    uint8_t* p = dir.data();
+    Put16(p, uint32_t(entries));
+    p += 2;
+    const auto entry = [&](uint16_t tag, uint16_t ftype, uint32_t count, uint32_t value) {
+        Put16(p, tag);
+        Put16(p + 2, ftype);
+        Put32(p + 4, count);
+        if (ftype == ftShort && count == 1)
+            Put16(p + 8, value);
+        else
+            Put32(p + 8, value);
+        p += kEntrySize;
+    };
+    const uint32_t photometric = bits == 24 ? (cmyk ? phCMYK : phRGB)
+                                 : palette  ? phPalette
+                                 : whiteIsZero ? phWhiteIsZero
+                                               : phBlackIsZero;
+    entry(tagNewSubfileType, ftLong, 1, 0);
+    entry(tagImageWidth, ftLong, 1, uint32_t(width));
+    entry(tagImageLength, ftLong, 1, uint32_t(height));
+    entry(tagBitsPerSample, ftShort, uint32_t(samples), samples > 1 ? L.BitsPerSample : uint32_t(bits));
+    entry(tagCompression, ftShort, 1, uint32_t(TiffCompression));
+    entry(tagPhotometric, ftShort, 1, photometric);
+    uint8_t* stripOffsetsEntry = p;
+    entry(tagStripOffsets, ftLong, L.Strips, L.StripOffsetsArray);
+    entry(tagSamplesPerPixel, ftShort, 1, uint32_t(samples));
+    entry(tagRowsPerStrip, ftLong, 1, L.RowsPerStrip);
+    uint8_t* byteCountsEntry = p;
+    entry(tagStripByteCounts, ftLong, L.Strips, L.StripByteCountsArray);
+    entry(tagXResolution, ftRational, 1, L.XResolution);
+    entry(tagYResolution, ftRational, 1, L.YResolution);
+    entry(tagResolutionUnit, ftShort, 1, uint32_t(TiffResolutionUnit) + 1);
+    if (palette) entry(tagColorMap, ftShort, L.ColorMapCount, L.ColorMap);
+    p += 4;  // no next directory
+
+    if (palette) {
+        // All reds, then all greens, then all blues; black past the palette.
+        const int n = 1 << bits;
+        for (int i = 0; i < n; ++i) {
+            const uint32_t c = i < g.GetPaletteCount() ? g.GetPaletteColor(i) : 0;
+            Put16(p + 2 * i, GetRValue(c) * 256u);
+            Put16(p + 2 * (n + i), GetGValue(c) * 256u);
+            Put16(p + 2 * (2 * n + i), GetBValue(c) * 256u);
+        }
+        p += 2 * L.ColorMapCount;
+    }
+    for (int i = 0; i < samples && samples > 1; ++i, p += 2) Put16(p, 8);
+    Put32(p, uint32_t(TiffXResolution[0]));
+    Put32(p + 4, uint32_t(TiffXResolution[1]));
+    Put32(p + 8, uint32_t(TiffYResolution[0]));
+    Put32(p + 12, uint32_t(TiffYResolution[1]));
+
+    uint8_t first[4];
+    Put32(first, L.Directory);
+    stream.SetPosition(FStart + 4);
+    stream.WriteBuffer(first, 4);
+    stream.SetPosition(FStart + L.Directory);
+    stream.WriteBuffer(dir.data(), int64_t(dir.size()));
+
+    // Pixels, strip by strip.
+    std::vector<uint32_t> offsets, counts;
+    std::vector<uint8_t> rowBytes(size_t(L.RowSize)), packed;
+    const bool invertBits = whiteIsZero && !palette && bits <= 8;
+    int64_t written = L.Pixels;
+    TWriteBuffer out(stream);
+    {
+        TProgressScope progress(g);
+        for (int y = 0; y < height; ++y) {
+            if (uint32_t(y) % L.RowsPerStrip == 0) {
+                if (written & 1) out.Put(0), ++written;
+                offsets.push_back(uint32_t(written));
+            }
+            const uint8_t* row = g.GetScanLine(y);
+            uint8_t* b = rowBytes.data();
+            if (bits == 24) {
+                for (int x = 0; x < width; ++x, row += 3) {
+                    const uint8_t red = row[2], green = row[1], blue = row[0];
+                    if (!cmyk) {
+                        *b++ = red, *b++ = green, *b++ = blue;
+                        continue;
+                    }
+                    const uint8_t c = 255 - red, m = 255 - green, yy = 255 - blue;
+                    const uint8_t k = std::min({c, m, yy});
+                    *b++ = uint8_t(c - k), *b++ = uint8_t(m - k), *b++ = uint8_t(yy - k), *b++ = k;
+                }
+            } else {
+                for (int64_t i = 0; i < L.RowSize; ++i) b[i] = invertBits ? uint8_t(~row[i]) : row[i];
+                const int used = int((int64_t(width) * bits) % 8);
+                if (used) b[L.RowSize - 1] &= uint8_t(0xFF << (8 - used));
+            }
+            const uint8_t* data = rowBytes.data();
+            size_t size = rowBytes.size();
+            if (packBits) {
+                PackBits(rowBytes.data(), L.RowSize, packed);
+                data = packed.data();
+                size = packed.size();
+            }
+            out.Write(data, size);
+            written += int64_t(size);
+            if (uint32_t(y + 1) % L.RowsPerStrip == 0 || y + 1 == height)
+                counts.push_back(uint32_t(written - offsets.back()));
+            FireProgress(g, y, height - 1);
+        }
+    }
+    if (written & 1) out.Put(0), ++written;
+    out.Flush();
+
+    // Strip offsets and byte counts: in the entries for one strip, else in
+    // the room kept for them.
+    uint8_t value[4];
+    if (L.Strips == 1) {
+        Put32(value, offsets[0]);
+        stream.SetPosition(FStart + L.Directory + (stripOffsetsEntry - dir.data()) + 8);
+        stream.WriteBuffer(value, 4);
+        Put32(value, counts[0]);
+        stream.SetPosition(FStart + L.Directory + (byteCountsEntry - dir.data()) + 8);
+        stream.WriteBuffer(value, 4);
+    } else {
+        std::vector<uint8_t> arrays(8 * size_t(L.Strips));
+        for (uint32_t s = 0; s < L.Strips; ++s) {
+            Put32(&arrays[4 * s], offsets[s]);
+            Put32(&arrays[4 * (L.Strips + s)], counts[s]);
+        }
+        stream.SetPosition(FStart + L.StripOffsetsArray);
+        stream.WriteBuffer(arrays.data(), int64_t(arrays.size()));
+    }
+    stream.SetPosition(FStart + written);
+}
+
+class TTIFFFileFormatWriter : public TTIFFileFormatWriter {
+public:
+    TTIFFFileFormatWriter() { Extension = "tiff"; }
+    std::string ClassName() const override { return "TTIFFFileFormatWriter"; }
+};
+
+}  // namespace
+
+void RegisterTIFFFileFormats() {
+    RegisterFileFormatReader(std::make_unique<TTIFFileFormatReader>());
+    RegisterFileFormatReader(std::make_unique<TTIFFFileFormatReader>());
+    RegisterFileFormatWriter(std::make_unique<TTIFFileFormatWriter>());
+    RegisterFileFormatWriter(std::make_unique<TTIFFFileFormatWriter>());
+}
