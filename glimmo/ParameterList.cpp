@@ -104,6 +104,8 @@ std::shared_ptr<TPixelGraphic> ReadPictureItem(TQDB& db, const std::string& key,
         throw wrongSize(info.Width, info.Height);
     stream.SetPosition(0);
     auto picture = std::make_shared<TPixelGraphic>();
+    // A picture that needs forgiving is a damaged file: no question boxes.
+    picture->SetReadWarningAction(pgwaRaise);
     picture->LoadFromStream(stream);
     if (sized && (picture->GetWidth() != requiredWidth || picture->GetHeight() != requiredHeight))
         throw wrongSize(picture->GetWidth(), picture->GetHeight());

@@ -102,7 +102,7 @@ void TCreatePaintPGThread::Resume() {
     if (!FIdle && !isRunning() && !isFinished()) start();
 }
 
-void TCreatePaintPGThread::run() {
+void TCreatePaintPGThread::Execute() {
     if (FIdle) return;
     try {
         DoTheWork();

@@ -121,6 +121,9 @@ public:
     void Resume();
     bool GetIdle() const { return FIdle; }
 
+    // The thread's body: DoTheWork unless idle; a failure ends the build
+    // without a result.
+    void Execute();
     // Scale, reduce, convert; then post (or hand to ResultMethod) the copy,
     // or free it when terminated.
     void DoTheWork();
@@ -133,7 +136,7 @@ public:
     TResultMethod ResultMethod;
 
 protected:
-    void run() override;
+    void run() override { Execute(); }
 
 private:
     // The intermediate picture: the owned one, or the control's picture.

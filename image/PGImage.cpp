@@ -98,38 +98,12 @@ QCursor CursorOfKind(TPicBoxCursorKind kind, TCursor own) {
     return GetCursor(own);
 }
 
-// A copy of g (size, bit count, palette) with its pixels mirrored.
-std::unique_ptr<TPixelGraphic> MirroredCopy(TPixelGraphic& g, TTileMirror m) {
-    auto copy = std::make_unique<TPixelGraphic>();
-    copy->Assign(&g);
-    const int w = copy->GetWidth(), h = copy->GetHeight(), bits = copy->GetBitCount();
-    if (copy->GetEmpty() || w <= 0 || h <= 0) return copy;
-    const size_t rowSize = static_cast<size_t>(copy->GetRowSize());
-    if (m.Vertical) {
-        std::vector<uint8_t> tmp(rowSize);
-        for (int y = 0; y < h / 2; ++y) {
-            uint8_t* a = copy->GetScanLine(y);
-            uint8_t* b = copy->GetScanLine(h - 1 - y);
-            std::memcpy(tmp.data(), a, rowSize);
-            std::memcpy(a, b, rowSize);
-            std::memcpy(b, tmp.data(), rowSize);
-        }
-    }
-    if (m.Horizontal) {
-        for (int y = 0; y < h; ++y) {
-            uint8_t* row = copy->GetScanLine(y);
-            if (bits == 24) {
-                for (int a = 0, b = w - 1; a < b; ++a, --b)
-                    std::swap_ranges(row + 3 * a, row + 3 * a + 3, row + 3 * b);
-            } else if (bits == 8) {
-                std::reverse(row, row + w);
-            } else {
-                const int ry = m.Vertical ? h - 1 - y : y;
-                for (int x = 0; x < w; ++x) copy->SetPixel(w - 1 - x, y, g.GetPixel(x, ry));
-            }
-        }
-    }
-    return copy;
+// The picture in the format Qt draws fastest, made once per paint so that
+// every tile is drawn without another conversion.
+QImage PaintImage(TPixelGraphic& g) {
+    if (g.GetEmpty() || g.GetWidth() <= 0 || g.GetHeight() <= 0) return QImage();
+    if (g.GetBitCount() == 24) return g.QImageView().convertToFormat(QImage::Format_RGB32);
+    return g.ToQImage();
 }
 
 // The framework's FrameRect with a brush: the rectangle's outer pixels.
@@ -139,6 +113,14 @@ void FrameWithBrush(QPainter& p, const TRect& r, const QBrush& brush) {
     p.fillRect(QRect(r.Left, r.Bottom - 1, r.Width(), 1), brush);
     p.fillRect(QRect(r.Left, r.Top, 1, r.Height()), brush);
     p.fillRect(QRect(r.Right - 1, r.Top, 1, r.Height()), brush);
+}
+
+// Shows the menu at the mouse; without a menu the request goes on to the
+// parent, as the framework passes it up.
+void PopupOrPass(QMenu* menu, QContextMenuEvent* event) {
+    if (!menu) return event->ignore();
+    menu->popup(event->globalPos());
+    event->accept();
 }
 
 }  // namespace
@@ -181,11 +163,7 @@ protected:
     void DblClick() override {
         if (FOwner->OnDblClick) FOwner->OnDblClick(FOwner);
     }
-    void contextMenuEvent(QContextMenuEvent* event) override {
-        if (!FOwner->PopupMenu) return event->ignore();
-        FOwner->PopupMenu->popup(event->globalPos());
-        event->accept();
-    }
+    void contextMenuEvent(QContextMenuEvent* event) override { PopupOrPass(FOwner->PopupMenu, event); }
 
 private:
     TPGImage* FOwner;
@@ -228,11 +206,7 @@ void TPicBox::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     FOwner->PicBoxMouseUp(button, x, y);
 }
 
-void TPicBox::contextMenuEvent(QContextMenuEvent* event) {
-    if (!PopupMenu) return event->ignore();
-    PopupMenu->popup(event->globalPos());
-    event->accept();
-}
+void TPicBox::contextMenuEvent(QContextMenuEvent* event) { PopupOrPass(PopupMenu, event); }
 
 // ---- construction ------------------------------------------------------------------
 
@@ -294,13 +268,17 @@ void TPGImage::SetPixelGraphic(std::unique_ptr<TPixelGraphic> graphic) {
         SetPixelGraphic(graphic.release());
         return;
     }
+    ReleasePicture();
+    FPixelGraphic = std::move(graphic);
+    if (FPixelGraphic) ConnectPicture(FPixelGraphic.get());
+    PixelGraphicChanged();
+}
+
+void TPGImage::ReleasePicture() {
     StopThread(true);
     if (FPixelGraphic) FPixelGraphic->OnChange = nullptr;
     FPixelGraphic.reset();
     DropDisplayCopy();
-    FPixelGraphic = std::move(graphic);
-    if (FPixelGraphic) ConnectPicture(FPixelGraphic.get());
-    PixelGraphicChanged();
 }
 
 void TPGImage::ConnectPicture(TPixelGraphic* g) {
@@ -320,10 +298,7 @@ void TPGImage::LoadFromFile(const std::string& fileName) {
     FFileName.clear();
     std::unique_ptr<THourGlass> hourGlass;
     if (FShowHourGlass) hourGlass = std::make_unique<THourGlass>();
-    StopThread(true);
-    if (FPixelGraphic) FPixelGraphic->OnChange = nullptr;
-    FPixelGraphic.reset();
-    DropDisplayCopy();
+    ReleasePicture();
     try {
         if (!ExtractFileName(fileName).empty()) {
             auto g = std::make_unique<TPixelGraphic>();
@@ -681,16 +656,25 @@ void TPGImage::DrawTiles(QPainter& canvas, const TRect& clip, const TRect& r, TP
             for (int k = 0; k < 3; ++k)
                 if (m == kinds[k]) ++counts[k];
         }
-    std::unique_ptr<TPixelGraphic> mirrored[3];
+    if (tiles.empty()) return;
+    const QImage image = PaintImage(g);
+    if (image.isNull()) return;
+    QImage mirrored[3];
     for (int k = 0; k < 3; ++k)
-        if (counts[k] > 2) mirrored[k] = MirroredCopy(g, kinds[k]);
+        if (counts[k] > 2) mirrored[k] = image.mirrored(kinds[k].Horizontal, kinds[k].Vertical);
+    canvas.save();
+    canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    canvas.setCompositionMode(QPainter::CompositionMode_Source);
     for (const TTile& t : tiles) {
-        TPixelGraphic* copy = nullptr;
+        int kind = -1;
         for (int k = 0; k < 3; ++k)
-            if (t.Mirror == kinds[k]) copy = mirrored[k].get();
-        if (copy) copy->Draw(canvas, t.Rect);
-        else g.Draw(canvas, MirroredTarget(t.Rect, t.Mirror));
+            if (t.Mirror == kinds[k]) kind = k;
+        const QRect target = t.Rect.ToQRect();
+        if (kind < 0) canvas.drawImage(target, image);
+        else if (!mirrored[kind].isNull()) canvas.drawImage(target, mirrored[kind]);
+        else canvas.drawImage(target, image.mirrored(t.Mirror.Horizontal, t.Mirror.Vertical));
     }
+    canvas.restore();
 }
 
 void TPGImage::DrawClocks(QPainter& canvas, const TRect& r) {

@@ -290,6 +290,8 @@ private:
     // display copy stale, lays out, fires OnPixelGraphicChange.
     void PixelGraphicChanged();
     void ConnectPicture(TPixelGraphic* g);
+    // Stops the worker, frees the picture, drops (or keeps as stale) the copy.
+    void ReleasePicture();
     // Terminates and waits for the worker. With dropResults its posted,
     // not yet received results are void too.
     void StopThread(bool dropResults);

@@ -161,19 +161,6 @@ TTileMirror TileMirrorOf(TTiling tiling, bool flipHorizontal, bool flipVertical,
     return m;
 }
 
-TRect MirroredTarget(const TRect& r, TTileMirror m) {
-    TRect t = r;
-    if (m.Horizontal) {
-        t.Left = r.Right - 1;
-        t.Right = r.Left - 1;
-    }
-    if (m.Vertical) {
-        t.Top = r.Bottom - 1;
-        t.Bottom = r.Top - 1;
-    }
-    return t;
-}
-
 int PaintBoxToPicture(int v, int graphicSize, int boxSize) {
     return boxSize > 0 ? ClampToInt(int64_t(v) * graphicSize / boxSize) : 0;
 }

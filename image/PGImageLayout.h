@@ -99,9 +99,6 @@ struct TTileMirror {
     bool operator==(const TTileMirror& o) const { return Horizontal == o.Horizontal && Vertical == o.Vertical; }
 };
 TTileMirror TileMirrorOf(TTiling tiling, bool flipHorizontal, bool flipVertical, int g, int i);
-// The target rectangle that mirrors a stretch into r (right and bottom
-// exchanged with left and top, less one).
-TRect MirroredTarget(const TRect& r, TTileMirror m);
 
 // Paint-box pixels to picture pixels and back (0 when the divisor is not
 // positive).

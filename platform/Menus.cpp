@@ -20,6 +20,9 @@ QString gApplicationHint;
 constexpr int kClassicSeparatorHeight = 9;
 // Width of the classic menu border.
 constexpr int kClassicMenuBorder = 3;
+// The system widens every owner-drawn entry by a check mark's width less one
+// (13 - 1 pixels), beyond the width its handler measures.
+constexpr int kOwnerDrawExtraWidth = 12;
 
 TMenuItem* ItemOfOption(const QStyleOption* option) {
     return option ? TMenuPopup::ItemOf(qobject_cast<const QAction*>(option->styleObject)) : nullptr;
@@ -55,12 +58,12 @@ public:
             if (TMenuItem* item = ItemOfOption(option); item && item->GetOwnerDraw() && widget) {
                 int width = 0, height = 0;
                 item->GetOwnerDraw()->MeasureMenuItem(item, const_cast<QWidget*>(widget), width, height);
-                return QSize(std::max(0, width), std::max(0, height));
+                return QSize(std::max(0, width + kOwnerDrawExtraWidth), std::max(0, height));
             }
             if (IsOwnerDrawnDropDown(widget)) {
                 const auto* mi = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
                 if (mi && mi->menuItemType == QStyleOptionMenuItem::Separator)
-                    return QSize(0, kClassicSeparatorHeight);
+                    return QSize(1, kClassicSeparatorHeight);  // an empty size would hide it
             }
             return QProxyStyle::sizeFromContents(type, ForStyle(option, widget).get(), size, widget);
         }

@@ -6,7 +6,9 @@
 //
 // An entry can be handed to an owner-draw handler (TMenuItemPainter): its
 // drop-down then asks the handler for the entry's size and has it paint the
-// entry, as the framework's owner-drawn entries were measured and drawn. A
+// entry, as the framework's owner-drawn entries were measured and drawn (the
+// system widening each such entry by a check mark's width less one, 12
+// pixels). A
 // drop-down with owner-drawn entries takes the classic menu frame (a raised
 // 3-pixel border in the menu colour) and draws plain separators as etched
 // lines. Entries without a handler are drawn by the application's style.

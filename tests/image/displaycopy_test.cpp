@@ -154,27 +154,9 @@ TEST(DisplayCopyDecision, SixteenColourScreens) {
     EXPECT_EQ(plan.BitCountNum, 1);
     EXPECT_EQ(plan.PaletteType, pSys16);
     // A picture already in the system colours is drawn as it is.
-    TPixelGraphic sys;
-    sys.SetSize(10, 10, 1);
-    sys.SetPaletteType(pSys16);
-    EXPECT_FALSE(DisplayCopyNeed(QueryFor(&sys, 4, TSize(10, 10))).Need);
-    auto pic24 = Gradient24(10, 10);
-    EXPECT_EQ(PlanDisplayCopy(QueryFor(pic24.get(), 1, TSize(10, 10)), false).BitCountNum, 1);
-}
-
-TEST(DisplayCopyWorker, ScalesLikeTheLibraryStretch) {
-    auto pic = Gradient24(40, 30);
-    TDisplayCopyQuery q = QueryFor(pic.get(), 24, TSize(23, 17), smPrecise);
-    TDisplayCopyOptions options;
-    options.StretchMode = smPrecise;
-    auto copy = BuildDirect(*pic, PlanDisplayCopy(q, true), options);
-    ASSERT_TRUE(copy);
-    TPixelGraphic expected;
-    expected.SetSize(23, 17, 3);
-    expected.SetStretchMode(smPrecise);
-    expected.StretchFrom(*pic);
-    EXPECT_EQ(copy->ToQImage(), expected.ToQImage());
-    EXPECT_FALSE(copy->OnProgress);  // no handler left pointing at the worker
+    pic->SetSize(10, 10, 1);
+    pic->SetPaletteType(pSys16);
+    EXPECT_FALSE(DisplayCopyNeed(QueryFor(pic.get(), 4, TSize(10, 10))).Need);
 }
 
 TEST(DisplayCopyWorker, ReducedPaletteMapsEveryColourThroughTheTable) {

@@ -85,13 +85,13 @@ TEST_F(FormatTest, DamagedFilesGiveTheirMessages) {
         {Header(5, 8, 2, 5) + line8, "PCX: Unknown subformat"},
         {Header(5, 2, 1, 5) + line8, "PCX: Unknown subformat"},
         // A header claiming 65536 x 65536 pixels in a tiny file.
-        {[] {
+        {[&] {
              std::string h = Header(65536, 8, 3, 65535);
              Put16(h, 10, 65535);
              return h + line8;
          }(),
          "PCX: Invalid size of Image"},
-        {[] {
+        {[&] {
              std::string h = Header(8000, 8, 1, 8000);
              Put16(h, 10, 8000);
              return h + line8 + Palette256();

@@ -140,7 +140,9 @@ TEST_F(PeerTest, ImageMagickReadsWhatWeWrite) {
         g->SaveToFile(Dir + "/" + name);
         TPixelGraphic back;
         EXPECT_EQ(Difference(LoadFile(Dir + "/" + name, &back), PeerDecode(Dir + "/" + name)), 0) << name;
-        if (g != &grey) EXPECT_EQ(Difference(FromGraphic(back), FromGraphic(*g)), 0) << name;
+        if (g != &grey) {
+            EXPECT_EQ(Difference(FromGraphic(back), FromGraphic(*g)), 0) << name;
+        }
     }
     // A 4-bit picture handed straight to the writer is stored as 8-bit indices.
     {

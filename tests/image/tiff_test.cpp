@@ -176,8 +176,9 @@ TEST_F(TiffPeerTest, LibtiffAndImageMagickReadWhatWeWrite) {
             g->SaveToFile(file);
             EXPECT_EQ(Difference(LoadFile(file), expected), 0) << file;
             EXPECT_EQ(Difference(PeerDecode(file), PeerDecode(plain)), 0) << file;
-            if (!TiffWhiteIsZero || g == &rgb || g == &palette8 || g == &sys16)
+            if (!TiffWhiteIsZero || g == &rgb || g == &palette8 || g == &sys16) {
                 EXPECT_EQ(gwtest::Run("tiffcmp '" + plain + "' '" + file + "' >/dev/null 2>&1"), 0) << file;
+            }
             ResetTiffSettings();
         }
     }
