@@ -145,7 +145,6 @@ BENCHMARK(BM_JPEG_Read)->Unit(benchmark::kMillisecond);
 void BM_Bare_libjpeg_Read(benchmark::State& state) {
     JpegQuality = 85;
     const std::vector<uint8_t> data = Encoded("jpg");
-    std::vector<uint8_t> pixels;
     for (auto _ : state) {
         jpeg_decompress_struct cinfo;
         jpeg_error_mgr err;
@@ -156,7 +155,7 @@ void BM_Bare_libjpeg_Read(benchmark::State& state) {
         cinfo.out_color_space = JCS_EXT_BGR;
         jpeg_start_decompress(&cinfo);
         const size_t stride = (size_t(cinfo.output_width) * 3 + 3) & ~size_t(3);
-        pixels.assign(stride * cinfo.output_height, 0);  // a fresh picture, as a load makes one
+        std::vector<uint8_t> pixels(stride * cinfo.output_height);  // a fresh picture, as a load makes one
         while (cinfo.output_scanline < cinfo.output_height) {
             JSAMPROW row = &pixels[stride * cinfo.output_scanline];
             jpeg_read_scanlines(&cinfo, &row, 1);
@@ -225,7 +224,6 @@ void TakeBytes(png_structp png, png_bytep data, size_t length) {
 
 void BM_Bare_libpng_Read(benchmark::State& state) {
     const std::vector<uint8_t> data = Encoded("png");
-    std::vector<uint8_t> pixels;
     for (auto _ : state) {
         TSource src{&data, 0};
         png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -236,7 +234,7 @@ void BM_Bare_libpng_Read(benchmark::State& state) {
         png_read_update_info(png, info);
         const size_t stride = (size_t(png_get_image_width(png, info)) * 3 + 3) & ~size_t(3);
         const int height = int(png_get_image_height(png, info));
-        pixels.assign(stride * size_t(height), 0);
+        std::vector<uint8_t> pixels(stride * size_t(height));  // a fresh picture, as a load makes one
         for (int y = 0; y < height; ++y) png_read_row(png, &pixels[stride * size_t(y)], nullptr);
         png_read_end(png, nullptr);
         png_destroy_read_struct(&png, &info, nullptr);

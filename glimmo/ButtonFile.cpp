@@ -12,7 +12,6 @@
 namespace {
 
 constexpr int kThumbnailQuality = 30;
-constexpr int kSettingsLines = 43;
 constexpr int kSettingsLinesRequired = 34;  // files before the late lines stop after line 33
 constexpr int kTextblockLines = 18;
 

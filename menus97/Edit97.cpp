@@ -34,7 +34,7 @@ TEdit97::TEdit97(QWidget* parent) : QLineEdit(parent) {
         if (OnChange) OnChange(this);
     });
     // Which edit looks hot depends on where the focus is, anywhere.
-    // removed
+    connect(qApp, &QApplication::focusChanged, this, [this] { update(); });
 }
 
 void TEdit97::SetCharCase(TEditCharCase value) {

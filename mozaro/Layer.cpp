@@ -63,11 +63,30 @@ inline int64_t RoundToEven(double v) {
 constexpr double kMaxTurnTable = 1 << 20;
 }  // namespace
 
+std::shared_ptr<TOilFilter::TTurnTable> TOilFilter::TurnTable(int width, int height, int32_t strength) {
+    thread_local std::vector<std::shared_ptr<TTurnTable>> kept;  // most recent last
+    for (size_t i = 0; i < kept.size(); ++i)
+        if (kept[i]->Width == width && kept[i]->Height == height && kept[i]->Strength == strength) {
+            auto table = kept[i];
+            kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(i));
+            kept.push_back(table);
+            return table;
+        }
+    auto table = std::make_shared<TTurnTable>();
+    table->Width = width;
+    table->Height = height;
+    table->Strength = strength;
+    const double r = std::min(width, height) * 0.5;
+    table->Slot.assign(r * r < kMaxTurnTable ? static_cast<size_t>(r * r) + 1 : 0, 0);
+    table->Turns.assign(1, {1.0, 0.0});
+    if (kept.size() >= 4) kept.erase(kept.begin());
+    kept.push_back(table);
+    return table;
+}
+
 void TOilFilter::BeginProcess(TPixelGraphic* ASource) {
     TPGFilter::BeginProcess(ASource);
-    const double r = std::min(ASource->GetWidth(), ASource->GetHeight()) * 0.5;
-    FSlot.assign(r * r < kMaxTurnTable ? static_cast<size_t>(r * r) + 1 : 0, 0);
-    FTurns.assign(1, {1.0, 0.0});
+    FTable = TurnTable(ASource->GetWidth(), ASource->GetHeight(), Strength);
     FRead = TColorReader(ASource);
 }
 
@@ -82,18 +101,19 @@ uint32_t TOilFilter::CalcDestPixel(int X, int Y) {
     // d < R exactly when d^2 < R^2: R is a multiple of 1/2 and d the
     // correctly rounded root of an integer. Outside the circle nothing turns.
     if (!(static_cast<double>(d2) < R * R)) return FRead(X, Y);
-    const bool cached = static_cast<size_t>(d2) < FSlot.size();
+    TTurnTable& table = *FTable;
+    const bool kept = static_cast<size_t>(d2) < table.Slot.size();
     std::array<double, 2> turn;
-    if (cached && FSlot[d2]) {
-        turn = FTurns[FSlot[d2]];
+    if (kept && table.Slot[d2]) {
+        turn = table.Turns[table.Slot[d2]];
     } else {
         const double d = std::sqrt(static_cast<double>(d2));
         const double angle = (1 - std::cos(d / R * 6.28)) * Strength;
         const double a = angle * kPi / 180;
         turn = {std::cos(a), std::sin(a)};
-        if (cached) {
-            FSlot[d2] = static_cast<uint32_t>(FTurns.size());
-            FTurns.push_back(turn);
+        if (kept) {
+            table.Slot[d2] = static_cast<uint32_t>(table.Turns.size());
+            table.Turns.push_back(turn);
         }
     }
     // Nearest, halves to even, in the default rounding mode: the fast form
@@ -105,8 +125,7 @@ uint32_t TOilFilter::CalcDestPixel(int X, int Y) {
 
 void TOilFilter::EndProcess() {
     FRead = TColorReader();
-    FSlot = std::vector<uint32_t>();
-    FTurns = std::vector<std::array<double, 2>>();
+    FTable.reset();
     TPGFilter::EndProcess();
 }
 

@@ -5,6 +5,7 @@
 // form maps its controls to TLayerParams and back.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -92,11 +93,18 @@ public:
 
 private:
     // cos and sin of the turn by squared distance from the centre (the
-    // angle depends on the distance alone), worked out as met during a run:
-    // FSlot maps a squared distance to its pair in FTurns (0: not yet), which
-    // keeps the pairs of the few distances that occur close together.
-    std::vector<uint32_t> FSlot;
-    std::vector<std::array<double, 2>> FTurns;
+    // angle depends on the distance alone), worked out as met: Slot maps a
+    // squared distance to its pair in Turns (0: not yet), which keeps the
+    // pairs of the few distances that occur close together. A table serves
+    // one picture size and strength; the last few are kept for re-renders.
+    struct TTurnTable {
+        int Width, Height;
+        int32_t Strength;
+        std::vector<uint32_t> Slot;
+        std::vector<std::array<double, 2>> Turns;
+    };
+    static std::shared_ptr<TTurnTable> TurnTable(int width, int height, int32_t strength);
+    std::shared_ptr<TTurnTable> FTable;
     TColorReader FRead;
 };
 

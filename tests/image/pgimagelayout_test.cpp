@@ -135,6 +135,15 @@ TEST(PGImageLayout, TilesCoverTheClientExactlyWherever) {
             }
 }
 
+TEST(PGImageLayout, EachTilingModeMirrorsItsOddRowsOrColumns) {
+    EXPECT_EQ(TileMirrorOf(tRepeat, false, false, 1, 1), (TTileMirror{false, false}));
+    EXPECT_EQ(TileMirrorOf(tMirrorHorizontal, false, false, 1, -3), (TTileMirror{true, false}));
+    EXPECT_EQ(TileMirrorOf(tMirrorVertical, false, false, -1, 3), (TTileMirror{false, true}));
+    EXPECT_EQ(TileMirrorOf(tMirror, false, false, 1, -1), (TTileMirror{true, true}));
+    EXPECT_EQ(TileMirrorOf(tMirror, false, false, -2, 4), (TTileMirror{false, false}));
+    EXPECT_EQ(TileMirrorOf(tMirror, true, false, 1, 1), (TTileMirror{false, true}));  // a flip turns it round
+}
+
 TEST(PGImageLayout, APictureFittedToNothingHasNoTiles) {
     const TShownSize s = StretchedSize(sAlwaysKAR, TSize(3000, 1), TSize(96, 96), kBars, 1);
     EXPECT_EQ(s.Height, 0);
