@@ -5,6 +5,7 @@
 #include "glimmo/ButtonRenderer.h"
 #include "glimmo/Painters.h"
 #include "glimmo/ParameterList.h"
+#include "glimmo/Plasma.h"
 #include "image/PGraphic.h"
 #include "platform/MathUtil.h"
 #include "store/QDB.h"
@@ -227,7 +228,8 @@ TButtonParameters ReadButtonFile(const std::string& fileName, const TButtonParam
     TQDB db;
     db.Open(fileName, TQDB::omReadExisting);
     if (auto picture = ReadPictureItem(db, "pgimage2")) p.Form.BitmapImage = picture;
-    if (auto picture = ReadPictureItem(db, "pgimage3")) p.PlasmaImage = picture;
+    // The plasma picture has one size; the bitmap any the readers accept.
+    if (auto picture = ReadPictureItem(db, "pgimage3", PlasmaImageSize, PlasmaImageSize)) p.PlasmaImage = picture;
     auto settings = ReadParameterItem(db, "settings");
     if (!settings) throw EListError("\"settings\" is missing: not a button parameter file");
     ReadSettings(*settings, p);

@@ -1,5 +1,7 @@
 #include "glimmo/ParameterList.h"
 
+#include <cstdlib>
+
 #include "glimmo/PaletteText.h"
 #include "glimmo/Painters.h"
 #include "image/PGFormats.h"
@@ -100,7 +102,10 @@ std::shared_ptr<TPixelGraphic> ReadPictureItem(TQDB& db, const std::string& key,
                               " expected");
     };
     TPictureInfo info;
-    if (sized && GetPictureInfo(stream, "", 0, info) && (info.Width != requiredWidth || info.Height != requiredHeight))
+    // The header tells the size before any pixel memory is taken (BMP
+    // headers give top-down pictures a negative height).
+    if (sized && GetPictureInfo(stream, "", 0, info) &&
+        (std::abs(info.Width) != requiredWidth || std::abs(info.Height) != requiredHeight))
         throw wrongSize(info.Width, info.Height);
     stream.SetPosition(0);
     auto picture = std::make_shared<TPixelGraphic>();

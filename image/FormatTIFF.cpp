@@ -546,6 +546,91 @@ void PackBits(const uint8_t* row, int64_t size, std::vector<uint8_t>& out) {
     }
 }
 
+// What one picture is stored as, and where the blocks of its file lie
+// (offsets from the start of the TIFF).
+struct TTiffPlan {
+    int Bits = 0;
+    int Samples = 1;
+    bool CMYK = false;
+    bool PackBits = false;
+    bool Palette = false;
+    bool InvertRows = false;  // white-is-zero grey or black-and-white
+    uint32_t Photometric = phBlackIsZero;
+    int64_t RowSize = 0;
+    uint32_t RowsPerStrip = 0;
+    uint32_t Strips = 0;
+    uint32_t Directory = 8;
+    int Entries = 13;
+    uint32_t ColorMap = 0, ColorMapCount = 0;
+    uint32_t BitsPerSample = 0;
+    uint32_t Resolutions = 0;
+    uint32_t StripArrays = 0;  // offsets, then byte counts, with more than one strip
+    uint32_t Pixels = 0;
+};
+
+TTiffPlan PlanTiff(const TPixelGraphic& g) {
+    TTiffPlan t;
+    t.Bits = g.GetBitCount();
+    const int64_t width = g.GetWidth();
+    const TPaletteIdent type = g.GetPaletteType();
+    const bool grey = (t.Bits == 4 && type == pGray16) || (t.Bits == 8 && type == pGray256);
+    t.Palette = (t.Bits == 4 || t.Bits == 8) && !grey;
+    t.CMYK = t.Bits == 24 && TiffWriteCMYK;
+    t.PackBits = TiffCompression == int32_t(cmpPackBits);
+    t.Samples = t.Bits == 24 ? (t.CMYK ? 4 : 3) : 1;
+    t.InvertRows = TiffWhiteIsZero && t.Bits < 24 && !t.Palette;
+    t.Photometric = t.Bits == 24 ? (t.CMYK ? phCMYK : phRGB)
+                    : t.Palette  ? phPalette
+                    : t.InvertRows ? phWhiteIsZero
+                                   : phBlackIsZero;
+    t.RowSize = t.Bits == 24 ? width * t.Samples : (width * t.Bits + 7) / 8;
+
+    const int64_t worst = t.RowSize * (t.PackBits ? 2 : 1);
+    t.RowsPerStrip = uint32_t(std::clamp<int64_t>(32767 / worst, 1, g.GetHeight()));
+    t.Strips = (uint32_t(g.GetHeight()) + t.RowsPerStrip - 1) / t.RowsPerStrip;
+
+    // Every block has an even size, so each starts on an even offset.
+    t.Entries = t.Palette ? 14 : 13;
+    uint32_t at = t.Directory + 2 + kEntrySize * t.Entries + 4;
+    if (t.Palette) {
+        t.ColorMap = at;
+        t.ColorMapCount = 3u << t.Bits;
+        at += 2 * t.ColorMapCount;
+    }
+    if (t.Samples > 1) {
+        t.BitsPerSample = at;
+        at += 2 * t.Samples;
+    }
+    t.Resolutions = at;
+    at += 16;
+    if (t.Strips > 1) {
+        t.StripArrays = at;
+        at += 8 * t.Strips;
+    }
+    t.Pixels = at;
+    return t;
+}
+
+// The bytes of row y as stored, before compression.
+void EncodeRow(const TTiffPlan& t, const uint8_t* row, int width, uint8_t* out) {
+    if (t.Bits < 24) {
+        for (int64_t i = 0; i < t.RowSize; ++i) out[i] = t.InvertRows ? uint8_t(~row[i]) : row[i];
+        const int used = int((int64_t(width) * t.Bits) % 8);
+        if (used) out[t.RowSize - 1] &= uint8_t(0xFF << (8 - used));
+        return;
+    }
+    for (int x = 0; x < width; ++x, row += 3) {
+        const uint8_t red = row[2], green = row[1], blue = row[0];
+        if (!t.CMYK) {
+            *out++ = red, *out++ = green, *out++ = blue;
+            continue;
+        }
+        const uint8_t c = 255 - red, m = 255 - green, y = 255 - blue;
+        const uint8_t k = std::min({c, m, y});
+        *out++ = uint8_t(c - k), *out++ = uint8_t(m - k), *out++ = uint8_t(y - k), *out++ = k;
+    }
+}
+
 class TTIFFileFormatWriter : public TFileFormatWriter {
 public:
     TTIFFileFormatWriter() {
@@ -568,201 +653,140 @@ public:
         stream.WriteBuffer(head, sizeof head);
     }
 
-    void WriteImage(TStream& stream, TPixelGraphic& g) override;
+    void WriteImage(TStream& stream, TPixelGraphic& g) override {
+        const TTiffPlan t = PlanTiff(g);
+        const std::vector<uint8_t> dir = Directory(t, g);
+        uint8_t first[4];
+        Put32(first, t.Directory);
+        stream.SetPosition(FStart + 4);
+        stream.WriteBuffer(first, 4);
+        stream.SetPosition(FStart + t.Directory);
+        stream.WriteBuffer(dir.data(), int64_t(dir.size()));
+
+        std::vector<uint32_t> offsets, counts;
+        const int64_t end = WriteStrips(stream, t, g, offsets, counts);
+
+        // Strip offsets and byte counts: in the entries themselves for one
+        // strip, else in the room kept for them.
+        if (t.Strips == 1) {
+            PatchEntryValue(stream, t, kStripOffsetsEntry, offsets[0]);
+            PatchEntryValue(stream, t, kStripByteCountsEntry, counts[0]);
+        } else {
+            std::vector<uint8_t> arrays(8 * size_t(t.Strips));
+            for (uint32_t s = 0; s < t.Strips; ++s) {
+                Put32(&arrays[4 * s], offsets[s]);
+                Put32(&arrays[4 * (t.Strips + s)], counts[s]);
+            }
+            stream.SetPosition(FStart + t.StripArrays);
+            stream.WriteBuffer(arrays.data(), int64_t(arrays.size()));
+        }
+        stream.SetPosition(FStart + end);
+    }
 
 private:
+    // Positions of the two strip entries in the directory.
+    static constexpr int kStripOffsetsEntry = 6;
+    static constexpr int kStripByteCountsEntry = 9;
+
     void Put16(uint8_t* p, uint32_t v) const { FBigEndian ? Put16BE(p, v) : Put16LE(p, v); }
     void Put32(uint8_t* p, uint32_t v) const { FBigEndian ? Put32BE(p, v) : Put32LE(p, v); }
+
+    // The directory and the blocks behind it up to the pixels.
+    std::vector<uint8_t> Directory(const TTiffPlan& t, const TPixelGraphic& g) const {
+        std::vector<uint8_t> dir(size_t(t.Pixels - t.Directory), 0);
+        uint8_t* p = dir.data();
+        Put16(p, uint32_t(t.Entries));
+        p += 2;
+        const auto entry = [&](uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
+            Put16(p, tag);
+            Put16(p + 2, type);
+            Put32(p + 4, count);
+            if (type == ftShort && count == 1)
+                Put16(p + 8, value);  // and 16 zero bits
+            else
+                Put32(p + 8, value);
+            p += kEntrySize;
+        };
+        const uint32_t stripArrays = t.Strips > 1 ? t.StripArrays : 0;
+        entry(tagNewSubfileType, ftLong, 1, 0);
+        entry(tagImageWidth, ftLong, 1, uint32_t(g.GetWidth()));
+        entry(tagImageLength, ftLong, 1, uint32_t(g.GetHeight()));
+        entry(tagBitsPerSample, ftShort, uint32_t(t.Samples), t.Samples > 1 ? t.BitsPerSample : uint32_t(t.Bits));
+        entry(tagCompression, ftShort, 1, uint32_t(TiffCompression));
+        entry(tagPhotometric, ftShort, 1, t.Photometric);
+        entry(tagStripOffsets, ftLong, t.Strips, stripArrays);
+        entry(tagSamplesPerPixel, ftShort, 1, uint32_t(t.Samples));
+        entry(tagRowsPerStrip, ftLong, 1, t.RowsPerStrip);
+        entry(tagStripByteCounts, ftLong, t.Strips, t.Strips > 1 ? t.StripArrays + 4 * t.Strips : 0);
+        entry(tagXResolution, ftRational, 1, t.Resolutions);
+        entry(tagYResolution, ftRational, 1, t.Resolutions + 8);
+        entry(tagResolutionUnit, ftShort, 1, uint32_t(TiffResolutionUnit) + 1);
+        if (t.Palette) entry(tagColorMap, ftShort, t.ColorMapCount, t.ColorMap);
+        p += 4;  // no next directory
+
+        if (t.Palette) {
+            // All reds, then all greens, then all blues; black past the palette.
+            const int n = 1 << t.Bits;
+            for (int i = 0; i < n; ++i) {
+                const uint32_t c = i < g.GetPaletteCount() ? g.GetPaletteColor(i) : 0;
+                Put16(p + 2 * i, GetRValue(c) * 256u);
+                Put16(p + 2 * (n + i), GetGValue(c) * 256u);
+                Put16(p + 2 * (2 * n + i), GetBValue(c) * 256u);
+            }
+            p += 2 * t.ColorMapCount;
+        }
+        if (t.Samples > 1)
+            for (int i = 0; i < t.Samples; ++i, p += 2) Put16(p, 8);
+        Put32(p, uint32_t(TiffXResolution[0]));
+        Put32(p + 4, uint32_t(TiffXResolution[1]));
+        Put32(p + 8, uint32_t(TiffYResolution[0]));
+        Put32(p + 12, uint32_t(TiffYResolution[1]));
+        return dir;
+    }
+
+    // The rows, strip by strip from even offsets; returns the end of the
+    // data (padded to even).
+    static int64_t WriteStrips(TStream& stream, const TTiffPlan& t, TPixelGraphic& g, std::vector<uint32_t>& offsets,
+                               std::vector<uint32_t>& counts) {
+        const int height = g.GetHeight();
+        std::vector<uint8_t> raw(size_t(t.RowSize)), packed;
+        int64_t written = t.Pixels;
+        TWriteBuffer out(stream);
+        const auto padToEven = [&] {
+            if (written & 1) out.Put(0), ++written;
+        };
+        {
+            TProgressScope progress(g);
+            for (int y = 0; y < height; ++y) {
+                if (uint32_t(y) % t.RowsPerStrip == 0) {
+                    padToEven();
+                    offsets.push_back(uint32_t(written));
+                }
+                EncodeRow(t, g.GetScanLine(y), g.GetWidth(), raw.data());
+                if (t.PackBits) PackBits(raw.data(), t.RowSize, packed);
+                const std::vector<uint8_t>& data = t.PackBits ? packed : raw;
+                out.Write(data.data(), data.size());
+                written += int64_t(data.size());
+                if (uint32_t(y + 1) % t.RowsPerStrip == 0 || y + 1 == height)
+                    counts.push_back(uint32_t(written - offsets.back()));
+                FireProgress(g, y, height - 1);
+            }
+        }
+        padToEven();
+        out.Flush();
+        return written;
+    }
+
+    void PatchEntryValue(TStream& stream, const TTiffPlan& t, int entry, uint32_t value) const {
+        uint8_t b[4];
+        Put32(b, value);
+        stream.SetPosition(FStart + t.Directory + 2 + kEntrySize * entry + 8);
+        stream.WriteBuffer(b, 4);
+    }
 
     int64_t FStart = 0;
     bool FBigEndian = false;
 };
-
-// Where the blocks of one file lie, relative to the start of the TIFF.
-struct TTiffLayout {
-    int64_t RowSize = 0;
-    uint32_t RowsPerStrip = 0;
-    uint32_t Strips = 0;
-    uint32_t Directory = 8;
-    uint32_t ColorMap = 0, ColorMapCount = 0;
-    uint32_t BitsPerSample = 0;
-    uint32_t XResolution = 0, YResolution = 0;
-    uint32_t StripOffsetsArray = 0, StripByteCountsArray = 0;
-    uint32_t Pixels = 0;
-};
-
-void TTIFFileFormatWriter::WriteImage(TStream& stream, TPixelGraphic& g) {
-    const int bits = g.GetBitCount();
-    const int width = g.GetWidth(), height = g.GetHeight();
-    const bool cmyk = bits == 24 && TiffWriteCMYK;
-    const bool packBits = TiffCompression == int32_t(cmpPackBits);
-    const TPaletteIdent type = g.GetPaletteType();
-    const bool grey = (bits == 4 && type == pGray16) || (bits == 8 && type == pGray256);
-    const bool palette = (bits == 4 || bits == 8) && !grey;
-    const bool whiteIsZero = TiffWhiteIsZero;
-
-    TTiffLayout L;
-    L.RowSize = bits == 1 ? (int64_t(width) + 7) / 8
-                : bits == 4 ? (int64_t(width) + 1) / 2
-                : bits == 8 ? width
-                            : int64_t(width) * (cmyk ? 4 : 3);
-    const int64_t worst = L.RowSize * (packBits ? 2 : 1);
-    L.RowsPerStrip = uint32_t(std::clamp<int64_t>(32767 / worst, 1, height));
-    L.Strips = (uint32_t(height) + L.RowsPerStrip - 1) / L.RowsPerStrip;
-
-    // Every block has an even size, so each starts on an even offset.
-    const int entries = palette ? 14 : 13;
-    uint32_t at = L.Directory + 2 + kEntrySize * entries + 4;
-    if (palette) {
-        L.ColorMap = at;
-        L.ColorMapCount = 3u << bits;
-        at += 2 * L.ColorMapCount;
-    }
-    const int samples = bits == 24 ? (cmyk ? 4 : 3) : 1;
-    if (samples > 1) {
-        L.BitsPerSample = at;
-        at += 2 * samples;
-    }
-    L.XResolution = at;
-    L.YResolution = at + 8;
-    at += 16;
-    if (L.Strips > 1) {
-        L.StripOffsetsArray = at;
-        L.StripByteCountsArray = at + 4 * L.Strips;
-        at += 8 * L.Strips;
-    }
-    L.Pixels = at;
-
-    // Directory.
-    std::vector<uint8_t> dir(size_t(L.Pixels - L.Directory), 0);
-    uint8_t* p = dir.data();
-    Put16(p, uint32_t(entries));
-    p += 2;
-    const auto entry = [&](uint16_t tag, uint16_t ftype, uint32_t count, uint32_t value) {
-        Put16(p, tag);
-        Put16(p + 2, ftype);
-        Put32(p + 4, count);
-        if (ftype == ftShort && count == 1)
-            Put16(p + 8, value);
-        else
-            Put32(p + 8, value);
-        p += kEntrySize;
-    };
-    const uint32_t photometric = bits == 24 ? (cmyk ? phCMYK : phRGB)
-                                 : palette  ? phPalette
-                                 : whiteIsZero ? phWhiteIsZero
-                                               : phBlackIsZero;
-    entry(tagNewSubfileType, ftLong, 1, 0);
-    entry(tagImageWidth, ftLong, 1, uint32_t(width));
-    entry(tagImageLength, ftLong, 1, uint32_t(height));
-    entry(tagBitsPerSample, ftShort, uint32_t(samples), samples > 1 ? L.BitsPerSample : uint32_t(bits));
-    entry(tagCompression, ftShort, 1, uint32_t(TiffCompression));
-    entry(tagPhotometric, ftShort, 1, photometric);
-    uint8_t* stripOffsetsEntry = p;
-    entry(tagStripOffsets, ftLong, L.Strips, L.StripOffsetsArray);
-    entry(tagSamplesPerPixel, ftShort, 1, uint32_t(samples));
-    entry(tagRowsPerStrip, ftLong, 1, L.RowsPerStrip);
-    uint8_t* byteCountsEntry = p;
-    entry(tagStripByteCounts, ftLong, L.Strips, L.StripByteCountsArray);
-    entry(tagXResolution, ftRational, 1, L.XResolution);
-    entry(tagYResolution, ftRational, 1, L.YResolution);
-    entry(tagResolutionUnit, ftShort, 1, uint32_t(TiffResolutionUnit) + 1);
-    if (palette) entry(tagColorMap, ftShort, L.ColorMapCount, L.ColorMap);
-    p += 4;  // no next directory
-
-    if (palette) {
-        // All reds, then all greens, then all blues; black past the palette.
-        const int n = 1 << bits;
-        for (int i = 0; i < n; ++i) {
-            const uint32_t c = i < g.GetPaletteCount() ? g.GetPaletteColor(i) : 0;
-            Put16(p + 2 * i, GetRValue(c) * 256u);
-            Put16(p + 2 * (n + i), GetGValue(c) * 256u);
-            Put16(p + 2 * (2 * n + i), GetBValue(c) * 256u);
-        }
-        p += 2 * L.ColorMapCount;
-    }
-    for (int i = 0; i < samples && samples > 1; ++i, p += 2) Put16(p, 8);
-    Put32(p, uint32_t(TiffXResolution[0]));
-    Put32(p + 4, uint32_t(TiffXResolution[1]));
-    Put32(p + 8, uint32_t(TiffYResolution[0]));
-    Put32(p + 12, uint32_t(TiffYResolution[1]));
-
-    uint8_t first[4];
-    Put32(first, L.Directory);
-    stream.SetPosition(FStart + 4);
-    stream.WriteBuffer(first, 4);
-    stream.SetPosition(FStart + L.Directory);
-    stream.WriteBuffer(dir.data(), int64_t(dir.size()));
-
-    // Pixels, strip by strip.
-    std::vector<uint32_t> offsets, counts;
-    std::vector<uint8_t> rowBytes(size_t(L.RowSize)), packed;
-    const bool invertBits = whiteIsZero && !palette && bits <= 8;
-    int64_t written = L.Pixels;
-    TWriteBuffer out(stream);
-    {
-        TProgressScope progress(g);
-        for (int y = 0; y < height; ++y) {
-            if (uint32_t(y) % L.RowsPerStrip == 0) {
-                if (written & 1) out.Put(0), ++written;
-                offsets.push_back(uint32_t(written));
-            }
-            const uint8_t* row = g.GetScanLine(y);
-            uint8_t* b = rowBytes.data();
-            if (bits == 24) {
-                for (int x = 0; x < width; ++x, row += 3) {
-                    const uint8_t red = row[2], green = row[1], blue = row[0];
-                    if (!cmyk) {
-                        *b++ = red, *b++ = green, *b++ = blue;
-                        continue;
-                    }
-                    const uint8_t c = 255 - red, m = 255 - green, yy = 255 - blue;
-                    const uint8_t k = std::min({c, m, yy});
-                    *b++ = uint8_t(c - k), *b++ = uint8_t(m - k), *b++ = uint8_t(yy - k), *b++ = k;
-                }
-            } else {
-                for (int64_t i = 0; i < L.RowSize; ++i) b[i] = invertBits ? uint8_t(~row[i]) : row[i];
-                const int used = int((int64_t(width) * bits) % 8);
-                if (used) b[L.RowSize - 1] &= uint8_t(0xFF << (8 - used));
-            }
-            const uint8_t* data = rowBytes.data();
-            size_t size = rowBytes.size();
-            if (packBits) {
-                PackBits(rowBytes.data(), L.RowSize, packed);
-                data = packed.data();
-                size = packed.size();
-            }
-            out.Write(data, size);
-            written += int64_t(size);
-            if (uint32_t(y + 1) % L.RowsPerStrip == 0 || y + 1 == height)
-                counts.push_back(uint32_t(written - offsets.back()));
-            FireProgress(g, y, height - 1);
-        }
-    }
-    if (written & 1) out.Put(0), ++written;
-    out.Flush();
-
-    // Strip offsets and byte counts: in the entries for one strip, else in
-    // the room kept for them.
-    uint8_t value[4];
-    if (L.Strips == 1) {
-        Put32(value, offsets[0]);
-        stream.SetPosition(FStart + L.Directory + (stripOffsetsEntry - dir.data()) + 8);
-        stream.WriteBuffer(value, 4);
-        Put32(value, counts[0]);
-        stream.SetPosition(FStart + L.Directory + (byteCountsEntry - dir.data()) + 8);
-        stream.WriteBuffer(value, 4);
-    } else {
-        std::vector<uint8_t> arrays(8 * size_t(L.Strips));
-        for (uint32_t s = 0; s < L.Strips; ++s) {
-            Put32(&arrays[4 * s], offsets[s]);
-            Put32(&arrays[4 * (L.Strips + s)], counts[s]);
-        }
-        stream.SetPosition(FStart + L.StripOffsetsArray);
-        stream.WriteBuffer(arrays.data(), int64_t(arrays.size()));
-    }
-    stream.SetPosition(FStart + written);
-}
 
 class TTIFFFileFormatWriter : public TTIFFileFormatWriter {
 public:

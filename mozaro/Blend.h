@@ -75,12 +75,13 @@ public:
     void EndProcess() override;
     bool CanProcessPaletteAndIdenticalSource() override { return false; }
 
+    // The cards of the current run (empty outside one), in list order.
     const std::vector<TCard>& Cards() const { return FCards; }
 
     static constexpr int CardsPerSide = 4;
     uint32_t BorderColor = 0;
     uint32_t OutsideColor = 0;
-    long double MaxHShift = 0.2L, MaxVShift = 0.2L;
+    long double MaxHShift = 0.2L, MaxVShift = 0.2L;  // largest shifts, as fractions of a card's share
     TRandomGenerator* Generator = &GlobalRandom();
 
 private:

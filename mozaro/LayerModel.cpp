@@ -13,7 +13,6 @@ namespace {
 constexpr int kThumbnailQuality = 30;
 constexpr int kLinesPerLayer = 13;
 constexpr int kLayerListRequired = kLayerCount * kLinesPerLayer;  // the cell size lines may be missing
-constexpr int kPostProcLines = 23;
 constexpr int kPostProcRequired = 22;  // files of the first layout stop before "forcesym2"
 constexpr int kMinCellSize = 10, kMaxCellSize = 255;
 
@@ -70,9 +69,9 @@ void ReadLayerList(const TParameterReader& in, TTileParameters& tile) {
         TLayerRecord& r = t.Layers[i];
         r.Brightness = in.Int(l);
         r.Cycle = in.Int(l + 1);
-        // Layers that were never shown were saved with an amplitude of 0.
+        // Layers that were never shown were saved with an amplitude of 0;
+        // the limit to the slider's range makes it 32.
         r.Amplitude = in.Int(l + 2);
-        if (r.Amplitude == 0) r.Amplitude = 32;
         r.Turbulence1 = in.Int(l + 3);
         r.Turbulence2 = in.Int(l + 4);
         r.Seed = in.Int(l + 5);

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -9,27 +8,26 @@
 #include "glimmo/ButtonRenderer.h"
 #include "glimmo/GlimmoTestUtil.h"
 #include "image/PGFormats.h"
-#include "image/PGraphic.h"
-#include "platform/StringList.h"
-#include "store/QDB.h"
+#include "support/ContainerItems.h"
 #include "support/TestFiles.h"
 
 namespace {
 
-using gwtest::MakeFlat;
-using gwtest::SamePixels;
+using namespace gwtest;
 
 class ButtonFile : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { InitPixelGraphicLibrary(); }
     void SetUp() override {
-        Dir = gwtest::TempDir("buttonfile");
+        Dir = TempDir("buttonfile");
         Path = Dir + "/design.glw";
+        Button.SetSize(120, 40, 3);
     }
     std::string Dir, Path;
+    TPixelGraphic Button;  // the thumbnail of value-level saves
 };
 
-// Every stored field of a design, for whole-value comparisons.
+// Every stored field of a design.
 auto Fields(const TButtonDesign& d) {
     return std::make_tuple(
         d.Width, d.Height, d.Shape, d.FillMode, d.PlasmaStretch, d.BitmapPlacement, d.TargetRect, d.BlankColor,
@@ -41,52 +39,27 @@ auto Fields(const TButtonDesign& d) {
         d.PlasmaNoise, d.PlasmaBrightness);
 }
 
-// A design where every stored value differs from its default.
+// A design in which every stored value differs from its default.
 TButtonDesign UnusualDesign() {
     TButtonDesign d;
-    d.Width = 120;
-    d.Height = 40;
-    d.Shape = scRoundRect;
-    d.FillMode = fmBitmap;
-    d.PlasmaStretch = true;
-    d.BitmapPlacement = bpTargetRect;
-    d.TargetRect = TRect(-5, 3, 90, 31);
-    d.BlankColor = RGB(10, 20, 30);
-    d.CanvasColor = clBtnFace;
-    d.BevelStyle = bvsGradient;
-    d.BevelWidth = 6;
-    d.BevelOpacity = 65;
-    d.RelativeOffset = 3;
+    d.Width = 120, d.Height = 40, d.Shape = scRoundRect, d.FillMode = fmBitmap, d.PlasmaStretch = true;
+    d.BitmapPlacement = bpTargetRect, d.TargetRect = TRect(-5, 3, 90, 31);
+    d.BlankColor = RGB(10, 20, 30), d.CanvasColor = clBtnFace;
+    d.BevelStyle = bvsGradient, d.BevelWidth = 6, d.BevelOpacity = 65, d.RelativeOffset = 3;
     d.BevelOffset = BevelOffsetFor(3, BevelWidthMaximum(120, 40), 6);
-    d.BevelColors[0] = clYellow;
-    d.BevelColors[1] = RGB(1, 2, 3);
-    d.BevelColors[2] = clAqua;
-    d.BevelColors[3] = clNavy;
-    d.DoubleBevel = true;
-    d.LightDirection = 9;
-    d.InnerLuminance = -35;
-    d.Caption = "One\nTwo lines\nThree";
-    d.FontName = "DejaVu Sans";
-    d.FontSize = 14;
-    d.Bold = d.Italic = d.Underline = true;
-    d.Outlined = d.PaintInside = true;
-    d.TextColor = RGB(200, 100, 50);
-    d.OutlineColor = clMaroon;
-    d.TextOpacity = 70;
-    d.HorzAlign = haRight;
-    d.VertAlign = vaTop;
-    d.TextOffsetX = -7;
-    d.TextOffsetY = 4;
-    d.GradientStyle = gsRadial;
-    d.GradientPaletteText = "1;5;15;1;20;30;240;240;255;1;20;30;1;5;15;";
+    d.BevelColors[0] = clYellow, d.BevelColors[1] = RGB(1, 2, 3), d.BevelColors[2] = clAqua, d.BevelColors[3] = clNavy;
+    d.DoubleBevel = true, d.LightDirection = 9, d.InnerLuminance = -35;
+    d.Caption = "One\nTwo lines\nThree", d.FontName = "DejaVu Sans", d.FontSize = 14;
+    d.Bold = d.Italic = d.Underline = d.Outlined = d.PaintInside = true;
+    d.TextColor = RGB(200, 100, 50), d.OutlineColor = clMaroon, d.TextOpacity = 70;
+    d.HorzAlign = haRight, d.VertAlign = vaTop, d.TextOffsetX = -7, d.TextOffsetY = 4;
+    d.GradientStyle = gsRadial, d.GradientPaletteText = "1;5;15;1;20;30;240;240;255;1;20;30;1;5;15;";
     d.PlasmaPaletteText = "25;25;1;100;50;1;150;100;1;200;200;1;240;255;100;";
-    d.PlasmaStyle = 3;
-    d.PlasmaNoise = 150;
-    d.PlasmaBrightness = 70;
+    d.PlasmaStyle = 3, d.PlasmaNoise = 150, d.PlasmaBrightness = 70;
     return d;
 }
 
-std::shared_ptr<TPixelGraphic> Gradient(int w, int h) {
+std::shared_ptr<TPixelGraphic> Pattern(int w, int h) {
     auto g = std::make_shared<TPixelGraphic>();
     g->SetSize(w, h, 3);
     for (int y = 0; y < h; ++y)
@@ -94,7 +67,7 @@ std::shared_ptr<TPixelGraphic> Gradient(int w, int h) {
     return g;
 }
 
-// A renderer showing design, rendered, as the main form keeps it.
+// A renderer showing the design, as the main form keeps it.
 void Show(TButtonRenderer& r, const TButtonDesign& design, const std::shared_ptr<TPixelGraphic>& fill) {
     r.Design = design;
     r.Design.FillImage = fill;
@@ -102,271 +75,130 @@ void Show(TButtonRenderer& r, const TButtonDesign& design, const std::shared_ptr
     r.RefreshButton(true);
 }
 
-std::map<std::string, std::string> Items(const std::string& path) {
-    TQDB db;
-    db.Open(path, TQDB::omReadExisting);
-    std::map<std::string, std::string> items;
-    for (int i = 0; i < db.Count(); ++i) {
-        TMemoryStream m;
-        db.GoToItem(i);
-        db.GetItem(m);
-        items[db.CurrentKey()] = std::string(m.Data().begin(), m.Data().end());
-    }
-    return items;
-}
-
-void WriteItems(const std::string& path, const std::map<std::string, std::string>& items) {
-    TQDB db;
-    db.Open(path, TQDB::omCreateNew);
-    for (const auto& [key, bytes] : items) {
-        TMemoryStream m(std::vector<uint8_t>(bytes.begin(), bytes.end()));
-        db.AddItem(key, m);
-    }
-    db.Close();
-}
-
-TStringList Lines(const std::string& text) {
-    TStringList l;
-    l.SetText(text);
-    return l;
-}
-
-std::string Text(const TStringList& l) { return l.GetText(); }
-
-// ---- round trips -------------------------------------------------------------
-
 TEST_F(ButtonFile, SaveThenLoadReproducesEveryFillModeAndTheRender) {
     for (int mode : {fmBitmap, fmPlasma, fmColor, fmGradient}) {
         SCOPED_TRACE(mode);
         TButtonRenderer saved;
-        TButtonFormState form;
-        form.BitmapFileName = "/pictures/stone tile.png";
-        form.Unique = true;
-        form.BitmapImage = Gradient(70, 30);
+        TButtonFormState form{"/pictures/stone tile.png", true, Pattern(70, 30)};
         saved.RenderPlasma(true);
         TButtonDesign d = UnusualDesign();
         d.FillMode = mode;
-        std::shared_ptr<TPixelGraphic> fill;
-        if (mode == fmBitmap) fill = form.BitmapImage;
-        if (mode == fmPlasma) {
-            fill = std::make_shared<TPixelGraphic>();
-            fill->Assign(&saved.PlasmaImage);
-        }
+        std::shared_ptr<TPixelGraphic> fill = mode == fmBitmap ? form.BitmapImage : nullptr;
+        if (mode == fmPlasma) fill = Pattern(1, 1), fill->Assign(&saved.PlasmaImage);
         Show(saved, d, fill);
-        if (mode == fmGradient) {
-            ASSERT_NE(saved.Design.FillImage, nullptr);
-        }
         SaveButtonParameters(Path, saved, form);
 
-        TButtonRenderer loaded;
+        TButtonRenderer loaded;  // of the default size
         TButtonFormState loadedForm;
         LoadButtonParameters(Path, loaded, loadedForm);
         EXPECT_EQ(Fields(loaded.Design), Fields(saved.Design));
-        EXPECT_EQ(loadedForm.BitmapFileName, form.BitmapFileName);
-        EXPECT_TRUE(loadedForm.Unique);
-        ASSERT_NE(loadedForm.BitmapImage, nullptr);
+        EXPECT_EQ(std::tie(loadedForm.BitmapFileName, loadedForm.Unique), std::tie(form.BitmapFileName, form.Unique));
         EXPECT_EQ(loaded.GetLightDirection(), 9);
-        // The preview takes the design's size and renders exactly as before.
         EXPECT_TRUE(SamePixels(loaded.Preview, saved.Preview));
-        if (mode == fmBitmap) {
-            EXPECT_TRUE(SamePixels(*loadedForm.BitmapImage, *form.BitmapImage));
-        }
-        if (mode == fmPlasma) {
-            EXPECT_TRUE(SamePixels(loaded.PlasmaImage, saved.PlasmaImage));
-        }
+        EXPECT_TRUE(mode != fmBitmap || SamePixels(*loadedForm.BitmapImage, *form.BitmapImage));
+        EXPECT_TRUE(mode != fmPlasma || SamePixels(loaded.PlasmaImage, saved.PlasmaImage));
     }
 }
 
-TEST_F(ButtonFile, ItemsFollowTheFillModeAndPictureFormats) {
-    const uint8_t jpegQuality = JpegQuality;
-    TButtonParameters p;
-    p.Design = UnusualDesign();
-    p.Form.BitmapImage = Gradient(1, 20);  // 1 pixel wide: BMP
-    p.PlasmaImage = Gradient(200, 200);
-    TPixelGraphic button;
-    MakeFlat(button, 120, 40, clRed);
-
-    WriteButtonFile(Path, p, button);
-    auto items = Items(Path);
+TEST_F(ButtonFile, ItemsFollowTheFillModeInTheirFormats) {
+    const uint8_t quality = JpegQuality;
+    TButtonParameters p{UnusualDesign(), {"", false, Pattern(1, 20)}, Pattern(200, 200)};
+    p.Design.Caption = "a\nb\nc";
+    WriteButtonFile(Path, p, Button);
+    auto items = ReadItems(Path);
     EXPECT_EQ(items.size(), 5u);
-    for (const char* key : {"pgimage1", "pgimage2", "settings", "textblock", "memo"}) EXPECT_EQ(items.count(key), 1u) << key;
     EXPECT_EQ(items["pgimage1"].substr(0, 2), "\xFF\xD8");
-    EXPECT_EQ(items["pgimage2"].substr(0, 2), "BM");
-    EXPECT_EQ(JpegQuality, jpegQuality) << "the thumbnail's quality must not stay behind";
+    EXPECT_EQ(items["pgimage2"].substr(0, 2), "BM") << "a fill 1 pixel wide is stored as BMP";
+    EXPECT_EQ(JpegQuality, quality) << "the thumbnail's quality must not stay behind";
+    EXPECT_EQ(items["memo"], "3\r\na\r\nb\r\nc\r\n");
+    const TStringList settings = Lines(items["settings"]), textblock = Lines(items["textblock"]);
+    ASSERT_EQ(settings.Count(), 43);
+    ASSERT_EQ(textblock.Count(), 18);
+    EXPECT_EQ(std::make_tuple(settings[10], settings[12], settings[14], settings[24], settings[27], settings[34]),
+              std::make_tuple("roundrect", "$00030201", "clNavy", "true", "bitmap", "clBtnFace"));
+    EXPECT_EQ(std::make_tuple(textblock[0], textblock[1], textblock[8], textblock[11]),
+              std::make_tuple("$003264C8", "DejaVu Sans", "true", "true"));
 
     p.Design.FillMode = fmPlasma;
-    WriteButtonFile(Path, p, button);
-    items = Items(Path);
+    WriteButtonFile(Path, p, Button);
+    items = ReadItems(Path);
     EXPECT_EQ(items.count("pgimage2"), 0u);
     EXPECT_EQ(items["pgimage3"].substr(1, 3), "PNG");
-
-    p.Design.FillMode = fmColor;
-    p.Design.Caption = "a\nb\nc";
-    WriteButtonFile(Path, p, button);
-    items = Items(Path);
-    EXPECT_EQ(items.count("pgimage2") + items.count("pgimage3"), 0u);
-    EXPECT_EQ(items["memo"], "3\r\na\r\nb\r\nc\r\n");
-
-    const TStringList settings = Lines(items["settings"]);
-    ASSERT_EQ(settings.Count(), 43);
-    EXPECT_EQ(settings[2], "");  // no bitmap file name
-    EXPECT_EQ(settings[10], "roundrect");
-    EXPECT_EQ(settings[27], "color");
-    EXPECT_EQ(settings[14], "clNavy");  // colours by name where they have one
-    EXPECT_EQ(settings[12], "$00030201");
-    EXPECT_EQ(settings[34], "clBtnFace");
-    EXPECT_EQ(settings[24], "true");  // light from the bottom right: the radio button with tag 9
-    EXPECT_EQ(settings[33], "true");  // radial gradient
-    EXPECT_EQ(settings[38], "true");  // target rectangle
-    const TStringList textblock = Lines(items["textblock"]);
-    ASSERT_EQ(textblock.Count(), 18);
-    EXPECT_EQ(textblock[0], "$003264C8");
-    EXPECT_EQ(textblock[1], "DejaVu Sans");
-    EXPECT_EQ(textblock[8], "true");   // vtop
-    EXPECT_EQ(textblock[11], "true");  // alignR
+    p.Design.FillMode = fmGradient;
+    WriteButtonFile(Path, p, Button);
+    EXPECT_EQ(ReadItems(Path).size(), 4u);
 }
 
-TEST_F(ButtonFile, FontsAndOddCaptionsSurvive) {
-    TButtonParameters p;
+TEST_F(ButtonFile, OlderAndOddFilesLoad) {
+    TButtonParameters p{UnusualDesign(), {}, nullptr};
     p.Design.FontName = "No Such Font On This Machine";
-    p.Design.Caption = "";
-    TPixelGraphic button;
-    MakeFlat(button, 10, 10, clBlack);
-    WriteButtonFile(Path, p, button);
-    TButtonParameters back = ReadButtonFile(Path, TButtonParameters());
-    EXPECT_EQ(back.Design.FontName, "No Such Font On This Machine");
-    EXPECT_EQ(back.Design.Caption, "");
-
-    // A count beyond the lines present reads the lines present.
-    auto items = Items(Path);
-    items["memo"] = "5\r\nfirst\r\nsecond\r\n";
-    WriteItems(Path, items);
-    EXPECT_EQ(ReadButtonFile(Path, TButtonParameters()).Design.Caption, "first\nsecond");
-    items["memo"] = "1\r\nonly\r\nignored\r\n";
-    WriteItems(Path, items);
-    EXPECT_EQ(ReadButtonFile(Path, TButtonParameters()).Design.Caption, "only");
-}
-
-// ---- older and unusual files ------------------------------------------------------
-
-TEST_F(ButtonFile, OlderSettingsWithoutTheLateLinesKeepCurrentValues) {
-    TButtonParameters p;
-    p.Design = UnusualDesign();
-    TPixelGraphic button;
-    MakeFlat(button, 10, 10, clBlack);
-    WriteButtonFile(Path, p, button);
-    auto items = Items(Path);
-    TStringList settings = Lines(items["settings"]);
-    while (settings.Count() > 34) settings.Delete(settings.Count() - 1);
-    items["settings"] = Text(settings);
+    WriteButtonFile(Path, p, Button);
+    auto items = ReadItems(Path);
+    items["settings"] = EditLine(items["settings"], 34, "<cut>");  // before the late lines existed
+    items["memo"] = "5\r\nfirst\r\nsecond\r\n";                  // counts more lines than it holds
     WriteItems(Path, items);
 
     TButtonParameters current;
-    current.Design.CanvasColor = clLime;
-    current.Design.TargetRect = TRect(1, 2, 3, 4);
-    current.Design.DoubleBevel = false;
-    current.Design.PlasmaStyle = 2;
-    const TButtonParameters back = ReadButtonFile(Path, current);
-    EXPECT_EQ(back.Design.InnerLuminance, -35);  // line 28 is there
-    EXPECT_EQ(back.Design.CanvasColor, clLime);
-    EXPECT_EQ(back.Design.TargetRect, TRect(1, 2, 3, 4));
-    EXPECT_FALSE(back.Design.DoubleBevel);
-    EXPECT_EQ(back.Design.PlasmaStyle, 2);
-    // Line 3 ("Stretch to Fit") says false and the later placement lines are
-    // missing: the placement falls back to "Original Size".
-    EXPECT_EQ(back.Design.BitmapPlacement, bpOriginal);
-}
+    current.Design.CanvasColor = clLime, current.Design.TargetRect = TRect(1, 2, 3, 4), current.Design.PlasmaStyle = 2;
+    TButtonDesign d = ReadButtonFile(Path, current).Design;
+    EXPECT_EQ(d.InnerLuminance, -35);
+    EXPECT_EQ(std::tie(d.CanvasColor, d.TargetRect, d.DoubleBevel, d.PlasmaStyle),
+              std::tie(current.Design.CanvasColor, current.Design.TargetRect, current.Design.DoubleBevel,
+                       current.Design.PlasmaStyle));
+    EXPECT_EQ(d.BitmapPlacement, bpOriginal) << "\"Stretch to Fit\" false, the other two missing";
+    EXPECT_EQ(d.FontName, "No Such Font On This Machine");
+    EXPECT_EQ(d.Caption, "first\nsecond");
 
-TEST_F(ButtonFile, ValuesAreLimitedAndGuardedLinesForgiveDamage) {
-    TButtonParameters p;
-    TPixelGraphic button;
-    MakeFlat(button, 10, 10, clBlack);
-    WriteButtonFile(Path, p, button);
-    auto items = Items(Path);
-    TStringList settings = Lines(items["settings"]);
-    settings.Put(0, "999");     // width beyond the slider
-    settings.Put(15, "-4");     // bevel width below it
-    settings.Put(26, "7");      // no such bevel style
-    settings.Put(28, "bright"); // guarded: ignored
-    settings.Put(35, "x");      // guarded with default 0
-    settings.Put(41, "?");      // target right: default 1
-    settings.Put(7, " $10");    // the runtime's conversion reads hexadecimal
-    items["settings"] = Text(settings);
+    // Numbers are limited to their controls; the guarded lines forgive damage.
+    WriteButtonFile(Path, p, Button);
+    items = ReadItems(Path);
+    std::string s = items["settings"];
+    for (auto [line, value] : {std::pair<int, const char*>{0, "999"}, {15, "-4"}, {26, "7"}, {28, "bright"},
+                               {35, "x"}, {41, "?"}, {7, " $10"}})
+        s = EditLine(s, line, value);
+    items["settings"] = s;
     WriteItems(Path, items);
-
-    TButtonParameters current;
-    current.Design.BevelStyle = bvsSmooth;
-    current.Design.InnerLuminance = 12;
-    current.Design.PlasmaStyle = 4;
-    const TButtonDesign d = ReadButtonFile(Path, current).Design;
-    EXPECT_EQ(d.Width, 200);
-    EXPECT_EQ(d.BevelWidth, 1);
-    EXPECT_EQ(d.BevelStyle, bvsSmooth);
-    EXPECT_EQ(d.InnerLuminance, 12);
-    EXPECT_EQ(d.PlasmaStyle, 0);
-    EXPECT_EQ(d.TargetRect.Right, 1);
-    EXPECT_EQ(d.PlasmaNoise, 16);
+    current.Design.BevelStyle = bvsSmooth, current.Design.InnerLuminance = 12;
+    d = ReadButtonFile(Path, current).Design;
+    EXPECT_EQ(std::make_tuple(d.Width, d.BevelWidth, d.BevelStyle, d.InnerLuminance, d.PlasmaStyle,
+                              d.TargetRect.Right, d.PlasmaNoise),
+              std::make_tuple(200, 1, int(bvsSmooth), 12, 0, 1, 16));
 }
-
-// ---- damaged files ---------------------------------------------------------------
 
 TEST_F(ButtonFile, DamagedFilesRaiseAndChangeNothing) {
     TButtonRenderer source;
-    TButtonFormState sourceForm;
-    sourceForm.BitmapImage = Gradient(30, 30);
-    TButtonDesign design = UnusualDesign();
-    Show(source, design, sourceForm.BitmapImage);
+    TButtonFormState sourceForm{"", false, Pattern(30, 30)};
+    Show(source, UnusualDesign(), sourceForm.BitmapImage);
     SaveButtonParameters(Path, source, sourceForm);
-    const auto good = Items(Path);
-
+    const auto good = ReadItems(Path);
+    auto with = [&](const std::string& key, const std::string& bytes) { return WithItem(good, key, bytes); };
     auto edited = [&](const std::string& key, int line, const std::string& value) {
-        auto items = good;
-        TStringList l = Lines(items[key]);
-        if (value == "<cut>") {
-            while (l.Count() > line) l.Delete(l.Count() - 1);
-        } else {
-            l.Put(line, value);
-        }
-        items[key] = Text(l);
-        return items;
-    };
-    auto without = [&](const std::string& key) {
-        auto items = good;
-        items.erase(key);
-        return items;
-    };
-    auto with = [&](const std::string& key, const std::string& bytes) {
-        auto items = good;
-        items[key] = bytes;
-        return items;
+        return WithLine(good, key, line, value);
     };
     const std::string png = good.at("pgimage2");
-    struct TCase {
-        const char* Name;
+    const struct {
         std::map<std::string, std::string> Items;
         const char* Message;  // part of the error's message
+    } cases[] = {
+        {with("settings", "<none>"), "\"settings\" is missing"},
+        {edited("settings", 20, "<cut>"), "\"settings\" holds 20 lines"},
+        {edited("settings", 0, "wide"), "\"settings\" line 0: 'wide' is not a valid integer value"},
+        {edited("settings", 12, "clNoSuchColour"), "\"settings\" line 12"},
+        {edited("settings", 29, "1;2;x;"), "\"settings\" line 29: palette"},
+        {edited("textblock", 17, "<cut>"), "\"textblock\" holds 17 lines"},
+        {edited("textblock", 5, "12pt"), "\"textblock\" line 5"},
+        {with("pgimage2", "not a picture at all"), ""},
+        {with("pgimage2", png.substr(0, png.size() / 2)), "PNG"},
+        {with("pgimage3", ""), ""},
+        {with("pgimage3", png), "\"pgimage3\": a picture of 30 x 30 pixels; 200 x 200 expected"},
     };
-    const TCase cases[] = {
-        {"no settings", without("settings"), "\"settings\" is missing"},
-        {"short settings", edited("settings", 20, "<cut>"), "\"settings\" holds 20 lines"},
-        {"junk width", edited("settings", 0, "wide"), "\"settings\" line 0: 'wide' is not a valid integer value"},
-        {"junk colour", edited("settings", 12, "clNoSuchColour"), "\"settings\" line 12"},
-        {"junk palette", edited("settings", 29, "1;2;x;"), "\"settings\" line 29: palette"},
-        {"short textblock", edited("textblock", 17, "<cut>"), "\"textblock\" holds 17 lines"},
-        {"junk font size", edited("textblock", 5, "12pt"), "\"textblock\" line 5"},
-        {"junk bitmap", with("pgimage2", "not a picture at all"), ""},
-        {"cut bitmap", with("pgimage2", png.substr(0, png.size() / 2)), "PNG"},
-        {"empty plasma", with("pgimage3", ""), ""},
-    };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Name);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Message);
         const std::string bad = Dir + "/bad.glw";
         WriteItems(bad, c.Items);
-        const std::string bytes = gwtest::ReadFile(bad);
-
+        const std::string bytes = ReadFile(bad);
         TButtonRenderer target;
-        TButtonFormState form;
-        form.BitmapFileName = "mine.bmp";
+        TButtonFormState form{"mine.bmp", false, nullptr};
         Show(target, TButtonDesign(), nullptr);
         const auto before = Fields(target.Design);
         TPixelGraphic preview;
@@ -379,47 +211,29 @@ TEST_F(ButtonFile, DamagedFilesRaiseAndChangeNothing) {
         }
         EXPECT_EQ(Fields(target.Design), before);
         EXPECT_TRUE(SamePixels(target.Preview, preview));
-        EXPECT_EQ(form.BitmapFileName, "mine.bmp");
-        EXPECT_EQ(form.BitmapImage, nullptr);
-        EXPECT_EQ(gwtest::ReadFile(bad), bytes);
+        EXPECT_EQ(std::tie(form.BitmapFileName, form.BitmapImage), std::make_tuple("mine.bmp", nullptr));
+        EXPECT_EQ(ReadFile(bad), bytes);
     }
-
-    // Optional items may be missing: the rest loads.
-    for (const char* key : {"pgimage1", "pgimage2", "textblock", "memo"}) {
-        SCOPED_TRACE(key);
-        WriteItems(Path, without(key));
-        EXPECT_NO_THROW(ReadButtonFile(Path, TButtonParameters()));
+    for (const char* optional : {"pgimage1", "pgimage2", "textblock", "memo"}) {
+        WriteItems(Path, with(optional, "<none>"));
+        EXPECT_NO_THROW(ReadButtonFile(Path, TButtonParameters())) << optional;
     }
-    gwtest::WriteFile(Path, std::string("QDB\0 this is no container", 25));
+    WriteFile(Path, std::string("QDB\0 this is no container", 25));
     EXPECT_THROW(ReadButtonFile(Path, TButtonParameters()), Exception);
     EXPECT_THROW(ReadButtonFile(Dir + "/none.glw", TButtonParameters()), EQDBNoFile);
 }
 
-// A picture whose writer fails, to break a save half-way.
-class TUnwritable : public TPixelGraphic {
-public:
-    void SaveToStreamExt(TStream&, const std::string&) override { throw EWriteError("Stream write error"); }
-};
-
 TEST_F(ButtonFile, AFailedSaveLeavesTheOldFile) {
-    TButtonParameters p;
-    p.Design = UnusualDesign();
-    p.Form.BitmapImage = Gradient(40, 20);
-    TPixelGraphic button;
-    MakeFlat(button, 120, 40, clRed);
-    WriteButtonFile(Path, p, button);
-    const std::string old = gwtest::ReadFile(Path);
-
-    auto broken = std::make_shared<TUnwritable>();
-    MakeFlat(*broken, 40, 20, clBlue);
+    TButtonParameters p{UnusualDesign(), {"", false, Pattern(40, 20)}, nullptr};
+    WriteButtonFile(Path, p, Button);
+    const std::string old = ReadFile(Path);
+    auto broken = std::make_shared<TUnwritablePicture>();
+    broken->SetSize(40, 20, 3);
     p.Form.BitmapImage = broken;  // fails after the thumbnail is stored
-    EXPECT_THROW(WriteButtonFile(Path, p, button), EWriteError);
-    EXPECT_EQ(gwtest::ReadFile(Path), old);
-    EXPECT_EQ(gwtest::ListDir(Dir).size(), 1u) << "no work files stay behind";
-
-    // A new name is not created by a failed save.
-    EXPECT_THROW(WriteButtonFile(Dir + "/new.glw", p, button), EWriteError);
-    EXPECT_FALSE(FileExists(Dir + "/new.glw"));
+    EXPECT_THROW(WriteButtonFile(Path, p, Button), EWriteError);
+    EXPECT_EQ(ReadFile(Path), old);
+    EXPECT_THROW(WriteButtonFile(Dir + "/new.glw", p, Button), EWriteError);
+    EXPECT_EQ(ListDir(Dir), std::vector<std::string>{"design.glw"}) << "nothing new, no work files";
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ TEST_F(PeerTest, DecodesPeerFilesAtEveryDepth) {
     WritePPM(Dir + "/src.ppm", Pattern(37, 23));
     faults::Shell(Dir, "convert src.ppm -colors 2 -monochrome pbm:- | ppmtopcx > n1.pcx");
     faults::Shell(Dir, "convert src.ppm -colors 16 ppm:- | ppmtopcx -planes 4 > n4.pcx");
-    faults::Shell(Dir, "ppmtopcx -8bit < src.ppm > n8.pcx");
+    faults::Shell(Dir, "convert src.ppm -colors 200 ppm:- | ppmtopcx -8bit > n8.pcx");
     faults::Shell(Dir, "ppmtopcx -24bit < src.ppm > n24.pcx");
     Make(Dir + "/src.ppm", "-colors 200 -type Palette", "m8.pcx");
     Make(Dir + "/src.ppm", "", "m24.pcx");
@@ -39,8 +39,12 @@ TEST_F(PeerTest, DecodesPeerFilesAtEveryDepth) {
     int i = 0;
     for (const char* name : {"n1.pcx", "n4.pcx", "n8.pcx", "n24.pcx", "m8.pcx", "m24.pcx"}) {
         const std::string path = Dir + "/" + name;
+        // netpbm's own files are decoded by netpbm (ImageMagick reads a
+        // 1-bit file with the colours swapped).
+        std::string decoded = path;
+        if (name[0] == 'n') faults::Shell(Dir, "pcxtoppm " + std::string(name) + " > " + (decoded += ".ppm"));
         TPixelGraphic g;
-        EXPECT_EQ(Difference(LoadFile(path, &g), PeerDecode(path)), 0) << name;
+        EXPECT_EQ(Difference(LoadFile(path, &g), PeerDecode(decoded)), 0) << name;
         EXPECT_EQ(g.GetBitCount(), kBits[i++]) << name;
         faults::ExpectCutsFailCleanly(gwtest::ReadFile(path), "pcx", "PCX: ");
     }

@@ -66,6 +66,7 @@ TEST_F(PnmPeerTest, DecodesNetpbmFilesPlainAndRaw) {
 TEST_F(PnmPeerTest, NetpbmAndImageMagickReadWhatWeWrite) {
     TPixelGraphic picture;
     ToGraphic(Pattern(37, 23), picture);
+    picture.SetSaveColorResWarningAction(pgwaIgnore);
     for (bool binary : {false, true}) {
         PxMWriteBinary = binary;
         for (const char* ext : {"pbm", "pgm", "ppm"}) {
@@ -141,5 +142,6 @@ TEST_F(FormatTest, WritersTakeOnlyTheirOwnResolution) {
     EXPECT_EQ(SaveBytes(grey, "pgm"), "P2\n3 2\n255\n0 0 0\n0 0 200\n");
     // Through the save path a colour picture becomes grey first.
     rgb.SetPixel(0, 0, RGB(255, 255, 255));
+    rgb.SetSaveColorResWarningAction(pgwaIgnore);
     EXPECT_EQ(SaveBytes(rgb, "pgm").substr(0, 15), "P2\n3 2\n255\n255 ");
 }

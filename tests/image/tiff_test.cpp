@@ -33,14 +33,23 @@ protected:
                 im.Data.push_back(uint8_t(std::max(255 - uint8_t(raw[i + c]) - uint8_t(raw[i + 3]), 0)));
         return im;
     }
+    // libtiff's own reading (ImageMagick misreads 4-bit white-is-zero).
+    TRGB LibtiffDecode(const std::string& file) {
+        faults::Shell(Dir, "tifftopnm '" + file + "' > '" + file + ".pnm'");
+        return PeerDecode(file + ".pnm");
+    }
     std::string Info(const std::string& file) {
         faults::Shell(Dir, "tiffinfo '" + file + "' > info.txt");
         return gwtest::ReadFile(Dir + "/info.txt");
     }
 };
 
+// Stands for the offset of the data behind the directory (plus a few).
+constexpr uint32_t kData = 0xDA000000;
+
 // A little-endian TIFF of one directory; entries are (tag, type, count,
-// value) and data follows the directory at offset DataAt().
+// value) and Data follows the directory; a value kData + k is the offset of
+// its byte k.
 struct TForged {
     std::vector<std::array<uint32_t, 4>> Entries;
     std::string Data;
@@ -55,7 +64,7 @@ struct TForged {
             Put16(s, 10 + 12 * i, e[0]);
             Put16(s, 12 + 12 * i, e[1]);
             Put32(s, 14 + 12 * i, e[2]);
-            Put32(s, 18 + 12 * i, e[3]);
+            Put32(s, 18 + 12 * i, e[3] - kData < 0x1000 ? e[3] - kData + DataAt() : e[3]);
         }
         return s + Data;
     }
@@ -72,8 +81,7 @@ struct TForged {
 // 8 x 2 bilevel with only the tags that have no default.
 TForged Minimal() {
     TForged f;
-    f.Entries = {{256, 3, 1, 8}, {257, 3, 1, 2}, {273, 4, 1, 0}};
-    f.Entries[2][3] = f.DataAt();
+    f.Entries = {{256, 3, 1, 8}, {257, 3, 1, 2}, {273, 4, 1, kData}};
     f.Data = "\x0F\xF0";
     return f;
 }
@@ -91,18 +99,24 @@ TEST_F(TiffPeerTest, DecodesPeerFilesOfEveryLayout) {
     WritePPM(Dir + "/src.ppm", Pattern(37, 23));
     const char* const kMade[][2] = {
         {"-compress None", "rgb.tif"},
-        {"-compress PackBits", "rgbpb.tif"},
+        {"-compress RLE", "rgbpb.tif"},  // PackBits
         {"-type Grayscale -compress None", "g8.tif"},
         {"-type Grayscale -depth 4 -compress None", "g4.tif"},
-        {"-colors 50 -type Palette -compress None", "p8.tif"},
-        {"-colors 16 -type Palette -compress None", "p4.tif"},
+        {"-type Palette -compress None", "p8.tif"},
+        {"-type Palette -compress None", "p4.tif"},
         {"-monochrome -depth 1 -compress None", "bw.tif"},
         {"-monochrome -depth 1 -define quantum:polarity=min-is-white -compress None", "bwwz.tif"},
         {"-alpha set -compress None", "rgba.tif"},
         {"-colorspace CMYK -compress None", "cmyk.tif"},
     };
     std::vector<std::string> names;
-    for (const auto& m : kMade) Make(Dir + "/src.ppm", m[0], m[1]), names.push_back(m[1]);
+    // Palette pictures from colours of 8 bits, which the map holds exactly.
+    faults::Shell(Dir, "convert src.ppm -colors 50 q8.ppm && convert src.ppm -colors 16 q4.ppm");
+    for (const auto& m : kMade) {
+        const std::string name = m[1];
+        Make(Dir + (name[0] == 'p' ? "/q" + name.substr(1, 1) + ".ppm" : "/src.ppm"), m[0], name);
+        names.push_back(name);
+    }
     // Big-endian copies, strips of several sizes, PackBits.
     const char* const kCopies[][3] = {
         {"-B -r 1", "rgb.tif", "be1.tif"},       {"-B -c packbits -r 7", "g8.tif", "bepb.tif"},
@@ -175,7 +189,7 @@ TEST_F(TiffPeerTest, LibtiffAndImageMagickReadWhatWeWrite) {
             const std::string file = plain + std::to_string(variant) + ".tif";
             g->SaveToFile(file);
             EXPECT_EQ(Difference(LoadFile(file), expected), 0) << file;
-            EXPECT_EQ(Difference(PeerDecode(file), PeerDecode(plain)), 0) << file;
+            EXPECT_EQ(Difference(LibtiffDecode(file), LibtiffDecode(plain)), 0) << file;
             if (!TiffWhiteIsZero || g == &rgb || g == &palette8 || g == &sys16) {
                 EXPECT_EQ(gwtest::Run("tiffcmp '" + plain + "' '" + file + "' >/dev/null 2>&1"), 0) << file;
             }
@@ -220,9 +234,7 @@ TEST_F(FormatTest, ForgedDirectoriesAreReadSafely) {
 
     // The colour map holds count / 3 entries per channel.
     TForged p;
-    p.Entries = {{256, 3, 1, 2}, {257, 3, 1, 1}, {258, 3, 1, 8}, {262, 3, 1, 3}, {273, 4, 1, 0}, {320, 3, 6, 0}};
-    p.Entries[4][3] = p.DataAt();
-    p.Entries[5][3] = p.DataAt() + 2;
+    p.Entries = {{256, 3, 1, 2}, {257, 3, 1, 1}, {258, 3, 1, 8}, {262, 3, 1, 3}, {273, 4, 1, kData}, {320, 3, 6, kData + 2}};
     p.Data = std::string("\x01\x00", 2) + std::string("\x00\x10\x00\x20\x00\x30\x00\x40\x00\x50\x00\x60", 12);
     LoadBytes(g, p.Bytes(), "tif");
     EXPECT_EQ(g.GetPixelColor(0, 0), RGB(0x20, 0x40, 0x60));
