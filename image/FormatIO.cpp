@@ -5,7 +5,7 @@
 namespace pgio {
 
 bool TReadBuffer::TryRefill() {
-    const int64_t n = FStream.Read(FBuffer, kSize);
+    const int64_t n = FStream.Read(FBuffer.data(), kSize);
     FPos = 0;
     FEnd = static_cast<int>(std::max<int64_t>(n, 0));
     return FEnd > 0;
@@ -35,7 +35,7 @@ void TReadBuffer::Read(void* dest, int64_t count) {
             Refill();
         }
         const int64_t n = std::min<int64_t>(count, FEnd - FPos);
-        std::memcpy(out, FBuffer + FPos, static_cast<size_t>(n));
+        std::memcpy(out, FBuffer.data() + FPos, static_cast<size_t>(n));
         FPos += static_cast<int>(n);
         out += n;
         count -= n;
@@ -47,7 +47,7 @@ void TWriteBuffer::Write(const void* data, size_t count) {
     while (count > 0) {
         if (FPos == kSize) Flush();
         const size_t n = std::min<size_t>(count, size_t(kSize - FPos));
-        std::memcpy(FBuffer + FPos, in, n);
+        std::memcpy(FBuffer.data() + FPos, in, n);
         FPos += static_cast<int>(n);
         in += n;
         count -= n;
@@ -65,7 +65,7 @@ void TWriteBuffer::WriteNumber(uint32_t v) {
 }
 
 void TWriteBuffer::Flush() {
-    if (FPos) FStream.WriteBuffer(FBuffer, FPos);
+    if (FPos) FStream.WriteBuffer(FBuffer.data(), FPos);
     FPos = 0;
 }
 

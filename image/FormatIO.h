@@ -1,11 +1,12 @@
 #pragma once
 // Byte-level helpers shared by the library's own codecs (PCX, the any-map
-// family, Targa, TIFF): a small read buffer that raises the format's "end of
-// file" error when the data runs out, a write buffer, and little- and
-// big-endian numbers.
+// family, Targa, TIFF): a read buffer that raises the format's "end of file"
+// error when the data runs out, a write buffer, and little- and big-endian
+// numbers.
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/Streams.h"
 
@@ -36,15 +37,19 @@ inline void Put32BE(uint8_t* p, uint32_t v) {
     Put16BE(p + 2, v);
 }
 
-// Reads a stream through a 1024-byte buffer. When the stream has nothing
-// more to give, OnEnd is called; it must raise (the format's "Unexpected end
-// of file"). The stream runs ahead of what was taken by up to a buffer.
+// Reads a stream through a buffer. When the stream has nothing more to
+// give, OnEnd is called; it must raise (the format's "Unexpected end of
+// file"). The stream runs ahead of what was taken by up to a buffer.
+// Buffers are 64 KiB: byte-wise decoding of a large file would otherwise
+// spend its time in system calls.
+constexpr int kFormatBufferSize = 64 * 1024;
+
 class TReadBuffer {
 public:
     using TEndHandler = void (*)();
-    static constexpr int kSize = 1024;
+    static constexpr int kSize = kFormatBufferSize;
 
-    TReadBuffer(TStream& stream, TEndHandler onEnd) : FStream(stream), FOnEnd(onEnd) {}
+    TReadBuffer(TStream& stream, TEndHandler onEnd) : FStream(stream), FOnEnd(onEnd), FBuffer(kSize) {}
 
     uint8_t Get() {
         if (FPos == FEnd) Refill();
@@ -67,17 +72,17 @@ private:
 
     TStream& FStream;
     TEndHandler FOnEnd;
-    uint8_t FBuffer[kSize];
+    std::vector<uint8_t> FBuffer;
     int FPos = 0;
     int FEnd = 0;
 };
 
-// Collects small writes and hands them to the stream 1024 bytes at a time;
+// Collects small writes and hands them to the stream a buffer at a time;
 // Flush writes the rest (call it before the buffer goes away).
 class TWriteBuffer {
 public:
-    static constexpr int kSize = 1024;
-    explicit TWriteBuffer(TStream& stream) : FStream(stream) {}
+    static constexpr int kSize = kFormatBufferSize;
+    explicit TWriteBuffer(TStream& stream) : FStream(stream), FBuffer(kSize) {}
 
     void Put(uint8_t b) {
         if (FPos == kSize) Flush();
@@ -91,7 +96,7 @@ public:
 
 private:
     TStream& FStream;
-    uint8_t FBuffer[kSize];
+    std::vector<uint8_t> FBuffer;
     int FPos = 0;
 };
 

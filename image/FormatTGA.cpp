@@ -249,16 +249,20 @@ public:
         // 1- and 4-bit pictures are stored as 8-bit indices.
         const int width = g.GetWidth(), bits = g.GetBitCount();
         std::vector<uint8_t> indices(bits < 8 ? size_t(width) : 0);
-        TProgressScope progress(g);
-        for (int y = g.GetHeight() - 1, step = 0; y >= 0; --y, ++step) {
-            const uint8_t* row = g.GetScanLine(y);
-            if (bits < 8) {
-                for (int x = 0; x < width; ++x) indices[size_t(x)] = uint8_t(g.GetPixel(x, y));
-                row = indices.data();
+        TWriteBuffer out(stream);
+        {
+            TProgressScope progress(g);
+            for (int y = g.GetHeight() - 1, step = 0; y >= 0; --y, ++step) {
+                const uint8_t* row = g.GetScanLine(y);
+                if (bits < 8) {
+                    for (int x = 0; x < width; ++x) indices[size_t(x)] = uint8_t(g.GetPixel(x, y));
+                    row = indices.data();
+                }
+                out.Write(row, size_t(width) * (trueColor ? 3 : 1));
+                FireProgress(g, step, g.GetHeight());
             }
-            stream.WriteBuffer(row, int64_t(width) * (trueColor ? 3 : 1));
-            FireProgress(g, step, g.GetHeight());
         }
+        out.Flush();
     }
 };
 

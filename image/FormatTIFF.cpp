@@ -500,51 +500,59 @@ public:
 };
 
 // ---- writing -------------------------------------------------------------------------
-// PackBits of one row: literal stretches and runs of up to 128 bytes; a run
-// of two between literals stays literal (cheaper that way).
-void PackBits(const uint8_t* row, int64_t size, std::vector<uint8_t>& out) {
-    out.clear();
-    if (size <= 0) return;
-    // Runs of equal bytes; their lengths first, then the two-byte runs that
-    // touch a literal byte become literal.
-    std::vector<int64_t> runs;
-    for (int64_t i = 0; i < size;) {
-        int64_t j = i + 1;
-        while (j < size && row[j] == row[i]) ++j;
-        runs.push_back(j - i);
-        i = j;
-    }
-    std::vector<bool> literal(runs.size());
-    for (size_t k = 0; k < runs.size(); ++k) literal[k] = runs[k] == 1;
-    for (size_t k = 1; k < runs.size(); ++k)
-        if (runs[k] == 2 && literal[k - 1]) literal[k] = true;
-    for (size_t k = runs.size() - 1; k-- > 0;)
-        if (runs[k] == 2 && literal[k + 1]) literal[k] = true;
-
-    int64_t pos = 0;
-    size_t k = 0;
-    while (k < runs.size()) {
-        if (literal[k]) {
-            // Gather consecutive literal runs, 128 bytes a packet at most.
-            int64_t end = pos;
-            while (k < runs.size() && literal[k]) end += runs[k++];
-            for (int64_t p = pos; p < end; p += kMaxPackBitsRun) {
-                const int64_t n = std::min(kMaxPackBitsRun, end - p);
-                out.push_back(uint8_t(n - 1));
-                out.insert(out.end(), row + p, row + p + n);
-            }
-            pos = end;
-        } else {
-            for (int64_t left = runs[k]; left > 0;) {
-                const int64_t n = std::min(kMaxPackBitsRun, left);
-                out.push_back(uint8_t(1 - n));
-                out.push_back(row[pos]);
-                left -= n;
-            }
-            pos += runs[k++];
+// PackBits of rows: literal stretches and runs of up to 128 bytes; a run of
+// two between literals stays literal (cheaper that way). The scratch lists
+// live as long as the encoder, so rows cost no allocations.
+class TPackBitsEncoder {
+public:
+    const std::vector<uint8_t>& Encode(const uint8_t* row, int64_t size) {
+        FOut.clear();
+        FRuns.clear();
+        // Runs of equal bytes; then the two-byte runs that touch a literal
+        // byte become literal, looking forward, then backward.
+        for (int64_t i = 0; i < size;) {
+            int64_t j = i + 1;
+            while (j < size && row[j] == row[i]) ++j;
+            FRuns.push_back(j - i);
+            i = j;
         }
+        const size_t n = FRuns.size();
+        FLiteral.assign(n, 0);
+        for (size_t k = 0; k < n; ++k) FLiteral[k] = FRuns[k] == 1;
+        for (size_t k = 1; k < n; ++k)
+            if (FRuns[k] == 2 && FLiteral[k - 1]) FLiteral[k] = 1;
+        for (size_t k = n - 1; n && k-- > 0;)
+            if (FRuns[k] == 2 && FLiteral[k + 1]) FLiteral[k] = 1;
+
+        int64_t pos = 0;
+        for (size_t k = 0; k < n;) {
+            if (FLiteral[k]) {
+                int64_t end = pos;
+                while (k < n && FLiteral[k]) end += FRuns[k++];
+                for (int64_t p = pos; p < end; p += kMaxPackBitsRun) {
+                    const int64_t count = std::min(kMaxPackBitsRun, end - p);
+                    FOut.push_back(uint8_t(count - 1));
+                    FOut.insert(FOut.end(), row + p, row + p + count);
+                }
+                pos = end;
+            } else {
+                for (int64_t left = FRuns[k]; left > 0;) {
+                    const int64_t count = std::min(kMaxPackBitsRun, left);
+                    FOut.push_back(uint8_t(1 - count));
+                    FOut.push_back(row[pos]);
+                    left -= count;
+                }
+                pos += FRuns[k++];
+            }
+        }
+        return FOut;
     }
-}
+
+private:
+    std::vector<int64_t> FRuns;
+    std::vector<uint8_t> FLiteral;
+    std::vector<uint8_t> FOut;
+};
 
 // What one picture is stored as, and where the blocks of its file lie
 // (offsets from the start of the TIFF).
@@ -749,7 +757,8 @@ private:
     static int64_t WriteStrips(TStream& stream, const TTiffPlan& t, TPixelGraphic& g, std::vector<uint32_t>& offsets,
                                std::vector<uint32_t>& counts) {
         const int height = g.GetHeight();
-        std::vector<uint8_t> raw(size_t(t.RowSize)), packed;
+        std::vector<uint8_t> raw(size_t(t.RowSize));
+        TPackBitsEncoder packBits;
         int64_t written = t.Pixels;
         TWriteBuffer out(stream);
         const auto padToEven = [&] {
@@ -763,8 +772,7 @@ private:
                     offsets.push_back(uint32_t(written));
                 }
                 EncodeRow(t, g.GetScanLine(y), g.GetWidth(), raw.data());
-                if (t.PackBits) PackBits(raw.data(), t.RowSize, packed);
-                const std::vector<uint8_t>& data = t.PackBits ? packed : raw;
+                const std::vector<uint8_t>& data = t.PackBits ? packBits.Encode(raw.data(), t.RowSize) : raw;
                 out.Write(data.data(), data.size());
                 written += int64_t(data.size());
                 if (uint32_t(y + 1) % t.RowsPerStrip == 0 || y + 1 == height)
