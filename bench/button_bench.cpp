@@ -1,6 +1,6 @@
 // Rendering a button on every slider move must stay interactive: the
 // default design and the heaviest settings the controls allow.
-#include <benchmark/benchmark.h>
+#include "bench/BenchMain.h"
 
 #include <QApplication>
 #include <memory>
@@ -80,12 +80,4 @@ BENCHMARK(BM_WorstCaseColdCaches)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    // Text needs a GUI application (offscreen is enough).
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+GW_BENCHMARK_MAIN_WITH_APPLICATION()

@@ -1,7 +1,7 @@
 // Repainting the picture control: a 256 x 256 picture tiled over 1024 x 768
 // at zoom 100 % and 300 %, plainly and mirrored, against Qt drawing the same
 // tiles straight from a QImage (the least any repaint must cost).
-#include <benchmark/benchmark.h>
+#include "bench/BenchMain.h"
 
 #include <QApplication>
 #include <QImage>
@@ -62,11 +62,4 @@ BENCHMARK(BM_QtTiles)->Arg(100)->Arg(300)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+GW_BENCHMARK_MAIN_WITH_APPLICATION()

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "store/QDB.h"
+#include "tests/support/ContainerItems.h"
 
 namespace {
 
@@ -23,16 +24,6 @@ const std::string& Folder() {
     return folder;
 }
 
-std::map<std::string, std::string> ReadAll(TQDB& db) {
-    std::map<std::string, std::string> items;
-    for (int i = 0; i < db.Count(); ++i) {
-        TMemoryStream m;
-        db.GoToItem(i);
-        db.GetItem(m);
-        items[db.CurrentKey()] = std::string(m.Data().begin(), m.Data().end());
-    }
-    return items;
-}
 
 }  // namespace
 
@@ -51,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         db.OnDemandPassword = password;
         db.SetCacheSize(mode == 1 ? 0 : 65536);
         db.Open(path, mode == 2 || mode == 3 ? TQDB::omOpenOrCreate : TQDB::omReadExisting);
-        before = ReadAll(db);
+        before = gwtest::ReadItems(db);
         if (mode != 3) return 0;
         TMemoryStream extra(std::vector<uint8_t>(data, data + std::min<size_t>(size, 300)));
         db.SetCompression(true);
@@ -67,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TQDB again;
     again.OnDemandPassword = password;
     again.Open(path, TQDB::omReadExisting);
-    std::map<std::string, std::string> after = ReadAll(again);
+    std::map<std::string, std::string> after = gwtest::ReadItems(again);
     if (after.size() != before.size()) std::abort();
     for (const auto& [key, bytes] : before) {
         TMemoryStream m;

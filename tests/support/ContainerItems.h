@@ -11,9 +11,7 @@
 
 namespace gwtest {
 
-inline std::map<std::string, std::string> ReadItems(const std::string& path) {
-    TQDB db;
-    db.Open(path, TQDB::omReadExisting);
+inline std::map<std::string, std::string> ReadItems(TQDB& db) {
     std::map<std::string, std::string> items;
     for (int i = 0; i < db.Count(); ++i) {
         TMemoryStream m;
@@ -22,6 +20,12 @@ inline std::map<std::string, std::string> ReadItems(const std::string& path) {
         items[db.CurrentKey()] = std::string(m.Data().begin(), m.Data().end());
     }
     return items;
+}
+
+inline std::map<std::string, std::string> ReadItems(const std::string& path) {
+    TQDB db;
+    db.Open(path, TQDB::omReadExisting);
+    return ReadItems(db);
 }
 
 inline void WriteItems(const std::string& path, const std::map<std::string, std::string>& items) {
