@@ -9,11 +9,19 @@ inline int ChannelSum(uint32_t c) { return static_cast<int>((c & 0xFF) + ((c >> 
 
 }  // namespace
 
+void TEmbossFilter::BeginProcess(TPixelGraphic* ASource) {
+    TPGFilter::BeginProcess(ASource);
+    // 24-bit sources are read straight from their rows.
+    FRead = TColorReader(ASource);
+    FReadFor = ASource;
+}
+
 uint32_t TEmbossFilter::CalcDestPixel(int X, int Y) {
     const TPixelGraphic& s = *Source;
-    const uint32_t c = s.GetPixelColor(X, Y);
-    const uint32_t u = (X - 1 < 0 || Y - 1 < 0) ? c : s.GetPixelColor(X - 1, Y - 1);
-    const uint32_t v = (X + 1 < s.GetWidth() && Y + 1 < s.GetHeight()) ? s.GetPixelColor(X + 1, Y + 1) : c;
+    if (FReadFor != Source) BeginProcess(Source);  // called outside a run
+    const uint32_t c = FRead(X, Y);
+    const uint32_t u = (X - 1 < 0 || Y - 1 < 0) ? c : FRead(X - 1, Y - 1);
+    const uint32_t v = (X + 1 < s.GetWidth() && Y + 1 < s.GetHeight()) ? FRead(X + 1, Y + 1) : c;
     // (Ru - Rc) + ... + (Rc - Rv) + ... is the channel sums' difference.
     const int sum = ChannelSum(u) - ChannelSum(v);
     const int divisor = Divisor == 0 ? 1 : Divisor;

@@ -4,6 +4,7 @@
 // lower-right neighbours.
 #include <cstdint>
 
+#include "image/PGColorReader.h"
 #include "image/PGFilter.h"
 
 class TEmbossFilter : public TPGFilter {
@@ -11,6 +12,7 @@ public:
     TEmbossFilter() = default;
     TEmbossFilter(int32_t divisor, int32_t bias) : Divisor(divisor), Bias(bias) {}
 
+    void BeginProcess(TPixelGraphic* ASource) override;
     uint32_t CalcDestPixel(int X, int Y) override;
     // Reads neighbours, so it never works in place nor on palette entries.
     bool CanProcessPaletteAndIdenticalSource() override { return false; }
@@ -18,4 +20,8 @@ public:
     // A divisor of 0 is taken as 1.
     int32_t Divisor = 1;
     int32_t Bias = 0;
+
+private:
+    TColorReader FRead;
+    const TPixelGraphic* FReadFor = nullptr;
 };

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "image/PGFilter.h"
-#include "mozaro/ColorReader.h"
+#include "image/PGColorReader.h"
 #include "platform/Random.h"
 
 class TPixelGraphic;

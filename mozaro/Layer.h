@@ -11,7 +11,7 @@
 
 #include "glimmo/PaletteText.h"
 #include "image/PGFilter.h"
-#include "mozaro/ColorReader.h"
+#include "image/PGColorReader.h"
 #include "mozaro/HeightMaps.h"
 #include "platform/Random.h"
 
