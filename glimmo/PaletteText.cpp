@@ -1,51 +1,11 @@
 #include "glimmo/PaletteText.h"
 
-#include <cctype>
-
 #include "platform/Colors.h"
 #include "platform/Exception.h"
+#include "platform/IntText.h"
 #include "platform/MathUtil.h"
 
 const char* const DefaultPaletteText = "0;0;0;128;128;128;256;256;256;128;128;128;0;0;0";
-
-namespace {
-
-// The runtime's integer conversion: leading blanks, an optional sign, decimal
-// digits or "$" and hexadecimal digits, nothing after them, within 32 bits.
-bool TryStrToInt(const std::string& s, int64_t& out) {
-    size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    const bool hex = i < s.size() && s[i] == '$';
-    if (hex) ++i;
-    if (i >= s.size()) return false;
-    uint64_t magnitude = 0;
-    for (; i < s.size(); ++i) {
-        const unsigned char ch = static_cast<unsigned char>(s[i]);
-        int digit;
-        if (std::isdigit(ch))
-            digit = ch - '0';
-        else if (hex && std::isxdigit(ch))
-            digit = std::tolower(ch) - 'a' + 10;
-        else
-            return false;
-        magnitude = magnitude * (hex ? 16 : 10) + static_cast<uint64_t>(digit);
-        if (magnitude > 0xFFFFFFFFull) return false;
-    }
-    int64_t value;
-    if (hex) {
-        // Hexadecimal text covers the whole 32-bit pattern, read as signed.
-        value = static_cast<int32_t>(static_cast<uint32_t>(magnitude));
-    } else {
-        value = static_cast<int64_t>(magnitude);
-        if (value > (negative ? 2147483648LL : 2147483647LL)) return false;
-    }
-    out = negative ? -value : value;
-    return true;
-}
-
-}  // namespace
 
 int32_t ClampPaletteComponent(int64_t value) { return static_cast<int32_t>(Clamp<int64_t>(value, 1, 256)); }
 
@@ -68,9 +28,7 @@ void ReadPaletteText(const std::string& text, TPaletteStops& stops) {
             parsed[k] = 1;
             continue;
         }
-        int64_t value = 0;
-        if (!TryStrToInt(field, value)) throw EConvertError("'" + field + "' is not a valid integer value");
-        parsed[k] = ClampPaletteComponent(value);
+        parsed[k] = ClampPaletteComponent(StrToInt(field));
     }
     stops = parsed;
 }

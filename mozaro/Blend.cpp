@@ -245,8 +245,8 @@ void TCardsFilter::BuildAxis(int size, bool horizontal, TAxis& axis) const {
 int32_t TCardsFilter::ShiftedPosition(TAxis& axis, int card, int k) {
     const int size = static_cast<int>(axis.Inside.size());
     int32_t& p = axis.Shifted[static_cast<size_t>(card) * size + k];
-    if (p == kUnknown)  // llrint rounds halves to even in the default rounding mode, as Round does
-        p = static_cast<int32_t>(Clamp<int64_t>(std::llrint(k + axis.Shift[card]), -1, size));  // -1, size: outside
+    if (p == kUnknown)
+        p = static_cast<int32_t>(Clamp<int64_t>(Round(k + axis.Shift[card]), -1, size));  // -1, size: outside
     return p;
 }
 

@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 #if defined(__SSE2__)
-#include <emmintrin.h>
 #endif
 
 #include "glimmo/EmbossFilter.h"
@@ -50,15 +49,6 @@ uint32_t LayerColor(const TColourTable& palette, int64_t p, int brightness) {
 namespace {
 constexpr double kPi = 3.14159265358979323846;
 
-// Round for values well inside the int range, without a library call per
-// pixel: the conversion rounds halves to even in the default rounding mode.
-inline int64_t RoundToEven(double v) {
-#if defined(__SSE2__)
-    return _mm_cvtsd_si64(_mm_set_sd(v));
-#else
-    return std::llrint(v);
-#endif
-}
 // Above this many squared distances the turns are not worth keeping.
 constexpr double kMaxTurnTable = 1 << 20;
 }  // namespace
@@ -116,10 +106,8 @@ uint32_t TOilFilter::CalcDestPixel(int X, int Y) {
             table.Turns.push_back(turn);
         }
     }
-    // Nearest, halves to even, in the default rounding mode: the fast form
-    // of Round (the arguments stay within the picture's size).
-    const int64_t sx = RoundToEven(cx + dx * turn[0] - dy * turn[1]);
-    const int64_t sy = RoundToEven(cy + dx * turn[1] + dy * turn[0]);
+    const int64_t sx = Round(cx + dx * turn[0] - dy * turn[1]);
+    const int64_t sy = Round(cy + dx * turn[1] + dy * turn[0]);
     return FRead(static_cast<int>(sx), static_cast<int>(sy));
 }
 

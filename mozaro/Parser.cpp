@@ -38,7 +38,7 @@ int64_t TruncChecked(double x) {
     return static_cast<int64_t>(x);
 }
 
-int64_t RoundChecked(double x) { return TruncChecked(std::nearbyint(x)); }
+int64_t RoundChecked(double x) { return TruncChecked(std::rint(x)); }
 
 double Divide(double a, double b) {
     if (b == 0) {
@@ -199,7 +199,7 @@ double Floor(double x) {
 
 [[gnu::noinline]] double Ph(double x) {
     const double w = x * kPi / 2;
-    return (w - std::nearbyint(w)) * (2 * kPi);
+    return (w - std::rint(w)) * (2 * kPi);
 }
 
 double Odd(double x) { return std::fmod(std::trunc(x), 2.0) == 0 ? 1 : 0; }

@@ -1,10 +1,10 @@
 #include "platform/Colors.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <strings.h>
 
 #include "platform/Exception.h"
+#include "platform/IntText.h"
 
 namespace {
 struct ColorIdent {
@@ -69,35 +69,14 @@ bool IdentToColor(const std::string& ident, TColor& out) {
 TColor StringToColor(const std::string& s) {
     TColor c;
     if (IdentToColor(s, c)) return c;
+    // Blanks around the number and a C-style "0x" are accepted as well.
     std::string t = s;
-    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.erase(t.begin());
     while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.pop_back();
-    bool neg = false;
-    size_t i = 0;
-    if (i < t.size() && (t[i] == '-' || t[i] == '+')) neg = t[i++] == '-';
-    int base = 10;
-    if (i < t.size() && t[i] == '$') {
-        base = 16;
-        ++i;
-    } else if (i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i >= t.size() || t.size() - i > (base == 16 ? 8u : 10u))
-        throw EConvertError("'" + s + "' is not a valid integer value");
-    uint64_t v = 0;
-    for (; i < t.size(); ++i) {
-        int d;
-        char ch = t[i];
-        if (ch >= '0' && ch <= '9') d = ch - '0';
-        else if (base == 16 && ch >= 'a' && ch <= 'f') d = ch - 'a' + 10;
-        else if (base == 16 && ch >= 'A' && ch <= 'F') d = ch - 'A' + 10;
-        else throw EConvertError("'" + s + "' is not a valid integer value");
-        v = v * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
-    }
-    if (base == 10 && v > (neg ? 2147483648ull : 2147483647ull))
-        throw EConvertError("'" + s + "' is not a valid integer value");
-    uint32_t u = static_cast<uint32_t>(v);
-    if (neg) u = 0u - u;
-    return static_cast<TColor>(u);
+    const size_t sign = t.find_first_not_of(" \t");
+    const size_t at = sign != std::string::npos && (t[sign] == '+' || t[sign] == '-') ? sign + 1 : sign;
+    if (at != std::string::npos && t.compare(at, 2, "0x") == 0) t.replace(at, 2, "$");
+    else if (at != std::string::npos && t.compare(at, 2, "0X") == 0) t.replace(at, 2, "$");
+    int32_t v;
+    if (!TryStrToInt(t, v)) throw EConvertError("'" + s + "' is not a valid integer value");
+    return v;
 }
