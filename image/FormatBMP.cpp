@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "image/FormatIO.h"
 #include "image/PGFormats.h"
 #include "image/PGMessages.h"
 
@@ -32,18 +33,10 @@ enum TBMPCompression : uint32_t { biRGB = 0, biRLE8 = 1, biRLE4 = 2, biBitFields
 [[noreturn]] void FieldInvalid(const std::string& field) { BMPError(FormatLangStr1(7, field)); }
 [[noreturn]] void UnexpectedEnd() { BMPError(GetLangStr(32)); }
 
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Get32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-void Put16(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-void Put32(uint8_t* p, uint32_t v) {
-    Put16(p, v);
-    Put16(p + 2, v >> 16);
-}
+using pgio::Get16LE;
+using pgio::Get32LE;
+using pgio::Put16LE;
+using pgio::Put32LE;
 
 void ReadExact(TStream& s, void* buffer, int64_t count) {
     if (s.Read(buffer, count) != count) UnexpectedEnd();
@@ -83,28 +76,28 @@ TBMPHeader ReadHeader(TStream& s, bool core) {
     uint8_t b[kInfoHeaderSize];
     if (core) {
         ReadExact(s, b, kCoreHeaderSize);
-        h.Size = Get32(b);
-        h.Width = Get16(b + 4);
-        h.Height = Get16(b + 6);
-        h.Planes = Get16(b + 8);
-        h.BitCount = Get16(b + 10);
+        h.Size = Get32LE(b);
+        h.Width = Get16LE(b + 4);
+        h.Height = Get16LE(b + 6);
+        h.Planes = Get16LE(b + 8);
+        h.BitCount = Get16LE(b + 10);
         if (h.Planes != 1) FieldInvalid("BitmapCoreHeader.bcPlanes");
         if (h.BitCount != 1 && h.BitCount != 4 && h.BitCount != 8 && h.BitCount != 24)
             FieldInvalid("BitmapCoreHeader.bcBitCount");
         return h;
     }
     ReadExact(s, b, kInfoHeaderSize);
-    h.Size = Get32(b);
+    h.Size = Get32LE(b);
     // The later header versions are the 40-byte header followed by their
     // colour masks and fields we do not use.
     if (!IsInfoHeaderSize(h.Size)) BMPError(FormatLangStr1(27, "BitmapInfoHeader/BitmapCoreHeader"));
-    h.Width = static_cast<int32_t>(Get32(b + 4));
-    h.Height = static_cast<int32_t>(Get32(b + 8));
-    h.Planes = Get16(b + 12);
-    h.BitCount = Get16(b + 14);
-    h.Compression = Get32(b + 16);
-    h.SizeImage = Get32(b + 20);
-    h.ColorsUsed = Get32(b + 32);
+    h.Width = static_cast<int32_t>(Get32LE(b + 4));
+    h.Height = static_cast<int32_t>(Get32LE(b + 8));
+    h.Planes = Get16LE(b + 12);
+    h.BitCount = Get16LE(b + 14);
+    h.Compression = Get32LE(b + 16);
+    h.SizeImage = Get32LE(b + 20);
+    h.ColorsUsed = Get32LE(b + 32);
     if (h.Planes != 1) FieldInvalid("BitmapInfoHeader.biPlanes");
     switch (h.BitCount) {
         case 1: case 4: case 8: case 16: case 24: case 32: break;
@@ -119,7 +112,7 @@ TBMPHeader ReadHeader(TStream& s, bool core) {
     if (h.Compression == biBitFields) {
         uint8_t m[12];
         ReadExact(s, m, sizeof m);
-        for (int i = 0; i < 3; ++i) h.Masks[i] = Get32(m + 4 * i);
+        for (int i = 0; i < 3; ++i) h.Masks[i] = Get32LE(m + 4 * i);
         h.MasksRead = true;
     }
     if (h.Size > kInfoHeaderSize) {
@@ -205,7 +198,7 @@ void ReadBitFieldRows(TStream& s, TPixelGraphic& g, const TBMPHeader& h) {
         ReadExact(s, row.data(), fileRow);
         uint8_t* out = g.GetScanLine(PictureRow(h, i));
         for (int x = 0; x < width; ++x) {
-            const uint32_t px = h.BitCount == 16 ? Get16(&row[2 * size_t(x)]) : Get32(&row[4 * size_t(x)]);
+            const uint32_t px = h.BitCount == 16 ? Get16LE(&row[2 * size_t(x)]) : Get32LE(&row[4 * size_t(x)]);
             out[3 * x] = blue.Value(px);
             out[3 * x + 1] = green.Value(px);
             out[3 * x + 2] = red.Value(px);
@@ -343,13 +336,13 @@ void DecodeBMP(TPixelGraphic& g, TStream& s, bool core, int64_t fileStart, uint3
 
 std::vector<uint8_t> InfoHeader(const TPixelGraphic& g, uint32_t paletteEntries) {
     std::vector<uint8_t> b(kInfoHeaderSize, 0);
-    Put32(&b[0], kInfoHeaderSize);
-    Put32(&b[4], static_cast<uint32_t>(g.GetWidth()));
-    Put32(&b[8], static_cast<uint32_t>(g.GetHeight()));
-    Put16(&b[12], 1);
-    Put16(&b[14], static_cast<uint32_t>(g.GetBitCount()));
-    Put32(&b[20], static_cast<uint32_t>(g.GetBitsSize()));
-    Put32(&b[32], paletteEntries);
+    Put32LE(&b[0], kInfoHeaderSize);
+    Put32LE(&b[4], static_cast<uint32_t>(g.GetWidth()));
+    Put32LE(&b[8], static_cast<uint32_t>(g.GetHeight()));
+    Put16LE(&b[12], 1);
+    Put16LE(&b[14], static_cast<uint32_t>(g.GetBitCount()));
+    Put32LE(&b[20], static_cast<uint32_t>(g.GetBitsSize()));
+    Put32LE(&b[32], paletteEntries);
     return b;
 }
 
@@ -412,7 +405,7 @@ private:
         uint8_t b[kFileHeaderSize + 4];
         ReadExact(s, b, sizeof b);
         s.Seek(-4, soCurrent);
-        const TFileHeader f{Get32(b + 10), Get32(b + kFileHeaderSize)};
+        const TFileHeader f{Get32LE(b + 10), Get32LE(b + kFileHeaderSize)};
         if (f.HeaderSize != kCoreHeaderSize && !IsInfoHeaderSize(f.HeaderSize))
             BMPError(FormatLangStr1(27, "BitmapInfoHeader/BitmapCoreHeader"));
         return f;
@@ -443,8 +436,8 @@ public:
     void Write(TStream& stream, TPixelGraphic& graphic) override {
         const uint32_t paletteBytes = 4 * static_cast<uint32_t>(PaletteForWriting(graphic).size());
         uint8_t b[kFileHeaderSize] = {'B', 'M'};
-        Put32(b + 2, kFileHeaderSize + kInfoHeaderSize + paletteBytes + static_cast<uint32_t>(graphic.GetBitsSize()));
-        Put32(b + 10, kFileHeaderSize + kInfoHeaderSize + paletteBytes);
+        Put32LE(b + 2, kFileHeaderSize + kInfoHeaderSize + paletteBytes + static_cast<uint32_t>(graphic.GetBitsSize()));
+        Put32LE(b + 10, kFileHeaderSize + kInfoHeaderSize + paletteBytes);
         stream.WriteBuffer(b, sizeof b);
         graphic.WritePackedDIB(stream);
     }

@@ -1,5 +1,5 @@
 #pragma once
-// Byte-level helpers shared by the library's own codecs (PCX, the any-map
+// Byte-level helpers shared by the library's own codecs (BMP, PCX, the any-map
 // family, Targa, TIFF): a read buffer that raises the format's "end of file"
 // error when the data runs out, a write buffer, and little- and big-endian
 // numbers.

@@ -1,3 +1,4 @@
+#include "platform/Streams.h"
 #include "store/QDBError.h"
 
 #include <sys/stat.h>
@@ -47,8 +48,8 @@ void RaiseQDBFileError(int err, const std::string& name) {
     case ENOENT: {
         // A missing folder is the "path not found" case, a missing file the
         // "file not found" one.
-        auto slash = name.find_last_of('/');
-        std::string folder = slash == std::string::npos ? "." : name.substr(0, slash + 1);
+        std::string folder = ExtractFilePath(name);
+        if (folder.empty()) folder = ".";
         struct stat st;
         if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) throw EQDBFileError(qmDriveNotReady);
         throw EQDBFileError(qmFileNotFound, name);
