@@ -231,8 +231,7 @@ TPGImage::TPGImage(QWidget* parent) : QWidget(parent) {
 TPGImage::~TPGImage() {
     StopThread(true);
     FThread.reset();
-    if (FPixelGraphic) FPixelGraphic->OnChange = nullptr;
-    FPixelGraphic.reset();
+    DropPicture();
     FPaintPixelGraphic.reset();
     delete FMarchingTimer;
     delete FAutoScrollTimer;
@@ -274,11 +273,37 @@ void TPGImage::SetPixelGraphic(std::unique_ptr<TPixelGraphic> graphic) {
     PixelGraphicChanged();
 }
 
+void TPGImage::AttachPixelGraphic(TPixelGraphic* graphic) {
+    if (graphic && graphic == FPixelGraphic.get()) {
+        SetPixelGraphic(graphic);
+        FAttached = true;
+        return;
+    }
+    ReleasePicture();
+    FPixelGraphic.reset(graphic);
+    FAttached = graphic != nullptr;
+    if (FPixelGraphic) ConnectPicture(FPixelGraphic.get());
+    PixelGraphicChanged();
+}
+
 void TPGImage::ReleasePicture() {
     StopThread(true);
-    if (FPixelGraphic) FPixelGraphic->OnChange = nullptr;
-    FPixelGraphic.reset();
+    DropPicture();
     DropDisplayCopy();
+}
+
+void TPGImage::DropPicture() {
+    if (FPixelGraphic) {
+        // A borrowed picture outlives the control: none of its handlers may
+        // still point here.
+        FPixelGraphic->OnChange = nullptr;
+        FPixelGraphic->OnProgressStart = nullptr;
+        FPixelGraphic->OnProgress = nullptr;
+        FPixelGraphic->OnProgressEnd = nullptr;
+    }
+    if (FAttached) (void)FPixelGraphic.release();
+    else FPixelGraphic.reset();
+    FAttached = false;
 }
 
 void TPGImage::ConnectPicture(TPixelGraphic* g) {
@@ -364,7 +389,7 @@ void TPGImage::DropDisplayCopy() {
 }
 
 void TPGImage::ReplacePicture(std::unique_ptr<TPixelGraphic> g) {
-    if (FPixelGraphic) FPixelGraphic->OnChange = nullptr;
+    DropPicture();
     FPixelGraphic = std::move(g);
     if (FPixelGraphic) ConnectPicture(FPixelGraphic.get());
 }

@@ -83,6 +83,12 @@ public:
     // picture.
     void SetPixelGraphic(TPixelGraphic* graphic);
     void SetPixelGraphic(std::unique_ptr<TPixelGraphic> graphic);
+    // Shows a picture that someone else owns (a renderer's preview): the
+    // control follows its changes and never frees it. The owner keeps it
+    // alive while it is attached (until another picture is set or the
+    // control is destroyed).
+    void AttachPixelGraphic(TPixelGraphic* graphic);
+    bool IsPixelGraphicAttached() const { return FAttached; }
     TPixelGraphic* GetPaintPixelGraphic() const { return FPaintPixelGraphic.get(); }
     int GetGraphicWidth() const { return FGraphicWidth; }
     int GetGraphicHeight() const { return FGraphicHeight; }
@@ -292,6 +298,8 @@ private:
     void ConnectPicture(TPixelGraphic* g);
     // Stops the worker, frees the picture, drops (or keeps as stale) the copy.
     void ReleasePicture();
+    // Lets go of the picture: frees it only when the control owns it.
+    void DropPicture();
     // Terminates and waits for the worker. With dropResults its posted,
     // not yet received results are void too.
     void StopThread(bool dropResults);
@@ -330,6 +338,7 @@ private:
     TColor FColor = clBtnFace;
 
     std::unique_ptr<TPixelGraphic> FPixelGraphic;
+    bool FAttached = false;  // FPixelGraphic is borrowed: released, never deleted
     std::unique_ptr<TPixelGraphic> FPaintPixelGraphic;
     std::unique_ptr<TCreatePaintPGThread> FThread;
     // Number of the build whose results are awaited; a posted result or

@@ -22,6 +22,7 @@ void TApplication::ShowException(const std::exception& e) {
 }
 
 void TApplication::SetTitle(const std::string& title) {
+    // Message boxes only: Qt would append a display name to every window's
+    // caption, and the captions must read as the forms give them.
     FTitle = title;
-    setApplicationDisplayName(QString::fromStdString(title));
 }

@@ -429,6 +429,29 @@ TEST_F(PGImageTest, SettingItsOwnPictureAgainKeepsIt) {
     EXPECT_EQ(Img->GetGraphicWidth(), 0);
 }
 
+TEST_F(PGImageTest, AnAttachedPictureIsFollowedButNeverFreed) {
+    auto owned = Solid(10, 10, kRed);
+    int changes = 0;
+    Img->OnPixelGraphicChange = [&](QObject*) { ++changes; };
+    Img->AttachPixelGraphic(owned.get());
+    EXPECT_TRUE(Img->IsPixelGraphicAttached());
+    EXPECT_EQ(Img->GetPixelGraphic(), owned.get());
+    owned->SetSize(30, 12, 3);  // the owner renders anew: the control follows
+    EXPECT_EQ(Img->GetGraphicWidth(), 30);
+    EXPECT_EQ(changes, 2);
+    // Another picture replaces it without freeing it (ASan would report a
+    // double free when `owned` goes), and the old one calls back no more.
+    Img->SetPixelGraphic(Solid(5, 5, kBlue));
+    EXPECT_FALSE(Img->IsPixelGraphicAttached());
+    owned->SetSize(8, 8, 3);
+    EXPECT_EQ(Img->GetGraphicWidth(), 5);
+    EXPECT_EQ(changes, 3);
+    Img->AttachPixelGraphic(owned.get());
+    Img.reset();  // the control goes first; the picture stays usable
+    owned->SetSize(4, 4, 3);
+    EXPECT_EQ(owned->GetWidth(), 4);
+}
+
 TEST_F(PGImageTest, SaveAndLoadThroughTheControl) {
     const std::string dir = gwtest::TempDir("pgimage");
     EXPECT_THROW(Img->SaveToFile(dir + "/none.bmp"), EPGEmpty);
