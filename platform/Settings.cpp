@@ -1,12 +1,24 @@
 #include "platform/Settings.h"
 
+#include <QDir>
 #include <QSettings>
+#include <QStandardPaths>
 
 #include "platform/Exception.h"
 
 namespace {
 
-QSettings Open() { return QSettings(QSettings::IniFormat, QSettings::UserScope, "Glimworks"); }
+std::string& Override() {
+    static std::string path;
+    return path;
+}
+
+QString FilePath() {
+    if (!Override().empty()) return QString::fromStdString(Override());
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).filePath("Glimworks.conf");
+}
+
+QSettings Open() { return QSettings(FilePath(), QSettings::IniFormat); }
 
 // "%" starts an escape; "/" and "\" would split the name into groups.
 QString EncodeName(const std::string& name) {
@@ -89,4 +101,6 @@ void SettingsDeleteValue(const std::string& section, const std::string& name) {
     Commit(s);
 }
 
-std::string SettingsFileName() { return Open().fileName().toStdString(); }
+std::string SettingsFileName() { return FilePath().toStdString(); }
+
+void SetSettingsFileName(const std::string& path) { Override() = path; }
