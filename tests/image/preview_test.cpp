@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 
+#include "PaintEvents.h"
 #include "PeerImages.h"
 #include "image/PGPreview.h"
 
@@ -64,29 +65,6 @@ std::unique_ptr<TPixelGraphic> BuildPreview(const std::string& file, int screenB
     return worker.Build();
 }
 
-// Collects what a worker posts.
-class TReceiver : public QObject {
-public:
-    std::vector<std::unique_ptr<TPixelGraphic>> Results;
-    std::vector<uint64_t> Generations;
-    std::vector<std::pair<int, int>> Progress;  // stage, percent
-
-protected:
-    bool event(QEvent* e) override {
-        if (e->type() == TPaintResultEvent::EventType) {
-            auto* r = static_cast<TPaintResultEvent*>(e);
-            Generations.push_back(r->Generation);
-            Results.push_back(std::move(r->Graphic));
-            return true;
-        }
-        if (e->type() == TPaintProgressEvent::EventType) {
-            auto* p = static_cast<TPaintProgressEvent*>(e);
-            Progress.emplace_back(p->Stage, p->Percent);
-            return true;
-        }
-        return QObject::event(e);
-    }
-};
 
 }  // namespace
 
@@ -218,7 +196,7 @@ TEST_F(PreviewTest, MissingAndUnreadableFilesGiveNothing) {
     EXPECT_THROW(BuildPreview(Dir + "/broken.png", 24), EPixelGraphic);
 
     // On the thread a failure posts nothing.
-    TReceiver receiver;
+    TPaintReceiver receiver;
     TCreateOpenSaveDialogPaintPGThread worker(false);
     TPreviewSettings s;
     s.FileName = Dir + "/broken.png";
@@ -232,7 +210,7 @@ TEST_F(PreviewTest, MissingAndUnreadableFilesGiveNothing) {
 
 TEST_F(PreviewTest, ThreadPostsResultAndProgressTaggedWithItsGeneration) {
     const std::string file = Save(Pattern(600, 450), Dir + "/photo.bmp");
-    TReceiver receiver;
+    TPaintReceiver receiver;
     {
         TCreateOpenSaveDialogPaintPGThread worker(false);
         TPreviewSettings s;
@@ -245,7 +223,7 @@ TEST_F(PreviewTest, ThreadPostsResultAndProgressTaggedWithItsGeneration) {
     }
     QCoreApplication::sendPostedEvents(&receiver);
     ASSERT_EQ(receiver.Results.size(), 1u);
-    EXPECT_EQ(receiver.Generations[0], 42u);
+    EXPECT_EQ(receiver.ResultGenerations[0], 42u);
     EXPECT_EQ(receiver.Results[0]->GetWidth(), 134);
     EXPECT_EQ(receiver.Results[0]->GetHeight(), 100);  // 134 * 450 / 600 = 100.5
     // Reading and shrinking are stage 1, the colour conversion stage 2;
@@ -264,7 +242,7 @@ TEST_F(PreviewTest, ThreadPostsResultAndProgressTaggedWithItsGeneration) {
     EXPECT_EQ(receiver.Results[0]->GetBitCount(), 8);
 
     // A worker stopped before it starts posts nothing; an idle one never runs.
-    TReceiver none;
+    TPaintReceiver none;
     TCreateOpenSaveDialogPaintPGThread stopped(false), idle(true);
     TPreviewSettings s;
     s.FileName = file;
