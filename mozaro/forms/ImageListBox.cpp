@@ -14,6 +14,7 @@
 #include "glimmo/PaletteText.h"
 #include "image/PGraphic.h"
 #include "mozaro/Layer.h"
+#include "platform/ComboBoxPaint.h"
 #include "platform/DrawText.h"
 #include "platform/IntText.h"
 #include "platform/Paint.h"
@@ -439,10 +440,7 @@ void TAutoImageComboBox::paintEvent(QPaintEvent*) {
     QStylePainter p(this);
     QStyleOptionComboBox opt;
     initStyleOption(&opt);
-    opt.currentText.clear();
-    opt.currentIcon = QIcon();
-    p.drawComplexControl(QStyle::CC_ComboBox, opt);
-    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, this);
+    const QRect field = PaintComboBoxFrame(p, opt, this);
     p.setClipRect(field);
     DrawItem(p, currentIndex(), TRect::FromQRect(field), hasFocus(), hasFocus());
 }

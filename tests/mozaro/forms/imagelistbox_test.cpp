@@ -306,26 +306,19 @@ TEST(ImageListBox, TextFormatAndFocusRectangle) {
     // Without an image list the text lies one pixel in from left and right,
     // left-aligned, centred vertically, "&" shown as it is, tabs expanded.
     const QImage drawn = DrawnItem(box, 0, w, h, false);
-    QImage expected(w, h, QImage::Format_RGB32);
-    expected.fill(ToQColor(clWindow));
-    {
-        QPainter p(&expected);
+    auto textAlone = [&](unsigned format) {
+        QImage img(w, h, QImage::Format_RGB32);
+        img.fill(ToQColor(clWindow));
+        QPainter p(&img);
         p.setFont(box.font());
         p.setPen(ToQColor(GetFontColor(&box)));
         TRect r(1, 0, w - 1, h);
-        DrawTextEx(p, QStringLiteral("A&&b\tc"), r, DT_EXPANDTABS | DT_NOPREFIX | DT_EDITCONTROL | DT_SINGLELINE | DT_VCENTER);
-    }
-    EXPECT_EQ(drawn, expected);
+        DrawTextEx(p, QStringLiteral("A&&b\tc"), r, format | DT_EXPANDTABS | DT_EDITCONTROL | DT_SINGLELINE | DT_VCENTER);
+        return img;
+    };
+    EXPECT_EQ(drawn, textAlone(DT_NOPREFIX));
     // The prefix form would differ (one "&", "b" underlined).
-    QImage prefixed(w, h, QImage::Format_RGB32);
-    prefixed.fill(ToQColor(clWindow));
-    {
-        QPainter p(&prefixed);
-        p.setFont(box.font());
-        p.setPen(ToQColor(GetFontColor(&box)));
-        TRect r(1, 0, w - 1, h);
-        DrawTextEx(p, QStringLiteral("A&&b\tc"), r, DT_EXPANDTABS | DT_EDITCONTROL | DT_SINGLELINE | DT_VCENTER);
-    }
+    const QImage prefixed = textAlone(0);
     EXPECT_NE(drawn, prefixed);
 
     // Focus: a dotted rectangle on the item, inset 2 and 3 with an image list.
@@ -499,7 +492,9 @@ TEST(AlgorithmPicker, ItemsRecordsAndPictures) {
         // The gradients are flat along one axis but not along the other.
         EXPECT_FALSE(flat(images->GetBitmap(k))) << k;
         for (int j = 0; j < k; ++j) {
-            if (j != 14) EXPECT_NE(images->GetBitmap(k), images->GetBitmap(j)) << k << " " << j;
+            if (j != 14) {
+                EXPECT_NE(images->GetBitmap(k), images->GetBitmap(j)) << k << " " << j;
+            }
         }
     }
 }
