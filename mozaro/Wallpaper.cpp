@@ -59,11 +59,20 @@ std::string FileUri(const std::string& path) {
     return QUrl::fromLocalFile(QString::fromStdString(path)).toString(QUrl::FullyEncoded).toStdString();
 }
 
+// A desktop told through its command-line tools.
+class TToolBackend : public TWallpaperBackend {
+public:
+    explicit TToolBackend(TProgramRunner runner) : FRunner(std::move(runner)) {}
+
+protected:
+    TProgramRunner FRunner;
+};
+
 // ---- GNOME --------------------------------------------------------------------------------
 
-class TGnomeBackend : public TWallpaperBackend {
+class TGnomeBackend : public TToolBackend {
 public:
-    explicit TGnomeBackend(TProgramRunner runner) : FRunner(std::move(runner)) {}
+    using TToolBackend::TToolBackend;
     std::string Name() const override { return "GNOME"; }
     void Apply(const std::string& path, bool tiled) override {
         const std::string schema = "org.gnome.desktop.background";
@@ -73,16 +82,13 @@ public:
         FRunner("gsettings", {"set", schema, "picture-uri-dark", uri});
         Run(FRunner, "gsettings", {"set", schema, "picture-options", tiled ? "wallpaper" : "centered"});
     }
-
-private:
-    TProgramRunner FRunner;
 };
 
 // ---- XFCE ---------------------------------------------------------------------------------
 
-class TXfceBackend : public TWallpaperBackend {
+class TXfceBackend : public TToolBackend {
 public:
-    explicit TXfceBackend(TProgramRunner runner) : FRunner(std::move(runner)) {}
+    using TToolBackend::TToolBackend;
     std::string Name() const override { return "XFCE"; }
     void Apply(const std::string& path, bool tiled) override {
         const std::string channel = "xfce4-desktop";
@@ -102,9 +108,6 @@ public:
         }
         if (monitors == 0) throw EWallpaperError("the XFCE desktop lists no monitor backdrop");
     }
-
-private:
-    TProgramRunner FRunner;
 };
 
 // ---- KDE Plasma ----------------------------------------------------------------------------
@@ -119,9 +122,9 @@ std::string ScriptString(const std::string& s) {
     return out + "\"";
 }
 
-class TPlasmaBackend : public TWallpaperBackend {
+class TPlasmaBackend : public TToolBackend {
 public:
-    explicit TPlasmaBackend(TProgramRunner runner) : FRunner(std::move(runner)) {}
+    using TToolBackend::TToolBackend;
     std::string Name() const override { return "KDE Plasma"; }
     void Apply(const std::string& path, bool tiled) override {
         const std::string script =
@@ -141,16 +144,13 @@ public:
             {"call", "--session", "--dest", "org.kde.plasmashell", "--object-path", "/PlasmaShell", "--method",
              "org.kde.PlasmaShell.evaluateScript", script});
     }
-
-private:
-    TProgramRunner FRunner;
 };
 
 // ---- the freedesktop portal ------------------------------------------------------------------
 
-class TPortalBackend : public TWallpaperBackend {
+class TPortalBackend : public TToolBackend {
 public:
-    explicit TPortalBackend(TProgramRunner runner) : FRunner(std::move(runner)) {}
+    using TToolBackend::TToolBackend;
     std::string Name() const override { return "wallpaper portal"; }
     bool HasModes() const override { return false; }
     void Apply(const std::string& path, bool) override {
@@ -159,9 +159,6 @@ public:
              "/org/freedesktop/portal/desktop", "--method", "org.freedesktop.portal.Wallpaper.SetWallpaperURI", "",
              FileUri(path), "{'show-preview': <false>, 'set-on': <'background'>}"});
     }
-
-private:
-    TProgramRunner FRunner;
 };
 
 // ---- replaceable services ------------------------------------------------------------------------
