@@ -459,17 +459,19 @@ void TCustomMenus97::DoMeasureItem(TMenuItem* item, int& height, int& width) {
 
 // ---- drawing ---------------------------------------------------------------------
 
+TCustomMenus97::TDrawing::TDrawing(TCustomMenus97* self, QPainter& canvas, QWidget* dropDown) : FSelf(self) {
+    FSelf->FCanvas = &canvas;
+    FSelf->FDropDown = dropDown;
+}
+
+TCustomMenus97::TDrawing::~TDrawing() {
+    FSelf->FCanvas = nullptr;
+    FSelf->FDropDown = nullptr;
+}
+
 void TCustomMenus97::DrawMenuItem(TMenuItem* item, QWidget* dropDown, QPainter& canvas, const TRect& rect,
                                   TOwnerDrawState state) {
-    struct Scope {
-        TCustomMenus97* self;
-        ~Scope() {
-            self->FCanvas = nullptr;
-            self->FDropDown = nullptr;
-        }
-    } scope{this};
-    FCanvas = &canvas;
-    FDropDown = dropDown;
+    const TDrawing drawing(this, canvas, dropDown);
     FCanvasBrush = (state & odSelected) ? clHighlight : FBrush;
     canvas.save();
     DrawItem(canvas, item, rect, state);
@@ -594,15 +596,7 @@ void TCustomMenus97::DrawPlainSeparator(TMenuItem* item, QWidget* dropDown, QPai
         TMenuItemPainter::DrawPlainSeparator(item, dropDown, canvas, rect);
         return;
     }
-    struct Scope {
-        TCustomMenus97* self;
-        ~Scope() {
-            self->FCanvas = nullptr;
-            self->FDropDown = nullptr;
-        }
-    } scope{this};
-    FCanvas = &canvas;
-    FDropDown = dropDown;
+    const TDrawing drawing(this, canvas, dropDown);
     TRect r = rect;
     BannerStep(canvas, item, r);
     FillRect(canvas, r, FBrush);

@@ -216,10 +216,23 @@ protected:
     int MeasureWidth(TMenuItem* item, const QFontMetrics& metrics);
 
 private:
+    // While an entry or a separator is drawn: its canvas and drop-down,
+    // cleared afterwards whatever happens.
+    class TDrawing {
+    public:
+        TDrawing(TCustomMenus97* self, QPainter& canvas, QWidget* dropDown);
+        ~TDrawing();
+        TDrawing(const TDrawing&) = delete;
+        TDrawing& operator=(const TDrawing&) = delete;
+
+    private:
+        TCustomMenus97* FSelf;
+    };
+
     void UpdateGlyphCell();
     void DrawBanner(QPainter& canvas, TMenuItem* item, TRect& rect);
-    // Steps 4 and 5 of drawing an entry: the banner geometry made anew when
-    // it is stale, then the banner and the entry moved beside it.
+    // Before an entry is drawn: the banner geometry made anew when it is
+    // stale, then the banner drawn and the entry moved beside it.
     void BannerStep(QPainter& canvas, TMenuItem* item, TRect& rect);
     // rect moved or shortened to lie beside the banner, when it touches it.
     TRect BesideBanner(TMenuItem* item, TRect rect);

@@ -243,41 +243,28 @@ public:
 
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* p,
                             const QWidget* widget) const override {
+        bool drawn = false;
         switch (control) {
             case CC_ComboBox:
-                if (const auto* cb = qstyleoption_cast<const QStyleOptionComboBox*>(option)) {
-                    DrawComboBox(*p, cb, widget);
-                    return;
-                }
+                drawn = DrawAs<QStyleOptionComboBox>(option, [&](auto* o) { DrawComboBox(*p, o, widget); });
                 break;
             case CC_SpinBox:
-                if (const auto* sb = qstyleoption_cast<const QStyleOptionSpinBox*>(option)) {
-                    DrawSpinBox(*p, sb, widget);
-                    return;
-                }
+                drawn = DrawAs<QStyleOptionSpinBox>(option, [&](auto* o) { DrawSpinBox(*p, o, widget); });
                 break;
             case CC_ScrollBar:
-                if (const auto* sb = qstyleoption_cast<const QStyleOptionSlider*>(option)) {
-                    DrawScrollBar(*p, sb, widget);
-                    return;
-                }
+                drawn = DrawAs<QStyleOptionSlider>(option, [&](auto* o) { DrawScrollBar(*p, o, widget); });
                 break;
             case CC_Slider:
-                if (const auto* sl = qstyleoption_cast<const QStyleOptionSlider*>(option)) {
-                    DrawSlider(*p, sl, widget);
-                    return;
-                }
+                drawn = DrawAs<QStyleOptionSlider>(option, [&](auto* o) { DrawSlider(*p, o, widget); });
                 break;
             case CC_GroupBox:
-                if (const auto* gb = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
-                    gb && !(gb->subControls & SC_GroupBoxCheckBox)) {
-                    DrawGroupBox(*p, gb, widget);
-                    return;
-                }
+                // A checkable group box keeps Fusion's drawing.
+                if (!(option->subControls & SC_GroupBoxCheckBox))
+                    drawn = DrawAs<QStyleOptionGroupBox>(option, [&](auto* o) { DrawGroupBox(*p, o, widget); });
                 break;
             default: break;
         }
-        QProxyStyle::drawComplexControl(control, option, p, widget);
+        if (!drawn) QProxyStyle::drawComplexControl(control, option, p, widget);
     }
 
     QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sc,
@@ -335,6 +322,15 @@ public:
     }
 
 private:
+    // Draws with the option as the type the control's option must have;
+    // false when it has another.
+    template <class Option, class Draw>
+    static bool DrawAs(const QStyleOptionComplex* option, Draw draw) {
+        const auto* o = qstyleoption_cast<const Option*>(option);
+        if (o) draw(o);
+        return o != nullptr;
+    }
+
     static void DrawCheckBox(QPainter& p, const QStyleOption* option) {
         const QPalette& pal = option->palette;
         const bool enabled = option->state & State_Enabled;
