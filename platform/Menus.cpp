@@ -341,7 +341,8 @@ void TMenuItem::Remeasure() {
 
 void TMenuItem::UpdateAction() {
     FAction->setSeparator(IsLine());
-    QString text = FCaption;
+    // A separator with text is drawn as a titled section by some styles.
+    QString text = IsLine() ? QString() : FCaption;
     const bool barEntry = FParent && FParent->FBar;
     // The style draws a short-cut after a tab; owner-drawn entries draw their own.
     if (!FOwnerDraw && !FShortCut.isEmpty() && FItems.empty() && !barEntry)
