@@ -174,6 +174,20 @@ TEST(BatchWizard, CancelClosesTheWizard) {
     EXPECT_EQ(w.result(), QDialog::Rejected);
 }
 
+TEST(ProgressForm, ClosingOrEscapeAsksTheBatchToStop) {
+    Tprogressform p;
+    p.show();
+    EXPECT_FALSE(p.Cancelled());
+    p.close();
+    EXPECT_TRUE(p.Cancelled());
+    EXPECT_TRUE(p.isVisible());  // the batch closes it when it stops
+    Tprogressform q;
+    q.show();
+    QTest::keyClick(&q, Qt::Key_Escape);
+    EXPECT_TRUE(q.Cancelled());
+    EXPECT_TRUE(q.isVisible());
+}
+
 // ---- the command --------------------------------------------------------------------
 
 class BatchCommand : public ::testing::Test {
