@@ -175,7 +175,10 @@ Tbatwizard::Tbatwizard(QWidget* parent) : QDialog(parent) {
                                               {QStringLiteral("Finish"), Edit971}};
     for (TPageProxy* proxy : PageManager1->GetPageProxies())
         if (QWidget* focus = focusOf.value(proxy->GetPageName()))
-            proxy->OnShow = [focus](QObject*, bool) { focus->setFocus(Qt::TabFocusReason); };
+            proxy->OnShow = [focus](QObject*, bool) {
+                focus->setFocus(Qt::TabFocusReason);
+                if (auto* edit = qobject_cast<QLineEdit*>(focus)) edit->selectAll();
+            };
     PageManager1->Loaded();
     Edit971->Loaded();
 

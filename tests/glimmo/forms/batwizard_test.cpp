@@ -112,6 +112,7 @@ TEST(BatchWizard, PagesTextsAndStartValues) {
     EXPECT_FALSE(w.KV_Button2->isEnabled());
     EXPECT_TRUE(w.KV_Button1->isEnabled());
     EXPECT_EQ(w.focusWidget(), w.Edit971);
+    EXPECT_EQ(w.Edit971->selectedText(), "basename");  // ready to be typed over
     Click(w.KV_Button1);
     EXPECT_EQ(w.Notebook1->GetActivePage(), "Choose Output Directoy");
 }
