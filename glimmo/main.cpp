@@ -1,0 +1,19 @@
+// Glimmo: the button designer. Starts the libraries, creates the main form,
+// the palette editor and the preset browser in that order, and runs.
+#include "glimmo/forms/main_form.h"
+#include "image/PGFormats.h"
+#include "platform/Application.h"
+#include "store/QDB.h"
+
+int main(int argc, char** argv) {
+    TApplication app(argc, argv);
+    InitPixelGraphicLibrary();
+    InitializeQDB();
+    // The title of message boxes; window captions stay as the forms give them.
+    app.SetTitle("Glimmo!");
+
+    glimmo::Tmain mainForm;
+    mainForm.InitialPalettes();
+    mainForm.show();
+    return app.exec();
+}
