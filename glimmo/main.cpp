@@ -1,6 +1,7 @@
 // Glimmo: the button designer. Starts the libraries, creates the main form,
 // the palette editor and the preset browser in that order, and runs.
 #include "glimmo/forms/main_form.h"
+#include "glimmo/forms/palette_dlg.h"
 #include "image/PGFormats.h"
 #include "platform/Application.h"
 #include "store/QDB.h"
@@ -13,7 +14,12 @@ int main(int argc, char** argv) {
     app.SetTitle("Glimmo!");
 
     glimmo::Tmain mainForm;
-    mainForm.InitialPalettes();
+    // Its creation paints both palette strips on the main form and grows the
+    // first plasma.
+    Tgradmaker gradmaker(mainForm, pevButtonDesigner);
+    mainForm.SetPaletteEditor(&gradmaker);
     mainForm.show();
-    return app.exec();
+    const int result = app.exec();
+    mainForm.SetPaletteEditor(nullptr);
+    return result;
 }

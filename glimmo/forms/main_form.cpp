@@ -20,12 +20,13 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <cctype>
 
 #include "glimmo/Painters.h"
 #include "glimmo/Plasma.h"
 #include "glimmo/forms/glyphs.h"
 #include "glimmo/forms/splash.h"
+#include "image/forms/PGDialogs.h"
+#include "image/PGDialogFilters.h"
 #include "image/PGFormats.h"
 #include "image/PGImage.h"
 #include "menus97/Menus97.h"
@@ -61,44 +62,11 @@ const char* const kParameterFilter = "Glimworks Files|*.glw|";
 const char* const kJpegFilter = "JPEG|*.jpg|";
 const char* const kTitle = "Glimmo!";
 
-// Filter texts as the dialogs take them: "Description|pattern|..." pairs.
-std::vector<std::pair<std::string, std::string>> FilterEntries(const std::string& filter) {
-    std::vector<std::pair<std::string, std::string>> entries;
-    size_t pos = 0;
-    while (pos < filter.size()) {
-        const size_t bar1 = filter.find('|', pos);
-        if (bar1 == std::string::npos) break;
-        size_t bar2 = filter.find('|', bar1 + 1);
-        if (bar2 == std::string::npos) bar2 = filter.size();
-        entries.emplace_back(filter.substr(pos, bar1 - pos), filter.substr(bar1 + 1, bar2 - bar1 - 1));
-        pos = bar2 + 1;
-    }
-    return entries;
-}
-
-// "Description (pattern)" lines for a Qt file dialog.
-QStringList QtNameFilters(const std::string& filter) {
-    QStringList names;
-    for (const auto& [description, pattern] : FilterEntries(filter)) {
-        QString patterns = QString::fromStdString(pattern);
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        names << QString::fromStdString(description) + QStringLiteral(" (") + patterns.simplified() +
-                     QLatin1Char(')');
-    }
-    return names;
-}
-
-// The enabled readers: all their extensions, one entry each, all files.
-std::string PictureReaderFilter() {
-    std::string all, each;
-    for (const TFileFormatReader* r : FileFormatReaders()) {
-        if (!r->Enabled) continue;
-        all += (all.empty() ? "*." : "; *.") + r->Extension;
-        std::string upper = r->Extension;
-        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        each += upper + " - " + r->Description + "|*." + r->Extension + "|";
-    }
-    return (all.empty() ? std::string() : "Image files|" + all + "|" + each) + "All files|*.*";
+// The extension of entry index (1-based) of a filter text.
+std::string EntryExtension(const std::string& filter, int index) {
+    const std::vector<TFilterEntry> entries = ParseFilter(filter);
+    if (index < 1 || index > static_cast<int>(entries.size())) return std::string();
+    return PatternExtension(entries[index - 1].Pattern);
 }
 
 // The zoom label: Trunc(zoom x 100) in 64 bits, held within them.
@@ -215,15 +183,6 @@ std::shared_ptr<TPixelGraphic> CopyOf(const TPixelGraphic& picture) {
 
 }  // namespace
 
-std::string FilterExtension(const std::string& filter, int index) {
-    const auto entries = FilterEntries(filter);
-    if (index < 1 || index > static_cast<int>(entries.size())) return std::string();
-    std::string pattern = entries[index - 1].second;
-    const size_t dot = pattern.rfind('.');
-    if (dot == std::string::npos) return std::string();
-    return NormalizedExtension(pattern.substr(dot + 1));
-}
-
 // ---- construction ---------------------------------------------------------------------
 
 Tmain::Tmain(QWidget* parent) : QMainWindow(parent) {
@@ -293,6 +252,13 @@ void Tmain::BuildForm() {
     KV_Timer1->SetInterval(500);
     F9Shortcut = new QShortcut(QKeySequence(Qt::Key_F9), this);
     F9Shortcut->setContext(Qt::WindowShortcut);
+
+    PGOpenDialog1 = new TPGOpenDialog(this);
+    PGOpenDialog1->SetOptions(PGOpenDialog1->GetOptions() | ofFileMustExist);
+    PGSaveDialog1 = new TPGSaveDialog(this);
+    PGSaveDialog1->SetUseDefaultFilter(false);
+    PGSaveDialog1->SetFilter(ExportFilter);
+    PGSaveDialog1->SetOptions(PGSaveDialog1->GetOptions() | ofOverwritePrompt);
 }
 
 QWidget* Tmain::BuildPreviewPanel() {
@@ -358,6 +324,35 @@ QWidget* Tmain::BuildPreviewPanel() {
     triangle4 = shape(scTriangleDown, "Triangle Down", 1, 4);
     sl->setColumnStretch(5, 1);
     layout->addWidget(shapes);
+
+    GroupBox1 = MakeGroup(column, QStringLiteral("Lightning:"));
+    auto* gl = new QGridLayout(GroupBox1);
+    gl->setSpacing(2);
+    auto radio = [&](int tag, int row, int col) {
+        auto* r = new QRadioButton(GroupBox1);
+        r->setProperty("Tag", tag);
+        gl->addWidget(r, row, col, Qt::AlignCenter);
+        return r;
+    };
+    RadioButton1 = radio(1, 0, 0);
+    RadioButton2 = radio(2, 0, 1);
+    RadioButton3 = radio(3, 0, 2);
+    RadioButton6 = radio(4, 1, 0);
+    RadioButton4 = radio(6, 1, 2);
+    RadioButton9 = radio(7, 2, 0);
+    RadioButton8 = radio(8, 2, 1);
+    RadioButton7 = radio(9, 2, 2);
+    RadioButton1->setChecked(true);
+    auto* canvas = new QVBoxLayout;
+    canvas->addWidget(MakeLabel(GroupBox1, QStringLiteral("Canvas Color:")));
+    Shape7 = MakeSwatch(GroupBox1, clBlack);
+    canvas->addWidget(Shape7);
+    canvas->addStretch(1);
+    gl->setColumnMinimumWidth(3, 12);
+    gl->addLayout(canvas, 0, 4, 3, 1);
+    gl->setColumnStretch(5, 1);
+
+    layout->addWidget(GroupBox1);
     return column;
 }
 
@@ -413,34 +408,6 @@ QWidget* Tmain::BuildSettingsPanel() {
     bl->addSpacing(4);
     bl->addWidget(double1);
     layout->addWidget(bevel);
-
-    GroupBox1 = MakeGroup(panel, QStringLiteral("Lightning:"));
-    auto* gl = new QGridLayout(GroupBox1);
-    gl->setSpacing(2);
-    auto radio = [&](int tag, int row, int col) {
-        auto* r = new QRadioButton(GroupBox1);
-        r->setProperty("Tag", tag);
-        gl->addWidget(r, row, col, Qt::AlignCenter);
-        return r;
-    };
-    RadioButton1 = radio(1, 0, 0);
-    RadioButton2 = radio(2, 0, 1);
-    RadioButton3 = radio(3, 0, 2);
-    RadioButton6 = radio(4, 1, 0);
-    RadioButton4 = radio(6, 1, 2);
-    RadioButton9 = radio(7, 2, 0);
-    RadioButton8 = radio(8, 2, 1);
-    RadioButton7 = radio(9, 2, 2);
-    RadioButton1->setChecked(true);
-    auto* canvas = new QVBoxLayout;
-    canvas->addWidget(MakeLabel(GroupBox1, QStringLiteral("Canvas Color:")));
-    Shape7 = MakeSwatch(GroupBox1, clBlack);
-    canvas->addWidget(Shape7);
-    canvas->addStretch(1);
-    gl->setColumnMinimumWidth(3, 12);
-    gl->addLayout(canvas, 0, 4, 3, 1);
-    gl->setColumnStretch(5, 1);
-    layout->addWidget(GroupBox1);
 
     auto* update = new QHBoxLayout;
     NvOS8Checkbox1 = new TNvOS8Checkbox(panel);
@@ -902,11 +869,6 @@ void Tmain::AttachPictures() {
     PGImage6->AttachPixelGraphic(&FRenderer.GradientImage);
 }
 
-void Tmain::InitialPalettes() {
-    PaletteChanged(ptPlasma, FRenderer.Design.PlasmaPaletteText);
-    PaletteChanged(ptGradient, FRenderer.Design.GradientPaletteText);
-}
-
 void Tmain::closeEvent(QCloseEvent* event) {
     KV_Timer1->SetEnabled(false);
     FRenderer.Design.FillImage.reset();
@@ -1015,8 +977,8 @@ void Tmain::DesignToControls() {
     SpinImage1->SetItemIndex(d.PlasmaStyle);
     RxSlider5->SetValue(d.PlasmaNoise);
     RxSlider6->SetValue(d.PlasmaBrightness);
-    PaintStrip(ptPlasma);
-    PaintStrip(ptGradient);
+    PaintStrip(Tgradmaker::tgPlasma);
+    PaintStrip(Tgradmaker::tgGradient);
 }
 
 void Tmain::UpdateLabels() {
@@ -1041,24 +1003,23 @@ void Tmain::SetBevelWidthMaximum() {
         Label1->setText(QStringLiteral("Bevel Width: %1 pixels").arg(RxSlider1->GetValue()));
 }
 
-void Tmain::PaintStrip(TPaletteTarget target) {
+void Tmain::PaintStrip(int target) {
     const std::string& text =
-        target == ptPlasma ? FRenderer.Design.PlasmaPaletteText : FRenderer.Design.GradientPaletteText;
-    PaintPaletteStrip(target == ptPlasma ? *FStrip1 : *FStrip2, PaletteTextToTable(text));
+        target == Tgradmaker::tgPlasma ? FRenderer.Design.PlasmaPaletteText : FRenderer.Design.GradientPaletteText;
+    PaintPaletteStrip(target == Tgradmaker::tgPlasma ? *FStrip1 : *FStrip2, PaletteTextToTable(text));
 }
 
-void Tmain::PaletteChanged(TPaletteTarget target, const std::string& paletteText) {
-    if (target == ptPlasma) {
-        FRenderer.Design.PlasmaPaletteText = paletteText;
-        PaintStrip(ptPlasma);
-        ControlsToDesign();
-        FRenderer.RenderPlasma(true);
-    } else {
-        FRenderer.Design.GradientPaletteText = paletteText;
-        PaintStrip(ptGradient);
-        ControlsToDesign();
-        FRenderer.RenderGradientFill();
-    }
+void Tmain::PaletteChanged(int target, const TColourTable&, const std::string& text) {
+    (target == Tgradmaker::tgPlasma ? FRenderer.Design.PlasmaPaletteText : FRenderer.Design.GradientPaletteText) =
+        text;
+}
+
+void Tmain::DrawPaletteStrip(int target) { PaintStrip(target); }
+
+void Tmain::RenderPalette(int target) {
+    ControlsToDesign();
+    if (target == Tgradmaker::tgPlasma) FRenderer.RenderPlasma(true);
+    else FRenderer.RenderGradientFill();
 }
 
 void Tmain::ShowPage(const char* name) { Notebook1->SetActivePage(QString::fromLatin1(name)); }
@@ -1267,10 +1228,10 @@ void Tmain::KV_Button7Click() {
 
 void Tmain::KV_Button8Click() {
     std::string text = FRenderer.Design.PlasmaPaletteText;
-    if (!ExecutePaletteEditor(ptPlasma, text)) return;
+    if (!ExecutePaletteEditor(Tgradmaker::tgPlasma, text)) return;
     // The engine maps the plasma through the design's text: store it first.
     FRenderer.Design.PlasmaPaletteText = text;
-    PaintStrip(ptPlasma);
+    PaintStrip(Tgradmaker::tgPlasma);
     ControlsToDesign();
     FRenderer.RenderPlasma(false);
     if (FRenderer.Design.FillMode == fmPlasma) KV_Button7Click();
@@ -1307,9 +1268,9 @@ void Tmain::KV_Button33Click() {
 
 void Tmain::KV_Button11Click() {
     std::string text = FRenderer.Design.GradientPaletteText;
-    if (ExecutePaletteEditor(ptGradient, text)) {
+    if (ExecutePaletteEditor(Tgradmaker::tgGradient, text)) {
         FRenderer.Design.GradientPaletteText = text;
-        PaintStrip(ptGradient);
+        PaintStrip(Tgradmaker::tgGradient);
     }
     ControlsToDesign();
     FRenderer.RenderGradientFill();
@@ -1396,15 +1357,19 @@ void Tmain::LoadParametersFile(const std::string& fileName) {
 }
 
 void Tmain::SaveParameters1Click() {
-    std::string name;
+    std::string name = FParameterFileName;
     int filterIndex = 1;
-    if (ExecuteFileDialog(fdSaveParameters, name, filterIndex)) SaveParametersFile(name);
+    if (!ExecuteFileDialog(fdSaveParameters, name, filterIndex)) return;
+    FParameterFileName = name;
+    SaveParametersFile(name);
 }
 
 void Tmain::LoadParameters2Click() {
-    std::string name;
+    std::string name = FParameterFileName;
     int filterIndex = 1;
-    if (ExecuteFileDialog(fdOpenParameters, name, filterIndex)) LoadParametersFile(name);
+    if (!ExecuteFileDialog(fdOpenParameters, name, filterIndex)) return;
+    FParameterFileName = name;
+    LoadParametersFile(name);
 }
 
 void Tmain::BrowsePresets1Click() {
@@ -1418,12 +1383,11 @@ void Tmain::ExportButton(const std::string& fileName) {
 
 void Tmain::Exportsinglebutton1Click() {
     JpegQuality = 80;
-    std::string name;
-    int filterIndex = 1;
+    std::string name = PGSaveDialog1->GetFileName();
+    int filterIndex = PGSaveDialog1->GetFilterIndex();
     if (!ExecuteFileDialog(fdExport, name, filterIndex)) return;
     // A name typed without extension takes the chosen type's.
-    if (ExtensionOf(name).empty()) name += "." + FilterExtension(ExportFilter, filterIndex);
-    ExportButton(name);
+    ExportButton(WithDefaultExtension(name, EntryExtension(ExportFilter, filterIndex)));
 }
 
 void Tmain::batchr() {
@@ -1440,8 +1404,8 @@ void Tmain::SmartJPEGSaver1Click() {
         std::string name;
         int filterIndex = 1;
         if (ExecuteFileDialog(fdSaveJpeg, name, filterIndex)) {
-            if (ExtensionOf(name).empty()) name += ".jpg";
-            RunGuarded([&] { TMemoryStream(std::move(bytes)).SaveToFile(name); });
+            const std::string file = WithDefaultExtension(name, "jpg");
+            RunGuarded([&] { TMemoryStream(std::move(bytes)).SaveToFile(file); });
         }
     }
     // The saver starts from this quality next time.
@@ -1461,33 +1425,28 @@ void Tmain::Exit1Click() { close(); }
 // ---- modal steps ----------------------------------------------------------------------------
 
 bool Tmain::ExecuteFileDialog(TFileDialogKind kind, std::string& fileName, int& filterIndex) {
-    QFileDialog dialog(this);
-    std::string filter;
-    QString suffix;
-    switch (kind) {
-        case fdOpenParameters:
-        case fdSaveParameters:
-            filter = kParameterFilter;
-            suffix = QStringLiteral("glw");
-            break;
-        case fdOpenBitmap: filter = PictureReaderFilter(); break;
-        case fdExport: filter = ExportFilter; break;
-        case fdSaveJpeg:
-            filter = kJpegFilter;
-            suffix = QStringLiteral("jpg");
-            break;
+    if (kind == fdOpenBitmap || kind == fdExport) {
+        TPGOpenDialog* dialog = kind == fdOpenBitmap ? PGOpenDialog1 : PGSaveDialog1;
+        dialog->SetFileName(fileName);
+        dialog->SetFilterIndex(filterIndex);
+        if (!dialog->Execute(this)) return false;
+        fileName = dialog->GetFileName();
+        filterIndex = dialog->GetFilterIndex();
+        return true;
     }
-    const bool save = kind == fdSaveParameters || kind == fdExport || kind == fdSaveJpeg;
+    // Parameter files and the JPEG saver's result: plain file dialogs.
+    const bool save = kind != fdOpenParameters;
+    const bool jpeg = kind == fdSaveJpeg;
+    QFileDialog dialog(this);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setNameFilters(QtNameFilters(filter));
-    const QStringList names = dialog.nameFilters();
-    if (filterIndex >= 1 && filterIndex <= names.size()) dialog.selectNameFilter(names[filterIndex - 1]);
-    if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
+    dialog.setNameFilters(FilterToNameFilters(jpeg ? kJpegFilter : kParameterFilter));
+    dialog.setDefaultSuffix(QString::fromLatin1(jpeg ? "jpg" : "glw"));
     if (!fileName.empty()) dialog.selectFile(QString::fromStdString(fileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     fileName = dialog.selectedFiles().first().toStdString();
-    filterIndex = static_cast<int>(names.indexOf(dialog.selectedNameFilter())) + 1;
+    filterIndex = 1;
     return true;
 }
 
@@ -1498,7 +1457,14 @@ bool Tmain::ExecuteColorDialog(TColor& color) {
     return true;
 }
 
-bool Tmain::ExecutePaletteEditor(TPaletteTarget, std::string&) { return false; }
+bool Tmain::ExecutePaletteEditor(int target, std::string& paletteText) {
+    if (!FPaletteEditor) return false;
+    FPaletteEditor->SetTarget(target);
+    FPaletteEditor->ParseGradientText(paletteText);
+    FPaletteEditor->exec();
+    paletteText = FPaletteEditor->GetGradientText();
+    return true;
+}
 
 bool Tmain::ExecutePresetBrowser(const std::string&, std::string&) { return false; }
 

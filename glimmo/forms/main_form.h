@@ -14,6 +14,7 @@
 #include "glimmo/ButtonDesign.h"
 #include "glimmo/ButtonFile.h"
 #include "glimmo/ButtonRenderer.h"
+#include "glimmo/forms/palette_dlg.h"
 #include "platform/Colors.h"
 #include "platform/Controls.h"
 
@@ -40,6 +41,8 @@ class TPopupMenu;
 class TPopupMenus97;
 class TRxSlider;
 class TRxSpinEdit;
+class TPGOpenDialog;
+class TPGSaveDialog;
 class TShape;
 
 namespace glimmo {
@@ -55,16 +58,10 @@ enum TFileDialogKind {
     fdSaveJpeg         // the Smart JPEG Saver's result
 };
 
-// The two palettes the palette editor works on.
-enum TPaletteTarget { ptPlasma = 0, ptGradient = 1 };
-
 // Filter of the export dialog, one entry per writable type.
 extern const char* const ExportFilter;
-// The extension (lower case, no dot) of entry index (1-based) of a filter
-// text "Description|*.ext|..."; empty outside the entries.
-std::string FilterExtension(const std::string& filter, int index);
 
-class Tmain : public QMainWindow {
+class Tmain : public QMainWindow, public TPaletteHost {
     Q_OBJECT
 public:
     explicit Tmain(QWidget* parent = nullptr);
@@ -89,12 +86,16 @@ public:
     void SaveParametersFile(const std::string& fileName);
     // Saves the preview by the extension of fileName (JPEG at quality 80).
     void ExportButton(const std::string& fileName);
-    // After the palette editor expanded a palette: the strip of that target
-    // shows it, and the plasma or gradient picture is remapped through it.
-    void PaletteChanged(TPaletteTarget target, const std::string& paletteText);
-    // What the palette editor's creation does to the form: both strips show
-    // the design's palettes, the first plasma grows, the gradient is painted.
-    void InitialPalettes();
+    // The palette editor the "Edit Palette" buttons show (created after the
+    // form, with the form as its host).
+    void SetPaletteEditor(Tgradmaker* editor) { FPaletteEditor = editor; }
+
+    // TPaletteHost: the editor's palette text becomes the design's plasma
+    // (target 0) or gradient (1) palette text; the strips and pictures
+    // follow on request.
+    void PaletteChanged(int target, const TColourTable& table, const std::string& text) override;
+    void DrawPaletteStrip(int target) override;
+    void RenderPalette(int target) override;
     // The form's mapping: every control that carries a setting into the
     // renderer's design.
     void ControlsToDesign();
@@ -313,6 +314,9 @@ public:
     TMenuItem* About1;
     TKV_Timer* KV_Timer1;
     QShortcut* F9Shortcut;
+    // The picture dialogs: the bitmap fill's and the export's.
+    TPGOpenDialog* PGOpenDialog1;
+    TPGSaveDialog* PGSaveDialog1;
 
     // The debounce counter of KV_Timer1.
     int TimerTicks() const { return FTicks; }
@@ -324,7 +328,7 @@ protected:
     virtual bool ExecuteColorDialog(TColor& color);
     // Shows the palette editor on paletteText for target; true with the
     // editor's text when it closed with OK.
-    virtual bool ExecutePaletteEditor(TPaletteTarget target, std::string& paletteText);
+    virtual bool ExecutePaletteEditor(int target, std::string& paletteText);
     // Shows the preset browser on folder; true with the chosen file.
     virtual bool ExecutePresetBrowser(const std::string& folder, std::string& chosen);
     // Shows the Smart JPEG Saver on picture; true with the encoded bytes.
@@ -352,7 +356,7 @@ private:
     void DesignToControls();
     void UpdateLabels();
     void SetBevelWidthMaximum();
-    void PaintStrip(TPaletteTarget target);
+    void PaintStrip(int target);
     void ShowPage(const char* name);
     TKV_Button* ShapeButton(int code) const;
     int PressedShape() const;
@@ -367,6 +371,8 @@ private:
     std::string FProgramFolder;
     std::unique_ptr<TPixelGraphic> FStrip1, FStrip2;
     std::unique_ptr<Tsplashscreen> FSplash;
+    Tgradmaker* FPaletteEditor = nullptr;
+    std::string FParameterFileName;
 };
 
 }  // namespace glimmo

@@ -20,7 +20,7 @@ const char* const kChrome = "40;104;148;80;208;255;256;256;256;255;220;40;139;10
 const char* const kBronze = "1;32;1;70;50;32;150;120;80;255;200;120;1;1;1;";
 const char* const kSilver = "1;5;15;1;20;30;240;240;255;1;20;30;1;5;15;";
 const char* const kGold = "25;25;1;100;50;1;150;100;1;200;200;1;240;255;100;";
-const char* const kGreyWash = "0;0;0;32;32;32;64;64;64;128;128;128;256;256;256";
+const char* const kLightGreyWash = "100;100;100;180;180;180;256;256;256;200;200;200;140;140;140;";
 const char* const kRainbow = "1;1;1;58;216;255;200;255;42;255;18;22;1;1;1;";
 
 struct TPreset {
@@ -62,21 +62,21 @@ std::vector<TPreset> Presets() {
         d.BevelColors[2] = 0x004080;
         d.BevelColors[3] = 0x002040;
         d.BevelWidth = 5;
-        d.TextColor = 0x003060;
+        d.TextColor = clWhite;
+        d.Outlined = true;
+        d.PaintInside = true;
+        d.TextOpacity = 100;
         d.FontSize = 14;
         list.push_back({"Gold Bar", d});
     }
     {
         TButtonDesign d = Base(150, 50, scRoundRect, fmPlasma, "Marble");
-        d.PlasmaPaletteText = kGreyWash;
+        d.PlasmaPaletteText = kLightGreyWash;
         d.PlasmaStyle = psMarble;
         d.PlasmaStretch = true;
         d.BevelWidth = 4;
         d.FontSize = 18;
-        d.TextColor = clBlack;
-        d.Outlined = true;
-        d.PaintInside = true;
-        d.OutlineColor = clWhite;
+        d.TextColor = clNavy;
         d.TextOpacity = 100;
         list.push_back({"Marble Tablet", d});
     }

@@ -13,6 +13,7 @@
 #include "glimmo/GlimmoTestUtil.h"
 #include "glimmo/Painters.h"
 #include "glimmo/forms/main_form_support.h"
+#include "image/PGDialogFilters.h"
 #include "image/PGFormats.h"
 #include "image/PGImage.h"
 #include "platform/Menus.h"
@@ -98,8 +99,7 @@ protected:
 };
 
 TEST_F(MainFormFiles, SaveChangeLoadGivesTheSamePreviewAndLabels) {
-    TTestMain form;
-    form.InitialPalettes();
+    TTestMain form(true);
     Design(form);
     TPixelGraphic saved;
     saved.Assign(&form.Renderer().Preview);
@@ -253,7 +253,7 @@ TEST_F(MainFormFiles, ExportWritesEveryTypeAtTheButtonsSize) {
     for (int index = 1; index <= 8; ++index) {
         const std::string ext = extensions[index - 1];
         SCOPED_TRACE(ext);
-        EXPECT_EQ(glimmo::FilterExtension(glimmo::ExportFilter, index), ext);
+        EXPECT_EQ(PatternExtension(ParseFilter(glimmo::ExportFilter)[index - 1].Pattern), ext);
         JpegQuality = 30;
         // A name typed without extension takes the chosen type's.
         form.FileName = Dir + "/button" + std::to_string(index);

@@ -17,10 +17,16 @@ bool StartUp() {
 }
 }  // namespace
 
-TTestMain::TTestMain() {
+TTestMain::TTestMain(bool withEditor) {
     static const bool started = StartUp();
     (void)started;
+    if (withEditor) {
+        FEditor = std::make_unique<Tgradmaker>(*this, pevButtonDesigner);
+        SetPaletteEditor(FEditor.get());
+    }
 }
+
+TTestMain::~TTestMain() { SetPaletteEditor(nullptr); }
 
 bool TTestMain::ExecuteFileDialog(glimmo::TFileDialogKind kind, std::string& fileName, int& filterIndex) {
     FileDialogs.push_back(kind);
@@ -36,7 +42,7 @@ bool TTestMain::ExecuteColorDialog(TColor& color) {
     return ColorOk;
 }
 
-bool TTestMain::ExecutePaletteEditor(glimmo::TPaletteTarget target, std::string& paletteText) {
+bool TTestMain::ExecutePaletteEditor(int target, std::string& paletteText) {
     PaletteEditors.push_back(target);
     paletteText = PaletteText;
     return true;

@@ -2,6 +2,7 @@
 // A main form whose modal steps answer from the test, a message-box
 // recorder, and small drivers of the form's controls.
 #include <QPoint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,11 @@ namespace gwtest {
 
 class TTestMain : public glimmo::Tmain {
 public:
-    TTestMain();
+    // With editor, the palette editor is created after the form as the
+    // program does (both strips painted, the first plasma grown).
+    explicit TTestMain(bool withEditor = false);
+    ~TTestMain() override;
+    Tgradmaker* Editor() const { return FEditor.get(); }
 
     // File dialogs: every request is recorded; the answer is FileName and
     // FilterIndex, or Cancel when FileOk is false.
@@ -28,7 +33,7 @@ public:
     TColor Color = clRed;
     bool ColorOk = true;
     // Palette editor: OK with PaletteText.
-    std::vector<glimmo::TPaletteTarget> PaletteEditors;
+    std::vector<int> PaletteEditors;
     std::string PaletteText;
     // Preset browser: the file chosen ("" = closed without choice).
     std::string ChosenPreset;
@@ -43,9 +48,12 @@ public:
 protected:
     bool ExecuteFileDialog(glimmo::TFileDialogKind kind, std::string& fileName, int& filterIndex) override;
     bool ExecuteColorDialog(TColor& color) override;
-    bool ExecutePaletteEditor(glimmo::TPaletteTarget target, std::string& paletteText) override;
+    bool ExecutePaletteEditor(int target, std::string& paletteText) override;
     bool ExecutePresetBrowser(const std::string& folder, std::string& chosen) override;
     bool ExecuteJpegSaver(const TPixelGraphic& picture, std::vector<uint8_t>& jpegBytes) override;
+
+private:
+    std::unique_ptr<Tgradmaker> FEditor;
 };
 
 // Records every message box (answering OK) while it lives.

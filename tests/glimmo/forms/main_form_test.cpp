@@ -440,15 +440,14 @@ TEST(MainFormRenders, CaptionStyleButtonsToggleAndAlignmentButtonsPress) {
 // ---- fills and palettes --------------------------------------------------------------
 
 TEST(MainFormFills, EditPaletteStoresTheTextBeforeThePlasmaIsMappedAgain) {
-    TTestMain form;
-    form.InitialPalettes();
+    TTestMain form(true);
     const std::string gold = "25;25;1;100;50;1;150;100;1;200;200;1;240;255;100;";
     form.PaletteText = gold;
     form.KV_Button7Click();  // plasma fill
     const uint64_t count = form.Renders();
     ClickControl(form.KV_Button8);
     ASSERT_EQ(form.PaletteEditors.size(), 1u);
-    EXPECT_EQ(form.PaletteEditors[0], glimmo::ptPlasma);
+    EXPECT_EQ(form.PaletteEditors[0], Tgradmaker::tgPlasma);
     EXPECT_EQ(form.Renderer().Design.PlasmaPaletteText, gold);
     const TColourTable table = PaletteTextToTable(gold);
     // Every plasma pixel is a colour of the new palette.
@@ -465,7 +464,7 @@ TEST(MainFormFills, EditPaletteStoresTheTextBeforeThePlasmaIsMappedAgain) {
 
     form.PaletteText = "1;1;1;64;128;128;256;256;256;128;64;128;1;1;1;";
     ClickControl(form.KV_Button11);
-    EXPECT_EQ(form.PaletteEditors.back(), glimmo::ptGradient);
+    EXPECT_EQ(form.PaletteEditors.back(), Tgradmaker::tgGradient);
     EXPECT_EQ(form.Renderer().Design.GradientPaletteText, form.PaletteText);
     const TColourTable second = PaletteTextToTable(form.PaletteText);
     EXPECT_EQ(form.PGImage5->GetPixelGraphic()->GetPixelColor(128, 3), second[128]);
@@ -479,8 +478,7 @@ TEST(MainFormFills, EditPaletteStoresTheTextBeforeThePlasmaIsMappedAgain) {
 }
 
 TEST(MainFormFills, AssignButtonsSetTheFillAndRender) {
-    TTestMain form;
-    form.InitialPalettes();
+    TTestMain form(true);
     ClickControl(form.KV_Button33);
     EXPECT_EQ(form.Renderer().Design.FillMode, fmGradient);
     ClickControl(form.radial1);
