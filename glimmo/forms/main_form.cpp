@@ -399,8 +399,6 @@ QWidget* Tmain::BuildSettingsPanel() {
     Shape3 = MakeSwatch(bevel, clWhite);
     Shape2 = MakeSwatch(bevel, clBlack);
     for (TShape* s : {Shape1, Shape4, Shape3, Shape2}) colours->addWidget(s);
-    Shape3->setVisible(false);
-    Shape2->setVisible(false);
     colours->addStretch(1);
     bl->addSpacing(6);
     bl->addLayout(colours);
@@ -420,6 +418,11 @@ QWidget* Tmain::BuildSettingsPanel() {
     update->addWidget(updatebtn);
     update->addStretch(1);
     layout->addLayout(update);
+    // Wide enough for the four swatches of the gradient bevel, so that the
+    // panel keeps its width when they show.
+    panel->setMinimumWidth(panel->sizeHint().width());
+    Shape3->setVisible(false);
+    Shape2->setVisible(false);
     return panel;
 }
 
