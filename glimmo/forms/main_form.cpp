@@ -24,6 +24,8 @@
 #include "glimmo/Painters.h"
 #include "glimmo/Plasma.h"
 #include "glimmo/forms/glyphs.h"
+#include "glimmo/forms/jpeger.h"
+#include "glimmo/forms/preset_dlg.h"
 #include "glimmo/forms/splash.h"
 #include "image/forms/PGDialogs.h"
 #include "image/PGDialogFilters.h"
@@ -488,6 +490,8 @@ void Tmain::BuildPages() {
         pl->addWidget(right1, 4, 1);
         pl->addWidget(MakeLabel(placement, QStringLiteral("Bottom")), 4, 2);
         pl->addWidget(bottom1, 4, 3);
+        pl->setColumnMinimumWidth(2, 60);
+        pl->setColumnStretch(4, 1);
         l->addWidget(placement, 4, 0, 1, 3);
         l->setColumnStretch(2, 1);
     }
@@ -1469,14 +1473,19 @@ bool Tmain::ExecutePaletteEditor(int target, std::string& paletteText) {
     return true;
 }
 
-bool Tmain::ExecutePresetBrowser(const std::string&, std::string&) { return false; }
+bool Tmain::ExecutePresetBrowser(const std::string& folder, std::string& chosen) {
+    if (!FPresetBrowser) return false;
+    FPresetBrowser->FillFromFolder(folder);
+    if (FPresetBrowser->exec() != 1) return false;
+    chosen = FPresetBrowser->ChosenFile();
+    return true;
+}
 
 bool Tmain::ExecuteJpegSaver(const TPixelGraphic& picture, std::vector<uint8_t>& jpegBytes) {
-    TPixelGraphic copy;
-    copy.Assign(&picture);
-    TMemoryStream stream;
-    copy.SaveToStreamExt(stream, "jpg");
-    jpegBytes = stream.Data();
+    Tjpeger_f saver(this);
+    saver.SetGraphic(picture);
+    if (saver.exec() != 1) return false;
+    jpegBytes = saver.EncodedJpeg();
     return true;
 }
 

@@ -42,6 +42,7 @@ class TPopupMenus97;
 class TRxSlider;
 class TRxSpinEdit;
 class TPGOpenDialog;
+class Tpreset_dlg;
 class TPGSaveDialog;
 class TShape;
 
@@ -89,6 +90,8 @@ public:
     // The palette editor the "Edit Palette" buttons show (created after the
     // form, with the form as its host).
     void SetPaletteEditor(Tgradmaker* editor) { FPaletteEditor = editor; }
+    // The preset browser "Browse Presets" shows (created after the editor).
+    void SetPresetBrowser(Tpreset_dlg* browser) { FPresetBrowser = browser; }
 
     // TPaletteHost: the editor's palette text becomes the design's plasma
     // (target 0) or gradient (1) palette text; the strips and pictures
@@ -372,6 +375,7 @@ private:
     std::unique_ptr<TPixelGraphic> FStrip1, FStrip2;
     std::unique_ptr<Tsplashscreen> FSplash;
     Tgradmaker* FPaletteEditor = nullptr;
+    Tpreset_dlg* FPresetBrowser = nullptr;
     std::string FParameterFileName;
 };
 
