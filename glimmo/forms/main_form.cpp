@@ -961,8 +961,11 @@ void Tmain::DesignToControls() {
     double1->setChecked(d.DoubleBevel);
     RxSlider8->SetValue(d.InnerLuminance);
     Memo1->setPlainText(QString::fromStdString(d.Caption));
-    // The design keeps its font name; the box shows it when it lists it.
-    FontBox->SetFontName(QString::fromStdString(d.FontName));
+    // The design keeps its font name; the box shows it when it lists it,
+    // else the family the name is drawn with.
+    const QString fontName = QString::fromStdString(d.FontName);
+    FontBox->SetFontName(fontName);
+    if (FontBox->GetFontName().isEmpty()) FontBox->SetFontName(QFontInfo(QFont(fontName)).family());
     RxSlider9->SetValue(d.FontSize);
     bold->SetDown(d.Bold);
     italic->SetDown(d.Italic);
