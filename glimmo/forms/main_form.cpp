@@ -324,12 +324,20 @@ QWidget* Tmain::BuildPreviewPanel() {
     triangle3 = shape(scTriangleLeft, "Triangle Left", 1, 2);
     Triangle2 = shape(scTriangleRight, "Triangle Right", 1, 3);
     triangle4 = shape(scTriangleDown, "Triangle Down", 1, 4);
-    sl->setColumnStretch(5, 1);
+    // The colour round the shape's cut.
+    auto* canvas = new QVBoxLayout;
+    canvas->addWidget(MakeLabel(shapes, QStringLiteral("Canvas Color:")));
+    Shape7 = MakeSwatch(shapes, clBlack);
+    canvas->addWidget(Shape7);
+    canvas->addStretch(1);
+    sl->setColumnMinimumWidth(5, 8);
+    sl->addLayout(canvas, 0, 6, 2, 1);
+    sl->setColumnStretch(7, 1);
     layout->addWidget(shapes);
 
     GroupBox1 = MakeGroup(column, QStringLiteral("Lightning:"));
     auto* gl = new QGridLayout(GroupBox1);
-    gl->setSpacing(2);
+    gl->setSpacing(6);
     auto radio = [&](int tag, int row, int col) {
         auto* r = new QRadioButton(GroupBox1);
         r->setProperty("Tag", tag);
@@ -345,14 +353,7 @@ QWidget* Tmain::BuildPreviewPanel() {
     RadioButton8 = radio(8, 2, 1);
     RadioButton7 = radio(9, 2, 2);
     RadioButton1->setChecked(true);
-    auto* canvas = new QVBoxLayout;
-    canvas->addWidget(MakeLabel(GroupBox1, QStringLiteral("Canvas Color:")));
-    Shape7 = MakeSwatch(GroupBox1, clBlack);
-    canvas->addWidget(Shape7);
-    canvas->addStretch(1);
-    gl->setColumnMinimumWidth(3, 12);
-    gl->addLayout(canvas, 0, 4, 3, 1);
-    gl->setColumnStretch(5, 1);
+    gl->setColumnStretch(3, 1);
 
     layout->addWidget(GroupBox1);
     return column;
