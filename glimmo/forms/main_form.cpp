@@ -62,7 +62,6 @@ namespace {
 
 const char* const kParameterFilter = "Glimworks Files|*.glw|";
 const char* const kJpegFilter = "JPEG|*.jpg|";
-const char* const kTitle = "Glimmo!";
 
 // The extension of entry index (1-based) of a filter text.
 std::string EntryExtension(const std::string& filter, int index) {
@@ -1402,9 +1401,10 @@ void Tmain::Exportsinglebutton1Click() {
 }
 
 void Tmain::batchr() {
-    TPixelGraphic work;
-    work.Assign(&FRenderer.Preview);
-    ExecuteBatch(work);
+    // The batch wizard joins the program later; until then the command says so.
+    const auto* app = qobject_cast<TApplication*>(QCoreApplication::instance());
+    ShowMessageBox("Batch rendering is not available in this build.", app ? app->Title() : std::string(),
+                   mtInformation, mbOK);
 }
 
 void Tmain::SmartJPEGSaver1Click() {
@@ -1424,7 +1424,8 @@ void Tmain::SmartJPEGSaver1Click() {
 }
 
 void Tmain::Help2Click() {
-    ShowMessageBox("Help file not complete in this beta!!", kTitle, mtInformation, mbOK);
+    const auto* app = qobject_cast<TApplication*>(QCoreApplication::instance());
+    ShowMessageBox("Help file not complete in this beta!!", app ? app->Title() : std::string(), mtInformation, mbOK);
     const QString help = QDir(QString::fromStdString(FProgramFolder)).filePath(QStringLiteral("mozaro.hlp"));
     if (QFileInfo::exists(help)) QDesktopServices::openUrl(QUrl::fromLocalFile(help));
 }
@@ -1492,8 +1493,6 @@ bool Tmain::ExecuteJpegSaver(const TPixelGraphic& picture, std::vector<uint8_t>&
     jpegBytes = saver.EncodedJpeg();
     return true;
 }
-
-void Tmain::ExecuteBatch(TPixelGraphic&) {}
 
 void Tmain::ShowAboutBox() {
     Tsplashscreen splash(this);

@@ -336,8 +336,6 @@ protected:
     virtual bool ExecutePresetBrowser(const std::string& folder, std::string& chosen);
     // Shows the Smart JPEG Saver on picture; true with the encoded bytes.
     virtual bool ExecuteJpegSaver(const TPixelGraphic& picture, std::vector<uint8_t>& jpegBytes);
-    // "B&atch Render" on a copy of the preview.
-    virtual void ExecuteBatch(TPixelGraphic& work);
     virtual void ShowAboutBox();
 
     void closeEvent(QCloseEvent* event) override;
