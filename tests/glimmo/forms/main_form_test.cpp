@@ -268,10 +268,11 @@ TEST(MainFormRenders, ThreeQuickFontSizeChangesRenderOnceOnTheSecondTick) {
     QTest::qWait(200);
     form.RxSlider9->SetValue(15);
     EXPECT_TRUE(form.KV_Timer1->GetEnabled());
-    QTest::qWait(450);  // the first tick has come (500 ms)
-    EXPECT_EQ(form.TimerTicks(), 1);
+    // The first tick (500 ms) counts and renders nothing.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.TimerTicks() == 1; }, 2000));
     EXPECT_EQ(form.Renders(), before);
-    QTest::qWait(800);  // the second (1000 ms)
+    // The second (1000 ms) renders once.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.Renders() != before; }, 2000));
     EXPECT_EQ(form.Renders(), before + 1);
     EXPECT_EQ(form.TimerTicks(), 0);
     EXPECT_FALSE(form.KV_Timer1->GetEnabled());
@@ -288,7 +289,7 @@ TEST(MainFormRenders, TextOpacityAndInnerLuminanceRestartTheTimerAndWriteTheirLa
     form.RxSlider8->SetValue(-30);
     EXPECT_EQ(form.Label8->text().toStdString(), "Inner Luminance: -30%");
     EXPECT_TRUE(form.KV_Timer1->GetEnabled());
-    QTest::qWait(1300);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.Renders() != before; }, 3000));
     EXPECT_EQ(form.Renders(), before + 1);
     EXPECT_EQ(form.Renderer().Design.TextOpacity, 45);
     EXPECT_EQ(form.Renderer().Design.InnerLuminance, -30);
