@@ -702,15 +702,18 @@ void TPGImage::DrawTiles(QPainter& canvas, const TRect& clip, const TRect& r, TP
     canvas.restore();
 }
 
+void DrawProgressClock(QPainter& canvas, TPoint origin, int stage, int percent, TColor bkColor, TColor lineColor) {
+    const TPen pen(lineColor);
+    Ellipse(canvas, TRect(origin.X, origin.Y, origin.X + 15, origin.Y + 15), pen, bkColor);
+    TPoint hour, minute;
+    ClockHands(origin, stage, percent, hour, minute);
+    Line(canvas, pen, origin.X + 7, origin.Y + 7, hour.X, hour.Y);
+    Line(canvas, pen, origin.X + 7, origin.Y + 7, minute.X, minute.Y);
+}
+
 void TPGImage::DrawClocks(QPainter& canvas, const TRect& r) {
-    const TPen pen(FProgressClockLineColor);
-    for (const TPoint& o : ClockOrigins(r, FProgress5Clocks)) {
-        Ellipse(canvas, TRect(o.X, o.Y, o.X + 15, o.Y + 15), pen, FProgressClockBkColor);
-        TPoint hour, minute;
-        ClockHands(o, FProgressStage, FProgressPercent, hour, minute);
-        Line(canvas, pen, o.X + 7, o.Y + 7, hour.X, hour.Y);
-        Line(canvas, pen, o.X + 7, o.Y + 7, minute.X, minute.Y);
-    }
+    for (const TPoint& o : ClockOrigins(r, FProgress5Clocks))
+        DrawProgressClock(canvas, o, FProgressStage, FProgressPercent, FProgressClockBkColor, FProgressClockLineColor);
 }
 
 void TPGImage::UpdateClocks() {

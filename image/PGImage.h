@@ -31,6 +31,11 @@ class TPGImage;
 using TPGSetCursorEvent = std::function<void(QObject* Sender, QCursor& Cursor)>;
 using TPGINewAutoSizeEvent = std::function<void(QObject* Sender, int PGImageWidth, int PGImageHeight)>;
 
+// One progress clock (15 x 15) with its top-left corner at origin: a circle
+// in bkColor outlined in lineColor, the hour hand advancing a twelfth of a
+// turn per stage, the minute hand one turn per 100 percent.
+void DrawProgressClock(QPainter& canvas, TPoint origin, int stage, int percent, TColor bkColor, TColor lineColor);
+
 // The library's four cursors, made once on first use.
 enum TPGImageCursor { pgcOpenHand, pgcClosedHand, pgcCross, pgcMove };
 const QCursor& PGImageCursor(TPGImageCursor which);

@@ -6,7 +6,9 @@
 
 namespace {
 
-QSettings Open() { return QSettings(QSettings::IniFormat, QSettings::UserScope, "Glimworks"); }
+// On Linux the native format is the INI syntax in "<organisation>.conf"
+// (IniFormat would name the file ".ini").
+QSettings Open() { return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Glimworks"); }
 
 // "%" starts an escape; "/" and "\" would split the name into groups.
 QString EncodeName(const std::string& name) {

@@ -16,7 +16,7 @@ class SettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(Dir.isValid());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Dir.path());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Dir.path());
     }
     QTemporaryDir Dir;
 };
