@@ -1,76 +1,18 @@
 #include "mozaro/forms/Interim.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QEvent>
-#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <stdexcept>
 
 #include "image/PGraphic.h"
-#include "mozaro/LayerModel.h"
-#include "store/QDB.h"
+#include "platform/Exception.h"
 
 namespace mozaro::interim {
-
-namespace {
-const char* const kPresets[][2] = {
-    {"Oak", "50;30;1;100;60;1;130;70;1;50;30;1;130;70;1;"},
-    {"Dirt", "128;128;128;128;110;70;1;40;1;1;40;1;128;110;70;"},
-    {"Thunderstorm", "50;1;255;100;50;200;100;100;150;100;100;100;50;50;70;"},
-    {"Standard", "default"},
-};
-}
-
-Tgradmaker::Tgradmaker(TPaletteHost& host, QWidget* parent)
-    : QDialog(parent), PopupMenu1(new TPopupMenu(this)), FHost(host) {
-    setWindowTitle("Palette Editor");
-    auto* layout = new QVBoxLayout(this);
-    FTextLabel = new QLabel(this);
-    layout->addWidget(FTextLabel);
-    auto* ok = new QPushButton("&OK", this);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    layout->addWidget(ok);
-    for (const auto& p : kPresets) {
-        auto* item = new TMenuItem;
-        item->SetCaption(p[0]);
-        const std::string text = p[1];
-        item->OnClick = [this, text](QObject*) { defaultgrad(text); };
-        PopupMenu1->GetItems()->Add(item);
-    }
-    ParseGradientText("default");
-}
-
-void Tgradmaker::ParseGradientText(const std::string& text) {
-    PaletteTextToStops(text);  // raises on a text that does not read
-    FText = text == "default" ? std::string(DefaultPaletteText) : text;
-    FText = WritePaletteText(PaletteTextToStops(FText));
-    render();
-}
-
-void Tgradmaker::render() {
-    FTextLabel->setText(QString::fromStdString(FText));
-    FHost.PaletteChanged(0, PaletteTextToTable(FText), FText);
-    if (FFirstRender) {
-        FFirstRender = false;
-        FHost.DrawPaletteStrip(0);
-        FHost.RenderPalette(0);
-    }
-}
-
-void Tgradmaker::defaultgrad(const std::string& text) {
-    ParseGradientText(text);
-    FHost.DrawPaletteStrip(0);
-    FHost.RenderPalette(0);
-}
-
-void Tgradmaker::Randomize() {
-    TPaletteStops stops;
-    for (int32_t& c : stops) c = 1 + FRandom.NextInt(256);
-    ParseGradientText(WritePaletteText(stops));
-}
 
 Tpreset_dlg::Tpreset_dlg(QWidget* parent) : QDialog(parent), FBox(new QWidget(this)) {
     setWindowTitle("Presets");
@@ -116,7 +58,7 @@ void Tjpeger_f::SetGraphic(const TPixelGraphic& graphic) {
     FImage->SetPixelGraphic(std::move(g));
 }
 
-TPreForm::TPreForm(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
+TPreForm::TPreForm(QWidget* mainForm) : QWidget(mainForm, Qt::Tool | Qt::WindowStaysOnTopHint) {
     setWindowTitle("Preview");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -130,12 +72,28 @@ TPreForm::TPreForm(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStays
     resize(160, 160);
 }
 
+void TPreForm::ShowPicture(const TPixelGraphic& picture) { PGImage1->GetPixelGraphic()->Assign(&picture); }
+
+void TPreForm::RefreshResult(TLayerModel& model, int tab, const TLayerControls& shown) {
+    if (!isVisible()) return;
+    if (tab >= 0 && tab < kLayerCount) model.StoreLayerParams(tab, shown);
+    model.Compose();
+    ShowPicture(model.Result);
+}
+
 bool TPreForm::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && OnActivate) OnActivate();
+    if (event->type() == QEvent::WindowActivate && OnActivate) OnActivate(this);
     return QWidget::event(event);
 }
 
-Tfullscreen::Tfullscreen(const TPixelGraphic& picture, QWidget* parent) : QDialog(parent, Qt::FramelessWindowHint) {
+void TPreForm::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    hide();
+    if (OnClose) OnClose(this);
+}
+
+Tfullscreen::Tfullscreen(QWidget* mainWindow, const TPixelGraphic& picture)
+    : QDialog(mainWindow, Qt::FramelessWindowHint) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* image = new TPGImage(this);
@@ -147,13 +105,24 @@ Tfullscreen::Tfullscreen(const TPixelGraphic& picture, QWidget* parent) : QDialo
     setWindowState(Qt::WindowFullScreen);
 }
 
+void Tfullscreen::Execute(QWidget* mainWindow, const TPixelGraphic& picture) {
+    Tfullscreen view(mainWindow, picture);
+    view.exec();
+}
+
 void Tfullscreen::keyPressEvent(QKeyEvent*) { accept(); }
 
-TColorPanel::TColorPanel(QWidget* parent) : QLabel(parent) {
+TColorPanel::TColorPanel(QWidget* owner) : QLabel(owner) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(3);
     setAlignment(Qt::AlignCenter);
     setAutoFillBackground(true);
+}
+
+void TColorPanel::ShowNow() {
+    show();
+    raise();
+    repaint();
 }
 
 TSplash::TSplash(QWidget* parent) : QDialog(parent, Qt::SplashScreen) {
@@ -162,21 +131,8 @@ TSplash::TSplash(QWidget* parent) : QDialog(parent, Qt::SplashScreen) {
     resize(300, 150);
 }
 
-std::string OpenPictureFileName(QWidget* parent) {
-    return QFileDialog::getOpenFileName(parent, QString(), QString(),
-                                        "Pictures (*.bmp *.dib *.rle *.jpg *.jpeg *.jif *.png *.pcx *.pbm *.pgm "
-                                        "*.ppm *.tga *.tif *.tiff)")
-        .toStdString();
-}
-
-std::string SavePictureFileName(QWidget* parent) {
-    return QFileDialog::getSaveFileName(parent, QString(), QString(),
-                                        "BMP (*.bmp);;JPEG (*.jpg);;PNG (*.png);;TIFF (*.tif)")
-        .toStdString();
-}
-
-void SetWallpaper(TPixelGraphic&, const std::string&, bool) {
-    throw std::runtime_error("Setting the wallpaper is not available yet.");
+bool SetWallpaper(TPixelGraphic&, const std::string&, bool) {
+    throw Exception("Setting the wallpaper is not available yet.");
 }
 
 }  // namespace mozaro::interim

@@ -24,7 +24,9 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "image/PGDialogFilters.h"
 #include "image/PGFormats.h"
+#include "image/forms/PGDialogs.h"
 #include "image/PGImage.h"
 #include "image/PGraphic.h"
 #include "menus97/Edit97.h"
@@ -250,6 +252,18 @@ void Tmain::BuildForm() {
     timer1->SetEnabled(false);
     timer1->SetInterval(100);
     timer1->SetThreadPriority(tpIdle);
+
+    PGOpenDialog1 = new TPGOpenDialog(this);
+    PGSaveDialog1 = new TPGSaveDialog(this);
+    JpegSaveDialog = new TPGSaveDialog(this);
+    JpegSaveDialog->SetUseDefaultFilter(false);
+    JpegSaveDialog->SetFilter("JPEG|*.jpg;*.jpeg");
+    JpegSaveDialog->SetDefaultExt("jpg");
+    for (TPGOpenDialog* d : std::initializer_list<TPGOpenDialog*>{PGOpenDialog1, PGSaveDialog1, JpegSaveDialog})
+        d->SetInitialDir(DocumentsFolder().toStdString());
+    PGSaveDialog1->SetOptions(PGSaveDialog1->GetOptions() | ofOverwritePrompt);
+    JpegSaveDialog->SetOptions(JpegSaveDialog->GetOptions() | ofOverwritePrompt);
+    PGOpenDialog1->SetOptions(PGOpenDialog1->GetOptions() | ofFileMustExist);
 
     resize(1000, 700);
 }
@@ -533,9 +547,9 @@ void Tmain::StartUp(const TStartOptions& options) {
 
     FInteractionLock = true;
     FLoadingLock = false;
-    FPreview = std::make_unique<TPreForm>();
-    FPreview->OnActivate = [this] { LayerActiveChanged(); };
-    FPreview->installEventFilter(this);
+    FPreview = std::make_unique<TPreForm>(this);
+    FPreview->OnActivate = [this](QObject*) { LayerActiveChanged(); };
+    FPreview->OnClose = [this](QObject*) { Preview1->SetChecked(false); };
     FCellSizeChanged = false;
 
     auto view = std::make_unique<TPixelGraphic>();
@@ -565,7 +579,7 @@ std::unique_ptr<Tmain> CreateForms(const TStartOptions& options) {
     auto main = std::make_unique<Tmain>(options);
     // The palette editor's creation expands the default palette; its first
     // render has the main form draw the strip and render the start tile.
-    main->SetPaletteEditor(new Tgradmaker(*main, main.get()));
+    main->SetPaletteEditor(new Tgradmaker(*main, pevTileGenerator, main.get()));
     main->SetPresetBrowser(new Tpreset_dlg(main.get()));
     return main;
 }
@@ -716,8 +730,15 @@ void Tmain::ShowInView(const TPixelGraphic& picture) {
 bool Tmain::PreviewShown() const { return FPreview && FPreview->isVisible(); }
 
 void Tmain::RefreshPreview() {
-    if (!FPreview) return;
-    FPreview->PGImage1->GetPixelGraphic()->Assign(&FModel.Result);
+    if (FPreview) FPreview->ShowPicture(FModel.Result);
+}
+
+// The notice panel over the middle of the form, painted at once.
+void Tmain::ShowNotice(const char* text) {
+    ColorPanel1->SetCaption(text);
+    ColorPanel1->move((centralWidget()->width() - ColorPanel1->width()) / 2,
+                      (centralWidget()->height() - ColorPanel1->height()) / 2);
+    ColorPanel1->ShowNow();
 }
 
 // ---- the work -------------------------------------------------------------------------
@@ -863,8 +884,9 @@ void Tmain::BlendItemClick(TMenuItem* item) {
 
 void Tmain::LayerActiveChanged() {
     if (FInteractionLock || FLoadingLock || !PreviewShown()) return;
-    PostProcessAndCompose();
-    RefreshPreview();
+    FModel.PostProcess = PostPage();
+    THourGlass hourGlass;
+    FPreview->RefreshResult(FModel, FTab, LayerControls());
 }
 
 void Tmain::ApplyClick() {
@@ -906,7 +928,6 @@ bool Tmain::eventFilter(QObject* watched, QEvent* event) {
         TwistRightClick();
         return true;
     }
-    if (watched == FPreview.get() && event->type() == QEvent::Hide) Preview1->SetChecked(false);
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -918,32 +939,27 @@ void Tmain::RunFileCommand(TFileRequest request, const std::function<void(const 
 }
 
 std::string Tmain::DefaultAskFileName(TFileRequest request) {
-    static QString parameterFolder = DocumentsFolder();
-    QString name;
+    auto run = [this](TPGOpenDialog* dialog) { return dialog->Execute(this) ? dialog->GetFileName() : std::string(); };
     switch (request) {
-        case frSaveTile: return interim::SavePictureFileName(this);
-        case frImportPicture: return interim::OpenPictureFileName(this);
-        case frSaveJpeg: {
-            QFileDialog dialog(this, QString(), DocumentsFolder(), "JPEG (*.jpg *.jpeg)");
-            dialog.setAcceptMode(QFileDialog::AcceptSave);
-            dialog.setDefaultSuffix("jpg");
-            if (dialog.exec() == QDialog::Accepted) name = dialog.selectedFiles().value(0);
-            break;
-        }
+        case frSaveTile: return run(PGSaveDialog1);
+        case frImportPicture: return run(PGOpenDialog1);
+        case frSaveJpeg: return run(JpegSaveDialog);
         case frLoadParameters:
-        case frSaveParameters: {
-            const bool save = request == frSaveParameters;
-            QFileDialog dialog(this, QString(), parameterFolder, save ? "Mozaro! Files (*.mzo)" : "Mozaro! Filez (*.mzo)");
-            dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-            dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-            dialog.setDefaultSuffix("mzo");
-            if (dialog.exec() == QDialog::Accepted) {
-                name = dialog.selectedFiles().value(0);
-                parameterFolder = QFileInfo(name).absolutePath();
-            }
-            break;
-        }
+        case frSaveParameters: break;
     }
+    // Parameter files start in the documents folder: the program's folder
+    // is no place to write to once installed.
+    static QString parameterFolder = DocumentsFolder();
+    const bool save = request == frSaveParameters;
+    QFileDialog dialog(this);
+    dialog.setDirectory(parameterFolder);
+    dialog.setNameFilters(FilterToNameFilters(save ? "Mozaro! Files|*.mzo" : "Mozaro! Filez|*.mzo"));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix("mzo");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::string();
+    const QString name = dialog.selectedFiles().first();
+    parameterFolder = QFileInfo(name).absolutePath();
     return name.toStdString();
 }
 
@@ -986,12 +1002,7 @@ void Tmain::SaveParameters(const std::string& fileName) {
 }
 
 void Tmain::LoadParameters(const std::string& fileName) {
-    ColorPanel1->SetCaption(kParsingFileText);
-    ColorPanel1->move((centralWidget()->width() - ColorPanel1->width()) / 2,
-                      (centralWidget()->height() - ColorPanel1->height()) / 2);
-    ColorPanel1->show();
-    ColorPanel1->raise();
-    ColorPanel1->repaint();
+    ShowNotice(kParsingFileText);
     TFinally hide([this] { ColorPanel1->hide(); });
     TLockGuard loading(FLoadingLock);
     // A seed typed before belongs to the tile being replaced.
@@ -1026,12 +1037,7 @@ void Tmain::LoadParameters(const std::string& fileName) {
 void Tmain::BrowsePresets(int folder) {
     if (!FPresets || folder < 0 || folder >= 5) return;
     {
-        ColorPanel1->SetCaption(kReadingPresetsText);
-        ColorPanel1->move((centralWidget()->width() - ColorPanel1->width()) / 2,
-                          (centralWidget()->height() - ColorPanel1->height()) / 2);
-        ColorPanel1->show();
-        ColorPanel1->raise();
-        ColorPanel1->repaint();
+        ShowNotice(kReadingPresetsText);
         TFinally hide([this] {
             ColorPanel1->hide();
             ColorPanel1->SetCaption(kParsingFileText);
@@ -1124,10 +1130,7 @@ void Tmain::TogglePreview() {
     Preview1->SetChecked(PreviewShown());
 }
 
-void Tmain::ShowFullScreen() {
-    Tfullscreen view(ViewPicture(), this);
-    view.exec();
-}
+void Tmain::ShowFullScreen() { Tfullscreen::Execute(this, ViewPicture()); }
 
 void Tmain::SetZoom(long double zoom) {
     zoom = std::clamp(zoom, kMinZoom, kMaxZoom);

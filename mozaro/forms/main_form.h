@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "glimmo/forms/palette_dlg.h"
 #include "mozaro/LayerModel.h"
 #include "mozaro/forms/Interim.h"
 #include "platform/Random.h"
@@ -29,6 +30,8 @@ class TMainMenu;
 class TMenuItem;
 class TNotebook;
 class TPGImage;
+class TPGOpenDialog;
+class TPGSaveDialog;
 class TPopupMenu;
 class TRxSlider;
 
@@ -36,7 +39,6 @@ namespace mozaro {
 
 using interim::TColorPanel;
 using interim::Tfullscreen;
-using interim::Tgradmaker;
 using interim::Tjpeger_f;
 using interim::TPreForm;
 using interim::Tpreset_dlg;
@@ -182,6 +184,9 @@ public:
 
     TColorPanel* ColorPanel1;
     TThreadedTimer* timer1;
+    TPGOpenDialog* PGOpenDialog1;  // the picture of "Image File"
+    TPGSaveDialog* PGSaveDialog1;  // "&Save Tile"
+    TPGSaveDialog* JpegSaveDialog;  // the JPEG saver's result
 
     TMainMenu* MainMenu1;
     TMenuItem *FileMenu, *BufferMenu, *MutationMenu, *ViewMenu, *HelpMenu;
@@ -216,6 +221,7 @@ private:
     void EnableLayerControls(bool enabled);
     void ShowInView(const TPixelGraphic& picture);
     void RefreshPreview();
+    void ShowNotice(const char* text);
     void ResizeViewToCell();
 
     // Handlers.

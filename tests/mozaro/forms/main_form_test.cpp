@@ -19,6 +19,7 @@
 #include "mozaro/engine_support.h"
 #include "mozaro/forms/main_form.h"
 #include "platform/Application.h"
+#include "platform/Menus.h"
 #include "platform/MessageBox.h"
 #include "support/TestFiles.h"
 #include "widgets/RxSlider.h"
