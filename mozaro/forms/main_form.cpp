@@ -565,6 +565,10 @@ void Tmain::StartUp(const TStartOptions& options) {
         AutoImageComboBox1->setCurrentIndex(algSimplePlasma);
     }
     EnableForAlgorithm(algSimplePlasma);
+    // The "Basic Texture" is always active and blends over nothing.
+    layeractive->setChecked(true);
+    layeractive->setEnabled(false);
+    BlendButton->SetEnabled(false);
 
     Wait(options.SplashWaitMs);
     if (splash) splash->close();
@@ -870,6 +874,7 @@ void Tmain::TabChanged(int tab) {
         layeractive->setEnabled(tab != 0);
         BlendButton->SetEnabled(tab != 0);
         ApplyLayer(tab);
+        if (tab == 0) layeractive->setChecked(true);
     }
     DrawPaletteStrip();
 }

@@ -121,6 +121,11 @@ TEST_F(MainForm, StartRendersTheDefaultTileOnce) {
     EXPECT_FALSE(form->AmplitudeLabel->isEnabled());
     EXPECT_TRUE(form->RxSlider6->isEnabled());
     EXPECT_TRUE(form->PreviewForm() && form->PreviewForm()->isHidden());
+    // The basic texture is active and has no blend mode to choose.
+    EXPECT_TRUE(form->layeractive->isChecked());
+    EXPECT_FALSE(form->layeractive->isEnabled());
+    EXPECT_FALSE(form->BlendButton->isEnabled());
+    EXPECT_TRUE(form->Model().Layers[0].Active);
 
     // Until the form is up nothing a user does renders; once it is shown
     // start-up ends without any activation.
