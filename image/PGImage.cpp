@@ -224,6 +224,7 @@ TPGImage::TPGImage(QWidget* parent) : QWidget(parent) {
     // An idle worker, so that stopping the worker is always possible.
     FThread = std::make_unique<TCreatePaintPGThread>(false, true);
     resize(100, 100);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     Resized();
     UpdateHints();
 }
@@ -360,13 +361,31 @@ void TPGImage::PixelGraphicChanged() {
     StopThread(true);
     FGraphicWidth = FPixelGraphic ? FPixelGraphic->GetWidth() : 0;
     FGraphicHeight = FPixelGraphic ? FPixelGraphic->GetHeight() : 0;
-    const TSize size = AutoSizeOf(TSize(FGraphicWidth, FGraphicHeight), GetBorderWidth(), FAutoSizeMin,
-                                  FAutoSizeMax, TSize(ScrollBarSize, ScrollBarSize));
+    const TSize size = AutoSizeNow();
     if (OnNewAutoSize) OnNewAutoSize(this, size.cx, size.cy);
     FPaintStale = true;
-    if (!FAutoSize || (width() == size.cx && height() == size.cy)) Rearrange(false);
+    // In a layout the size comes from the layout, through the size hint.
+    if (FAutoSize) updateGeometry();
+    if (!FAutoSize || (width() == size.cx && height() == size.cy) || IsLaidOut(this)) Rearrange(false);
     else SetBounds(x(), y(), size.cx, size.cy);
     if (OnPixelGraphicChange) OnPixelGraphicChange(this);
+}
+
+TSize TPGImage::AutoSizeNow() const {
+    return AutoSizeOf(TSize(FGraphicWidth, FGraphicHeight), GetBorderWidth(), FAutoSizeMin, FAutoSizeMax,
+                      TSize(ScrollBarSize, ScrollBarSize));
+}
+
+QSize TPGImage::sizeHint() const {
+    if (!FAutoSize) return QSize(100, 100);
+    const TSize size = AutoSizeNow();
+    return QSize(size.cx, size.cy);
+}
+
+QSize TPGImage::minimumSizeHint() const {
+    if (FAutoSize) return sizeHint();
+    const int b = 2 * GetBorderWidth();
+    return QSize(b + 16, b + 16);
 }
 
 // ---- worker and display copy ---------------------------------------------------------
@@ -609,12 +628,14 @@ void TPGImage::Invalidate() {
 
 void TPGImage::SetBorderStyle(TBorderStyle value) {
     if (!ChangeField(FBorderStyle, value)) return;
+    updateGeometry();
     Resized();
     update();
 }
 
 void TPGImage::SetCtl3D(bool value) {
     if (!ChangeField(FCtl3D, value)) return;
+    updateGeometry();
     Resized();
     update();
 }
@@ -944,6 +965,8 @@ void TPGImage::SetAllow24BitStretch(bool value) {
 
 void TPGImage::SetAutoSize(bool value) {
     FAutoSize = value;
+    setSizePolicy(value ? QSizePolicy::Fixed : QSizePolicy::Expanding, value ? QSizePolicy::Fixed : QSizePolicy::Expanding);
+    updateGeometry();
     PixelGraphicChanged();
 }
 

@@ -34,6 +34,14 @@ bool ChangeField(T& field, const T& value) {
     return true;
 }
 
+// Whether a layout of its parent places the widget (also through nested
+// layouts). Its geometry is then the layout's: a control that sizes itself
+// (AutoSize) only asks the layout again, through its size hint.
+bool IsLaidOut(const QWidget* w);
+// A self-sizing control takes bounds: outside a layout they are set; in
+// either case the layout is told that the size hint changed.
+void ApplyAutoSize(QWidget* w, const TRect& bounds);
+
 // Font.Color of a widget (its palette's WindowText and ButtonText).
 TColor GetFontColor(const QWidget* w);
 void SetFontColor(QWidget* w, TColor color);

@@ -6,10 +6,10 @@
 #include <QMainWindow>
 #include <QPainter>
 #include <QProxyStyle>
-#include <QStyleFactory>
 #include <QStyleOptionMenuItem>
 
 #include "platform/Paint.h"
+#include "platform/Style.h"
 
 namespace {
 
@@ -155,7 +155,7 @@ private:
 QStyle* SharedMenuStyle() {
     static QPointer<QStyle> style;
     if (!style) {
-        QStyle* base = QStyleFactory::create(QApplication::style()->name());
+        QStyle* base = CreateApplicationStyle();
         style = new TOwnerDrawMenuStyle(base);
         style->setParent(qApp);
     }

@@ -204,6 +204,28 @@ void PaintBevelShape(QPainter& p, int width, int height, TBevelShape shape, TCol
     }
 }
 
+QSize BevelSizeHint(TBevelShape shape) {
+    switch (shape) {
+        case bsTopLine:
+        case bsBottomLine: return QSize(50, 2);
+        case bsLeftLine:
+        case bsRightLine: return QSize(2, 50);
+        default: return QSize(50, 50);
+    }
+}
+
+QSize BevelMinimumSizeHint(TBevelShape shape) { return shape == bsSpacer ? QSize(0, 0) : QSize(2, 2); }
+
+QSizePolicy BevelSizePolicy(TBevelShape shape) {
+    switch (shape) {
+        case bsTopLine:
+        case bsBottomLine: return QSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        case bsLeftLine:
+        case bsRightLine: return QSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+        default: return QSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    }
+}
+
 void Frame3D(QPainter& p, TRect& r, TColor topColor, TColor bottomColor, int width) {
     r.Bottom -= 1;
     r.Right -= 1;

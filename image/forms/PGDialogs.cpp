@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QPainter>
@@ -94,6 +96,7 @@ TPGOpenDialog::TPGOpenDialog(QObject* AOwner) : QObject(AOwner) {
     FFilter = BuildFilter();
     FTimer = new QTimer(this);
     FTimer->setSingleShot(true);
+    FTimer->setTimerType(Qt::PreciseTimer);  // never before the 150 ms are over
     FTimer->setInterval(kPreviewDelay);
     connect(FTimer, &QTimer::timeout, this, [this] { StartPreview(); });
 }
@@ -272,7 +275,15 @@ void TPGOpenDialog::BuildPanels() {
         int col = 0, colSpan = 1;
         if (i >= 0) grid->getItemPosition(i, &row, &col, &rowSpan, &colSpan);
     }
+    const int before = FDialog->width();
     grid->addWidget(column, row, grid->columnCount(), rowSpan, 1);
+    FDialog->resize(std::max(900, before + column->sizeHint().width() + std::max(0, grid->horizontalSpacing())),
+                    FDialog->height());
+    // Sizes, types and dates shown whole, whatever the folder and the type.
+    if (auto* details = FDialog->findChild<QTreeView*>()) {
+        QHeaderView* header = details->header();
+        for (int c = 1; c < header->count(); ++c) header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    }
 }
 
 void TPGOpenDialog::PlaceDialog() {

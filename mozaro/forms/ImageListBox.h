@@ -28,8 +28,9 @@ using TAutoImageDrawItemEvent = std::function<void(QObject* Sender, int Index, c
 
 // Data of a record is read up to this many characters.
 constexpr int kMaxItemDataLength = 1000;
-// The item data role that holds the record.
-constexpr int kImageRecordRole = Qt::UserRole + 0x1A1;
+// The item data role that holds the record
+// (the combo box's user data: addItem(text, record) gives both at once).
+constexpr int kImageRecordRole = Qt::UserRole;
 
 // The number before the first comma of a record; -1 without a comma or when
 // that text is no integer.
@@ -68,6 +69,8 @@ public:
     TColor GetColor() const { return FColor; }
     void SetColor(TColor value);
     TAutoImageDrawItemEvent OnDrawItem;
+    // The painter of the item being drawn, for OnDrawItem (null otherwise).
+    QPainter* GetCanvas() const { return FCanvas; }
 
     // ---- items and records -------------------------------------------------------
     int ItemCount() const;
@@ -111,6 +114,8 @@ protected:
     virtual void ItemHeightChanged() = 0;
     // A property that changes the look changed.
     virtual void LookChanged() = 0;
+    virtual void ClearItems() = 0;
+    virtual void AddItemWithRecord(const QString& text, const QString& record) = 0;
     // Copies what both controls take from each other (image list, items with
     // their records, the alignments, MultiLines, font).
     void AssignCommon(const TImageItemsControl& source);
@@ -127,6 +132,7 @@ private:
     QPointer<TImageList> FImageList;
     QMetaObject::Connection FChangeLink, FDestroyLink;
     QAbstractItemModel* FModel = nullptr;
+    QPainter* FCanvas = nullptr;
     TAlignment FAlignment = taLeftJustify;
     TVertAlignment FVertAlignment = tvaCenter;
     TImageAlign FImageAlign = aliLeft;
@@ -157,6 +163,8 @@ public:
 protected:
     void ItemHeightChanged() override;
     void LookChanged() override;
+    void ClearItems() override { clear(); }
+    void AddItemWithRecord(const QString& text, const QString& record) override;
     void changeEvent(QEvent* event) override;
 };
 
@@ -182,14 +190,15 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
-    void showPopup() override;
 
-    // ItemIndex changed by the user or in code.
+    // The user chose an item (setting the index in code does not fire it).
     TNotifyEvent OnChange;
 
 protected:
     void ItemHeightChanged() override;
     void LookChanged() override;
+    void ClearItems() override { clear(); }
+    void AddItemWithRecord(const QString& text, const QString& record) override { addItem(text, record); }
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
 
