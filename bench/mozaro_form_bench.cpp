@@ -11,6 +11,7 @@
 #include "bench/BenchMain.h"
 #include "image/PGFormats.h"
 #include "image/PGImage.h"
+#include "mozaro/forms/ImageListBox.h"
 #include "mozaro/forms/main_form.h"
 #include "widgets/RxSlider.h"
 

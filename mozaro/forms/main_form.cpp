@@ -33,6 +33,8 @@
 #include "mozaro/Blend.h"
 #include "mozaro/ImageAdditions.h"
 #include "mozaro/Layer.h"
+#include "mozaro/Wallpaper.h"
+#include "mozaro/forms/ImageListBox.h"
 #include "platform/Application.h"
 #include "platform/Cursors.h"
 #include "platform/IntText.h"
@@ -150,6 +152,7 @@ Tmain::Tmain(const TStartOptions& options, QWidget* parent) : QMainWindow(parent
     BuildMenus();
     ConnectHandlers();
     AskFileName = [this](TFileRequest request) { return DefaultAskFileName(request); };
+    PresetRoot = ProgramFolder() + "/mozaro";
     StartUp(options);
 }
 
@@ -276,9 +279,9 @@ void Tmain::BuildLayerPage(QWidget* page) {
     int row = 0;
 
     AlgorithmLabel = new QLabel("Algorithm :", page);
-    AutoImageComboBox1 = new QComboBox(page);
-    for (const char* name : kAlgorithmNames) AutoImageComboBox1->addItem(name);
-    AutoImageComboBox1->setMaxVisibleItems(12);
+    AutoImageComboBox1 = new TAutoImageComboBox(page);
+    FillAlgorithmPicker(*AutoImageComboBox1, MakeAlgorithmImageList(AutoImageComboBox1));
+    AutoImageComboBox1->SetDropDownCount(12);
     ImportButton = new QPushButton("...", page);
     ImportButton->setFixedWidth(28);
     auto* algoRow = new QHBoxLayout;
@@ -584,7 +587,7 @@ std::unique_ptr<Tmain> CreateForms(const TStartOptions& options) {
     // The palette editor's creation expands the default palette; its first
     // render has the main form draw the strip and render the start tile.
     main->SetPaletteEditor(new Tgradmaker(*main, pevTileGenerator, main.get()));
-    main->SetPresetBrowser(new Tpreset_dlg(main.get()));
+    main->SetPresetBrowser(new Tpreset_dlg(".mzo", "_result", main.get()));
     return main;
 }
 
@@ -976,24 +979,19 @@ void Tmain::SaveTile(const std::string& fileName) {
     out.Commit();
 }
 
-void Tmain::SaveJpeg(const std::string& fileName, TPixelGraphic& picture) {
-    THourGlass hourGlass;
-    picture.SaveToFile(fileName);
-}
-
 void Tmain::SmartJpegSaver() {
     Tjpeger_f saver(this);
     saver.SetGraphic(ViewPicture());
     TFinally reset([] { JpegQuality = kSaverResetQuality; });
     if (saver.exec() != 1) return;
-    RunFileCommand(frSaveJpeg, [&](const std::string& f) { SaveJpeg(f, saver.Graphic()); });
+    RunFileCommand(frSaveJpeg, [&](const std::string& f) { saver.SaveJpeg(f); });
 }
 
 void Tmain::SetAsWallpaper(bool tiled) {
     Tinputdlg input(this);
     input.SetCaption("Set as Windows Wallpaper");
     if (!input.Execute() || input.GetText().isEmpty()) return;
-    interim::SetWallpaper(ViewPicture(), input.GetText().toStdString(), tiled);
+    ::SetWallpaper(ViewPicture(), input.GetText().toStdString(), tiled);
 }
 
 void Tmain::CopyTileToClipboard() { CopyToClipboard(ViewPicture()); }
@@ -1047,7 +1045,7 @@ void Tmain::BrowsePresets(int folder) {
             ColorPanel1->hide();
             ColorPanel1->SetCaption(kParsingFileText);
         });
-        FPresets->FillFromFolder(ProgramFolder() + "/mozaro/" + kPresetFolders[folder].Folder);
+        FPresets->FillFromFolder(PresetRoot + "/" + kPresetFolders[folder].Folder);
     }
     if (FPresets->exec() == 1) LoadParameters(FPresets->ChosenFile());
 }

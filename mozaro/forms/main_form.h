@@ -13,17 +13,23 @@
 #include <memory>
 #include <string>
 
+#include "glimmo/forms/jpeger.h"
 #include "glimmo/forms/palette_dlg.h"
+#include "glimmo/forms/preset_dlg.h"
 #include "mozaro/LayerModel.h"
+#include "mozaro/forms/ColorPanel.h"
 #include "mozaro/forms/Interim.h"
+#include "mozaro/forms/ThreadedTimer.h"
+#include "mozaro/forms/fullscreen.h"
+#include "mozaro/forms/preview_form.h"
 #include "platform/Random.h"
 
 class QCheckBox;
-class QComboBox;
 class QLabel;
 class QPushButton;
 class QTabBar;
 class QWidget;
+class TAutoImageComboBox;
 class TEdit97;
 class TKV_Button;
 class TMainMenu;
@@ -37,13 +43,7 @@ class TRxSlider;
 
 namespace mozaro {
 
-using interim::TColorPanel;
-using interim::Tfullscreen;
-using interim::Tjpeger_f;
-using interim::TPreForm;
-using interim::Tpreset_dlg;
 using interim::TSplash;
-using interim::TThreadedTimer;
 
 // Tabs of TabSet1: the three layers, then the result.
 constexpr int kResultTab = 3;
@@ -105,7 +105,6 @@ public:
 
     // ---- commands: the menu's items call these after their dialogs ------------
     void SaveTile(const std::string& fileName);
-    void SaveJpeg(const std::string& fileName, TPixelGraphic& picture);
     void SaveParameters(const std::string& fileName);
     void LoadParameters(const std::string& fileName);
     void BrowsePresets(int folder);
@@ -139,6 +138,8 @@ public:
     void SetMutationRandom(TRandomGenerator* fixed) { FMutationRandom = fixed; }
     // Asks for a file name (empty: cancelled). The dialogs by default.
     std::function<std::string(TFileRequest)> AskFileName;
+    // The folder of the five preset folders: "mozaro" in the program's folder.
+    std::string PresetRoot;
 
     // ---- controls -------------------------------------------------------------------
     QTabBar* TabSet1;
@@ -148,7 +149,7 @@ public:
     QWidget* StripBox;
 
     QLabel* AlgorithmLabel;
-    QComboBox* AutoImageComboBox1;
+    TAutoImageComboBox* AutoImageComboBox1;
     QPushButton* ImportButton;
     QLabel *BrightnessLabel, *CycleLabel, *AmplitudeLabel, *Turbulence1Label, *Turbulence2Label, *TwistLabel,
         *SeedLabel;

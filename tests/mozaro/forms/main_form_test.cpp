@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabBar>
@@ -17,6 +18,7 @@
 #include "menus97/Edit97.h"
 #include "mozaro/Layer.h"
 #include "mozaro/engine_support.h"
+#include "mozaro/forms/ImageListBox.h"
 #include "mozaro/forms/main_form.h"
 #include "platform/Application.h"
 #include "platform/Menus.h"
@@ -526,6 +528,52 @@ TEST_F(MainForm, ASavedPresetReloadsToTheSameResult) {
     EXPECT_EQ(other->AutoImageComboBox1->currentIndex(), int(algWeave));
     EXPECT_EQ(Checksum(other->ViewPicture()), TopLeft(other->Model().LayerImages[2], 200, 150));
     EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(MainForm, VariousBrowsesTheMiscFolderAndLoadsTheChoice) {
+    Form->AutoImageComboBox1->setCurrentIndex(algKaleidoscope);
+    Form->SaveParameters(Dir + "/chosen.mzo");
+    const auto layers = Form->Model().Layers;
+    QDir(QString::fromStdString(Dir)).mkpath("presets/misc");
+    QFile::copy(QString::fromStdString(Dir + "/chosen.mzo"), QString::fromStdString(Dir + "/presets/misc/Kaleido.mzo"));
+
+    auto other = Start();
+    other->PresetRoot = Dir + "/presets";
+    EXPECT_EQ(std::string(mozaro::kPresetFolders[4].Caption), "Various");
+    bool seen = false;
+    QTimer::singleShot(0, other.get(), [&] {
+        Tpreset_dlg* browser = other->PresetBrowser();
+        seen = browser->isVisible() && other->ColorPanel1->isHidden();
+        ASSERT_EQ(browser->Thumbnails().size(), 1u);
+        browser->thumbclick(browser->Thumbnails()[0]);
+    });
+    other->BrowsePresets1->Find("Various")->Click();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(other->Model().Layers, layers);
+    EXPECT_EQ(other->GetTab(), kResultTab);
+    EXPECT_EQ(other->ColorPanel1->GetCaption().toStdString(), "Parsing file... Please be patient :-)");
+    EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(MainForm, TheJpegSaverLeavesTheLibraryAt30) {
+    const std::string path = Dir + "/smart.jpg";
+    Form->AskFileName = [&](mozaro::TFileRequest r) { return r == mozaro::frSaveJpeg ? path : std::string(); };
+    QTimer::singleShot(0, Form.get(), [] {
+        auto* saver = qobject_cast<Tjpeger_f*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(saver);
+        saver->RxSlider1->SetValue(55);
+        saver->OKClick();
+    });
+    Form->SmartJPEGSaver1->Click();
+    EXPECT_EQ(JpegQuality, 30);
+    TPixelGraphic saved;
+    saved.LoadFromFile(path);
+    EXPECT_EQ(saved.GetWidth(), 150);
+    if (gwtest::HaveTool("identify")) {
+        ASSERT_EQ(gwtest::Run("identify -format %Q '" + path + "' > '" + Dir + "/q.txt'"), 0);
+        EXPECT_EQ(gwtest::ReadFile(Dir + "/q.txt"), "55");
+    }
+    JpegQuality = 80;
 }
 
 TEST_F(MainForm, AFailedLoadShowsTheMessageAndChangesNothing) {
