@@ -1121,14 +1121,10 @@ void Tmain::TogglePreview() {
     if (PreviewShown()) {
         FPreview->hide();
     } else {
-        Preview1->SetChecked(true);
         FPreview->show();
-        // Shown without activation (no window manager) it still shows the
-        // result.
-        if (!FInteractionLock && !FLoadingLock) {
-            PostProcessAndCompose();
-            RefreshPreview();
-        }
+        // Shown without an activation (no window manager) it still shows
+        // the result.
+        LayerActiveChanged();
     }
     Preview1->SetChecked(PreviewShown());
 }
