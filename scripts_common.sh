@@ -4,7 +4,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
 GW_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libjpeg62-turbo-dev libpng-dev
   zlib1g-dev libgtest-dev libbenchmark-dev clang fonts-liberation2 imagemagick netpbm
-  libtiff-tools libvips-tools)
+  libtiff-tools libvips-tools locales)
 
 gw_install() {
   local missing=()
@@ -18,6 +18,16 @@ gw_install() {
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
+}
+
+# The German locale (comma as decimal separator) that ./test runs the tests
+# under a second time; generated from the locales package when missing.
+gw_german_locale() {
+  if locale -a 2>/dev/null | grep -i '^de_DE\.utf-\?8$' >/dev/null; then return; fi
+  echo "Generating de_DE.UTF-8"
+  local sudo=""
+  [ "$(id -u)" = 0 ] || sudo="sudo"
+  $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
 }
 
 # gw_configure DIR [cmake args...]

@@ -1,6 +1,6 @@
 // Expression parser and post-processing: the RGB expression pass against the
 // same formula as compiled C++ and against ImageMagick's -fx, a whole compose
-// with all three passes, and compiles of pathological texts.
+// with all three passes, and compiles of texts up to 64 KiB.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -128,24 +129,50 @@ void BM_ComposeAllPasses(benchmark::State& state) {
 }
 BENCHMARK(BM_ComposeAllPasses)->Unit(benchmark::kMillisecond);
 
-std::string Repeat(const std::string& s, size_t length) {
-    std::string r;
-    while (r.size() + s.size() <= length) r += s;
-    return r;
+// The largest legal tree: 1, 2, 4, .. 32 operations on levels 1 to 6 and 50
+// on each of the 14 levels below (763 operations), every one bracketed.
+std::string WidestTree() {
+    std::vector<int> perLevel = {1};
+    while (perLevel.size() < 20) perLevel.push_back(std::min(50, 2 * perLevel.back()));
+    // Children per node, level by level: the first nodes take two.
+    std::function<std::string(size_t, int)> node = [&](size_t level, int index) -> std::string {
+        const int below = level + 1 < perLevel.size() ? perLevel[level + 1] : 0;
+        std::string left = "A", right = "B";
+        if (2 * index < below) left = node(level + 1, 2 * index);
+        if (2 * index + 1 < below) right = node(level + 1, 2 * index + 1);
+        return "(" + left + "+" + right + ")";
+    };
+    return node(0, 0);
 }
 
-// Texts that took exponential time before; each compile fails or succeeds
-// in polynomial time.
-void BM_PathologicalCompile(benchmark::State& state) {
-    std::vector<std::string> texts;
-    texts.push_back("A" + Repeat("*A-A", 1000));
-    texts.push_back("A" + Repeat("-A", 1023));
-    texts.push_back(Repeat("A*A-", 1020) + "A");
-    texts.push_back(Repeat("A+", 1022) + "A");
-    texts.push_back(Repeat("-(", 128) + "A" + std::string(64, ')'));
-    texts.push_back(std::string(60, '(') + Repeat("A*(B)-", 900) + "A" + std::string(60, ')'));
-    texts.push_back(std::string(5000, '(') + "A" + std::string(5000, ')'));
-    const std::string& text = texts[static_cast<size_t>(state.range(0))];
+// Texts up to 64 KiB: the longest legal ones compile and the others fail,
+// each in well under 100 ms.
+void BM_Compile(benchmark::State& state) {
+    const size_t k64 = 64 * 1024;
+    auto fill = [&](const std::string& unit, const std::string& head = "", const std::string& tail = "") {
+        std::string t = head;
+        while (t.size() + unit.size() + tail.size() <= k64) t += unit;
+        return t + tail;
+    };
+    const std::string half(k64 / 2 - 8, '(');
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"legal: widest tree", WidestTree()},
+        {"legal: brackets", half + "X+1" + std::string(half.size(), ')')},
+        {"legal: number", fill("0", "X+1.")},
+        {"legal: bracketed tree", std::string(20000, '(') + WidestTree() + std::string(20000, ')')},
+        {"nestings: A+A+..", fill("A+", "", "A")},
+        {"nestings: SIN(SIN(..", [&] {
+             std::string t;
+             for (size_t n = 0; n < (k64 - 1) / 5; ++n) t += "SIN(";
+             return t + "A" + std::string(t.size() / 4, ')');
+         }()},
+        {"complex: wide and long", fill("(A+B)*", "", "A")},
+        {"syntax: A*A-..+", fill("A*A-", "", "+")},
+        {"syntax: brackets", half + "A+" + std::string(half.size(), ')')},
+        {"syntax: operators", fill("+-*/^")},
+        {"syntax: A+-..", fill("A+-", "", "B")},
+    };
+    const auto& [name, text] = cases[static_cast<size_t>(state.range(0))];
     for (auto _ : state) {
         TParser parser;
         try {
@@ -153,9 +180,9 @@ void BM_PathologicalCompile(benchmark::State& state) {
         } catch (const EMathParserError&) {
         }
     }
-    state.SetLabel(text.substr(0, 12) + "... (" + std::to_string(text.size()) + " chars)");
+    state.SetLabel(std::string(name) + " (" + std::to_string(text.size()) + " chars)");
 }
-BENCHMARK(BM_PathologicalCompile)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Compile)->DenseRange(0, 10)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -96,9 +96,12 @@ TParameterWriter TextblockLines(const TButtonDesign& d) {
     return w;
 }
 
+// The caption's lines, by the rule ReadMemo joins them with: every line
+// break separates two lines ("a\n\n" is "a" and two empty lines), and an
+// empty caption has none. A final CRLF ends the last line without adding one.
 TParameterWriter MemoLines(const std::string& caption) {
     TStringList lines;
-    lines.SetText(caption);
+    if (!caption.empty()) lines.SetText(caption + "\r\n");
     TParameterWriter w;
     w.AddInt(lines.Count());
     for (const std::string& line : lines.Lines()) w.Add(line);

@@ -266,7 +266,8 @@ void DecodeBMP(TPixelGraphic& g, TStream& s, bool core, int64_t fileStart, uint3
     const bool trueColor = h.BitCount > 8;
     const int bitCountNum = trueColor ? 3 : BitCountToNum(h.BitCount);
 
-    if (h.Width < 0) FieldInvalid(h.Field("bcWidth", "biWidth"));
+    // A negative width is the picture's own failure (core headers have none).
+    if (h.Width < 0) g.SetSize(static_cast<int>(h.Width), 0, bitCountNum);
     if (h.AbsHeight() > INT32_MAX) FieldInvalid(h.Field("bcHeight", "biHeight"));
     const bool empty = h.Width == 0 || h.Height == 0;
     if (!empty && !PictureSizeAcceptable(h.Width, h.AbsHeight(), trueColor ? 24 : h.BitCount))

@@ -6,6 +6,7 @@
 // exception may unwind through libjpeg's frames: the callbacks catch what
 // the stream or the message box raise, and every function that runs codec
 // calls under setjmp keeps only trivially destructible locals.
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -173,8 +174,29 @@ struct TDecodeState {
     TPixelGraphic* Graphic;
     bool HeaderOnly;
     bool ProgressStarted;
-    int BadSize;  // 1 when the picture is too large, 2 for an unsupported subformat
+    int BadSize;        // 1 when the picture is too large, 2 for an unsupported subformat
+    int64_t Available;  // bytes the stream holds from the start of the file
 };
+
+// The fewest bytes the scans can take: the first scan that covers a
+// component codes each of its 8 x 8 blocks in at least one bit. A frame
+// header may claim far more than the file holds; this is checked before
+// the picture (or the codec's coefficient buffers) is allocated.
+int64_t LeastScanBytes(const jpeg_decompress_struct& cinfo) {
+    int maxH = 1, maxV = 1;
+    for (int c = 0; c < cinfo.num_components; ++c) {
+        maxH = std::max(maxH, cinfo.comp_info[c].h_samp_factor);
+        maxV = std::max(maxV, cinfo.comp_info[c].v_samp_factor);
+    }
+    int64_t blocks = 0;
+    for (int c = 0; c < cinfo.num_components; ++c) {
+        const jpeg_component_info& comp = cinfo.comp_info[c];
+        const int64_t w = (int64_t(cinfo.image_width) * comp.h_samp_factor + maxH - 1) / maxH;
+        const int64_t h = (int64_t(cinfo.image_height) * comp.v_samp_factor + maxV - 1) / maxV;
+        blocks += ((w + 7) / 8) * ((h + 7) / 8);
+    }
+    return (blocks + 7) / 8;
+}
 
 // Codec steps of a read; false when libjpeg bailed out. Only plain data
 // lives here (see the top of the file).
@@ -196,7 +218,8 @@ bool DecodeSteps(TJpegContext* ctx, jpeg_decompress_struct* cinfo, jpeg_source_m
         st->BadSize = 2;
         return true;
     }
-    if (!PictureSizeAcceptable(cinfo->image_width, cinfo->image_height, comps == 1 ? 8 : 24)) {
+    if (!PictureSizeAcceptable(cinfo->image_width, cinfo->image_height, comps == 1 ? 8 : 24) ||
+        LeastScanBytes(*cinfo) > st->Available) {
         st->BadSize = 1;
         return true;
     }
@@ -250,7 +273,7 @@ void Decode(TStream& stream, TPixelGraphic* graphic, TPGWarningAction mode, TPic
     cinfo.err = &ctx->Err;
     cinfo.client_data = ctx.get();
     jpeg_source_mgr src;
-    TDecodeState st{graphic, info != nullptr, false, 0};
+    TDecodeState st{graphic, info != nullptr, false, 0, stream.Remaining()};
     struct TCleanup {
         jpeg_decompress_struct& Info;
         TDecodeState& State;

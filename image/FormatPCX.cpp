@@ -68,14 +68,18 @@ void CheckFormat(TPCXHeader& h) {
         UnknownSubformat();
 }
 
+// The fewest bytes any encoding of a line of `length` bytes takes: runs of
+// 63 cost two bytes each; of the rest, one byte can be a literal and two
+// bytes cost two either way.
+int64_t LeastEncodedLine(int64_t length) { return 2 * (length / kMaxRun) + std::min<int64_t>(length % kMaxRun, 2); }
+
 // Size, line length and the least data the lines can be encoded in, checked
 // before anything is allocated.
 void CheckSizes(const TPCXHeader& h, int64_t bytesLeft) {
     if (!PictureSizeAcceptable(h.Width, h.Height, h.BitCount)) PCXError(FormatLangStr1(27, "Image"));
     const int64_t needed = h.BitsPerPlane == 1 ? (h.Width + 7) / 8 : h.Width;
     if (h.BytesPerLine < needed) PCXError(FormatLangStr1(7, "BytesPerLine"));
-    const int64_t leastPerLine = 2 * ((h.LineLength() + kMaxRun - 1) / kMaxRun);
-    if (leastPerLine > bytesLeft / h.Height) UnexpectedEnd();
+    if (LeastEncodedLine(h.LineLength()) * h.Height > bytesLeft) UnexpectedEnd();
 }
 
 // The palette block at the end of the stream; the position is kept.
@@ -176,6 +180,9 @@ public:
         TPCXHeader h = ReadHeader(stream);
         g.SetSize(0, 0, g.GetBitCountNum());
         CheckFormat(h);
+        // A negative size is the picture's own failure.
+        if (h.Width < 0 || h.Height < 0)
+            g.SetSize(static_cast<int>(h.Width), static_cast<int>(h.Height), BitCountToNum(h.BitCount));
         CheckSizes(h, stream.Remaining());
         g.SetSize(static_cast<int>(h.Width), static_cast<int>(h.Height), BitCountToNum(h.BitCount));
         SetPalette(stream, g, h);

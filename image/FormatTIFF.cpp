@@ -233,7 +233,6 @@ TDirectory ParseTiff(TTiffSource& src, int index) {
     d.Compression = Scalar(src, d, tagCompression, cmpNone);
     d.Photometric = Scalar(src, d, tagPhotometric, 0);
     d.SamplesPerPixel = Scalar(src, d, tagSamplesPerPixel, 1);
-    const bool rowsGiven = d.Find(tagRowsPerStrip) != nullptr;
     d.RowsPerStrip = Scalar(src, d, tagRowsPerStrip, 0);
     if (d.SamplesPerPixel != 1 && d.SamplesPerPixel != 3 && d.SamplesPerPixel != 4) InvalidSamplesPerPixel();
     if (const TEntry* bits = d.Find(tagBitsPerSample)) {
@@ -244,7 +243,8 @@ TDirectory ParseTiff(TTiffSource& src, int index) {
     }
 
     d.StripOffsets = Array(src, d, tagStripOffsets);
-    if (!rowsGiven && d.StripOffsets.size() == 1) d.RowsPerStrip = d.Length;
+    // Missing or 0: a single strip holds every row.
+    if (d.RowsPerStrip == 0 && d.StripOffsets.size() == 1) d.RowsPerStrip = d.Length;
     if (d.RowsPerStrip == 0) TIFFError("Invalid RowsPerStrip");
     // "One strip" is 2^32 - 1 rows: counted in 64 bits and clamped.
     d.RowsPerStrip = std::max<uint64_t>(1, std::min<uint64_t>(d.RowsPerStrip, d.Length));

@@ -88,22 +88,7 @@ void TPGCanvas::MoveTo(int x, int y) { PenPos = TPoint(x, y); }
 
 void TPGCanvas::LineTo(int x, int y) {
     const uint32_t colour = DeviceColor(Pen.Color);
-    int cx = PenPos.X, cy = PenPos.Y;
-    const int dx = std::abs(x - cx), dy = -std::abs(y - cy);
-    const int sx = cx < x ? 1 : -1, sy = cy < y ? 1 : -1;
-    int err = dx + dy;
-    while (cx != x || cy != y) {
-        Plot(cx, cy, colour);
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            cx += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            cy += sy;
-        }
-    }
+    ForEachLinePixel(PenPos.X, PenPos.Y, x, y, [&](int px, int py) { Plot(px, py, colour); });
     PenPos = TPoint(x, y);
     Changed();
 }

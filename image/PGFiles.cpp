@@ -134,8 +134,11 @@ void TPixelGraphic::SaveToStream(TStream& stream) { DefaultBMPWriter().Write(str
 void TPixelGraphic::ReadData(TStream& stream) {
     const uint32_t length = stream.ReadValue<uint32_t>();
     const int64_t start = stream.GetPosition();
+    // The picture is read from its own bytes only: what follows them in the
+    // stream belongs to others.
+    TStreamSection section(stream, start, length);
     try {
-        LoadFromStreamExt(stream, "bmp");
+        LoadFromStreamExt(section, "bmp");
     } catch (...) {
         stream.SetPosition(start + length);
         throw;

@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QVBoxLayout>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "image/PGMessages.h"
 #include "platform/MathUtil.h"
@@ -136,10 +136,12 @@ void TConvFilterDialog::LoadTexts() {
 
 std::string TConvFilterDialog::GetValueText1() {
     // The runtime's general float text of value / 100 + 0.001, last digit
-    // cut: two decimals always ("1.30", "0.75").
+    // cut: two decimals always ("1.30", "0.75"), with a point whatever the
+    // user's locale.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15Lg", FSettings[0].Value * 0.01L + 0.001L);
-    std::string s = buf;
+    const auto res = std::to_chars(buf, buf + sizeof buf, FSettings[0].Value * 0.01L + 0.001L,
+                                   std::chars_format::general, 15);
+    std::string s(buf, res.ptr);
     if (!s.empty()) s.pop_back();
     return s;
 }

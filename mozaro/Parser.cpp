@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/MathUtil.h"
 #include "platform/Random.h"
 
 namespace {
@@ -33,12 +34,6 @@ const double kPi = 3.14159265358979323846;
 // 2^63: the first value that no longer fits an int64.
 const double kTwo63 = 9223372036854775808.0;
 
-int64_t TruncChecked(double x) {
-    if (!(x >= -kTwo63 && x < kTwo63)) ThrowInvalidOp();  // NaN fails too
-    return static_cast<int64_t>(x);
-}
-
-int64_t RoundChecked(double x) { return TruncChecked(std::rint(x)); }
 
 double Divide(double a, double b) {
     if (b == 0) {
@@ -57,7 +52,7 @@ double Logarithm(double x, double (*fn)(double)) {
 
 // a to the power n by squaring: at most 64 squarings whatever n is.
 [[gnu::noinline]] double IntPower(double a, double exponent) {
-    const int64_t n = TruncChecked(exponent);
+    const int64_t n = Trunc(exponent);
     uint64_t m = n < 0 ? uint64_t(0) - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
     double result = 1, base = a;
     while (m) {
@@ -126,6 +121,7 @@ bool IsPrime64(uint64_t n) {
 // one call stays cheap whatever the argument.
 [[gnu::noinline]] double Prime(double x) {
     const double ax = std::fabs(x);
+    Trunc(ax);  // raises for NaN, infinities and values past 2^63
     if (ax >= 9007199254740992.0) return 0;  // 2^53 and up: every integer part is even
     const uint64_t n = static_cast<uint64_t>(ax);
     if (n % 2 == 0) return 0;
@@ -199,20 +195,20 @@ double Floor(double x) {
 
 [[gnu::noinline]] double Ph(double x) {
     const double w = x * kPi / 2;
-    return (w - std::rint(w)) * (2 * kPi);
+    return (w - static_cast<double>(Round(w))) * (2 * kPi);
 }
 
-double Odd(double x) { return std::fmod(std::trunc(x), 2.0) == 0 ? 1 : 0; }
+[[gnu::noinline]] double Odd(double x) { return Trunc(x) % 2 == 0 ? 1 : 0; }
 
 [[gnu::noinline]] double DivOp(double a, double b) {
-    const int64_t x = TruncChecked(a), y = TruncChecked(b);
+    const int64_t x = Trunc(a), y = Trunc(b);
     if (y == 0) ThrowDivByZero();
     if (y == -1 && x == std::numeric_limits<int64_t>::min()) ThrowIntOverflow();
     return static_cast<double>(x / y);
 }
 
 [[gnu::noinline]] double ModOp(double a, double b) {
-    const int64_t x = TruncChecked(a), y = TruncChecked(b);
+    const int64_t x = Trunc(a), y = Trunc(b);
     if (y == 0) ThrowDivByZero();
     if (y == -1) return 0;  // the remainder is 0; the division itself would trap
     return static_cast<double>(x % y);
@@ -227,35 +223,25 @@ double Odd(double x) { return std::fmod(std::trunc(x), 2.0) == 0 ? 1 : 0; }
 
 // Operators in the order a term is tried.
 enum TSplitOp : int { soPlus, soMinus, soStar, soDiv, soMod, soSlash, soCaret, soCount };
-const std::array<const char*, soCount> kOpText = {"+", "-", "*", "DIV", "MOD", "/", "^"};
 const std::array<int, soCount> kOpLen = {1, 1, 1, 3, 3, 1, 1};
 const std::array<TParserOp, soCount> kOpNode = {TParserOp::Add,  TParserOp::Subtract, TParserOp::Multiply,
                                                  TParserOp::Div,  TParserOp::Mod,      TParserOp::Divide,
                                                  TParserOp::RealPower};
+const std::array<const char*, soCount> kOpText = {"+", "-", "*", "DIV", "MOD", "/", "^"};
 
-// Kinds of term a side of an operator accepts beyond a variable, a number,
-// a bracketed expression and a function call: splits by operator bit, and
-// a negation.
-constexpr unsigned Bit(TSplitOp op) { return 1u << op; }
-constexpr unsigned kfNeg = 1u << soCount;
-constexpr unsigned kMulOps = Bit(soDiv) | Bit(soMod) | Bit(soSlash);
-constexpr std::array<unsigned, soCount> kLeftAccepts = {
-    kfNeg | Bit(soMinus) | Bit(soStar) | kMulOps | Bit(soCaret),  // +
-    kfNeg | Bit(soMinus) | Bit(soStar) | kMulOps | Bit(soCaret),  // -
-    kfNeg | kMulOps | Bit(soCaret),                               // *
-    kfNeg | kMulOps | Bit(soCaret),                               // DIV
-    kfNeg | kMulOps | Bit(soCaret),                               // MOD
-    kfNeg | kMulOps | Bit(soCaret),                               // /
-    0,                                                            // ^
+// A piece of text cut into operands and the operators between them: always
+// operand, operator, operand, ..., operand (an operand may be empty).
+struct TToken {
+    int Op;  // -1 for an operand, else the TSplitOp
+    int Begin, End;
 };
-constexpr std::array<unsigned, soCount> kRightAccepts = {
-    Bit(soPlus) | Bit(soMinus) | Bit(soStar) | kMulOps | Bit(soCaret),  // +
-    Bit(soStar) | kMulOps | Bit(soCaret),                               // -
-    Bit(soStar) | kMulOps | Bit(soCaret),                               // *
-    Bit(soCaret),                                                       // DIV
-    Bit(soCaret),                                                       // MOD
-    Bit(soCaret),                                                       // /
-    0,                                                                  // ^
+
+// What an operand, power or chain can stand for: a term other than a lone
+// negation (U), and a lone negation (G).
+struct TKind {
+    bool U = false, G = false;
+    bool Valid() const { return U || G; }
+    bool LoneNegation() const { return G && !U; }
 };
 
 }  // namespace
@@ -263,16 +249,18 @@ constexpr std::array<unsigned, soCount> kRightAccepts = {
 // Compiles one upper-cased, trimmed, blank-free text with balanced bracket
 // counts into the parser's node list.
 //
-// Every question "is span [i, j) a term of kind K" is answered once (memo).
-// For a span, each operator has at most one occurrence at which a cut can
-// succeed: a side never holds an unbracketed occurrence of the operators it
-// refuses, so "+" and "*" can only cut at their first occurrence outside
-// brackets, "DIV", "MOD" and "/" at their last, "^" at its only one, and "-"
-// at its last occurrence that does not follow an operator or another "-" (such
-// a "-" can only start a negation or "-PI", and a right side of "-" holds a
-// "-" in no other place, while a left side never ends in an operator). This
-// gives the same cuts as trying every occurrence from the left, in
-// polynomial time.
+// The splitting rules amount to a grammar of fixed precedence: a text is
+// L0 + L1 + ... (cut at the first "+"), each L is M0 - M1 - ... (cut at the
+// last "-" that follows an operand), each M is D0 * D1 * ... (cut at the
+// first "*"), each D is u0 op u1 op ... with op one of DIV, MOD, "/" (cut at
+// the last), each u one operand or operand ^ operand. What a side of an
+// operator refuses comes down to three rules: a lone negation ("-" and a
+// bracket, variable, function or power) stands only first in a D, not last
+// in a chain of "*" or "+" and nowhere after a "-"; a chain of "-" does not
+// begin with "-"; and the operands after DIV, MOD and "/" are no negations.
+// So the operators of a text at bracket level zero decide its tree, each
+// bracket group is checked once from the inside out, and compiling takes
+// time linear in the text (times the 20 levels when building).
 class TParserCompiler {
 public:
     TParserCompiler(TCustomParser& parser, std::string text)
@@ -280,11 +268,8 @@ public:
 
     void Run() {
         Prepare();
-        int i = 0, j = n;
-        while (IsBrack(i, j)) ++i, --j;
-        if (!Valid(i, j)) ThrowSyntax(i, j);
-
-        TOperand root = Build(i, j, 1);
+        if (!FNested || !ValidPiece(0, n)) ThrowSyntax();
+        TOperand root = Build(0, n, 1);
         if (root.Kind != TOperand::kNode) {
             const int idx = Place(1);
             FPre[idx].Op = TParserOp::Copy;
@@ -306,77 +291,45 @@ private:
         bool Binary;
     };
 
-    // ---- text tables ------------------------------------------------------
-    bool IsNumChar(char c) const { return (c >= '0' && c <= '9') || c == FSep; }
-
-    bool Precedes(int p, int from, const char* t) const {
-        const int len = static_cast<int>(std::strlen(t));
-        return p - len >= from && s.compare(p - len, len, t) == 0;
-    }
-    // A "-" that does not follow an operator within [from, p).
-    bool BinaryLooking(int p, int from) const {
-        if (p - 1 >= from && std::strchr("*/^-", s[p - 1]) != nullptr) return false;
-        return !Precedes(p, from, "DIV") && !Precedes(p, from, "MOD");
-    }
-
+    // ---- bracket groups -------------------------------------------------------
+    // Matches brackets and checks every group's inside, innermost first: as
+    // one expression (a bracket, a one-argument function) and as two split
+    // at its first comma (a two-argument function).
     void Prepare() {
         FSep = '.';
         if (!P.FPointNumberformat) {
             const char* dp = std::localeconv()->decimal_point;
             if (dp && dp[0] && !dp[1]) FSep = dp[0];
         }
-        // Bracket groups: FGroup[k] is the innermost open bracket at boundary k.
-        FGroup.assign(n + 1, 0);
-        std::vector<int> stack;
-        int groups = 1;
-        FNested = true;
+        FMatch.assign(n, -1);
+        FComma.assign(n, -1);
+        FInside.assign(n, 0);
+        FArgs.assign(n, 0);
+        std::vector<int> open;
         for (int k = 0; k < n; ++k) {
             if (s[k] == '(') {
-                stack.push_back(groups++);
+                open.push_back(k);
+            } else if (s[k] == ',') {
+                if (!open.empty() && FComma[open.back()] < 0) FComma[open.back()] = k;
             } else if (s[k] == ')') {
-                if (stack.empty()) FNested = false;
-                else stack.pop_back();
-            }
-            FGroup[k + 1] = stack.empty() ? 0 : stack.back();
-        }
-        if (!stack.empty()) FNested = false;
-        if (!FNested) return;  // no span of such a text is a term
-
-        for (auto& list : FOcc) list.assign(groups, {});
-        FComma.assign(groups, {});
-        for (int k = 0; k < n; ++k) {
-            const int g = FGroup[k];
-            switch (s[k]) {
-                case '+': FOcc[soPlus][g].push_back(k); break;
-                case '*': FOcc[soStar][g].push_back(k); break;
-                case '/': FOcc[soSlash][g].push_back(k); break;
-                case '^': FOcc[soCaret][g].push_back(k); break;
-                case ',': FComma[g].push_back(k); break;
-                case '-':
-                    if (k > 0 && BinaryLooking(k, 0)) FOcc[soMinus][g].push_back(k);
-                    break;
-                case 'D':
-                    if (s.compare(k, 3, "DIV") == 0) FOcc[soDiv][g].push_back(k);
-                    break;
-                case 'M':
-                    if (s.compare(k, 3, "MOD") == 0) FOcc[soMod][g].push_back(k);
-                    break;
-                default: break;
+                if (open.empty()) {
+                    FNested = false;
+                    return;  // no part of such a text is a term
+                }
+                const int o = open.back();
+                open.pop_back();
+                FMatch[o] = k;
+                FMatch[k] = o;
+                FInside[o] = ValidPiece(o + 1, k);
+                const int c = FComma[o];
+                FArgs[o] = c >= 0 && ValidPiece(o + 1, c) && ValidPiece(c + 1, k);
             }
         }
-        FNextOpen.assign(n + 1, n);
-        FNumEnd.assign(n + 1, n);
-        FSepCount.assign(n + 1, 0);
-        for (int k = n - 1; k >= 0; --k) {
-            FNextOpen[k] = s[k] == '(' ? k : FNextOpen[k + 1];
-            FNumEnd[k] = IsNumChar(s[k]) ? FNumEnd[k + 1] : k;
-        }
-        for (int k = 0; k < n; ++k) FSepCount[k + 1] = FSepCount[k] + (s[k] == FSep ? 1 : 0);
-        FMemo.assign(static_cast<size_t>(n + 1) * (n + 1), 0);
+        FNested = open.empty();
     }
 
-    // ---- kinds of term ---------------------------------------------------------
-    bool Nested(int i, int j) const { return FNested && FGroup[i] == FGroup[j]; }
+    // ---- operands -----------------------------------------------------------
+    bool IsNumChar(char c) const { return (c >= '0' && c <= '9') || c == FSep; }
 
     bool IsVar(int i, int j, const double** storage = nullptr) const {
         if (j - i <= 0 || static_cast<size_t>(j - i) > P.FLongestVariable) return false;
@@ -397,8 +350,11 @@ private:
             if (value) *value = -kPi;
             return true;
         }
-        if (!FNested || FNumEnd[i] < j) return false;
-        const int seps = FSepCount[j] - FSepCount[i];
+        int seps = 0;
+        for (int k = i; k < j; ++k) {
+            if (!IsNumChar(s[k])) return false;
+            seps += s[k] == FSep;
+        }
         if (seps > 1 || len - seps < 1) return false;
         std::string digits = s.substr(i, len);
         if (FSep != '.') std::replace(digits.begin(), digits.end(), FSep, '.');
@@ -406,8 +362,7 @@ private:
         const auto res = std::from_chars(digits.data(), digits.data() + digits.size(), v);
         if (res.ec == std::errc::result_out_of_range) {
             // Too small is 0; too large is no number.
-            const size_t point = digits.find('.');
-            const std::string whole = digits.substr(0, point);
+            const std::string whole = digits.substr(0, digits.find('.'));
             if (whole.find_first_not_of('0') != std::string::npos) return false;
             v = 0;
         } else if (res.ec != std::errc() || res.ptr != digits.data() + digits.size()) {
@@ -417,142 +372,160 @@ private:
         return true;
     }
 
-    bool IsBrack(int i, int j) {
-        return j - i >= 3 && s[i] == '(' && s[j - 1] == ')' && Valid(i + 1, j - 1);
-    }
+    // "(" valid ")" as one group.
+    bool IsBrack(int i, int j) const { return j - i >= 3 && s[i] == '(' && FMatch[i] == j - 1 && FInside[i]; }
 
-    // NAME(...) with NAME in the list of the arity; for two arguments the
-    // inside splits at its first comma outside brackets.
-    bool IsFunc(int i, int j, int arity, TParserOp* op = nullptr, int* open = nullptr, int* comma = nullptr) {
+    // NAME(...) with NAME in the list of the arity, the bracket closing at
+    // the end; two arguments split at the group's first comma.
+    bool IsFunc(int i, int j, int arity, TParserOp* op = nullptr, int* open = nullptr) const {
         if (j - i < 3 || s[j - 1] != ')') return false;
-        const int k = FNextOpen[i];
-        if (k <= i || k >= j - 1 || static_cast<size_t>(k - i) > P.FLongestFunction) return false;
+        const int k = FMatch[j - 1];
+        if (k <= i || k >= j - 2) return false;
+        // The name runs up to the first bracket.
+        if (static_cast<size_t>(k - i) > P.FLongestFunction || s.find('(', i) != static_cast<size_t>(k)) return false;
         const auto& names = arity == 1 ? P.FFunctions1 : P.FFunctions2;
         auto it = names.find(std::string_view(s).substr(i, k - i));
         if (it == names.end()) return false;
         if (op) *op = it->second;
         if (open) *open = k;
-        if (arity == 1) return Valid(k + 1, j - 1);
-        const auto& commas = FComma[FGroup[k + 1]];
-        auto c = std::lower_bound(commas.begin(), commas.end(), k + 1);
-        if (c == commas.end() || *c >= j - 1) return false;
-        if (comma) *comma = *c;
-        return Valid(k + 1, *c) && Valid(*c + 1, j - 1);
+        return arity == 1 ? FInside[k] : FArgs[k];
     }
 
-    bool IsAtom(int i, int j) {
+    // A variable, a number, a bracket or a function.
+    bool IsPrimary(int i, int j) const {
         return IsVar(i, j) || IsNum(i, j) || IsBrack(i, j) || IsFunc(i, j, 1) || IsFunc(i, j, 2);
     }
 
-    bool IsNeg(int i, int j) {
-        return j - i >= 2 && s[i] == '-' &&
-               (IsBrack(i + 1, j) || IsVar(i + 1, j) || Split(soCaret, i + 1, j) || IsFunc(i + 1, j, 1) ||
-                IsFunc(i + 1, j, 2));
+    // "-" and a bracket, a variable or a function.
+    bool IsNegatedPrimary(int i, int j) const {
+        return j - i >= 2 && s[i] == '-' && (IsBrack(i + 1, j) || IsVar(i + 1, j) || IsFunc(i + 1, j, 1) || IsFunc(i + 1, j, 2));
     }
 
-    bool Memo(int kind, int i, int j, bool& value) const {
-        const uint16_t m = FMemo[static_cast<size_t>(i) * (n + 1) + j];
-        if (!(m & (1u << (2 * kind)))) return false;
-        value = (m & (2u << (2 * kind))) != 0;
-        return true;
-    }
-    bool Remember(int kind, int i, int j, bool value) {
-        uint16_t& m = FMemo[static_cast<size_t>(i) * (n + 1) + j];
-        m = static_cast<uint16_t>(m | (1u << (2 * kind)) | (value ? (2u << (2 * kind)) : 0u));
-        return value;
+    // ---- operators at bracket level zero ------------------------------------
+    // A "-" is an operator when it follows an operand: not at the start, not
+    // after another operator or an opening bracket.
+    bool BinaryMinus(int p, int from) const {
+        if (p <= from || std::strchr("+-*/^(", s[p - 1]) != nullptr) return false;
+        return !(p - 3 >= from && (s.compare(p - 3, 3, "DIV") == 0 || s.compare(p - 3, 3, "MOD") == 0));
     }
 
-    // A valid expression: a number, a variable, a negation, a split, a
-    // function or a bracketed valid expression.
-    bool Valid(int i, int j) {
-        if (j <= i || !Nested(i, j)) return false;
-        bool v;
-        if (Memo(0, i, j, v)) return v;
-        v = IsVar(i, j) || IsNum(i, j) || IsNeg(i, j);
-        for (int op = 0; !v && op < soCount; ++op) v = Split(static_cast<TSplitOp>(op), i, j);
-        v = v || IsFunc(i, j, 2) || IsFunc(i, j, 1) || IsBrack(i, j);
-        return Remember(0, i, j, v);
+    void Lex(int i, int j, std::vector<TToken>& out) const {
+        out.clear();
+        int start = i;
+        for (int k = i; k < j;) {
+            int op = -1;
+            switch (s[k]) {
+                case '(': k = FMatch[k] + 1; continue;
+                case '+': op = soPlus; break;
+                case '*': op = soStar; break;
+                case '/': op = soSlash; break;
+                case '^': op = soCaret; break;
+                case '-':
+                    if (BinaryMinus(k, i)) op = soMinus;
+                    break;
+                case 'D':
+                    if (k + 3 <= j && s.compare(k, 3, "DIV") == 0) op = soDiv;
+                    break;
+                case 'M':
+                    if (k + 3 <= j && s.compare(k, 3, "MOD") == 0) op = soMod;
+                    break;
+                default: break;
+            }
+            if (op < 0) {
+                ++k;
+                continue;
+            }
+            out.push_back({-1, start, k});
+            out.push_back({op, k, k + kOpLen[op]});
+            k += kOpLen[op];
+            start = k;
+        }
+        out.push_back({-1, start, j});
     }
 
-    // The only occurrence of op at which [i, j) can be cut, or -1.
-    int Cut(TSplitOp op, int i, int j) const {
-        const std::vector<int>& v = FOcc[op][FGroup[i]];
-        const int len = kOpLen[op];
-        switch (op) {
-            case soPlus:
-            case soStar: {
-                auto it = std::lower_bound(v.begin(), v.end(), i);
-                return it != v.end() && *it < j ? *it : -1;
-            }
-            case soDiv:
-            case soMod:
-            case soSlash: {
-                auto it = std::upper_bound(v.begin(), v.end(), j - len);
-                if (it == v.begin()) return -1;
-                --it;
-                return *it >= i ? *it : -1;
-            }
-            case soCaret: {
-                auto it = std::lower_bound(v.begin(), v.end(), i);
-                if (it == v.end() || *it >= j) return -1;
-                if (it + 1 != v.end() && *(it + 1) < j) return -1;
-                return *it;
-            }
-            case soMinus: {
-                auto it = std::upper_bound(v.begin(), v.end(), j - 1);
-                if (it != v.begin() && *(it - 1) >= i + 3) return *(it - 1);
-                // Close to the start the preceding operator may lie outside the span.
-                for (int p = std::min(i + 2, j - 1); p > i; --p) {
-                    if (s[p] == '-' && FGroup[p] == FGroup[i] && BinaryLooking(p, i)) return p;
-                }
-                return -1;
-            }
-            default: return -1;
+    // ---- validity -----------------------------------------------------------
+    // Tokens [a, b] (operands at both ends) split at the operators of a
+    // level: 0 "+", 1 "-", 2 "*", 3 DIV, MOD, "/", 4 "^".
+    static bool OnLevel(int op, int level) {
+        switch (level) {
+            case 0: return op == soPlus;
+            case 1: return op == soMinus;
+            case 2: return op == soStar;
+            case 3: return op == soDiv || op == soMod || op == soSlash;
+            default: return op == soCaret;
         }
     }
 
-    bool Split(TSplitOp op, int i, int j) {
-        const int len = kOpLen[op];
-        if (j - i < len + 2) return false;
-        bool v;
-        if (Memo(1 + op, i, j, v)) return v;
-        v = false;
-        // An occurrence at the first character ends the search.
-        if (Nested(i, j) && s.compare(i, len, kOpText[op]) != 0) {
-            const int p = Cut(op, i, j);
-            if (p > i && p + len < j) v = Side(kLeftAccepts[op], i, p) && Side(kRightAccepts[op], p + len, j);
+    TKind Kind(const std::vector<TToken>& t, int a, int b, int level) const {
+        if (level == 4) return PowerKind(t, a, b);
+        TKind first, part;
+        bool valid = true;
+        int parts = 0;
+        for (int from = a;;) {
+            int to = from;
+            while (to < b && !OnLevel(t[to + 1].Op, level)) to += 2;
+            part = Kind(t, from, to, level + 1);
+            if (parts == 0) first = part;
+            // What a part after the first must not be.
+            if (!part.Valid() || (parts > 0 && level == 1 && part.LoneNegation()) ||
+                (parts > 0 && level == 3 && !part.U))
+                valid = false;
+            ++parts;
+            if (to == b) break;
+            from = to + 2;
         }
-        return Remember(1 + op, i, j, v);
+        if (!valid) return {};
+        if (parts == 1) return first;
+        // The last of a chain of "+" or "*" is no lone negation; a chain of
+        // "-" does not begin with "-".
+        if ((level == 0 || level == 2) && part.LoneNegation()) return {};
+        if (level == 1 && s[t[a].Begin] == '-') return {};
+        TKind chain;
+        chain.U = true;
+        return chain;
     }
 
-    bool Side(unsigned accepts, int i, int j) {
+    // One operand, or operand ^ operand.
+    TKind PowerKind(const std::vector<TToken>& t, int a, int b) const {
+        TKind k;
+        const TToken& x = t[a];
+        if (a == b) {
+            k.U = IsPrimary(x.Begin, x.End);
+            k.G = IsNegatedPrimary(x.Begin, x.End);
+        } else if (b == a + 2) {
+            const TToken& y = t[b];
+            if (IsPrimary(y.Begin, y.End)) {
+                k.U = IsPrimary(x.Begin, x.End);
+                k.G = x.End - x.Begin >= 2 && s[x.Begin] == '-' && IsPrimary(x.Begin + 1, x.End);
+            }
+        }
+        return k;
+    }
+
+    bool ValidPiece(int i, int j) {
         if (j <= i) return false;
-        if (IsVar(i, j) || IsNum(i, j)) return true;
-        for (int op = 0; op < soCount; ++op) {
-            if ((accepts & Bit(static_cast<TSplitOp>(op))) && Split(static_cast<TSplitOp>(op), i, j)) return true;
-        }
-        if ((accepts & kfNeg) && IsNeg(i, j)) return true;
-        return IsBrack(i, j) || IsFunc(i, j, 1) || IsFunc(i, j, 2);
+        Lex(i, j, FTokens);
+        return Kind(FTokens, 0, static_cast<int>(FTokens.size()) - 1, 0).Valid();
     }
 
     // ---- failure -------------------------------------------------------------
-    // Names the last place where an operator cut the term in two, as the
+    // Names the last place where an operator cut the text in two, as the
     // search from the left over every operator would have left it.
-    [[noreturn]] void ThrowSyntax(int i, int j) const {
+    [[noreturn]] void ThrowSyntax() const {
         int cut = -1, cutLen = 0;
         for (int op = 0; op < soCount; ++op) {
             const int len = kOpLen[op];
-            for (size_t from = i;;) {
+            for (size_t from = 0;;) {
                 const size_t p = s.find(kOpText[op], from);
-                if (p == std::string::npos || static_cast<int>(p) + len > j) break;
-                if (static_cast<int>(p) == i || static_cast<int>(p) + len == j) break;
+                if (p == std::string::npos || static_cast<int>(p) + len > n) break;
+                if (p == 0 || static_cast<int>(p) + len == n) break;
                 cut = static_cast<int>(p);
                 cutLen = len;
                 from = p + 1;
             }
         }
-        if (cut < 0) throw ESyntaxError(kMsgSyntax + s.substr(i, j - i));
-        throw ESyntaxError(kMsgSyntax + s.substr(i, cut - i) + "\r" + s.substr(cut + cutLen, j - cut - cutLen));
+        if (cut < 0) throw ESyntaxError(kMsgSyntax + s);
+        throw ESyntaxError(kMsgSyntax + s.substr(0, cut) + "\r" + s.substr(cut + cutLen));
     }
 
     // ---- building ------------------------------------------------------------
@@ -569,8 +542,42 @@ private:
         return {TOperand::kConst, nullptr, static_cast<int>(FConstants.size()) - 1};
     }
 
-    // Classifies the term [i, j) (known valid) and builds its operation on
-    // level, its arguments one level deeper; depth first, left before right.
+    // The operator a valid text [i, j) splits at, in the order the terms
+    // are tried: the first "+", the last "-", the first "*", the last of
+    // DIV, MOD and "/", the "^"; -1 when there is none.
+    int SplitAt(int i, int j, int& op) {
+        std::vector<TToken> t;
+        Lex(i, j, t);
+        int at[soCount];
+        std::fill(std::begin(at), std::end(at), -1);
+        int lastMul = -1, lastMulOp = -1;
+        for (const TToken& k : t) {
+            if (k.Op == soPlus || k.Op == soStar || k.Op == soCaret) {
+                if (at[k.Op] < 0) at[k.Op] = k.Begin;
+            } else if (k.Op == soMinus) {
+                at[soMinus] = k.Begin;
+            } else if (k.Op >= 0) {
+                lastMul = k.Begin;
+                lastMulOp = k.Op;
+            }
+        }
+        for (int o : {soPlus, soMinus, soStar}) {
+            if (at[o] >= 0) {
+                op = o;
+                return at[o];
+            }
+        }
+        if (lastMul >= 0) {
+            op = lastMulOp;
+            return lastMul;
+        }
+        op = soCaret;
+        return at[soCaret];
+    }
+
+    // Builds the operation of the valid term [i, j) on level, its arguments
+    // one level deeper; depth first, left before right. Enclosing brackets
+    // add no level.
     TOperand Build(int i, int j, int level) {
         while (IsBrack(i, j)) ++i, --j;
         const double* var = nullptr;
@@ -582,16 +589,19 @@ private:
         TParserOp op = TParserOp::Copy;
         TOperand a{}, b{};
         bool binary = false;
-        int open = 0, comma = 0;
-        if (IsNeg(i, j)) {
+        int open = 0;
+        int so = -1;
+        const int p = SplitAt(i, j, so);
+        // A negation is tried before the splits: "-" and a power is one.
+        const bool negation = s[i] == '-' && (p < 0 ? IsNegatedPrimary(i, j)
+                                                    : so == soCaret && IsPrimary(i + 1, p) && IsPrimary(p + 1, j));
+        if (negation) {
             op = TParserOp::Negate;
             a = Build(i + 1, j, level + 1);
-        } else if (int so = FirstSplit(i, j); so >= 0) {
-            const TSplitOp sop = static_cast<TSplitOp>(so);
-            const int p = Cut(sop, i, j);
+        } else if (p >= 0) {
             const int r0 = p + kOpLen[so];
             op = kOpNode[so];
-            if (sop == soCaret) {
+            if (so == soCaret) {
                 int ri = r0, rj = j;
                 while (IsBrack(ri, rj)) ++ri, --rj;
                 double e = 0;
@@ -614,7 +624,8 @@ private:
                 op = TParserOp::Multiply;
                 FConstants[b.Index] = 1 / FConstants[b.Index];
             }
-        } else if (IsFunc(i, j, 2, &op, &open, &comma)) {
+        } else if (IsFunc(i, j, 2, &op, &open)) {
+            const int comma = FComma[open];
             a = Build(open + 1, comma, level + 1);
             b = Build(comma + 1, j - 1, level + 1);
             binary = true;
@@ -628,13 +639,6 @@ private:
         FPre[idx].B = b;
         FPre[idx].Binary = binary;
         return {TOperand::kNode, nullptr, idx};
-    }
-
-    int FirstSplit(int i, int j) {
-        for (int op = 0; op < soCount; ++op) {
-            if (Split(static_cast<TSplitOp>(op), i, j)) return op;
-        }
-        return -1;
     }
 
     // Orders the nodes from the deepest level to level 1, each level in
@@ -673,12 +677,12 @@ private:
     const int n;
     char FSep = '.';
     bool FNested = true;
-    std::vector<int> FGroup;
-    std::array<std::vector<std::vector<int>>, soCount> FOcc;
-    std::vector<std::vector<int>> FComma;
-    std::vector<int> FNextOpen, FNumEnd, FSepCount;
-    // Per span: two bits (known, value) for "valid" and for each operator.
-    std::vector<uint16_t> FMemo;
+    // Per bracket: its partner; per opening bracket: the group's first
+    // comma (or -1), whether its inside is valid, whether it is valid as
+    // two arguments.
+    std::vector<int> FMatch, FComma;
+    std::vector<uint8_t> FInside, FArgs;
+    std::vector<TToken> FTokens;
 
     std::vector<TPre> FPre;
     std::vector<double> FConstants;
@@ -691,9 +695,13 @@ TCustomParser::TCustomParser() = default;
 TCustomParser::~TCustomParser() = default;
 
 namespace {
+// A name cannot hold an operator, and cannot begin or end with letters that
+// DIV and MOD share ("MODIV" then reads only as MOD and IV...).
 bool UsableName(const std::string& name) {
+    auto ends = [&](const char* t) { return name.size() >= 2 && name.compare(name.size() - 2, 2, t) == 0; };
     return !name.empty() && name.find_first_of(" ()+-*/^,") == std::string::npos &&
-           name.find("DIV") == std::string::npos && name.find("MOD") == std::string::npos;
+           name.find("DIV") == std::string::npos && name.find("MOD") == std::string::npos &&
+           name.compare(0, 2, "IV") != 0 && !ends("MO");
 }
 }  // namespace
 
@@ -732,25 +740,22 @@ void TCustomParser::SetExpression(const std::string& text) {
     }
 }
 
+namespace {
+// Spaces, tabs and the other control characters.
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+}  // namespace
+
 void TCustomParser::Compile(const std::string& text) {
     size_t first = 0, last = text.size();
-    while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
-    while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
+    while (first < last && IsBlank(text[first])) ++first;
+    while (last > first && IsBlank(text[last - 1])) --last;
     std::string s = text.substr(first, last - first);
     for (char& c : s) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
-    if (s.find(' ') != std::string::npos) throw EExpressionHasBlanks(kMsgBlanks);
+    if (std::any_of(s.begin(), s.end(), IsBlank)) throw EExpressionHasBlanks(kMsgBlanks);
     if (std::count(s.begin(), s.end(), '(') != std::count(s.begin(), s.end(), ')'))
         throw EMissMatchingBracket(kMsgBrackets);
-    // Refused up front: the work and the recursion of compiling grow with
-    // the length and the bracket depth.
-    if (s.size() > MaxExpressionLength) throw EExpressionTooComplex(kMsgTooComplex);
-    int depth = 0;
-    for (char c : s) {
-        if (c == '(' && ++depth > MaxBracketDepth) throw ETooManyNestings(kMsgNestings);
-        if (c == ')') --depth;
-    }
     TParserCompiler(*this, std::move(s)).Run();
 }
 
@@ -822,9 +827,9 @@ double TCustomParser::Run() {
             case O::Min: r = a < b ? a : b; break;
             case O::LogN: r = LogN(a, b); break;
             case O::Arg: r = Arg(a, b); break;
-            case O::BitAnd: r = static_cast<double>(RoundChecked(a) & RoundChecked(b)); break;
-            case O::BitOr: r = static_cast<double>(RoundChecked(a) | RoundChecked(b)); break;
-            case O::BitAndNot: r = static_cast<double>(RoundChecked(a) & ~RoundChecked(b)); break;
+            case O::BitAnd: r = static_cast<double>(Round(a) & Round(b)); break;
+            case O::BitOr: r = static_cast<double>(Round(a) | Round(b)); break;
+            case O::BitAndNot: r = static_cast<double>(Round(a) & ~Round(b)); break;
             case O::GRnd: r = GRnd(a, b); break;
             case O::Gamma: r = Gamma(a, b); break;
             default: throw EParserInternalError(kMsgInternal);

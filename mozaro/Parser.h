@@ -12,10 +12,10 @@
 // a leading "-" only negates a bracket, a variable, a power or a function
 // ("-5" is refused: write 0-5).
 //
-// Compiling is polynomial: every kind test on a span of the text is answered
-// once, and each operator has at most one cut that can succeed on a span.
-// Texts longer than MaxExpressionLength or with brackets nested deeper than
-// MaxBracketDepth are refused before any work.
+// Compiling takes time linear in the text: the operators outside brackets
+// decide the tree, and each bracket group is checked once. Enclosing
+// brackets add no level, so a text is refused only by its syntax and by the
+// two limits on the operations it makes.
 //
 // Evaluation errors are typed (platform/Exception.h): EZeroDivide, EInvalidOp,
 // EOverflow for real arithmetic, EDivByZero and EIntOverflow for DIV and MOD.
@@ -100,8 +100,6 @@ class TCustomParser {
 public:
     static constexpr int MaxLevels = 20;          // nesting of operations
     static constexpr int MaxOpsPerLevel = 50;     // operations on one level
-    static constexpr size_t MaxExpressionLength = 1024;
-    static constexpr int MaxBracketDepth = 64;
 
     TCustomParser();
     virtual ~TCustomParser();

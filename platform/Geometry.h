@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QSize>
 #include <algorithm>
+#include <cstdint>
 
 struct TPoint {
     int X = 0;
@@ -78,4 +79,36 @@ inline TRect UnionRect(const TRect& a, const TRect& b) {
     if (a.IsEmpty()) return b.IsEmpty() ? TRect() : b;
     if (b.IsEmpty()) return a;
     return TRect(std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom));
+}
+
+// The pixels of a one-pixel line from (x1, y1) towards (x2, y2), the end
+// point left out. Each step along the longer axis lights the pixel nearest
+// the exact line; a tie goes to the smaller coordinate on the other axis
+// (the upper pixel of a flat line, the left one of a steep line), so a line
+// lights the same pixels whichever way it is drawn.
+template <typename Plot>
+void ForEachLinePixel(int x1, int y1, int x2, int y2, Plot&& plot) {
+    const int64_t dx = int64_t(x2) - x1, dy = int64_t(y2) - y1;
+    const bool xMajor = (dx < 0 ? -dx : dx) >= (dy < 0 ? -dy : dy);
+    const int64_t major = xMajor ? dx : dy, minor = xMajor ? dy : dx;
+    const int64_t n = major < 0 ? -major : major;
+    const int64_t step = major < 0 ? -1 : 1;
+    // k = ceil((2 i minor - n) / 2n), the nearest offset with halves down,
+    // kept with its remainder rem = 2 i minor - n - 2n k in (-2n, 0].
+    int64_t k = 0, rem = -n;
+    for (int64_t i = 0; i < n; ++i) {
+        const int64_t a = i * step;
+        if (xMajor)
+            plot(static_cast<int>(x1 + a), static_cast<int>(y1 + k));
+        else
+            plot(static_cast<int>(x1 + k), static_cast<int>(y1 + a));
+        rem += 2 * minor;
+        if (rem > 0) {
+            ++k;
+            rem -= 2 * n;
+        } else if (rem <= -2 * n) {
+            --k;
+            rem += 2 * n;
+        }
+    }
 }

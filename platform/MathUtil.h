@@ -5,15 +5,29 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/Exception.h"
+
+// A value with no 64-bit integer part (NaN, an infinity, beyond 2^63)
+// raises EInvalidOp, as the runtime's conversions do; the cast itself would
+// be undefined.
+[[noreturn, gnu::cold, gnu::noinline]] inline void IntegerConversionFailed() {
+    throw EInvalidOp("Invalid floating point operation");
+}
+template <typename F>
+inline int64_t ToInt64Checked(F truncated) {
+    if (!(truncated >= F(-9223372036854775808.0) && truncated < F(9223372036854775808.0))) IntegerConversionFailed();
+    return static_cast<int64_t>(truncated);
+}
+
 // rint rounds exactly as nearbyint does in the default rounding mode (the
 // only one this program uses) but compiles to one instruction, where
 // nearbyint saves and restores the floating-point environment: thirty times
 // slower in the pixel loops.
-inline int64_t Round(long double x) { return static_cast<int64_t>(std::rintl(x)); }
-inline int64_t Round(double x) { return static_cast<int64_t>(std::rint(x)); }
-inline int64_t Round(float x) { return static_cast<int64_t>(std::rint(static_cast<double>(x))); }
-inline int64_t Trunc(long double x) { return static_cast<int64_t>(x); }
-inline int64_t Trunc(double x) { return static_cast<int64_t>(x); }
+inline int64_t Round(long double x) { return ToInt64Checked(std::rintl(x)); }
+inline int64_t Round(double x) { return ToInt64Checked(std::rint(x)); }
+inline int64_t Round(float x) { return ToInt64Checked(std::rint(static_cast<double>(x))); }
+inline int64_t Trunc(long double x) { return ToInt64Checked(x); }
+inline int64_t Trunc(double x) { return ToInt64Checked(x); }
 
 // Integer division truncating toward zero (C++ already does; the name keeps
 // the formulas readable where they are transcribed).

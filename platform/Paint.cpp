@@ -71,18 +71,9 @@ private:
     int FRunLeft = 0;
 };
 
-// Bresenham from (x1, y1) towards (x2, y2), the end point left out.
+// The line from (x1, y1) towards (x2, y2), the end point left out.
 void PlotLine(PixelPlotter& plot, int x1, int y1, int x2, int y2) {
-    const int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
-    const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
-    int err = dx - dy;
-    int x = x1, y = y1;
-    while (x != x2 || y != y2) {
-        plot.Plot(x, y);
-        const int e2 = 2 * err;
-        if (e2 > -dy) { err -= dy; x += sx; }
-        if (e2 < dx) { err += dx; y += sy; }
-    }
+    ForEachLinePixel(x1, y1, x2, y2, [&](int x, int y) { plot.Plot(x, y); });
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <random>
 
+#include "platform/Leftovers.h"
+
 int64_t TStream::GetSize() {
     int64_t pos = Seek(0, soCurrent);
     int64_t size = Seek(0, soEnd);
@@ -107,6 +109,23 @@ int64_t TReadOnlyMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
     return FPos;
 }
 
+TStreamSection::TStreamSection(TStream& base, int64_t start, int64_t length)
+    : FBase(base), FStart(start), FLength(std::max<int64_t>(0, std::min(length, base.GetSize() - start))) {}
+
+int64_t TStreamSection::Read(void* buffer, int64_t count) {
+    if (count <= 0 || FPos >= FLength) return 0;
+    FBase.SetPosition(FStart + FPos);
+    const int64_t n = FBase.Read(buffer, std::min(count, FLength - FPos));
+    FPos += n;
+    return n;
+}
+
+int64_t TStreamSection::Seek(int64_t offset, TSeekOrigin origin) {
+    const int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? FPos : FLength;
+    FPos = std::max<int64_t>(0, base + offset);
+    return FPos;
+}
+
 // ---- file stream
 
 void TFileStream::OpenFd(const std::string& path, int flags, int perms) {
@@ -196,11 +215,30 @@ static std::string RandomSuffix() {
     return s;
 }
 
+// A save's temporary file: "." + the target's name + "." + the owner tag +
+// "." + twelve random characters + ".tmp", beside the target. The owner of
+// such a name, or "" for other names.
+static std::string SaveLeftoverOwner(const std::string& base, const std::string& name) {
+    const std::string prefix = "." + base + ".", suffix = ".tmp";
+    if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return "";
+    const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    const size_t dot = middle.rfind('.');
+    if (dot == std::string::npos || middle.size() - dot - 1 != 12) return "";
+    return middle.substr(0, dot);
+}
+
 TSafeFileStream::TSafeFileStream(const std::string& target) : FTarget(target) {
     std::string folder = ExtractFilePath(target);
     std::string base = ExtractFileName(target);
+    // Temporary files of saves of this target that were killed.
+    RemoveDeadLeftovers(
+        folder, [&](const std::string& name) { return SaveLeftoverOwner(base, name); },
+        [](const std::string& path) { ::unlink(path.c_str()); });
     for (int attempt = 0; attempt < 100 && FFd < 0; ++attempt) {
-        OpenFd(folder + "." + base + "." + RandomSuffix() + ".tmp", O_RDWR | O_CREAT | O_EXCL, 0644);
+        OpenFd(folder + "." + base + "." + ProcessOwnerTag() + "." + RandomSuffix() + ".tmp",
+               O_RDWR | O_CREAT | O_EXCL, 0644);
         if (FFd < 0 && errno != EEXIST) break;
     }
     if (FFd < 0) throw EFCreateError("Cannot create file \"" + target + "\"");

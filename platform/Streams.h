@@ -85,6 +85,25 @@ private:
     int64_t FPos = 0;
 };
 
+// Read-only view of length bytes of another stream from start on (fewer
+// where the stream ends sooner): reads stop at the section's end, and
+// positions count from its start.
+class TStreamSection : public TStream {
+public:
+    TStreamSection(TStream& base, int64_t start, int64_t length);
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void*, int64_t) override { return 0; }
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    int64_t GetSize() override { return FLength; }
+    void SetSize(int64_t) override { throw EWriteError("Stream write error"); }
+
+private:
+    TStream& FBase;
+    int64_t FStart;
+    int64_t FLength;
+    int64_t FPos = 0;
+};
+
 enum TFileMode {
     fmOpenRead = 0,
     fmOpenWrite = 1,

@@ -112,6 +112,7 @@ void TQDB::Open(const std::string& name, TOpenMode mode) {
             // A read-only store keeps its sections in memory; the others
             // edit them in work files.
             if (mode != omReadExisting) {
+                RemoveDeadWorkFolders();
                 FWorkFolder = MakePrivateFolder();
                 FDataName = MakeTempFile(FWorkFolder, "QDB");
                 FIndexName = FWorkFolder + "/QIX" + FDataName.substr(FWorkFolder.size() + 4);
@@ -175,11 +176,11 @@ void TQDB::ReadQDBFile(std::vector<uint8_t>& index) {
     }
     // Every length is checked against what the file really holds before
     // anything is allocated or copied.
-    auto readLength = [&](int64_t reserve) {
+    auto readLength = [&] {
         uint8_t b[4];
         if (in.Read(b, 4) != 4) NotValid();
         int64_t n = GetInt32(b);
-        if (n < 0 || n > fileSize - in.GetPosition() - reserve) NotValid();
+        if (n < 0 || n > fileSize - in.GetPosition()) NotValid();
         return n;
     };
     const TDigest* cipher = key ? &*key : nullptr;
@@ -189,10 +190,11 @@ void TQDB::ReadQDBFile(std::vector<uint8_t>& index) {
         data = std::make_unique<TMemoryStream>();
     else
         data = std::make_unique<TWorkFile>(FDataName, fmCreate);
-    int64_t dataLength = readLength(8);
+    // A file that ends after the data section lacks its index magic.
+    int64_t dataLength = readLength();
     CopySection(in, *data, dataLength, cipher, FFileName);
     if (in.Read(tag, 4) != 4 || std::memcmp(tag, kIndexMagic, 4) != 0) throw EQDBFileError(qmNotValid, FFileName);
-    int64_t indexLength = readLength(0);
+    int64_t indexLength = readLength();
     TMemoryStream plainIndex;
     CopySection(in, plainIndex, indexLength, cipher, FFileName);
     if (!inMemory) {
@@ -382,6 +384,7 @@ void TQDB::WriteQDBFile() {
             FFileName = folder + name;
         }
     }
+    RemoveDeadWorkFolders();
     TContainerWriter out(FFileName);
     out.WriteBuffer(kMagic, 4);
     std::optional<TDigest> key;

@@ -11,6 +11,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/Leftovers.h"
 #include "store/QDBError.h"
 
 namespace qdb {
@@ -42,10 +43,20 @@ std::string WorkFolderBase() {
     return "/tmp";
 }
 
+namespace {
+// A work folder is "qdb-" + the owner tag + "-" + six random characters.
+std::string WorkFolderOwner(const std::string& name) {
+    if (name.size() < 4 + 2 || name.compare(0, 4, "qdb-") != 0 || name[name.size() - 7] != '-') return "";
+    return name.substr(4, name.size() - 4 - 7);
+}
+}  // namespace
+
+void RemoveDeadWorkFolders() { RemoveDeadLeftovers(WorkFolderBase(), WorkFolderOwner, RemovePrivateFolder); }
+
 std::string MakePrivateFolder() {
     std::string base = WorkFolderBase();
     std::vector<char> name(base.begin(), base.end());
-    const std::string tail = "/qdb-XXXXXX";
+    const std::string tail = "/qdb-" + ProcessOwnerTag() + "-XXXXXX";
     name.insert(name.end(), tail.begin(), tail.end());
     name.push_back('\0');
     if (!::mkdtemp(name.data())) throw EQDBIndexError(qmNoTempFile);
@@ -71,7 +82,15 @@ void RemovePrivateFolder(const std::string& folder) {
             if (n != "." && n != "..") names.push_back(n);
         }
         ::closedir(d);
-        for (const std::string& n : names) ::unlink((folder + "/" + n).c_str());
+        // The work files hold the plain bytes of protected containers:
+        // emptied first, so that nothing of them outlives a failed unlink
+        // or a second link to the file.
+        for (const std::string& n : names) {
+            const std::string path = folder + "/" + n;
+            struct stat st;
+            if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) (void)::truncate(path.c_str(), 0);
+            ::unlink(path.c_str());
+        }
     }
     ::rmdir(folder.c_str());
 }

@@ -16,7 +16,8 @@ std::string WorkFolderBase();
 void SetWorkFolderSetting(const std::string& folder);
 const std::string& WorkFolderSetting();
 
-// A fresh folder (mode 0700, unpredictable name) for one store's work files.
+// A fresh folder (mode 0700, named after this process, unpredictable) for
+// one store's work files.
 // Raises EQDBIndexError 15 when none can be made.
 std::string MakePrivateFolder();
 // A fresh empty file in folder named prefix + random characters; raises
@@ -24,6 +25,8 @@ std::string MakePrivateFolder();
 std::string MakeTempFile(const std::string& folder, const std::string& prefix);
 // Removes the private folder and whatever it holds (it is ours alone).
 void RemovePrivateFolder(const std::string& folder);
+// Removes this user's work folders whose process no longer runs.
+void RemoveDeadWorkFolders();
 
 // A file stream whose failures (open, read, write) raise EQDBFileError by
 // their cause.

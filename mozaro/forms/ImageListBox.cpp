@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QPointer>
 #include <QProxyStyle>
-#include <QStyleFactory>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
@@ -18,6 +17,7 @@
 #include "platform/DrawText.h"
 #include "platform/IntText.h"
 #include "platform/Paint.h"
+#include "platform/Style.h"
 
 // ---- records ---------------------------------------------------------------------
 
@@ -71,7 +71,7 @@ public:
 QStyle* SharedDropDownListStyle() {
     static QPointer<QStyle> style;
     if (!style) {
-        style = new TDropDownListStyle(QStyleFactory::create(QApplication::style()->name()));
+        style = new TDropDownListStyle(CreateApplicationStyle());
         style->setParent(qApp);
     }
     return style;

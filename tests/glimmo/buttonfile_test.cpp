@@ -9,6 +9,7 @@
 #include "glimmo/GlimmoTestUtil.h"
 #include "image/PGFormats.h"
 #include "support/ContainerItems.h"
+#include "support/ScopedLocale.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -127,6 +128,48 @@ TEST_F(ButtonFile, ItemsFollowTheFillModeInTheirFormats) {
     p.Design.FillMode = fmGradient;
     WriteButtonFile(Path, p, Button);
     EXPECT_EQ(ReadItems(Path).size(), 4u);
+}
+
+TEST_F(ButtonFile, CaptionsWithEmptyLinesSurviveSaveLoadSave) {
+    TButtonParameters p{UnusualDesign(), {}, nullptr};
+    p.Design.FillMode = fmColor;
+    const struct {
+        std::string Caption, Memo;
+    } kCases[] = {
+        {"a\n\n", "3\r\na\r\n\r\n\r\n"},  // "a" and two empty lines
+        {"\n", "2\r\n\r\n\r\n"},
+        {"", "0\r\n"},
+        {"one", "1\r\none\r\n"},
+        {"\nmiddle\n", "3\r\n\r\nmiddle\r\n\r\n"},
+    };
+    for (const auto& c : kCases) {
+        p.Design.Caption = c.Caption;
+        WriteButtonFile(Path, p, Button);
+        const std::string memo = ReadItems(Path)["memo"];
+        EXPECT_EQ(memo, c.Memo);
+        const TButtonParameters back = ReadButtonFile(Path, TButtonParameters());
+        EXPECT_EQ(back.Design.Caption, c.Caption);
+        WriteButtonFile(Path, back, Button);
+        EXPECT_EQ(ReadItems(Path)["memo"], memo) << "saved again";
+    }
+}
+
+TEST_F(ButtonFile, FilesAreTheSameInEveryLocale) {
+    TButtonParameters p{UnusualDesign(), {"", false, Pattern(30, 20)}, Pattern(40, 40)};
+    std::string inC, inGerman;
+    {
+        TScopedLocale c(TScopedLocale::lkC);
+        WriteButtonFile(Path, p, Button);
+        inC = ReadFile(Path);
+    }
+    {
+        TScopedLocale german(TScopedLocale::lkGerman);
+        GW_NEED_LOCALE(german);
+        WriteButtonFile(Path, p, Button);
+        inGerman = ReadFile(Path);
+        EXPECT_EQ(Fields(ReadButtonFile(Path, TButtonParameters()).Design), Fields(p.Design));
+    }
+    EXPECT_EQ(inGerman, inC);
 }
 
 TEST_F(ButtonFile, OlderAndOddFilesLoad) {

@@ -187,6 +187,20 @@ TEST(ShapeMasks, BlackInsideWhiteOutsideWithoutLeaks) {
     }
 }
 
+TEST(ShapeMasks, TriangleSlopesTieTowardTheTop) {
+    // The up-triangle of the default 100 x 25 button: its right slope from
+    // (50, 0) passes exactly between two rows at every odd column, and the
+    // upper pixel is the one lit (so the one below it stays inside).
+    TPixelGraphic mask;
+    MakeFlat(mask, 100, 25, clGray);
+    TriangleMask(mask, 1);
+    for (int x = 51; x < 99; x += 2) {
+        const int upper = (x - 51) / 2;
+        EXPECT_EQ(mask.GetPixelColor(x, upper), clWhite) << x;
+        EXPECT_EQ(mask.GetPixelColor(x, upper + 1), clBlack) << x;
+    }
+}
+
 // ---- ring outlines ---------------------------------------------------------------
 
 using TRingPainter = std::function<void(TPGCanvas&, const TRect&, uint32_t light, int direction, uint32_t shadow)>;

@@ -26,7 +26,7 @@ protected:
 class PeerTest : public FormatTest {
 protected:
     void SetUp() override {
-        if (!gwtest::HaveTool("convert")) GTEST_SKIP() << "ImageMagick convert is not installed";
+        GW_NEED_TOOL("convert", "ImageMagick");
         Dir = gwtest::TempDir("peer");
     }
     // convert <input> <options> <output>; the output's format prefix

@@ -231,7 +231,7 @@ TEST_F(FormatTest, DamagedHeadersGiveTheirMessages) {
         {[](TBmp& b) { b.Compression = 1; }, "BMP: BitmapInfoHeader.biCompression invalid"},
         {[](TBmp& b) { b.BitCount = 8, b.Compression = 1, b.Height = -1; },  // RLE is never top-down
          "BMP: BitmapInfoHeader.biCompression invalid"},
-        {[](TBmp& b) { b.Width = -5; }, "BMP: BitmapInfoHeader.biWidth invalid"},
+        {[](TBmp& b) { b.Width = -5; }, "Negative width"},  // the picture's own failure
         {[](TBmp& b) { b.Height = INT_MIN; }, "BMP: BitmapInfoHeader.biHeight invalid"},
         {[](TBmp& b) { b.Width = b.Height = INT_MAX; }, "BMP: Invalid size of Image"},
         {[](TBmp& b) { b.Width = b.Height = 15000; }, "BMP: Unexpected end of file"},  // checked before allocating
@@ -252,6 +252,11 @@ TEST_F(FormatTest, DamagedHeadersGiveTheirMessages) {
     TMemoryStream s(std::vector<uint8_t>(ok.begin(), ok.end()));
     TPixelGraphic g;
     EXPECT_THROW(g.LoadFromStreamIndex(s, "bmp", 1), EPGBMPFileFormatReader);
+    TBmp negative;
+    negative.Width = -1;
+    const std::string bytes = negative.Bytes();
+    TMemoryStream n(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    EXPECT_THROW(g.LoadFromStreamExt(n, "bmp"), EPGInvalidSize);
 }
 
 TEST_F(FormatTest, AbortKeepsTheRowsReadAndEndsTheProgress) {

@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "image/PGFilterDialogs.h"
+#include "support/ScopedLocale.h"
 
 namespace {
 
@@ -108,6 +109,11 @@ TEST(FilterDialogTexts, ValueTexts) {
         d.Setting(3).Value = v;
         EXPECT_EQ(d.GetValueText(3), text);
     }
+    // No locale of the user's applies: a point in a comma locale too.
+    gwtest::TScopedLocale german(gwtest::TScopedLocale::lkGerman);
+    GW_NEED_LOCALE(german);
+    d.Setting(1).Value = 75;
+    EXPECT_EQ(d.GetValueText1(), "0.75");
 }
 
 TEST(FilterDialogWindow, OkAppliesAndCancelRestores) {

@@ -165,6 +165,24 @@ TEST_F(FormatTest, BrokenFilesAndFailingStreams) {
     huge.replace(sof + 5, 4, "\xFD\xE8\xFD\xE8");
     EXPECT_EQ(LoadError(huge, "jpg"), "JPG: Invalid size of Image");
 
+    // An 8 x 8 file whose frame claims 18000 x 18000: its few bytes cannot
+    // hold a bit for each block, whatever the warning mode would let pass.
+    TPixelGraphic small;
+    small.SetSize(8, 8, 3);
+    std::string forged = SaveBytes(small, "jpg");
+    ASSERT_LT(forged.size(), 1000u);
+    forged.replace(forged.find("\xFF\xC0") + 5, 4, "\x46\x50\x46\x50");
+    for (TPGWarningAction mode : {pgwaIgnore, pgwaOKBox, pgwaOKCancelBox, pgwaRaise})
+        EXPECT_EQ(LoadError(forged, "jpg", mode), "JPG: Invalid size of Image") << mode;
+    // A flat picture, its coefficients in runs of empty blocks, still loads.
+    TPixelGraphic flat;
+    flat.SetSize(1024, 1024, 2);
+    flat.SetPaletteType(pGray256);
+    JpegProgressive = true;
+    const std::string flatBytes = SaveBytes(flat, "jpg");
+    JpegProgressive = false;
+    EXPECT_EQ(LoadError(flatBytes, "jpg"), "");
+
     // A failure of the stream inside the codec comes out as it was raised.
     struct TFailing : TMemoryStream {
         using TMemoryStream::TMemoryStream;

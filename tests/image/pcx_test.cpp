@@ -27,7 +27,7 @@ std::string Palette256() {
 }  // namespace
 
 TEST_F(PeerTest, DecodesPeerFilesAtEveryDepth) {
-    if (!gwtest::HaveTool("ppmtopcx")) GTEST_SKIP() << "netpbm is not installed";
+    GW_NEED_TOOL("ppmtopcx", "netpbm");
     WritePPM(Dir + "/src.ppm", Pattern(37, 23));
     faults::Shell(Dir, "convert src.ppm -colors 2 -monochrome pbm:- | ppmtopcx > n1.pcx");
     faults::Shell(Dir, "convert src.ppm -colors 16 ppm:- | ppmtopcx -planes 4 > n4.pcx");
@@ -51,6 +51,48 @@ TEST_F(PeerTest, DecodesPeerFilesAtEveryDepth) {
     TPictureInfo info;
     ASSERT_TRUE(GetPictureFileInfo(Dir + "/n24.pcx", 0, info));
     EXPECT_EQ(info.ColorCount + " " + info.SubFormat + " " + std::to_string(info.Width), "16.7M Version 3.0 (5) 37");
+}
+
+TEST_F(FormatTest, OneByteLinesMayEachBeOneLiteral) {
+    // 1 x 7 pixels, one byte per line, each line a single literal byte:
+    // seven bytes of data in all, as netpbm writes such a picture.
+    std::string f = Header(1, 1, 1, 1) + std::string("\x00\x80\x00\x80\x00\x00\x80", 7);
+    Put16(f, 10, 6);
+    TPixelGraphic g;
+    LoadBytes(g, f, "pcx");
+    ASSERT_EQ(g.GetWidth() * 100 + g.GetHeight(), 107);
+    std::string rows;
+    for (int y = 0; y < 7; ++y) rows += char('0' + g.GetPixel(0, y));
+    EXPECT_EQ(rows, "0101001");
+    // One byte fewer cannot hold the seven lines.
+    EXPECT_EQ(LoadError(f.substr(0, f.size() - 1), "pcx"), "PCX: Unexpected end of file");
+
+    // Two lines of 64 bytes need a run of 63 and a literal each: six bytes.
+    std::string w = Header(64, 8, 1, 64) + "\xFF\x05\x07\xFF\x05\x07" + Palette256();
+    Put16(w, 10, 1);
+    LoadBytes(g, w, "pcx");
+    EXPECT_EQ(g.GetPixel(62, 1) * 10 + g.GetPixel(63, 1), 57u);
+}
+
+TEST_F(FormatTest, NegativeSizesAreThePicturesFailures) {
+    std::string f = Header(1, 8, 1, 1) + "\x01" + Palette256();
+    Put16(f, 4, 3);  // x min 3, x max 0: width -2
+    TPixelGraphic g;
+    TMemoryStream s(std::vector<uint8_t>(f.begin(), f.end()));
+    EXPECT_THROW(g.LoadFromStreamExt(s, "pcx"), EPGInvalidSize);
+    EXPECT_EQ(LoadError(f, "pcx"), "Negative width");
+    Put16(f, 4, 0);
+    Put16(f, 6, 3);  // y min 3, y max 0
+    EXPECT_EQ(LoadError(f, "pcx"), "Negative height");
+}
+
+TEST_F(PeerTest, NetpbmOneByteLines) {
+    GW_NEED_TOOL("ppmtopcx", "netpbm");
+    gwtest::WriteFile(Dir + "/tall.pbm", "P1\n1 7\n1\n0\n1\n0\n1\n1\n0\n");
+    faults::Shell(Dir, "ppmtopcx < tall.pbm > tall.pcx");
+    ASSERT_EQ(gwtest::ReadFile(Dir + "/tall.pcx").size(), 135u);
+    TPixelGraphic g;
+    EXPECT_EQ(Difference(LoadFile(Dir + "/tall.pcx", &g), PeerDecode(Dir + "/tall.pbm")), 0);
 }
 
 TEST_F(FormatTest, LinesAreDecodedWithinTheirLength) {

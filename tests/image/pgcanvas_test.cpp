@@ -3,8 +3,10 @@
 // operations, and text.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <functional>
+#include <set>
 
 #include "image/PGCanvas.h"
 
@@ -133,6 +135,45 @@ TEST(PGCanvas, LinesLeaveOutTheirEndPixel) {
     c.MoveTo(-5, -5);
     c.LineTo(20, 20);
     EXPECT_EQ(g.GetPixel(7, 7), uint32_t(clWhite));
+}
+
+TEST(PGCanvas, LinesLightTheSamePixelsEitherWay) {
+    // Each column of a flat line lights the pixel nearest the exact line;
+    // a tie goes to the upper pixel, whichever end the line starts at. The
+    // slope of the up-triangle of a 100 x 25 button ties every other column.
+    auto lit = [](int x1, int y1, int x2, int y2) {
+        TPixelGraphic g;
+        Make(g, 101, 26);
+        TPGCanvas& c = *g.GetCanvas();
+        c.Pen.Color = clWhite;
+        c.MoveTo(x1, y1);
+        c.LineTo(x2, y2);
+        std::set<std::pair<int, int>> pixels;
+        for (int y = 0; y < 26; ++y)
+            for (int x = 0; x < 101; ++x)
+                if (g.GetPixel(x, y)) pixels.insert({x, y});
+        return pixels;
+    };
+    for (const auto& [x1, y1, x2, y2] : {std::array<int, 4>{50, 0, 100, 25}, {0, 25, 50, 0}, {3, 1, 10, 20}}) {
+        std::set<std::pair<int, int>> expected;
+        const bool flat = std::abs(x2 - x1) >= std::abs(y2 - y1);
+        const int n = flat ? std::abs(x2 - x1) : std::abs(y2 - y1);
+        for (int i = 0; i <= n; ++i) {
+            // The exact offset is i * delta / n; nearest, halves to the smaller.
+            const int delta = flat ? y2 - y1 : x2 - x1;
+            const int other = (flat ? y1 : x1) + int(std::ceil(double(2 * i * delta - n) / (2 * n)));
+            const int along = flat ? x1 + i * (x2 > x1 ? 1 : -1) : y1 + i * (y2 > y1 ? 1 : -1);
+            expected.insert(flat ? std::pair{along, other} : std::pair{other, along});
+        }
+        auto forward = expected, backward = expected;
+        forward.erase({x2, y2});
+        backward.erase({x1, y1});
+        EXPECT_EQ(lit(x1, y1, x2, y2), forward) << x1 << "," << y1 << " to " << x2 << "," << y2;
+        EXPECT_EQ(lit(x2, y2, x1, y1), backward) << x2 << "," << y2 << " to " << x1 << "," << y1;
+    }
+    const auto up = lit(50, 0, 100, 25);
+    EXPECT_TRUE(up.count({51, 0}));
+    EXPECT_FALSE(up.count({51, 1}));
 }
 
 TEST(PGCanvas, DrawingFiresTheChangeEvent) {

@@ -10,7 +10,7 @@ class PnmPeerTest : public PeerTest {
 protected:
     void SetUp() override {
         PeerTest::SetUp();
-        if (!IsSkipped() && !gwtest::HaveTool("pnmtoplainpnm")) GTEST_SKIP() << "netpbm is not installed";
+        if (!IsSkipped()) GW_NEED_TOOL("pnmtoplainpnm", "netpbm");
     }
 };
 

@@ -43,7 +43,7 @@ TEST_F(PeerTest, DecodesPeerFilesOfEveryKind) {
     Make(Dir + "/src.ppm", "-alpha set", "a32.tga");
     Make(Dir + "/src.ppm", "-orient TopLeft", "tl.tga");
     std::vector<std::string> names = {"t24.tga", "r24.tga", "cm.tga", "rcm.tga", "g8.tga", "a32.tga", "tl.tga"};
-    if (gwtest::HaveTool("pamtotga")) {
+    if (gwtest::PeerAvailable("pamtotga")) {
         faults::Shell(Dir, "pamtotga -name=hello -rgb -norle < src.ppm > id.tga");
         faults::Shell(Dir, "convert src.ppm -colors 40 ppm:- | pamtotga -cmap > ncm.tga");
         names.insert(names.end(), {"id.tga", "ncm.tga"});
@@ -57,7 +57,7 @@ TEST_F(PeerTest, DecodesPeerFilesOfEveryKind) {
     // (netpbm does so too; ImageMagick reads the map as pixels).
     gwtest::WriteFile(Dir + "/idmap.tga", WithIdAndMap(gwtest::ReadFile(Dir + "/t24.tga")));
     EXPECT_EQ(Difference(LoadFile(Dir + "/idmap.tga"), LoadFile(Dir + "/t24.tga")), 0);
-    if (gwtest::HaveTool("tgatoppm")) {
+    if (gwtest::PeerAvailable("tgatoppm")) {
         faults::Shell(Dir, "tgatoppm idmap.tga > idmap.ppm");
         EXPECT_EQ(Difference(LoadFile(Dir + "/idmap.tga"), PeerDecode(Dir + "/idmap.ppm")), 0);
     }

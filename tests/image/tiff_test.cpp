@@ -14,7 +14,7 @@ class TiffPeerTest : public PeerTest {
 protected:
     void SetUp() override {
         PeerTest::SetUp();
-        if (!IsSkipped() && !gwtest::HaveTool("tiffcp")) GTEST_SKIP() << "libtiff tools are not installed";
+        if (!IsSkipped()) GW_NEED_TOOL("tiffcp", "libtiff-tools");
     }
     void TearDown() override { ResetTiffSettings(); }
 
@@ -231,6 +231,9 @@ TEST_F(FormatTest, ForgedDirectoriesAreReadSafely) {
     EXPECT_EQ(Bits(g), "1111000000001111");
     LoadBytes(g, with([](TForged& f) { f.Set(278, 3, 1, 1); }), "tif", pgwaIgnore);
     EXPECT_EQ(Bits(g), "1111000000001111");
+    // RowsPerStrip 0 reads as a missing tag: one strip holds every row.
+    LoadBytes(g, with([](TForged& f) { f.Set(278, 3, 1, 0); }), "tif");
+    EXPECT_EQ(Bits(g), "1111000000001111");
 
     // The colour map holds count / 3 entries per channel.
     TForged p;
@@ -241,7 +244,7 @@ TEST_F(FormatTest, ForgedDirectoriesAreReadSafely) {
     EXPECT_EQ(g.GetPixelColor(1, 0), RGB(0x10, 0x30, 0x50));
 
     const std::vector<std::pair<std::string, std::string>> kCases = {
-        {with([](TForged& f) { f.Set(278, 3, 1, 0); }), "TIFF: Invalid RowsPerStrip"},
+        {with([](TForged& f) { f.Set(278, 3, 1, 0), f.Set(273, 4, 2, 8); }), "TIFF: Invalid RowsPerStrip"},
         {with([](TForged& f) { f.Set(278, 3, 1, 1); }),
          "TIFF: NumStripOffsets<>(ImageLength+RowsPerStrip-1) div RowsPerStrip"},
         {with([](TForged& f) { f.Set(273, 4, 2, 8); }), "TIFF: Invalid RowsPerStrip"},

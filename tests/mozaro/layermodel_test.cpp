@@ -12,6 +12,7 @@
 #include "platform/StringList.h"
 #include "store/QDB.h"
 #include "support/ContainerItems.h"
+#include "support/ScopedLocale.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -161,6 +162,27 @@ TEST_F(LayerModel, SaveThenLoadReproducesTheTile) {
     ASSERT_EQ(post.Count(), 23);
     EXPECT_EQ(std::make_tuple(post[0], post[8], post[13], post[14], post[18], post[22]),
               std::make_tuple("-2", "5", "true", "g", "false", "true"));
+}
+
+TEST_F(LayerModel, FilesAreTheSameInEveryLocale) {
+    TLayerModel m;
+    Unusual(m);
+    std::string inC, inGerman;
+    {
+        TScopedLocale c(TScopedLocale::lkC);
+        m.SaveParameterFile(Path);
+        inC = ReadFile(Path);
+    }
+    {
+        TScopedLocale german(TScopedLocale::lkGerman);
+        GW_NEED_LOCALE(german);
+        m.SaveParameterFile(Path);
+        inGerman = ReadFile(Path);
+        TLayerModel loaded;
+        loaded.LoadParameterFile(Path);
+        EXPECT_EQ(State(loaded), State(m));
+    }
+    EXPECT_EQ(inGerman, inC);
 }
 
 TEST_F(LayerModel, OlderAndSparseFilesLoadWithDefaults) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <functional>
 #include <set>
@@ -137,10 +138,32 @@ TEST(ParserCompile, PathologicalTextsFailFast) {
     EXPECT_THROW(TParser().SetExpression(Repeat("A-", 24) + "A"), ETooManyNestings);
     EXPECT_THROW(TParser().SetExpression(Repeat("A*", 500) + "A+"), ESyntaxError);
     EXPECT_THROW(TParser().SetExpression(Repeat("-(", 64) + "A" + std::string(64, ')')), ETooManyNestings);
-    EXPECT_EQ(CompileError(std::string(5000, '(') + "A" + std::string(5000, ')')), "Expression is too complex");
-    EXPECT_EQ(CompileError(Repeat("A+", 600) + "A"), "Expression is too complex");
-    EXPECT_EQ(Eval(std::string(64, '(') + "A" + std::string(64, ')')), 3);
-    EXPECT_EQ(CompileError(std::string(65, '(') + "A" + std::string(65, ')')), "Expression contains too many nestings");
+    EXPECT_EQ(CompileError(Repeat("A+", 600) + "A"), "Expression contains too many nestings");
+    EXPECT_EQ(CompileError(Repeat("SIN(", 30000) + "A" + std::string(30000, ')')),
+              "Expression contains too many nestings");
+    EXPECT_THROW(TParser().SetExpression(Repeat("A+", 30000) + "A+"), ESyntaxError);
+}
+
+TEST(ParserCompile, RedundantBracketsAndLengthAloneRefuseNothing) {
+    // Enclosing pairs around a valid inside are dropped, however many.
+    EXPECT_EQ(Eval(std::string(65, '(') + "X" + std::string(65, ')')), 2);
+    EXPECT_EQ(Eval(std::string(70, '(') + "X+1" + std::string(70, ')')), 3);
+    EXPECT_EQ(OpsOf(std::string(70, '(') + "X+1" + std::string(70, ')')), Ops{TParserOp::Add});
+    EXPECT_EQ(Eval("A*" + std::string(30000, '(') + "B" + std::string(30000, ')')), 15);
+    EXPECT_EQ(Eval(std::string(5000, '(') + "A" + std::string(5000, ')')), 3);
+    // A long text that compiles within the limits.
+    const std::string longNumber = "X+1." + std::string(1100, '0');
+    ASSERT_EQ(longNumber.size(), 1104u);
+    EXPECT_EQ(Eval(longNumber), 3);
+    // A long text that breaks the level limit says so: "(A-(A-(...": 21
+    // levels of one operation each.
+    std::string deep = "A";
+    for (int k = 0; k < 21; ++k) deep = "(A-" + std::string(40, '(') + deep + std::string(40, ')') + ")";
+    ASSERT_GT(deep.size(), 1200u);
+    EXPECT_EQ(CompileError(deep), "Expression contains too many nestings");
+    // A tab inside is a blank like a space; tabs at the ends are trimmed.
+    EXPECT_EQ(CompileError("A\t+B"), "Expression has blanks");
+    EXPECT_EQ(Eval("\tA+B\t"), 8);
 }
 
 TEST(ParserCompile, FailedCompileNeverAnswersZero) {
@@ -179,7 +202,7 @@ TEST(ParserEval, FunctionsAndOperators) {
         {"ODD(2)", 1}, {"ODD(3)", 0}, {"ODD(2.9)", 1}, {"ODD(0-3)", 0}, {"PRIME(1)", 1}, {"PRIME(2)", 0},
         {"PRIME(3)", 0}, {"PRIME(5)", 1}, {"PRIME(7.9)", 1}, {"PRIME(0-7)", 1}, {"PRIME(9)", 0},
         {"PRIME(25)", 0}, {"PRIME(1000003)", 1}, {"PRIME(2147483647)", 1}, {"PRIME(4294967297)", 0},
-        {"PRIME(1000000000000000000000)", 0},
+        {"PRIME(100000000000000000)", 0},
         {"MAX(A,B)", 5}, {"MIN(A,B)", 3}, {"POWER(X,0.5)", std::sqrt(2.0)}, {"POWER(0,X)", 0},
         {"POWER(0-2,3)", -8}, {"INTPOWER(X,10)", 1024}, {"INTPOWER(X,0-2)", 0.25}, {"INTPOWER(X,10.9)", 1024},
         {"INTPOWER(0-1,9007199254740991)", -1}, {"LOGN(X,8)", 3}, {"ARG(1,1)", kPi / 4},
@@ -225,6 +248,15 @@ TEST(ParserEval, ArithmeticFaultsAreTypedErrors) {
     for (const char* t : {"EXP(1000)", "SINH(0-1000)", "10^400", "INTPOWER(10,1000)"})
         EXPECT_TRUE(EvalRaises<EOverflow>(t)) << t;
     EXPECT_TRUE(EvalRaises<EOverflow>("1" + std::string(300, '0') + "*1" + std::string(300, '0')));
+    // Integer parts of NaN, infinities and values past 2^63 do not exist.
+    for (const char* t : {"ODD(X)", "PRIME(X)", "PH(X)", "PRIME(1000000000000000000000)", "PH(10000000000000000000)"}) {
+        for (double x : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+            TParser p;
+            p.X = x;
+            p.SetExpression(t);
+            EXPECT_THROW(p.GetValue(), EInvalidOp) << t << " " << x;
+        }
+    }
     EXPECT_TRUE(EvalRaises<EDivByZero>("5DIV0"));
     EXPECT_TRUE(EvalRaises<EDivByZero>("5MOD0.5"));
     EXPECT_TRUE(EvalRaises<EIntOverflow>("(0-9223372036854775808)DIV(0-1)"));
@@ -248,6 +280,12 @@ const std::string kRight[] = {"+-*DM/^", "*DM/^", "*DM/^", "^", "^", "^", ""};
 bool Valid(const std::string& t);
 bool Split(int op, const std::string& t, size_t* at = nullptr);
 
+// A number with a point, whatever the locale.
+double Number(const std::string& t) {
+    double v = 0;
+    std::from_chars(t.data(), t.data() + t.size(), v);
+    return v;
+}
 bool Balanced(const std::string& t) { return std::count(t.begin(), t.end(), '(') == std::count(t.begin(), t.end(), ')'); }
 bool IsNum(const std::string& t) {
     return t == "PI" || t == "-PI" ||
@@ -311,7 +349,7 @@ bool Valid(const std::string& t) {
 double Value(std::string t, int& ops) {
     while (IsBrack(t)) t = t.substr(1, t.size() - 2);
     if (kVars.count(t)) return t == "A" ? 3 : t == "B" ? 5 : 2;
-    if (IsNum(t)) return t == "PI" ? kPi : t == "-PI" ? -kPi : std::stod(t);
+    if (IsNum(t)) return t == "PI" ? kPi : t == "-PI" ? -kPi : Number(t);
     ++ops;
     if (IsNeg(t)) return -Value(t.substr(1), ops);
     for (int op = 0; op < 7; ++op) {
@@ -319,7 +357,7 @@ double Value(std::string t, int& ops) {
         if (!Split(op, t, &p)) continue;
         const std::string rs = t.substr(p + kOps[op].size());
         const double a = Value(t.substr(0, p), ops);
-        if (op == 6 && (rs == "2" || rs == "3" || rs == "4")) return std::pow(a, std::stod(rs));
+        if (op == 6 && (rs == "2" || rs == "3" || rs == "4")) return std::pow(a, Number(rs));
         const double b = Value(rs, ops);
         const bool whole = std::fabs(a) < 9e18 && std::fabs(b) < 9e18 && std::trunc(b) != 0;
         switch (op) {

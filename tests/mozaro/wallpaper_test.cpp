@@ -48,7 +48,7 @@ protected:
     static void SetUpTestSuite() { InitPixelGraphicLibrary(); }
     void SetUp() override {
         Dir = gwtest::TempDir("wallpaper");
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(Dir + "/config"));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(Dir + "/config"));
         SetWallpaperFolder(Dir + "/pictures");
         OldBox = SetMessageBoxHandler([this](const TMessageBoxRequest& r) {
             Boxes.push_back(r);

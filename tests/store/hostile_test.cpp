@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 #include <thread>
@@ -54,6 +55,12 @@ public:
 private:
     rlimit FSaved;
 };
+
+int32_t GetInt32Le(const std::string& s, size_t at) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(s[at + size_t(i)]);
+    return static_cast<int32_t>(v);
+}
 
 std::string CompressedContainer(const std::string& password) {
     std::string dir = gwtest::TempDir("qdb-seed");
@@ -133,6 +140,31 @@ TEST_F(HostileTest, ForgedFieldsAreRefusedBeforeAllocating) {
     for (const auto& [name, bytes] : cases) {
         int id = Try(bytes);
         EXPECT_TRUE(id == qmNotValid || id == qmNoIndexMemory) << name << ": " << id;
+    }
+}
+
+TEST_F(HostileTest, ContainerCutAtItsIndexMagicHasABadMagic) {
+    for (const std::string password : {"", "pw"}) {
+        const std::string whole = ContainerOf({{"a", "first"}, {"bb", "second item"}}, password);
+        const size_t lengthAt = password.empty() ? 4 : 28;
+        const size_t indexMagicAt = lengthAt + 4 + size_t(GetInt32Le(whole, lengthAt));
+        ASSERT_EQ(whole.substr(indexMagicAt, 4), std::string("QIX\0", 4));
+        for (size_t cut = indexMagicAt; cut < indexMagicAt + 4; ++cut) {
+            gwtest::WriteFile(Path("cut.qdb"), whole.substr(0, cut));
+            for (auto mode : {TQDB::omReadExisting, TQDB::omOpenOrCreate}) {
+                TQDB db;
+                db.OnDemandPassword = [&](TQDB*, std::string& pw) { pw = password; };
+                try {
+                    db.Open(Path("cut.qdb"), mode);
+                    ADD_FAILURE() << "opened a cut container";
+                } catch (const EQDBIndexError& e) {
+                    ADD_FAILURE() << "index error at cut " << cut << ": " << e.Message();
+                } catch (const EQDBFileError& e) {
+                    EXPECT_EQ(e.Ident(), qmNotValid) << cut;
+                    EXPECT_EQ(e.Message(), "The file " + Path("cut.qdb") + " is not a valid QDB file");
+                }
+            }
+        }
     }
 }
 
@@ -251,11 +283,18 @@ TEST(SaveKill, RandomKillsLeaveOldOrNewWhole) {
         std::string now = gwtest::ReadFile(target);
         sawOld += now == old;
         sawNew += now == fresh;
-        // A killed save may leave its temporary file and work folder behind.
-        for (const std::string& n : gwtest::ListDir(dir))
-            if (n != "k.qdb" && n != "work") ::unlink((dir + "/" + n).c_str());
-        for (const std::string& n : gwtest::ListDir(work)) qdb::RemovePrivateFolder(work + "/" + n);
+        // A killed save may leave its temporary file and work folder behind;
+        // the next store and save remove them.
     }
+    {
+        TQDB db;
+        db.SetFileName(target);
+        Add(db, "last", "l");
+    }
+    EXPECT_EQ(gwtest::ListDir(work), std::vector<std::string>{});
+    std::vector<std::string> beside = gwtest::ListDir(dir);
+    std::sort(beside.begin(), beside.end());
+    EXPECT_EQ(beside, (std::vector<std::string>{"k.qdb", "work"}));
     InitializeQDB();
     EXPECT_EQ(sawOld + sawNew, rounds) << "a kill left neither the old nor the new container";
     std::printf("save %ld us; kills left the old file %d times, the new file %d times\n", saveUs, sawOld, sawNew);

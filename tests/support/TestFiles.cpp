@@ -1,5 +1,7 @@
 #include "support/TestFiles.h"
 
+#include <gtest/gtest.h>
+
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -53,5 +55,16 @@ int Run(const std::string& command) {
 }
 
 bool HaveTool(const std::string& name) { return Run("command -v " + name + " >/dev/null 2>&1") == 0; }
+
+bool PeerAvailable(const std::string& tool) {
+    if (HaveTool(tool)) return true;
+    if (PeersRequired()) ADD_FAILURE() << "peer tool missing: " << tool;
+    return false;
+}
+
+bool PeersRequired() {
+    const char* v = std::getenv("GW_REQUIRE_PEERS");
+    return v && *v && std::string(v) != "0";
+}
 
 }  // namespace gwtest

@@ -14,4 +14,20 @@ std::vector<std::string> ListDir(const std::string& dir);
 int Run(const std::string& command);
 // True when the named program is on PATH.
 bool HaveTool(const std::string& name);
+// True when GW_REQUIRE_PEERS is set (./test installs the peer tools, so a
+// missing one there is a broken install, not a reason to skip).
+bool PeersRequired();
+// HaveTool for optional checks within a test: a missing tool is a failure
+// where peers are required.
+bool PeerAvailable(const std::string& tool);
 }  // namespace gwtest
+
+// Skips the test when a peer tool is missing, or fails it where peers are
+// required. For test bodies and fixtures' SetUp.
+#define GW_NEED_TOOL(tool, package)                                                     \
+    do {                                                                                \
+        if (!gwtest::HaveTool(tool)) {                                                  \
+            if (gwtest::PeersRequired()) FAIL() << (package) << " is missing: " << (tool); \
+            GTEST_SKIP() << (package) << " is not installed";                           \
+        }                                                                               \
+    } while (0)

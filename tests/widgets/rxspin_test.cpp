@@ -219,6 +219,14 @@ TEST(SpinEdit, PastedTextIsFilteredOnLeaving) {
 }
 
 TEST(SpinEdit, ValuesLimitsAndFormats) {
+    // A spin edit writes in the user's locale; the texts below are the C
+    // locale's, whatever the locale this test runs in.
+    const QLocale user;
+    QLocale::setDefault(QLocale::c());
+    struct TRestore {
+        const QLocale& Locale;
+        ~TRestore() { QLocale::setDefault(Locale); }
+    } restore{user};
     TRxSpinEdit e;
     EXPECT_EQ(e.text(), QStringLiteral("0"));
     // Without limits any value goes, and increments may be fractional.
@@ -230,8 +238,6 @@ TEST(SpinEdit, ValuesLimitsAndFormats) {
     e.UpClick();
     EXPECT_EQ(e.GetValue(), 1.25);
 
-    const QLocale old;
-    QLocale::setDefault(QLocale::c());
     e.SetValue(1);
     EXPECT_EQ(e.text(), QStringLiteral("1.00"));
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
@@ -239,7 +245,7 @@ TEST(SpinEdit, ValuesLimitsAndFormats) {
     EXPECT_EQ(e.text(), QStringLiteral("1,00"));
     e.setText(QStringLiteral("2,5"));
     EXPECT_EQ(e.GetValue(), 2.5);
-    QLocale::setDefault(old);
+    QLocale::setDefault(QLocale::c());
 
     // Text that does not parse reads as MinValue.
     e.SetRange(1.6, 256, 1);
