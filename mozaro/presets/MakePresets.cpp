@@ -68,7 +68,7 @@ const std::vector<TPreset>& Presets() {
         {"wood", "Oak Planks",
          {{algTreeBark, kOak, 1207, 0, 0, 64, 20, 6}, {algVerticalWaves, kBuff, 77, -30, 0, 90, 10, 10, 0, 4}}},
         {"wood", "Burr Walnut", {{algNoisyPlasma, kMud, 4242, 10, -40, 40, 30, 25}, {algDoublePlasma, kOak, 9, 0, 0, 64, 20, 20, 6, 3}}},
-        {"wood", "Pine Rings", {{algNoiseRings, kBuff, 31337, 0, -60, 70, 12, 18, 4}}},
+        {"wood", "Pine Rings", {{algConcentricPlasma, kOak, 31337, 20, 0, 40, 12, 18}}},
         {"stone", "Granite", {{algDoublePlasma, kGreyMud, 2024, 20, 0, 64, 45, 60}, {algWhiteNoise, kGrey, 5, 0, 0, 64, 20, 20, 0, 4}}},
         {"stone", "Marble", {{algShiftedPlasma2, kSilver, 888, 30, -20, 48, 25, 25}, {algSimplePlasma, kBuff, 3, 0, 0, 64, 20, 20, 0, 9}}},
         {"stone", "Cobbles", {{algSimplePlasma, kDirt, 6060, 0, 0, 64, 30, 30, 0, 1, true, true}}},
