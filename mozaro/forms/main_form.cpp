@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -103,8 +104,14 @@ private:
 
 std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
 
+// Waits while the splash screen stays painted; no user input is handled.
 void Wait(int ms) {
-    if (ms > 0) QThread::msleep(static_cast<unsigned long>(ms));
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(10);
+    }
 }
 
 TRxSlider* NewSlider(QWidget* parent, int minValue, int maxValue, int value) {
