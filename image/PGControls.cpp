@@ -112,6 +112,9 @@ void TPGGroupBox::paintEvent(QPaintEvent*) {
     canvas.setFont(font());
     const int h = TextHeight(canvas.fontMetrics(), QStringLiteral("0"));
     QRegion clip(rect());
+    // Opaque: the whole client in the colour first, the columns beside the
+    // caption (which the frame leaves out) included.
+    if (!FTransparent) FillRect(canvas, GetClientRectOf(this), FColor);
     if (!FCaption.isEmpty()) {
         TRect r(8, 0, 8, 0);
         MeasureText(canvas.fontMetrics(), FCaption, r, DT_SINGLELINE);
@@ -122,7 +125,6 @@ void TPGGroupBox::paintEvent(QPaintEvent*) {
         clip -= QRegion(r.Inflated(1, 0).ToQRect());
     }
     canvas.setClipRegion(clip);
-    if (!FTransparent) FillRect(canvas, GetClientRectOf(this), FColor);
     TRect frame(0, h / 2 - 1, width(), height());
     if (FCtl3D) {
         FrameRect(canvas, TRect(frame.Left + 1, frame.Top + 1, frame.Right, frame.Bottom), clBtnHighlight);

@@ -459,17 +459,19 @@ void TCustomMenus97::DoMeasureItem(TMenuItem* item, int& height, int& width) {
 
 // ---- drawing ---------------------------------------------------------------------
 
+TCustomMenus97::TDrawing::TDrawing(TCustomMenus97* self, QPainter& canvas, QWidget* dropDown) : FSelf(self) {
+    FSelf->FCanvas = &canvas;
+    FSelf->FDropDown = dropDown;
+}
+
+TCustomMenus97::TDrawing::~TDrawing() {
+    FSelf->FCanvas = nullptr;
+    FSelf->FDropDown = nullptr;
+}
+
 void TCustomMenus97::DrawMenuItem(TMenuItem* item, QWidget* dropDown, QPainter& canvas, const TRect& rect,
                                   TOwnerDrawState state) {
-    struct Scope {
-        TCustomMenus97* self;
-        ~Scope() {
-            self->FCanvas = nullptr;
-            self->FDropDown = nullptr;
-        }
-    } scope{this};
-    FCanvas = &canvas;
-    FDropDown = dropDown;
+    const TDrawing drawing(this, canvas, dropDown);
     FCanvasBrush = (state & odSelected) ? clHighlight : FBrush;
     canvas.save();
     DrawItem(canvas, item, rect, state);
@@ -491,12 +493,7 @@ void TCustomMenus97::DrawItem(QPainter& canvas, TMenuItem* item, TRect rect, TOw
     }
     if (OnDrawItem && OnDrawItem(FMenu, item, canvas, rect, state)) return;
 
-    if (HasBanner(item) && (FBannerDirty || FBannerMenu.data() != FDropDown)) {
-        FBannerBitmap = QImage();
-        FBannerDirty = false;
-        ComputeBannerRect(BannerItem(item));
-    }
-    if (FBanner) DrawBanner(canvas, item, rect);
+    BannerStep(canvas, item, rect);
     if (IsBarTag(item->GetTag())) {
         DrawTopItem(canvas, item, rect, state);
         return;
@@ -529,12 +526,10 @@ void TCustomMenus97::DrawItem(QPainter& canvas, TMenuItem* item, TRect rect, TOw
         if (hasImage) FImages->Draw(canvas, rect.Left + 2, rect.Top + 2, tag);
         else if (checked) DrawBitmapTransparent(canvas, rect.Left + 1, rect.Top + 1, mark, clWhite, FGlyphWidth, FGlyphHeight);
     } else if (hasImage) {
+        // A disabled entry shows only an image, embossed; a disabled check
+        // or radio mark is not drawn.
         const QImage bitmap = FImages->GetBitmap(tag, clWhite);
         if (!bitmap.isNull()) DrawEmbossed(canvas, bitmap, rect.Left, rect.Top, [](QRgb c) { return c != 0xFFFFFFu; });
-    } else if (checked) {
-        // A disabled mark is shown greyed, like a disabled image.
-        const QImage scaled = mark.scaled(FGlyphWidth, FGlyphHeight);
-        DrawEmbossed(canvas, scaled, rect.Left + 1, rect.Top + 1, [](QRgb c) { return c == 0; });
     }
 
     TRect textRect = rect;
@@ -570,15 +565,48 @@ void TCustomMenus97::DrawEntryText(QPainter& canvas, TMenuItem* item, const TRec
 
 void TCustomMenus97::DrawTopItem(QPainter&, TMenuItem*, TRect, TOwnerDrawState) {}
 
-void TCustomMenus97::DrawBanner(QPainter& canvas, TMenuItem* item, TRect& rect) {
-    if (!HasBanner(item) || FBannerRect.IsEmpty()) return;
+void TCustomMenus97::BannerStep(QPainter& canvas, TMenuItem* item, TRect& rect) {
+    if (HasBanner(item) && (FBannerDirty || FBannerMenu.data() != FDropDown)) {
+        FBannerBitmap = QImage();
+        FBannerDirty = false;
+        ComputeBannerRect(BannerItem(item));
+    }
+    if (FBanner) DrawBanner(canvas, item, rect);
+}
+
+TRect TCustomMenus97::BesideBanner(TMenuItem* item, TRect rect) {
+    if (!FBanner || !HasBanner(item) || FBannerRect.IsEmpty()) return rect;
     if (FBannerAlignment == baLeft) {
         if (rect.Left == FBannerRect.Left) rect.Left += FBannerWidth + 2;
     } else if (rect.Right == FBannerRect.Right) {
         rect.Right -= FBannerWidth + 2;
     }
+    return rect;
+}
+
+void TCustomMenus97::DrawBanner(QPainter& canvas, TMenuItem* item, TRect& rect) {
+    if (!HasBanner(item) || FBannerRect.IsEmpty()) return;
+    rect = BesideBanner(item, rect);
     if (FBannerBitmap.isNull()) FBannerBitmap = MakeBannerBitmap();
     canvas.drawImage(QPoint(FBannerRect.Left, FBannerRect.Top), FBannerBitmap);
+}
+
+void TCustomMenus97::DrawPlainSeparator(TMenuItem* item, QWidget* dropDown, QPainter& canvas, const TRect& rect) {
+    if (!item) {
+        TMenuItemPainter::DrawPlainSeparator(item, dropDown, canvas, rect);
+        return;
+    }
+    const TDrawing drawing(this, canvas, dropDown);
+    TRect r = rect;
+    BannerStep(canvas, item, r);
+    FillRect(canvas, r, FBrush);
+    DrawEtchedMenuLine(canvas, r);
+}
+
+TRect TCustomMenus97::EntryArea(TMenuItem* item, QWidget* dropDown, const TRect& rect) {
+    // The banner geometry is that of the drop-down drawn last.
+    if (!item || FBannerMenu.data() != dropDown) return rect;
+    return BesideBanner(item, rect);
 }
 
 QImage TCustomMenus97::MakeBannerBitmap() const {

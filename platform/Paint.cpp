@@ -325,6 +325,26 @@ void DrawEdge(QPainter& p, TRect& r, unsigned edge, unsigned flags) {
     if (flags & BF_ADJUST) r = inside;
 }
 
+void DrawButtonFrame(QPainter& p, TRect r, bool sunken) {
+    if (sunken) {
+        DrawEdge(p, r, BDR_SUNKENINNER, BF_LEFT | BF_TOP);
+        DrawEdge(p, r, BDR_SUNKENOUTER, BF_RIGHT | BF_BOTTOM);
+        r.Right -= 1;
+        r.Bottom -= 1;
+        r.Left += 1;
+        r.Top += 1;
+        DrawEdge(p, r, BDR_SUNKENOUTER, BF_LEFT | BF_TOP);
+    } else {
+        DrawEdge(p, r, BDR_RAISEDOUTER, BF_RIGHT | BF_BOTTOM);
+        r.Right -= 1;
+        r.Bottom -= 1;
+        DrawEdge(p, r, BDR_RAISEDINNER, BF_LEFT | BF_TOP);
+        r.Left += 1;
+        r.Top += 1;
+        DrawEdge(p, r, BDR_RAISEDINNER, BF_RIGHT | BF_BOTTOM);
+    }
+}
+
 // ---- bitmaps ---------------------------------------------------------------
 
 namespace {

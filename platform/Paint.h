@@ -126,6 +126,11 @@ enum : unsigned {
 // inside with the face colour (window with BF_MONO); BF_ADJUST shrinks r by
 // the drawn lines on the chosen sides.
 void DrawEdge(QPainter& p, TRect& r, unsigned edge, unsigned flags);
+// The 3-D frame of a push button on r: raised, the highlight on the outer
+// top and left lines, the dark shadow on the outer bottom and right and the
+// shadow inside them; sunken, the dark shadow and the shadow top and left,
+// the highlight outside bottom and right.
+void DrawButtonFrame(QPainter& p, TRect r, bool sunken);
 
 // ---- bitmaps ---------------------------------------------------------------
 enum TRasterOp { ropSrcCopy, ropSrcInvert, ropSrcAnd, ropSrcPaint };

@@ -69,25 +69,7 @@ void KVDrawDropDownMark(QPainter& p, int x, int y, TColor color) {
     Polygon(p, TPen(color), color, {TPoint(x, y), TPoint(x + 3, y), TPoint(x + 2, y + 2)});
 }
 
-void KVDrawEdgeFrame(QPainter& p, TRect r, bool sunken) {
-    if (sunken) {
-        DrawEdge(p, r, BDR_SUNKENINNER, BF_LEFT | BF_TOP);
-        DrawEdge(p, r, BDR_SUNKENOUTER, BF_RIGHT | BF_BOTTOM);
-        r.Right -= 1;
-        r.Bottom -= 1;
-        r.Left += 1;
-        r.Top += 1;
-        DrawEdge(p, r, BDR_SUNKENOUTER, BF_LEFT | BF_TOP);
-    } else {
-        DrawEdge(p, r, BDR_RAISEDOUTER, BF_RIGHT | BF_BOTTOM);
-        r.Right -= 1;
-        r.Bottom -= 1;
-        DrawEdge(p, r, BDR_RAISEDINNER, BF_LEFT | BF_TOP);
-        r.Left += 1;
-        r.Top += 1;
-        DrawEdge(p, r, BDR_RAISEDINNER, BF_RIGHT | BF_BOTTOM);
-    }
-}
+void KVDrawEdgeFrame(QPainter& p, TRect r, bool sunken) { DrawButtonFrame(p, r, sunken); }
 
 TColor KVGlyphTransparentColor(const QImage& glyph) {
     if (glyph.isNull()) return clNone;

@@ -148,6 +148,8 @@ TEST(MenuModel, OwnerDrawnEntriesAreMeasuredAndPaintedByTheirPainter) {
     TMenuPopup* w = menu.GetWidget();
     a->SetOwnerDraw(&painter);
     EXPECT_EQ(a->Action()->text(), "Alpha");  // the painter draws its own short-cut
+    EXPECT_TRUE(line->Action()->isSeparator());
+    EXPECT_EQ(line->Action()->text(), "");  // else a style draws it as a titled section
     EXPECT_TRUE(w->HasOwnerDrawnEntries());
     w->popup(QPoint(0, 0));
     const QRect r = w->actionGeometry(a->Action());
