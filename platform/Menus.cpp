@@ -347,7 +347,8 @@ void TMenuItem::UpdateAction() {
     // The style draws a short-cut after a tab; owner-drawn entries draw their own.
     if (!FOwnerDraw && !FShortCut.isEmpty() && FItems.empty() && !barEntry)
         text += QLatin1Char('\t') + ShortCutToText(FShortCut);
-    FAction->setText(text);
+    // A separator with text is a titled section in some styles.
+    FAction->setText(IsLine() ? QString() : text);
     FAction->setEnabled(FEnabled);
     FAction->setVisible(FVisible);
     if (!FRootOf) FAction->setMenu(FItems.empty() ? static_cast<QMenu*>(nullptr) : FDropDown.get());
