@@ -22,6 +22,7 @@
 #include "platform/Colors.h"
 #include "platform/Geometry.h"
 #include "platform/ImageList.h"
+#include "menus97/MenuBar97.h"
 #include "platform/Menus.h"
 
 enum TBannerJustification { bjCenter, bjTop, bjBottom };
@@ -292,7 +293,6 @@ protected:
     void FontChanged() override;
 };
 
-class TCustomMenuBar97;
 
 class TMainMenus97 : public TCustomMainMenus97 {
     Q_OBJECT
