@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "menus97/MenuBar97.h"
 #include "menus97/TB97.h"
 #include "platform/DrawText.h"
 #include "platform/Exception.h"
@@ -209,8 +210,9 @@ void TDock97::RealignDocks(QWidget* form) {
         if (auto* d = qobject_cast<TDock97*>(c)) docks.push_back(d);
     int top = 0, bottom = form->height();
     for (QObject* c : form->children())
-        if (auto* bar = qobject_cast<QMenuBar*>(c); bar && bar->isVisible() && bar->y() == 0)
-            top = std::max(top, bar->height());
+        if (auto* bar = qobject_cast<QWidget*>(c);
+            bar && (qobject_cast<QMenuBar*>(c) || qobject_cast<TCustomMenuBar97*>(c)) && !bar->isHidden() && bar->y() == 0)
+            top = std::max(top, bar->height());  // docks go below the menu bar or its panel
     auto place = [](TDock97* d, int x, int y, int w, int h) {
         if (d->geometry() != QRect(x, y, w, h)) d->setGeometry(x, y, w, h);
     };
