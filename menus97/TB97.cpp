@@ -353,20 +353,9 @@ void TToolbarButton97::SetColor(TColor value) {
 }
 
 void TToolbarButton97::UpdateShortcut() {
-    const QChar key = AcceleratorOf(FCaption);
-    if (key.isNull()) {
-        delete FShortcut;
-        FShortcut = nullptr;
-        return;
-    }
-    if (!FShortcut) {
-        FShortcut = new QShortcut(this);
-        FShortcut->setContext(Qt::WindowShortcut);
-        connect(FShortcut, &QShortcut::activated, this, [this] {
-            if (isEnabled() && isVisible()) Click();
-        });
-    }
-    FShortcut->setKey(QKeySequence(QStringLiteral("Alt+") + key));
+    UpdateAcceleratorShortcut(this, FShortcut, AcceleratorOf(FCaption), [this] {
+        if (isEnabled() && isVisible()) Click();
+    });
 }
 
 bool TToolbarButton97::ArrowShown() const { return FDropdownArrow && FDropdownMenu && !FDropdownCombo; }

@@ -4,6 +4,7 @@
 #include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 
 #include "platform/Paint.h"
 
@@ -49,6 +50,20 @@ QChar AcceleratorOf(const QString& caption) {
         return caption[i + 1].toUpper();
     }
     return QChar();
+}
+
+void UpdateAcceleratorShortcut(QWidget* owner, QShortcut*& shortcut, QChar key, std::function<void()> activated) {
+    if (key.isNull()) {
+        delete shortcut;
+        shortcut = nullptr;
+        return;
+    }
+    if (!shortcut) {
+        shortcut = new QShortcut(owner);
+        shortcut->setContext(Qt::WindowShortcut);
+        QObject::connect(shortcut, &QShortcut::activated, owner, std::move(activated));
+    }
+    shortcut->setKey(QKeySequence(QStringLiteral("Alt+") + key));
 }
 
 TShiftState ShiftStateOf(const QMouseEvent* event) {

@@ -50,6 +50,11 @@ void SetFontColor(QWidget* w, TColor color);
 // literal '&'), upper-cased; a null character when there is none.
 QChar AcceleratorOf(const QString& caption);
 
+// Keeps `shortcut` (owned by `owner`) as Alt + `key` across the window,
+// running `activated`; a null key removes it.
+class QShortcut;
+void UpdateAcceleratorShortcut(QWidget* owner, QShortcut*& shortcut, QChar key, std::function<void()> activated);
+
 // A windowless control: transparent over its parent unless it fills itself,
 // painted by the virtual Paint. Mouse presses, releases and moves go to the
 // virtual MouseDown/MouseUp/MouseMove (which fire the events), a left

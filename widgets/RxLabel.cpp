@@ -235,18 +235,8 @@ bool TRxLabel::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TRxLabel::UpdateShortcut() {
-    const QChar key = FShowAccelChar ? AcceleratorOf(FCaption) : QChar();
-    if (key.isNull()) {
-        delete FShortcut;
-        FShortcut = nullptr;
-        return;
-    }
-    if (!FShortcut) {
-        FShortcut = new QShortcut(this);
-        FShortcut->setContext(Qt::WindowShortcut);
-        connect(FShortcut, &QShortcut::activated, this, [this] { DialogChar(); });
-    }
-    FShortcut->setKey(QKeySequence(QStringLiteral("Alt+") + key));
+    UpdateAcceleratorShortcut(this, FShortcut, FShowAccelChar ? AcceleratorOf(FCaption) : QChar(),
+                              [this] { DialogChar(); });
 }
 
 void TRxLabel::DialogChar() {

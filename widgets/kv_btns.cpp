@@ -304,18 +304,7 @@ void TKV_basebutton::MouseLeave() {
 }
 
 void TKV_basebutton::UpdateShortcut() {
-    const QChar key = AcceleratorOf(FCaption);
-    if (key.isNull()) {
-        delete FShortcut;
-        FShortcut = nullptr;
-        return;
-    }
-    if (!FShortcut) {
-        FShortcut = new QShortcut(this);
-        FShortcut->setContext(Qt::WindowShortcut);
-        connect(FShortcut, &QShortcut::activated, this, [this] { DialogChar(); });
-    }
-    FShortcut->setKey(QKeySequence(QStringLiteral("Alt+") + key));
+    UpdateAcceleratorShortcut(this, FShortcut, AcceleratorOf(FCaption), [this] { DialogChar(); });
 }
 
 void TKV_basebutton::DialogChar() {
