@@ -23,6 +23,7 @@
 
 #include "glimmo/Painters.h"
 #include "glimmo/Plasma.h"
+#include "glimmo/forms/batwizard.h"
 #include "glimmo/forms/glyphs.h"
 #include "glimmo/forms/jpeger.h"
 #include "glimmo/forms/preset_dlg.h"
@@ -1401,10 +1402,9 @@ void Tmain::Exportsinglebutton1Click() {
 }
 
 void Tmain::batchr() {
-    // The batch wizard joins the program later; until then the command says so.
-    const auto* app = qobject_cast<TApplication*>(QCoreApplication::instance());
-    ShowMessageBox("Batch rendering is not available in this build.", app ? app->Title() : std::string(),
-                   mtInformation, mbOK);
+    // Every line is rendered with the design the controls show now.
+    ControlsToDesign();
+    BatchRender(this, FRenderer, FRenderer.Design, FRenderer.Preview);
 }
 
 void Tmain::SmartJPEGSaver1Click() {

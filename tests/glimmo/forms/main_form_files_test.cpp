@@ -7,11 +7,14 @@
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QApplication>
 #include <QRadioButton>
+#include <QTimer>
 
 #include "glimmo/ButtonFile.h"
 #include "glimmo/GlimmoTestUtil.h"
 #include "glimmo/Painters.h"
+#include "glimmo/forms/batwizard.h"
 #include "glimmo/forms/main_form_support.h"
 #include "image/PGDialogFilters.h"
 #include "image/PGFormats.h"
@@ -362,6 +365,42 @@ TEST_F(MainFormFiles, PresetsMadeAtBuildTimeLoadThroughTheBrowser) {
     const uint64_t count = form.Renders();
     form.BrowsePresets1->Click();
     EXPECT_EQ(form.Renders(), count);
+}
+
+TEST_F(MainFormFiles, BatchRenderSavesEveryCaptionWithTheFormsDesign) {
+    TTestMain form;
+    DragSlider(form.RxSlider1, 7);
+    ClickControl(form.bold);
+    form.Memo1->setPlainText("ignored in a batch");
+    TMessageRecorder messages;
+    bool filled = false;
+    QTimer::singleShot(100, [&] {
+        auto* wizard = qobject_cast<glimmo::Tbatwizard*>(QApplication::activeModalWidget());
+        if (!wizard) return;
+        wizard->Memo2->setPlainText("home\nnews");
+        wizard->Formats[2]->setChecked(true);  // PNG
+        wizard->Label10->setText(QString::fromStdString(Dir));
+        wizard->Edit971->setText("marble");
+        filled = true;
+        wizard->BitBtn2Click();
+    });
+    form.BatchRender1->Click();
+    ASSERT_TRUE(filled);
+    ASSERT_EQ(messages.Boxes.size(), 1u);
+    EXPECT_EQ(messages.Boxes[0].Text.rfind("Finished!", 0), 0u) << messages.Boxes[0].Text;
+    for (const char* caption : {"home", "news"}) {
+        SCOPED_TRACE(caption);
+        TPixelGraphic saved;
+        saved.LoadFromFile(Dir + "/marble" + caption + ".png");
+        // The file is the preview's size, rendered with the controls' design.
+        TButtonDesign design = form.Renderer().Design;
+        EXPECT_EQ(design.BevelWidth, 7);
+        EXPECT_TRUE(design.Bold);
+        TPixelGraphic expected;
+        expected.SetSize(100, 25, 3);
+        form.Renderer().RenderButton(design, expected, caption);
+        EXPECT_TRUE(SamePixels(saved, expected));
+    }
 }
 
 }  // namespace
