@@ -1,4 +1,5 @@
 #include "menus97/Menus97.h"
+#include "menus97/MenuBar97.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -684,6 +685,68 @@ int TCustomMainMenus97::GetDefaultItemHeight() {
     MeasureText(metrics, Menus97EntryText(GetMenu()->GetItems()->GetItem(0)->GetCaption()), r,
                 DT_CALCRECT | DT_EXPANDTABS | DT_SINGLELINE);
     return Menus97ItemHeight(CheckColumnHeight(), r.Height());
+}
+
+// ---- the main menu's bar -------------------------------------------------------------
+
+void TMainMenus97::ApplyBar() {
+    TMainMenu* menu = GetMainMenu();
+    if (!menu || !menu->GetMenuBar()) return;
+    // The bar stays in the window also on desktops with a global menu.
+    menu->GetMenuBar()->setNativeMenuBar(false);
+    menu->GetMenuBar()->setVisible(!FHideMenuBar);
+    menu->GetMenuBar()->update();
+}
+
+void TMainMenus97::SetHideMenuBar(bool value) {
+    if (FToolBar) return;
+    FHideMenuBar = value;
+    if (value) FMenuBarBorder = false;
+    ApplyBar();
+}
+
+void TMainMenus97::SetMenuBarBorder(bool value) {
+    FMenuBarBorder = FHideMenuBar ? false : value;
+    ApplyBar();
+}
+
+void TMainMenus97::SetToolBar(TCustomMenuBar97* value) {
+    if (FToolBar == value) return;
+    if (FToolBar) FToolBar->SetMenus(nullptr);
+    FToolBar = value;
+    FHideMenuBar = value != nullptr;
+    if (value) {
+        FMenuBarBorder = false;
+        connect(value, &QObject::destroyed, this, [this] {
+            FHideMenuBar = false;
+            ApplyBar();
+        });
+        value->SetMenus(this);
+    }
+    ApplyBar();
+}
+
+void TMainMenus97::DrawTopItem(QPainter& canvas, TMenuItem* item, TRect rect, TOwnerDrawState state) {
+    if (FHideMenuBar) return;
+    if (FMenuBarBorder) {
+        TRect frame(rect.Left, rect.Top, rect.Right, rect.Bottom + 2);
+        DrawEdge(canvas, frame, BDR_RAISEDINNER, BF_RECT);
+        rect = TRect(rect.Left + 2, rect.Top + 2, rect.Right, rect.Bottom);
+    }
+    FillRect(canvas, rect, GetBrush());
+    if (state & odSelected) {
+        TRect r = rect;
+        DrawEdge(canvas, r, (state & odChecked) ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+    }
+    int textLeft = rect.Left + 5;
+    if (item->GetTag() >= 4097 && GetImages()) {
+        GetImages()->Draw(canvas, rect.Left + 3, rect.Top + 1, item->GetTag() - 4097);
+        textLeft = rect.Left + 3 + GetImages()->GetWidth() + 2;
+    }
+    canvas.setFont(GetFont().Font);
+    canvas.setPen(ToQColor(item->GetEnabled() ? GetFont().Color : clGrayText));
+    TRect tr(textLeft, rect.Top, rect.Right, rect.Bottom);
+    DrawText(canvas, Menus97EntryText(item->GetCaption()), tr, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
 }
 
 // ---- system menus -------------------------------------------------------------------

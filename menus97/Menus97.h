@@ -22,6 +22,7 @@
 #include "platform/Colors.h"
 #include "platform/Geometry.h"
 #include "platform/ImageList.h"
+#include "menus97/MenuBar97.h"
 #include "platform/Menus.h"
 
 enum TBannerJustification { bjCenter, bjTop, bjBottom };
@@ -316,10 +317,28 @@ protected:
     void FontChanged() override;
 };
 
+
 class TMainMenus97 : public TCustomMainMenus97 {
     Q_OBJECT
 public:
     using TCustomMainMenus97::TCustomMainMenus97;
+    // Hides the form's menu bar (ignored while a panel stands in for it).
+    bool GetHideMenuBar() const { return FHideMenuBar; }
+    void SetHideMenuBar(bool value);
+    // The panel showing the top-level entries in place of the menu bar;
+    // removing it shows the menu bar again.
+    TCustomMenuBar97* GetToolBar() const { return FToolBar; }
+    void SetToolBar(TCustomMenuBar97* value);
+    // A raised frame round the bar's entries (off while the bar is hidden).
+    bool GetMenuBarBorder() const { return FMenuBarBorder; }
+    void SetMenuBarBorder(bool value);
+    void DrawTopItem(QPainter& canvas, TMenuItem* item, TRect rect, TOwnerDrawState state) override;
+
+private:
+    void ApplyBar();
+    bool FHideMenuBar = false;
+    bool FMenuBarBorder = false;
+    QPointer<TCustomMenuBar97> FToolBar;
 };
 
 // ---- system menus -------------------------------------------------------------------
