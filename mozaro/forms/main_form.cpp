@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStandardPaths>
@@ -30,6 +31,7 @@
 #include "image/forms/PGDialogs.h"
 #include "image/PGImage.h"
 #include "image/PGraphic.h"
+#include "glimmo/forms/splash.h"
 #include "menus97/Edit97.h"
 #include "mozaro/Blend.h"
 #include "mozaro/ImageAdditions.h"
@@ -547,9 +549,11 @@ void Tmain::ConnectHandlers() {
 }
 
 void Tmain::StartUp(const TStartOptions& options) {
-    std::unique_ptr<TSplash> splash;
+    std::unique_ptr<glimmo::Tsplashscreen> splash;
     if (options.ShowSplash) {
-        splash = std::make_unique<TSplash>();
+        splash = std::make_unique<glimmo::Tsplashscreen>(nullptr, kApplicationTitle);
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            splash->move(screen->geometry().center() - splash->rect().center());
         splash->show();
         QCoreApplication::processEvents();
     }
@@ -1119,7 +1123,7 @@ void Tmain::ShowHelp() {
 }
 
 void Tmain::About() {
-    TSplash splash(this);
+    glimmo::Tsplashscreen splash(this, kApplicationTitle);
     splash.exec();
 }
 

@@ -18,7 +18,6 @@
 #include "glimmo/forms/preset_dlg.h"
 #include "mozaro/LayerModel.h"
 #include "mozaro/forms/ColorPanel.h"
-#include "mozaro/forms/Interim.h"
 #include "mozaro/forms/ThreadedTimer.h"
 #include "mozaro/forms/fullscreen.h"
 #include "mozaro/forms/preview_form.h"
@@ -42,8 +41,6 @@ class TPopupMenu;
 class TRxSlider;
 
 namespace mozaro {
-
-using interim::TSplash;
 
 // Tabs of TabSet1: the three layers, then the result.
 constexpr int kResultTab = 3;

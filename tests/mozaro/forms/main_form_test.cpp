@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "glimmo/forms/splash.h"
 #include "image/PGClipboard.h"
 #include "image/PGFormats.h"
 #include "image/PGImage.h"
@@ -24,6 +25,7 @@
 #include "platform/Menus.h"
 #include "platform/MessageBox.h"
 #include "support/TestFiles.h"
+#include "widgets/ArtLabel.h"
 #include "widgets/RxSlider.h"
 #include "widgets/kv_btns.h"
 
@@ -140,6 +142,28 @@ TEST_F(MainForm, StartRendersTheDefaultTileOnce) {
     ReleaseThumb(form->RxSlider3);
     EXPECT_EQ(form->RenderCount(), 2);
     EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(MainForm, TheSplashScreenShowsDuringStartUpAndForAbout) {
+    auto o = Options();
+    o.ShowSplash = true;
+    o.SplashWaitMs = 20;
+    bool splashSeen = false;
+    auto form = mozaro::CreateForms(o);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<glimmo::Tsplashscreen*>(w)) splashSeen = splashSeen || w->isVisible();
+    EXPECT_FALSE(splashSeen);  // closed once start-up is done
+    EXPECT_EQ(form->RenderCount(), 1);
+
+    QString shown;
+    QTimer::singleShot(0, form.get(), [&] {
+        auto* splash = qobject_cast<glimmo::Tsplashscreen*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(splash);
+        shown = splash->ArtLabel1->GetCaption();
+        QTest::keyClick(splash, Qt::Key_Space);
+    });
+    form->About1->Click();
+    EXPECT_EQ(shown, "Mozaro !");
 }
 
 TEST_F(MainForm, CaptionsAreExact) {
