@@ -22,3 +22,25 @@ function(gw_program name folder lib)
     target_link_libraries(${name} PRIVATE ${lib})
   endif()
 endfunction()
+
+# gw_presets(program source engine): a small program over the engine that
+# writes the program's preset files at build time into <build>/<program>/
+# (the program folder is the parent of bin/), before the program is built.
+function(gw_presets program source engine)
+  if(NOT TARGET ${program})
+    return()
+  endif()
+  add_executable(${program}_presets ${CMAKE_SOURCE_DIR}/${source})
+  target_link_libraries(${program}_presets PRIVATE ${engine})
+  set_target_properties(${program}_presets PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+  set(_stamp ${CMAKE_BINARY_DIR}/CMakeFiles/${program}_presets.stamp)
+  add_custom_command(OUTPUT ${_stamp}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/${program}
+    COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 $<TARGET_FILE:${program}_presets> ${CMAKE_BINARY_DIR}/${program}
+    COMMAND ${CMAKE_COMMAND} -E touch ${_stamp}
+    DEPENDS ${program}_presets
+    COMMENT "Writing the ${program} presets"
+    VERBATIM)
+  add_custom_target(${program}_preset_files ALL DEPENDS ${_stamp})
+  add_dependencies(${program} ${program}_preset_files)
+endfunction()
