@@ -16,7 +16,9 @@ int BevelOffsetFor(int relativeOffset, int bevelWidthMaximum, int bevelWidth) {
     return static_cast<int>(Round(relativeOffset * 0.1L * (bevelWidthMaximum - bevelWidth)));
 }
 
-int BevelWidthMaximum(int width, int height) { return std::min(width, height) / 2; }
+// The bevel-width slider refuses a maximum below its minimum plus one step
+// (2): smaller buttons keep 2.
+int BevelWidthMaximum(int width, int height) { return std::max(2, std::min(width, height) / 2); }
 
 void ClampToControls(TButtonDesign& d) {
     d.Width = Clamp(d.Width, 1, 200);

@@ -113,5 +113,6 @@ void ClampToControls(TButtonDesign& design);
 
 // Inset of the bevel: Round(relative x 0.1 x (bevel-width maximum - bevel width)).
 int BevelOffsetFor(int relativeOffset, int bevelWidthMaximum, int bevelWidth);
-// The bevel-width maximum that follows the preview: min(width, height) div 2.
+// The bevel-width maximum that follows the preview: min(width, height) div 2,
+// at least 2.
 int BevelWidthMaximum(int width, int height);

@@ -1,5 +1,6 @@
 #include "glimmo/ButtonFile.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 #include "glimmo/ButtonRenderer.h"
@@ -242,6 +243,8 @@ TButtonParameters ReadButtonFile(const std::string& fileName, const TButtonParam
 
     TButtonDesign& d = p.Design;
     ClampToControls(d);
+    // The bevel-width slider's maximum follows the button's size.
+    d.BevelWidth = std::min(d.BevelWidth, BevelWidthMaximum(d.Width, d.Height));
     d.PlasmaStyle = Clamp(d.PlasmaStyle, 0, 4);
     d.BevelOffset = BevelOffsetFor(d.RelativeOffset, BevelWidthMaximum(d.Width, d.Height), d.BevelWidth);
     return p;

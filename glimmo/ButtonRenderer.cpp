@@ -144,6 +144,7 @@ void TButtonRenderer::RenderButton(const TButtonDesign& design, TPixelGraphic& t
 }
 
 void TButtonRenderer::RenderButton(const TButtonDesign& original, TPixelGraphic& target, const std::string& caption) {
+    ++FRenderCount;
     TButtonDesign design = original;
     ClampToControls(design);
     FDesign = &design;

@@ -78,6 +78,8 @@ public:
     void DrawSmoothBevel(TPixelGraphic& target, const uint32_t (&colours)[4], int width);
 
     TPlasmaFill& Plasma() { return FPlasma; }
+    // Number of RenderButton calls so far (what a form's refresh really did).
+    uint64_t RenderCount() const { return FRenderCount; }
     const TColourTable& ColourRamp() const { return FColourRamp; }
 
 private:
@@ -111,6 +113,7 @@ private:
     int FOutlinesWidth = 0, FOutlinesHeight = 0;
     TPlasmaFill FPlasma;
     bool FDoubleBevel = false;
+    uint64_t FRenderCount = 0;
 
     // The smoothing components (outline blur, anti-aliasing) and the settings
     // their filters were last built from.

@@ -1,5 +1,6 @@
 #include "image/PGControls.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QRegion>
 
@@ -49,7 +50,9 @@ void TPGTransparentControl::ApplyTransparency(QWidget* w, bool transparent, TCol
 // ---- group box and panel ---------------------------------------------------------
 
 void TPGCustomControl::SetCaption(const QString& value) {
-    if (ChangeField(FCaption, value)) Invalidate();
+    if (!ChangeField(FCaption, value)) return;
+    updateGeometry();
+    Invalidate();
 }
 
 void TPGCustomControl::SetTransparent(bool value) {
@@ -62,6 +65,44 @@ void TPGCustomControl::SetColor(TColor value) {
     if (ChangeField(FColor, value)) Invalidate();
 }
 
+namespace {
+// Room between the group box's frame and a layout inside it.
+constexpr int kGroupBoxMargin = 8;
+
+int GroupBoxCaptionHeight(const QWidget* w) { return TextHeight(QFontMetrics(w->font(), w), QStringLiteral("0")); }
+
+// The caption's width plus its place at 8 and the frame beyond it.
+int GroupBoxCaptionWidth(const QWidget* w, const QString& caption) {
+    if (caption.isEmpty()) return 0;
+    TRect r;
+    MeasureText(QFontMetrics(w->font(), w), caption, r, DT_SINGLELINE | DT_CALCRECT);
+    return 8 + r.Width() + 1 + kGroupBoxMargin;
+}
+}  // namespace
+
+TPGGroupBox::TPGGroupBox(QWidget* parent) : TPGCustomControl(parent) {
+    resize(185, 105);
+    setContentsMargins(kGroupBoxMargin, GroupBoxCaptionHeight(this) + 4, kGroupBoxMargin, kGroupBoxMargin);
+}
+
+void TPGGroupBox::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange)
+        setContentsMargins(kGroupBoxMargin, GroupBoxCaptionHeight(this) + 4, kGroupBoxMargin, kGroupBoxMargin);
+    TPGCustomControl::changeEvent(event);
+}
+
+QSize TPGGroupBox::sizeHint() const {
+    const QSize hint = layout() ? QWidget::sizeHint() : QSize(185, 105);
+    return hint.expandedTo(QSize(GroupBoxCaptionWidth(this, FCaption), 0));
+}
+
+QSize TPGGroupBox::minimumSizeHint() const {
+    const QMargins m = contentsMargins();
+    const QSize frame(m.left() + m.right(), m.top() + m.bottom());
+    const QSize inner = layout() ? QWidget::minimumSizeHint() : frame;
+    return inner.expandedTo(QSize(GroupBoxCaptionWidth(this, FCaption), frame.height()));
+}
+
 void TPGGroupBox::SetCtl3D(bool value) {
     if (ChangeField(FCtl3D, value)) Invalidate();
 }
@@ -71,6 +112,9 @@ void TPGGroupBox::paintEvent(QPaintEvent*) {
     canvas.setFont(font());
     const int h = TextHeight(canvas.fontMetrics(), QStringLiteral("0"));
     QRegion clip(rect());
+    // Opaque: the whole client in the colour first, the columns beside the
+    // caption (which the frame leaves out) included.
+    if (!FTransparent) FillRect(canvas, GetClientRectOf(this), FColor);
     if (!FCaption.isEmpty()) {
         TRect r(8, 0, 8, 0);
         MeasureText(canvas.fontMetrics(), FCaption, r, DT_SINGLELINE);
@@ -81,7 +125,6 @@ void TPGGroupBox::paintEvent(QPaintEvent*) {
         clip -= QRegion(r.Inflated(1, 0).ToQRect());
     }
     canvas.setClipRegion(clip);
-    if (!FTransparent) FillRect(canvas, GetClientRectOf(this), FColor);
     TRect frame(0, h / 2 - 1, width(), height());
     if (FCtl3D) {
         FrameRect(canvas, TRect(frame.Left + 1, frame.Top + 1, frame.Right, frame.Bottom), clBtnHighlight);
@@ -93,24 +136,63 @@ void TPGGroupBox::paintEvent(QPaintEvent*) {
 
 // ---- panel ------------------------------------------------------------------------
 
+TPGPanel::TPGPanel(QWidget* parent) : TPGCustomControl(parent) {
+    resize(185, 41);
+    EdgesChanged();
+}
+
+int TPGPanel::EdgeWidth() const {
+    int edge = FBorderWidth;
+    if (FBevelInner != bvNone) edge += FBevelWidth;
+    if (FBevelOuter != bvNone) edge += FBevelWidth;
+    return std::max(0, edge);
+}
+
+void TPGPanel::EdgesChanged() {
+    const int e = EdgeWidth();
+    setContentsMargins(e, e, e, e);
+    updateGeometry();
+}
+
+QSize TPGPanel::sizeHint() const {
+    const QSize hint = layout() ? QWidget::sizeHint() : QSize(185, 41);
+    return hint.expandedTo(minimumSizeHint());
+}
+
+QSize TPGPanel::minimumSizeHint() const {
+    TRect r;
+    if (!FCaption.isEmpty()) MeasureText(QFontMetrics(font(), this), FCaption, r, DT_SINGLELINE | DT_CALCRECT | DT_EXPANDTABS);
+    const int e = 2 * EdgeWidth();
+    const QSize caption(r.Width() + e + 4, (FCaption.isEmpty() ? 0 : r.Height()) + e);
+    return layout() ? QWidget::minimumSizeHint().expandedTo(caption) : caption;
+}
+
 void TPGPanel::SetAlignment(TAlignment value) {
     if (ChangeField(FAlignment, value)) Invalidate();
 }
 
 void TPGPanel::SetBevelInner(TPanelBevel value) {
-    if (ChangeField(FBevelInner, value)) Invalidate();
+    if (!ChangeField(FBevelInner, value)) return;
+    EdgesChanged();
+    Invalidate();
 }
 
 void TPGPanel::SetBevelOuter(TPanelBevel value) {
-    if (ChangeField(FBevelOuter, value)) Invalidate();
+    if (!ChangeField(FBevelOuter, value)) return;
+    EdgesChanged();
+    Invalidate();
 }
 
 void TPGPanel::SetBevelWidth(int value) {
-    if (ChangeField(FBevelWidth, value)) Invalidate();
+    if (!ChangeField(FBevelWidth, value)) return;
+    EdgesChanged();
+    Invalidate();
 }
 
 void TPGPanel::SetBorderWidth(int value) {
-    if (ChangeField(FBorderWidth, value)) Invalidate();
+    if (!ChangeField(FBorderWidth, value)) return;
+    EdgesChanged();
+    Invalidate();
 }
 
 namespace {
@@ -156,10 +238,7 @@ void TPGPanel::paintEvent(QPaintEvent*) {
         PanelCaption(canvas, GetClientRectOf(this), FCaption, FAlignment);
         // The panel's own painting then reaches only its bevels and border.
         TRect inner = GetClientRectOf(this);
-        int shrink = FBorderWidth;
-        if (FBevelInner != bvNone) shrink += FBevelWidth;
-        if (FBevelOuter != bvNone) shrink += FBevelWidth;
-        inner.Inflate(-shrink, -shrink);
+        inner.Inflate(-EdgeWidth(), -EdgeWidth());
         canvas.setClipRegion(QRegion(rect()) - QRegion(inner.ToQRect()));
     }
     PaintPanel(canvas);
@@ -167,14 +246,20 @@ void TPGPanel::paintEvent(QPaintEvent*) {
 
 // ---- bevel -----------------------------------------------------------------------
 
-TPGBevel::TPGBevel(QWidget* parent) : QWidget(parent), TPGTransparentControl(this) { resize(50, 50); }
+TPGBevel::TPGBevel(QWidget* parent) : QWidget(parent), TPGTransparentControl(this) {
+    resize(50, 50);
+    setSizePolicy(BevelSizePolicy(FShape));
+}
 
 void TPGBevel::SetStyle(TBevelEdgeStyle value) {
     if (ChangeField(FStyle, value)) Invalidate();
 }
 
 void TPGBevel::SetShape(TBevelShape value) {
-    if (ChangeField(FShape, value)) Invalidate();
+    if (!ChangeField(FShape, value)) return;
+    setSizePolicy(BevelSizePolicy(FShape));
+    updateGeometry();
+    Invalidate();
 }
 
 void TPGBevel::paintEvent(QPaintEvent*) {

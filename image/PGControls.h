@@ -110,16 +110,23 @@ protected:
     TColor FColor = clBtnFace;
 };
 
-// A frame with its caption at the top-left, interrupting the frame line.
+// A frame with its caption at the top-left, interrupting the frame line. A
+// layout set on it lies inside the frame, below the caption.
 class TPGGroupBox : public TPGCustomControl {
     Q_OBJECT
 public:
-    using TPGCustomControl::TPGCustomControl;
+    explicit TPGGroupBox(QWidget* parent = nullptr);
     bool GetCtl3D() const { return FCtl3D; }
     void SetCtl3D(bool value);
 
+    // Its layout's hint, or the size at creation (185 x 105); never
+    // narrower than the caption.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     bool FCtl3D = true;
@@ -130,7 +137,7 @@ private:
 class TPGPanel : public TPGCustomControl {
     Q_OBJECT
 public:
-    using TPGCustomControl::TPGCustomControl;
+    explicit TPGPanel(QWidget* parent = nullptr);
     TAlignment GetAlignment() const { return FAlignment; }
     void SetAlignment(TAlignment value);
     TPanelBevel GetBevelInner() const { return FBevelInner; }
@@ -142,11 +149,19 @@ public:
     int GetBorderWidth() const { return FBorderWidth; }
     void SetBorderWidth(int value);
 
+    // Its layout's hint (inside bevels and border), or the size at creation
+    // (185 x 41); never too small for the caption.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void PaintPanel(QPainter& canvas);
+    // Width of the bevels and the border on each side.
+    int EdgeWidth() const;
+    void EdgesChanged();
     TAlignment FAlignment = taCenter;
     TPanelBevel FBevelInner = bvNone;
     TPanelBevel FBevelOuter = bvRaised;
@@ -163,6 +178,8 @@ public:
     TBevelShape GetShape() const { return FShape; }
     void SetShape(TBevelShape value);
     bool IsTransparentNow() const override { return true; }
+    QSize sizeHint() const override { return BevelSizeHint(FShape); }
+    QSize minimumSizeHint() const override { return BevelMinimumSizeHint(FShape); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

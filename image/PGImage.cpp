@@ -224,6 +224,7 @@ TPGImage::TPGImage(QWidget* parent) : QWidget(parent) {
     // An idle worker, so that stopping the worker is always possible.
     FThread = std::make_unique<TCreatePaintPGThread>(false, true);
     resize(100, 100);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     Resized();
     UpdateHints();
 }
@@ -360,13 +361,31 @@ void TPGImage::PixelGraphicChanged() {
     StopThread(true);
     FGraphicWidth = FPixelGraphic ? FPixelGraphic->GetWidth() : 0;
     FGraphicHeight = FPixelGraphic ? FPixelGraphic->GetHeight() : 0;
-    const TSize size = AutoSizeOf(TSize(FGraphicWidth, FGraphicHeight), GetBorderWidth(), FAutoSizeMin,
-                                  FAutoSizeMax, TSize(ScrollBarSize, ScrollBarSize));
+    const TSize size = AutoSizeNow();
     if (OnNewAutoSize) OnNewAutoSize(this, size.cx, size.cy);
     FPaintStale = true;
-    if (!FAutoSize || (width() == size.cx && height() == size.cy)) Rearrange(false);
+    // In a layout the size comes from the layout, through the size hint.
+    if (FAutoSize) updateGeometry();
+    if (!FAutoSize || (width() == size.cx && height() == size.cy) || IsLaidOut(this)) Rearrange(false);
     else SetBounds(x(), y(), size.cx, size.cy);
     if (OnPixelGraphicChange) OnPixelGraphicChange(this);
+}
+
+TSize TPGImage::AutoSizeNow() const {
+    return AutoSizeOf(TSize(FGraphicWidth, FGraphicHeight), GetBorderWidth(), FAutoSizeMin, FAutoSizeMax,
+                      TSize(ScrollBarSize, ScrollBarSize));
+}
+
+QSize TPGImage::sizeHint() const {
+    if (!FAutoSize) return QSize(100, 100);
+    const TSize size = AutoSizeNow();
+    return QSize(size.cx, size.cy);
+}
+
+QSize TPGImage::minimumSizeHint() const {
+    if (FAutoSize) return sizeHint();
+    const int b = 2 * GetBorderWidth();
+    return QSize(b + 16, b + 16);
 }
 
 // ---- worker and display copy ---------------------------------------------------------
@@ -609,12 +628,14 @@ void TPGImage::Invalidate() {
 
 void TPGImage::SetBorderStyle(TBorderStyle value) {
     if (!ChangeField(FBorderStyle, value)) return;
+    updateGeometry();
     Resized();
     update();
 }
 
 void TPGImage::SetCtl3D(bool value) {
     if (!ChangeField(FCtl3D, value)) return;
+    updateGeometry();
     Resized();
     update();
 }
@@ -702,15 +723,18 @@ void TPGImage::DrawTiles(QPainter& canvas, const TRect& clip, const TRect& r, TP
     canvas.restore();
 }
 
+void DrawProgressClock(QPainter& canvas, TPoint origin, int stage, int percent, TColor bkColor, TColor lineColor) {
+    const TPen pen(lineColor);
+    Ellipse(canvas, TRect(origin.X, origin.Y, origin.X + 15, origin.Y + 15), pen, bkColor);
+    TPoint hour, minute;
+    ClockHands(origin, stage, percent, hour, minute);
+    Line(canvas, pen, origin.X + 7, origin.Y + 7, hour.X, hour.Y);
+    Line(canvas, pen, origin.X + 7, origin.Y + 7, minute.X, minute.Y);
+}
+
 void TPGImage::DrawClocks(QPainter& canvas, const TRect& r) {
-    const TPen pen(FProgressClockLineColor);
-    for (const TPoint& o : ClockOrigins(r, FProgress5Clocks)) {
-        Ellipse(canvas, TRect(o.X, o.Y, o.X + 15, o.Y + 15), pen, FProgressClockBkColor);
-        TPoint hour, minute;
-        ClockHands(o, FProgressStage, FProgressPercent, hour, minute);
-        Line(canvas, pen, o.X + 7, o.Y + 7, hour.X, hour.Y);
-        Line(canvas, pen, o.X + 7, o.Y + 7, minute.X, minute.Y);
-    }
+    for (const TPoint& o : ClockOrigins(r, FProgress5Clocks))
+        DrawProgressClock(canvas, o, FProgressStage, FProgressPercent, FProgressClockBkColor, FProgressClockLineColor);
 }
 
 void TPGImage::UpdateClocks() {
@@ -941,6 +965,8 @@ void TPGImage::SetAllow24BitStretch(bool value) {
 
 void TPGImage::SetAutoSize(bool value) {
     FAutoSize = value;
+    setSizePolicy(value ? QSizePolicy::Fixed : QSizePolicy::Expanding, value ? QSizePolicy::Fixed : QSizePolicy::Expanding);
+    updateGeometry();
     PixelGraphicChanged();
 }
 

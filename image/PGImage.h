@@ -31,6 +31,11 @@ class TPGImage;
 using TPGSetCursorEvent = std::function<void(QObject* Sender, QCursor& Cursor)>;
 using TPGINewAutoSizeEvent = std::function<void(QObject* Sender, int PGImageWidth, int PGImageHeight)>;
 
+// One progress clock (15 x 15) with its top-left corner at origin: a circle
+// in bkColor outlined in lineColor, the hour hand advancing a twelfth of a
+// turn per stage, the minute hand one turn per 100 percent.
+void DrawProgressClock(QPainter& canvas, TPoint origin, int stage, int percent, TColor bkColor, TColor lineColor);
+
 // The library's four cursors, made once on first use.
 enum TPGImageCursor { pgcOpenHand, pgcClosedHand, pgcCross, pgcMove };
 const QCursor& PGImageCursor(TPGImageCursor which);
@@ -103,6 +108,12 @@ public:
 
     // ---- layout -------------------------------------------------------------
     void SetBounds(int left, int top, int width, int height);
+    // With AutoSize the auto size of the picture, else the size at creation
+    // (100 x 100); a picture control grows with its form unless it sizes
+    // itself.
+    QSize sizeHint() const override;
+    // The border and a little room inside it (with AutoSize: the hint).
+    QSize minimumSizeHint() const override;
     // Places the paint box by the stretch rule and centring (forced: also
     // when the size did not change).
     void Rearrange(bool forced);
@@ -295,6 +306,8 @@ private:
     // The picture change handling: records the size, auto size, marks the
     // display copy stale, lays out, fires OnPixelGraphicChange.
     void PixelGraphicChanged();
+    // The size AutoSize gives the current picture.
+    TSize AutoSizeNow() const;
     void ConnectPicture(TPixelGraphic* g);
     // Stops the worker, frees the picture, drops (or keeps as stale) the copy.
     void ReleasePicture();

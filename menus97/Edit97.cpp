@@ -68,6 +68,8 @@ void TEdit97::UpdateColor() {
     QPalette pal = palette();
     pal.setColor(QPalette::Base, ToQColor(GetColor()));
     pal.setColor(QPalette::Disabled, QPalette::Base, ToQColor(clBtnFace));
+    // Disabled text in the system's grey, readable on the face.
+    pal.setColor(QPalette::Disabled, QPalette::Text, ToQColor(clGrayText));
     setPalette(pal);
 }
 
@@ -79,7 +81,18 @@ bool TEdit97::IsHot() const {
 
 void TEdit97::Loaded() { AdjustHeight(); }
 
-void TEdit97::AdjustHeight() { resize(width(), Edit97Height(QFontMetrics(font(), this).height())); }
+void TEdit97::AdjustHeight() {
+    updateGeometry();
+    if (!IsLaidOut(this)) resize(width(), Edit97Height(QFontMetrics(font(), this).height()));
+}
+
+QSize TEdit97::sizeHint() const {
+    return QSize(QLineEdit::sizeHint().width(), Edit97Height(QFontMetrics(font(), this).height()));
+}
+
+QSize TEdit97::minimumSizeHint() const {
+    return QSize(QLineEdit::minimumSizeHint().width(), Edit97Height(QFontMetrics(font(), this).height()));
+}
 
 void TEdit97::paintEvent(QPaintEvent* event) {
     QLineEdit::paintEvent(event);

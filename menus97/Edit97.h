@@ -53,6 +53,11 @@ public:
     void Loaded();
     void AdjustHeight();
 
+    // An edit's width, and the height of its own rule (text height + 6);
+    // it keeps that height in a layout.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
     // Fires on every change of the text, typed or set by code.
     TNotifyEvent OnChange;
 

@@ -1,4 +1,5 @@
 #include "menus97/Menus97.h"
+#include "menus97/MenuBar97.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -459,17 +460,19 @@ void TCustomMenus97::DoMeasureItem(TMenuItem* item, int& height, int& width) {
 
 // ---- drawing ---------------------------------------------------------------------
 
+TCustomMenus97::TDrawing::TDrawing(TCustomMenus97* self, QPainter& canvas, QWidget* dropDown) : FSelf(self) {
+    FSelf->FCanvas = &canvas;
+    FSelf->FDropDown = dropDown;
+}
+
+TCustomMenus97::TDrawing::~TDrawing() {
+    FSelf->FCanvas = nullptr;
+    FSelf->FDropDown = nullptr;
+}
+
 void TCustomMenus97::DrawMenuItem(TMenuItem* item, QWidget* dropDown, QPainter& canvas, const TRect& rect,
                                   TOwnerDrawState state) {
-    struct Scope {
-        TCustomMenus97* self;
-        ~Scope() {
-            self->FCanvas = nullptr;
-            self->FDropDown = nullptr;
-        }
-    } scope{this};
-    FCanvas = &canvas;
-    FDropDown = dropDown;
+    const TDrawing drawing(this, canvas, dropDown);
     FCanvasBrush = (state & odSelected) ? clHighlight : FBrush;
     canvas.save();
     DrawItem(canvas, item, rect, state);
@@ -491,12 +494,7 @@ void TCustomMenus97::DrawItem(QPainter& canvas, TMenuItem* item, TRect rect, TOw
     }
     if (OnDrawItem && OnDrawItem(FMenu, item, canvas, rect, state)) return;
 
-    if (HasBanner(item) && (FBannerDirty || FBannerMenu.data() != FDropDown)) {
-        FBannerBitmap = QImage();
-        FBannerDirty = false;
-        ComputeBannerRect(BannerItem(item));
-    }
-    if (FBanner) DrawBanner(canvas, item, rect);
+    BannerStep(canvas, item, rect);
     if (IsBarTag(item->GetTag())) {
         DrawTopItem(canvas, item, rect, state);
         return;
@@ -529,12 +527,10 @@ void TCustomMenus97::DrawItem(QPainter& canvas, TMenuItem* item, TRect rect, TOw
         if (hasImage) FImages->Draw(canvas, rect.Left + 2, rect.Top + 2, tag);
         else if (checked) DrawBitmapTransparent(canvas, rect.Left + 1, rect.Top + 1, mark, clWhite, FGlyphWidth, FGlyphHeight);
     } else if (hasImage) {
+        // A disabled entry shows only an image, embossed; a disabled check
+        // or radio mark is not drawn.
         const QImage bitmap = FImages->GetBitmap(tag, clWhite);
         if (!bitmap.isNull()) DrawEmbossed(canvas, bitmap, rect.Left, rect.Top, [](QRgb c) { return c != 0xFFFFFFu; });
-    } else if (checked) {
-        // A disabled mark is shown greyed, like a disabled image.
-        const QImage scaled = mark.scaled(FGlyphWidth, FGlyphHeight);
-        DrawEmbossed(canvas, scaled, rect.Left + 1, rect.Top + 1, [](QRgb c) { return c == 0; });
     }
 
     TRect textRect = rect;
@@ -570,15 +566,48 @@ void TCustomMenus97::DrawEntryText(QPainter& canvas, TMenuItem* item, const TRec
 
 void TCustomMenus97::DrawTopItem(QPainter&, TMenuItem*, TRect, TOwnerDrawState) {}
 
-void TCustomMenus97::DrawBanner(QPainter& canvas, TMenuItem* item, TRect& rect) {
-    if (!HasBanner(item) || FBannerRect.IsEmpty()) return;
+void TCustomMenus97::BannerStep(QPainter& canvas, TMenuItem* item, TRect& rect) {
+    if (HasBanner(item) && (FBannerDirty || FBannerMenu.data() != FDropDown)) {
+        FBannerBitmap = QImage();
+        FBannerDirty = false;
+        ComputeBannerRect(BannerItem(item));
+    }
+    if (FBanner) DrawBanner(canvas, item, rect);
+}
+
+TRect TCustomMenus97::BesideBanner(TMenuItem* item, TRect rect) {
+    if (!FBanner || !HasBanner(item) || FBannerRect.IsEmpty()) return rect;
     if (FBannerAlignment == baLeft) {
         if (rect.Left == FBannerRect.Left) rect.Left += FBannerWidth + 2;
     } else if (rect.Right == FBannerRect.Right) {
         rect.Right -= FBannerWidth + 2;
     }
+    return rect;
+}
+
+void TCustomMenus97::DrawBanner(QPainter& canvas, TMenuItem* item, TRect& rect) {
+    if (!HasBanner(item) || FBannerRect.IsEmpty()) return;
+    rect = BesideBanner(item, rect);
     if (FBannerBitmap.isNull()) FBannerBitmap = MakeBannerBitmap();
     canvas.drawImage(QPoint(FBannerRect.Left, FBannerRect.Top), FBannerBitmap);
+}
+
+void TCustomMenus97::DrawPlainSeparator(TMenuItem* item, QWidget* dropDown, QPainter& canvas, const TRect& rect) {
+    if (!item) {
+        TMenuItemPainter::DrawPlainSeparator(item, dropDown, canvas, rect);
+        return;
+    }
+    const TDrawing drawing(this, canvas, dropDown);
+    TRect r = rect;
+    BannerStep(canvas, item, r);
+    FillRect(canvas, r, FBrush);
+    DrawEtchedMenuLine(canvas, r);
+}
+
+TRect TCustomMenus97::EntryArea(TMenuItem* item, QWidget* dropDown, const TRect& rect) {
+    // The banner geometry is that of the drop-down drawn last.
+    if (!item || FBannerMenu.data() != dropDown) return rect;
+    return BesideBanner(item, rect);
 }
 
 QImage TCustomMenus97::MakeBannerBitmap() const {
@@ -656,6 +685,68 @@ int TCustomMainMenus97::GetDefaultItemHeight() {
     MeasureText(metrics, Menus97EntryText(GetMenu()->GetItems()->GetItem(0)->GetCaption()), r,
                 DT_CALCRECT | DT_EXPANDTABS | DT_SINGLELINE);
     return Menus97ItemHeight(CheckColumnHeight(), r.Height());
+}
+
+// ---- the main menu's bar -------------------------------------------------------------
+
+void TMainMenus97::ApplyBar() {
+    TMainMenu* menu = GetMainMenu();
+    if (!menu || !menu->GetMenuBar()) return;
+    // The bar stays in the window also on desktops with a global menu.
+    menu->GetMenuBar()->setNativeMenuBar(false);
+    menu->GetMenuBar()->setVisible(!FHideMenuBar);
+    menu->GetMenuBar()->update();
+}
+
+void TMainMenus97::SetHideMenuBar(bool value) {
+    if (FToolBar) return;
+    FHideMenuBar = value;
+    if (value) FMenuBarBorder = false;
+    ApplyBar();
+}
+
+void TMainMenus97::SetMenuBarBorder(bool value) {
+    FMenuBarBorder = FHideMenuBar ? false : value;
+    ApplyBar();
+}
+
+void TMainMenus97::SetToolBar(TCustomMenuBar97* value) {
+    if (FToolBar == value) return;
+    if (FToolBar) FToolBar->SetMenus(nullptr);
+    FToolBar = value;
+    FHideMenuBar = value != nullptr;
+    if (value) {
+        FMenuBarBorder = false;
+        connect(value, &QObject::destroyed, this, [this] {
+            FHideMenuBar = false;
+            ApplyBar();
+        });
+        value->SetMenus(this);
+    }
+    ApplyBar();
+}
+
+void TMainMenus97::DrawTopItem(QPainter& canvas, TMenuItem* item, TRect rect, TOwnerDrawState state) {
+    if (FHideMenuBar) return;
+    if (FMenuBarBorder) {
+        TRect frame(rect.Left, rect.Top, rect.Right, rect.Bottom + 2);
+        DrawEdge(canvas, frame, BDR_RAISEDINNER, BF_RECT);
+        rect = TRect(rect.Left + 2, rect.Top + 2, rect.Right, rect.Bottom);
+    }
+    FillRect(canvas, rect, GetBrush());
+    if (state & odSelected) {
+        TRect r = rect;
+        DrawEdge(canvas, r, (state & odChecked) ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+    }
+    int textLeft = rect.Left + 5;
+    if (item->GetTag() >= 4097 && GetImages()) {
+        GetImages()->Draw(canvas, rect.Left + 3, rect.Top + 1, item->GetTag() - 4097);
+        textLeft = rect.Left + 3 + GetImages()->GetWidth() + 2;
+    }
+    canvas.setFont(GetFont().Font);
+    canvas.setPen(ToQColor(item->GetEnabled() ? GetFont().Color : clGrayText));
+    TRect tr(textLeft, rect.Top, rect.Right, rect.Bottom);
+    DrawText(canvas, Menus97EntryText(item->GetCaption()), tr, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
 }
 
 // ---- system menus -------------------------------------------------------------------

@@ -22,6 +22,7 @@
 #include "platform/Colors.h"
 #include "platform/Geometry.h"
 #include "platform/ImageList.h"
+#include "menus97/MenuBar97.h"
 #include "platform/Menus.h"
 
 enum TBannerJustification { bjCenter, bjTop, bjBottom };
@@ -193,6 +194,12 @@ public:
     void DrawMenuItem(TMenuItem* item, QWidget* dropDown, QPainter& canvas, const TRect& rect,
                       TOwnerDrawState state) override;
     TMenuItem* MenuChar(TMenuItem* owner, QChar ch) override;
+    // A plain separator of a drop-down with a banner gets its slice of the
+    // banner too, so that the strip runs unbroken; the etched line lies
+    // beside it on the entries' brush.
+    void DrawPlainSeparator(TMenuItem* item, QWidget* dropDown, QPainter& canvas, const TRect& rect) override;
+    // An entry's rectangle less the banner beside it.
+    TRect EntryArea(TMenuItem* item, QWidget* dropDown, const TRect& rect) override;
 
 protected:
     virtual void FontChanged() {}
@@ -210,8 +217,26 @@ protected:
     int MeasureWidth(TMenuItem* item, const QFontMetrics& metrics);
 
 private:
+    // While an entry or a separator is drawn: its canvas and drop-down,
+    // cleared afterwards whatever happens.
+    class TDrawing {
+    public:
+        TDrawing(TCustomMenus97* self, QPainter& canvas, QWidget* dropDown);
+        ~TDrawing();
+        TDrawing(const TDrawing&) = delete;
+        TDrawing& operator=(const TDrawing&) = delete;
+
+    private:
+        TCustomMenus97* FSelf;
+    };
+
     void UpdateGlyphCell();
     void DrawBanner(QPainter& canvas, TMenuItem* item, TRect& rect);
+    // Before an entry is drawn: the banner geometry made anew when it is
+    // stale, then the banner drawn and the entry moved beside it.
+    void BannerStep(QPainter& canvas, TMenuItem* item, TRect& rect);
+    // rect moved or shortened to lie beside the banner, when it touches it.
+    TRect BesideBanner(TMenuItem* item, TRect rect);
     QImage MakeBannerBitmap() const;
     void DrawEntryText(QPainter& canvas, TMenuItem* item, const TRect& rect, const QString& text,
                        const TMenus97Font& font, bool enabled, bool selected, bool separator);
@@ -292,10 +317,28 @@ protected:
     void FontChanged() override;
 };
 
+
 class TMainMenus97 : public TCustomMainMenus97 {
     Q_OBJECT
 public:
     using TCustomMainMenus97::TCustomMainMenus97;
+    // Hides the form's menu bar (ignored while a panel stands in for it).
+    bool GetHideMenuBar() const { return FHideMenuBar; }
+    void SetHideMenuBar(bool value);
+    // The panel showing the top-level entries in place of the menu bar;
+    // removing it shows the menu bar again.
+    TCustomMenuBar97* GetToolBar() const { return FToolBar; }
+    void SetToolBar(TCustomMenuBar97* value);
+    // A raised frame round the bar's entries (off while the bar is hidden).
+    bool GetMenuBarBorder() const { return FMenuBarBorder; }
+    void SetMenuBarBorder(bool value);
+    void DrawTopItem(QPainter& canvas, TMenuItem* item, TRect rect, TOwnerDrawState state) override;
+
+private:
+    void ApplyBar();
+    bool FHideMenuBar = false;
+    bool FMenuBarBorder = false;
+    QPointer<TCustomMenuBar97> FToolBar;
 };
 
 // ---- system menus -------------------------------------------------------------------

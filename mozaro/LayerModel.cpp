@@ -184,6 +184,8 @@ TLayerParams LayerParamsOf(const TLayerRecord& r) {
 
 void EnableControlsForAlgorithm(int algorithm, TLayerControlsEnabled& enabled) {
     if (algorithm == algDoublePlasma || algorithm == algSimplePlasma) {
+        // The plasmas read the maps (so the turbulences) but no amplitude.
+        enabled = TLayerControlsEnabled();
         enabled.Amplitude = false;
     } else if (algorithm < algWhiteNoise) {
         enabled = TLayerControlsEnabled();

@@ -68,8 +68,9 @@ struct TLayerControls {
 
 // Which sliders (each with its label) and boxes of the layer page are
 // enabled. EnableControlsForAlgorithm changes only what the algorithm
-// concerns: 11 and 12 disable the amplitude alone; other algorithms below 20
-// enable everything; 20..24 disable the amplitude and both turbulences.
+// concerns: 11 and 12 enable everything but the amplitude; other algorithms
+// below 20 enable everything; 20..24 disable the amplitude and both
+// turbulences.
 struct TLayerControlsEnabled {
     bool Brightness = true;
     bool Cycle = true;

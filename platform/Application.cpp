@@ -1,8 +1,9 @@
 #include "platform/Application.h"
 
 #include "platform/MessageBox.h"
+#include "platform/Style.h"
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) { ApplyApplicationLook(); }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {

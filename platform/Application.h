@@ -1,6 +1,7 @@
 #pragma once
-// The application object: an exception that escapes an event handler is shown
-// in a message box and the program goes on.
+// The application object: it gives every window the programs' one look (style
+// and system colour palette, Style.h), and an exception that escapes an event
+// handler is shown in a message box and the program goes on.
 #include <QApplication>
 #include <string>
 

@@ -1,10 +1,33 @@
 #include "platform/Controls.h"
 
 #include <QEvent>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 
 #include "platform/Paint.h"
+
+namespace {
+bool LayoutHolds(const QLayout* layout, const QWidget* w) {
+    if (!layout) return false;
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem* item = layout->itemAt(i);
+        if (item->widget() == w || LayoutHolds(item->layout(), w)) return true;
+    }
+    return false;
+}
+}  // namespace
+
+bool IsLaidOut(const QWidget* w) {
+    const QWidget* parent = w->parentWidget();
+    return parent && LayoutHolds(parent->layout(), w);
+}
+
+void ApplyAutoSize(QWidget* w, const TRect& bounds) {
+    if (!IsLaidOut(w)) w->setGeometry(bounds.Left, bounds.Top, std::max(0, bounds.Width()), std::max(0, bounds.Height()));
+    w->updateGeometry();
+}
 
 TColor GetFontColor(const QWidget* w) { return FromQColor(w->palette().color(QPalette::WindowText)); }
 
@@ -27,6 +50,20 @@ QChar AcceleratorOf(const QString& caption) {
         return caption[i + 1].toUpper();
     }
     return QChar();
+}
+
+void UpdateAcceleratorShortcut(QWidget* owner, QShortcut*& shortcut, QChar key, std::function<void()> activated) {
+    if (key.isNull()) {
+        delete shortcut;
+        shortcut = nullptr;
+        return;
+    }
+    if (!shortcut) {
+        shortcut = new QShortcut(owner);
+        shortcut->setContext(Qt::WindowShortcut);
+        QObject::connect(shortcut, &QShortcut::activated, owner, std::move(activated));
+    }
+    shortcut->setKey(QKeySequence(QStringLiteral("Alt+") + key));
 }
 
 TShiftState ShiftStateOf(const QMouseEvent* event) {

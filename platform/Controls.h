@@ -34,6 +34,14 @@ bool ChangeField(T& field, const T& value) {
     return true;
 }
 
+// Whether a layout of its parent places the widget (also through nested
+// layouts). Its geometry is then the layout's: a control that sizes itself
+// (AutoSize) only asks the layout again, through its size hint.
+bool IsLaidOut(const QWidget* w);
+// A self-sizing control takes bounds: outside a layout they are set; in
+// either case the layout is told that the size hint changed.
+void ApplyAutoSize(QWidget* w, const TRect& bounds);
+
 // Font.Color of a widget (its palette's WindowText and ButtonText).
 TColor GetFontColor(const QWidget* w);
 void SetFontColor(QWidget* w, TColor color);
@@ -41,6 +49,11 @@ void SetFontColor(QWidget* w, TColor color);
 // The accelerator of a caption: the character after a single '&' ("&&" is a
 // literal '&'), upper-cased; a null character when there is none.
 QChar AcceleratorOf(const QString& caption);
+
+// Keeps `shortcut` (owned by `owner`) as Alt + `key` across the window,
+// running `activated`; a null key removes it.
+class QShortcut;
+void UpdateAcceleratorShortcut(QWidget* owner, QShortcut*& shortcut, QChar key, std::function<void()> activated);
 
 // A windowless control: transparent over its parent unless it fills itself,
 // painted by the virtual Paint. Mouse presses, releases and moves go to the

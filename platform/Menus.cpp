@@ -6,10 +6,10 @@
 #include <QMainWindow>
 #include <QPainter>
 #include <QProxyStyle>
-#include <QStyleFactory>
 #include <QStyleOptionMenuItem>
 
 #include "platform/Paint.h"
+#include "platform/Style.h"
 
 namespace {
 
@@ -84,17 +84,22 @@ public:
                 painter->save();
                 item->GetOwnerDraw()->DrawMenuItem(item, const_cast<QWidget*>(widget), *painter, r, state);
                 painter->restore();
-                // The system draws the drop-down arrow after the entry.
-                if (HasVisibleSubItems(item))
-                    DrawSubMenuArrow(*painter, r, (state & odSelected) ? clHighlightText : clMenuText);
+                // The system draws the drop-down arrow after the entry, at the
+                // right end of the entry's own area.
+                if (HasVisibleSubItems(item)) {
+                    const TRect area = item->GetOwnerDraw()->EntryArea(item, const_cast<QWidget*>(widget), r);
+                    DrawSubMenuArrow(*painter, area, (state & odSelected) ? clHighlightText : clMenuText);
+                }
                 return;
             }
             if (IsOwnerDrawnDropDown(widget)) {
                 const auto* mi = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
                 if (mi && mi->menuItemType == QStyleOptionMenuItem::Separator) {
-                    const TRect r = TRect::FromQRect(option->rect);
-                    FillRect(*painter, r, clMenu);
-                    DrawEtchedMenuLine(*painter, r);
+                    TMenuItemPainter* entries = static_cast<const TMenuPopup*>(widget)->EntryPainter();
+                    painter->save();
+                    entries->DrawPlainSeparator(ItemOfOption(option), const_cast<QWidget*>(widget), *painter,
+                                                TRect::FromQRect(option->rect));
+                    painter->restore();
                     return;
                 }
             }
@@ -155,7 +160,7 @@ private:
 QStyle* SharedMenuStyle() {
     static QPointer<QStyle> style;
     if (!style) {
-        QStyle* base = QStyleFactory::create(QApplication::style()->name());
+        QStyle* base = CreateApplicationStyle();
         style = new TOwnerDrawMenuStyle(base);
         style->setParent(qApp);
     }
@@ -181,6 +186,13 @@ void DrawEtchedMenuLine(QPainter& canvas, const TRect& rect) {
 }
 
 TMenuItem* TMenuItemPainter::MenuChar(TMenuItem*, QChar) { return nullptr; }
+
+void TMenuItemPainter::DrawPlainSeparator(TMenuItem*, QWidget*, QPainter& canvas, const TRect& rect) {
+    FillRect(canvas, rect, clMenu);
+    DrawEtchedMenuLine(canvas, rect);
+}
+
+TRect TMenuItemPainter::EntryArea(TMenuItem*, QWidget*, const TRect& rect) { return rect; }
 
 // ---- TMenuItem -------------------------------------------------------------
 
@@ -329,12 +341,14 @@ void TMenuItem::Remeasure() {
 
 void TMenuItem::UpdateAction() {
     FAction->setSeparator(IsLine());
-    QString text = FCaption;
+    // A separator with text is drawn as a titled section by some styles.
+    QString text = IsLine() ? QString() : FCaption;
     const bool barEntry = FParent && FParent->FBar;
     // The style draws a short-cut after a tab; owner-drawn entries draw their own.
     if (!FOwnerDraw && !FShortCut.isEmpty() && FItems.empty() && !barEntry)
         text += QLatin1Char('\t') + ShortCutToText(FShortCut);
-    FAction->setText(text);
+    // A separator with text is a titled section in some styles.
+    FAction->setText(IsLine() ? QString() : text);
     FAction->setEnabled(FEnabled);
     FAction->setVisible(FVisible);
     if (!FRootOf) FAction->setMenu(FItems.empty() ? static_cast<QMenu*>(nullptr) : FDropDown.get());
@@ -382,10 +396,12 @@ TMenuItem* TMenuPopup::ItemOf(const QAction* action) {
     return item && item->Action() == action ? item : nullptr;
 }
 
-bool TMenuPopup::HasOwnerDrawnEntries() const {
+bool TMenuPopup::HasOwnerDrawnEntries() const { return EntryPainter() != nullptr; }
+
+TMenuItemPainter* TMenuPopup::EntryPainter() const {
     for (QAction* a : actions())
-        if (TMenuItem* item = ItemOf(a); item && item->GetOwnerDraw()) return true;
-    return false;
+        if (TMenuItem* item = ItemOf(a); item && item->GetOwnerDraw()) return item->GetOwnerDraw();
+    return nullptr;
 }
 
 void TMenuPopup::Relayout() {

@@ -56,6 +56,14 @@ public:
     // The entry of owner's drop-down that a typed character chooses; nullptr
     // leaves the key to the drop-down's own mnemonic handling.
     virtual TMenuItem* MenuChar(TMenuItem* owner, QChar ch);
+    // A plain separator (an entry "-" drawn by nobody) in a drop-down whose
+    // entries this painter draws: by default the menu colour and the etched
+    // line across the middle. The canvas is clipped to the separator.
+    virtual void DrawPlainSeparator(TMenuItem* item, QWidget* dropDown, QPainter& canvas, const TRect& rect);
+    // The part of rect that the entry's own drawing uses (what decorations
+    // of the painter's leave of it): the sub-menu arrow goes at its right
+    // end. By default the whole rect.
+    virtual TRect EntryArea(TMenuItem* item, QWidget* dropDown, const TRect& rect);
 };
 
 class TMenuItem : public QObject {
@@ -175,6 +183,8 @@ class TMenuPopup : public QMenu {
 public:
     explicit TMenuPopup(TMenuItem* owner);
     TMenuItem* OwnerItem() const { return FOwner; }
+    // The painter of the first owner-drawn entry (nullptr when none).
+    TMenuItemPainter* EntryPainter() const;
     // The item of one of this drop-down's rows (nullptr for foreign actions).
     static TMenuItem* ItemOf(const QAction* action);
     bool HasOwnerDrawnEntries() const;

@@ -195,6 +195,28 @@ void PaintBevelShape(QPainter& p, int width, int height, TBevelShape shape, TCol
     }
 }
 
+QSize BevelSizeHint(TBevelShape shape) {
+    switch (shape) {
+        case bsTopLine:
+        case bsBottomLine: return QSize(50, 2);
+        case bsLeftLine:
+        case bsRightLine: return QSize(2, 50);
+        default: return QSize(50, 50);
+    }
+}
+
+QSize BevelMinimumSizeHint(TBevelShape shape) { return shape == bsSpacer ? QSize(0, 0) : QSize(2, 2); }
+
+QSizePolicy BevelSizePolicy(TBevelShape shape) {
+    switch (shape) {
+        case bsTopLine:
+        case bsBottomLine: return QSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        case bsLeftLine:
+        case bsRightLine: return QSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+        default: return QSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    }
+}
+
 void Frame3D(QPainter& p, TRect& r, TColor topColor, TColor bottomColor, int width) {
     r.Bottom -= 1;
     r.Right -= 1;
@@ -301,6 +323,26 @@ void DrawEdge(QPainter& p, TRect& r, unsigned edge, unsigned flags) {
     if (flags & BF_MIDDLE)
         FillRect(p, inside, static_cast<TColor>(GetSysColor((flags & BF_MONO) ? kWindow : kFace)));
     if (flags & BF_ADJUST) r = inside;
+}
+
+void DrawButtonFrame(QPainter& p, TRect r, bool sunken) {
+    if (sunken) {
+        DrawEdge(p, r, BDR_SUNKENINNER, BF_LEFT | BF_TOP);
+        DrawEdge(p, r, BDR_SUNKENOUTER, BF_RIGHT | BF_BOTTOM);
+        r.Right -= 1;
+        r.Bottom -= 1;
+        r.Left += 1;
+        r.Top += 1;
+        DrawEdge(p, r, BDR_SUNKENOUTER, BF_LEFT | BF_TOP);
+    } else {
+        DrawEdge(p, r, BDR_RAISEDOUTER, BF_RIGHT | BF_BOTTOM);
+        r.Right -= 1;
+        r.Bottom -= 1;
+        DrawEdge(p, r, BDR_RAISEDINNER, BF_LEFT | BF_TOP);
+        r.Left += 1;
+        r.Top += 1;
+        DrawEdge(p, r, BDR_RAISEDINNER, BF_RIGHT | BF_BOTTOM);
+    }
 }
 
 // ---- bitmaps ---------------------------------------------------------------

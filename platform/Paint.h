@@ -17,6 +17,7 @@
 #include <QColor>
 #include <QImage>
 #include <QPainter>
+#include <QSizePolicy>
 #include <vector>
 
 #include "platform/Colors.h"
@@ -80,6 +81,12 @@ enum TPanelBevel { bvNone, bvLowered, bvRaised, bvSpace };
 // outer one in first (top, left) or second (bottom, right); spacer: nothing.
 void PaintBevelShape(QPainter& p, int width, int height, TBevelShape shape, TColor first, TColor second,
                      TPenStyle penStyle = psSolid);
+// What a bevel of the shape asks of a layout: a line is two pixels across
+// and stretches along its length; a box, frame or spacer has its size at
+// creation (50 x 50) and grows both ways.
+QSize BevelSizeHint(TBevelShape shape);
+QSize BevelMinimumSizeHint(TBevelShape shape);
+QSizePolicy BevelSizePolicy(TBevelShape shape);
 
 // ---- 3-D edges (DrawEdge) --------------------------------------------------
 enum : unsigned {
@@ -119,6 +126,11 @@ enum : unsigned {
 // inside with the face colour (window with BF_MONO); BF_ADJUST shrinks r by
 // the drawn lines on the chosen sides.
 void DrawEdge(QPainter& p, TRect& r, unsigned edge, unsigned flags);
+// The 3-D frame of a push button on r: raised, the highlight on the outer
+// top and left lines, the dark shadow on the outer bottom and right and the
+// shadow inside them; sunken, the dark shadow and the shadow top and left,
+// the highlight outside bottom and right.
+void DrawButtonFrame(QPainter& p, TRect r, bool sunken);
 
 // ---- bitmaps ---------------------------------------------------------------
 enum TRasterOp { ropSrcCopy, ropSrcInvert, ropSrcAnd, ropSrcPaint };

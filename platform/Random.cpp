@@ -7,8 +7,9 @@ TRandomGenerator& GlobalRandom() {
     return g;
 }
 
-void Randomize() {
+uint32_t ClockSeed() {
     auto now = std::chrono::steady_clock::now().time_since_epoch();
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
-    GlobalRandom().SetSeed(static_cast<uint32_t>(ms));
+    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
+
+void Randomize() { GlobalRandom().SetSeed(ClockSeed()); }

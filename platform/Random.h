@@ -32,5 +32,7 @@ inline double Random() { return GlobalRandom().NextReal(); }
 inline int32_t Random(int32_t n) { return GlobalRandom().NextInt(n); }
 inline uint32_t GetRandSeed() { return GlobalRandom().GetSeed(); }
 inline void SetRandSeed(uint32_t s) { GlobalRandom().SetSeed(s); }
+// A seed from the clock (milliseconds, wrapping).
+uint32_t ClockSeed();
 // Seeds the global generator from the clock (program start-up only).
 void Randomize();

@@ -1,24 +1,14 @@
 #include "platform/Settings.h"
 
-#include <QDir>
 #include <QSettings>
-#include <QStandardPaths>
 
 #include "platform/Exception.h"
 
 namespace {
 
-std::string& Override() {
-    static std::string path;
-    return path;
-}
-
-QString FilePath() {
-    if (!Override().empty()) return QString::fromStdString(Override());
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).filePath("Glimworks.conf");
-}
-
-QSettings Open() { return QSettings(FilePath(), QSettings::IniFormat); }
+// On Linux the native format is the INI syntax in "<organisation>.conf"
+// (IniFormat would name the file ".ini").
+QSettings Open() { return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Glimworks"); }
 
 // "%" starts an escape; "/" and "\" would split the name into groups.
 QString EncodeName(const std::string& name) {
@@ -101,6 +91,4 @@ void SettingsDeleteValue(const std::string& section, const std::string& name) {
     Commit(s);
 }
 
-std::string SettingsFileName() { return FilePath().toStdString(); }
-
-void SetSettingsFileName(const std::string& path) { Override() = path; }
+std::string SettingsFileName() { return Open().fileName().toStdString(); }

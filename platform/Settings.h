@@ -18,6 +18,6 @@ std::vector<std::string> SettingsValueNames(const std::string& section);
 // Removes the value (any case); raises EWriteError when the file cannot be
 // written. Nothing happens when there is no such value.
 void SettingsDeleteValue(const std::string& section, const std::string& name);
-// The settings file's path; an empty override restores the user's file.
+// The settings file's path (tests redirect it with QSettings::setPath for
+// QSettings::NativeFormat, user scope).
 std::string SettingsFileName();
-void SetSettingsFileName(const std::string& path);

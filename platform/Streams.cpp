@@ -287,6 +287,11 @@ bool FileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool FolderExists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 std::string ExtractFileName(const std::string& path) {
     auto p = path.find_last_of('/');
     return p == std::string::npos ? path : path.substr(p + 1);

@@ -155,6 +155,8 @@ private:
 // fsync of the folder that holds path (after a rename), best effort.
 void SyncParentFolder(const std::string& path);
 bool FileExists(const std::string& path);
+// True when the path exists and is a folder (a link to a folder counts).
+bool FolderExists(const std::string& path);
 std::string ExtractFileExt(const std::string& path);   // ".bmp" (with the dot) or ""
 std::string ExtractFileName(const std::string& path);
 std::string ExtractFilePath(const std::string& path);  // with trailing separator, or ""

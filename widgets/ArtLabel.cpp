@@ -60,6 +60,7 @@ void TArtLabel::SetOutlineColor(TColor value) {
 
 void TArtLabel::SetAutoSize(bool value) {
     if (!ChangeField(FAutoSize, value)) return;
+    setSizePolicy(FAutoSize ? QSizePolicy::Fixed : QSizePolicy::Preferred, FAutoSize ? QSizePolicy::Fixed : QSizePolicy::Preferred);
     ApplyAutoSize();
     update();
 }
@@ -85,10 +86,18 @@ QFontMetrics TArtLabel::WorkMetrics() const {
     return QFontMetrics(font(), &probe);
 }
 
-void TArtLabel::ApplyAutoSize() {
-    if (!FAutoSize) return;
+QSize TArtLabel::sizeHint() const {
     const QFontMetrics fm = WorkMetrics();
-    resize(TextExtent(fm, FCaption).cx + 4, TextExtent(fm, QStringLiteral("Wg")).cy + 4);
+    return QSize(TextExtent(fm, FCaption).cx + 4, TextExtent(fm, QStringLiteral("Wg")).cy + 4);
+}
+
+void TArtLabel::ApplyAutoSize() {
+    if (!FAutoSize) {
+        updateGeometry();
+        return;
+    }
+    const QSize size = sizeHint();
+    ::ApplyAutoSize(this, Bounds(x(), y(), size.width(), size.height()));
 }
 
 TPoint TArtLabel::TextOrigin() const {

@@ -53,6 +53,12 @@ public:
     // The gradient bitmap is rebuilt on the next paint.
     bool GradientStale() const { return FGradientStale; }
 
+    // The AutoSize result: the caption's width + 4 by the height of "Wg"
+    // + 4, in the label's font; the minimum as well, so that the letters
+    // are never cut.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
 protected:
     void Paint(QPainter& canvas) override;
     void FontChanged() override;

@@ -193,10 +193,27 @@ void TAutoCustomSpinImage::LayoutUpDown() {
     FUpDown->setGeometry(r.ToQRect());
 }
 
+QSize TAutoCustomSpinImage::FrameExtent() const {
+    const int b = 2 * BorderWidth();
+    const bool beside = FUpDownAlign == udaLeft || FUpDownAlign == udaRight;
+    return QSize(b + (beside ? FUpDownWidth : 0), b + (beside ? 0 : FUpDownWidth));
+}
+
+QSize TAutoCustomSpinImage::sizeHint() const {
+    if (FAutoSize && FImageList) return FrameExtent() + QSize(FImageList->GetWidth(), FImageList->GetHeight());
+    return QSize(118, 100);
+}
+
+QSize TAutoCustomSpinImage::minimumSizeHint() const {
+    // The up-down's two arrow buttons need 16 pixels along it.
+    return FrameExtent() + QSize(16, 16);
+}
+
 void TAutoCustomSpinImage::AdjustSize() {
     if (!FImageList) return;
     const TRect area = ImageArea();
-    resize(FImageList->GetWidth() + width() - area.Width(), FImageList->GetHeight() + height() - area.Height());
+    ApplyAutoSize(this, Bounds(x(), y(), FImageList->GetWidth() + width() - area.Width(),
+                               FImageList->GetHeight() + height() - area.Height()));
 }
 
 void TAutoCustomSpinImage::resizeEvent(QResizeEvent* event) {
@@ -206,18 +223,23 @@ void TAutoCustomSpinImage::resizeEvent(QResizeEvent* event) {
 
 void TAutoCustomSpinImage::SetAutoSize(bool value) {
     if (!FImageList || !ChangeField(FAutoSize, value)) return;
+    setSizePolicy(FAutoSize ? QSizePolicy::Fixed : QSizePolicy::Preferred,
+                  FAutoSize ? QSizePolicy::Fixed : QSizePolicy::Preferred);
     if (FAutoSize) AdjustSize();
+    else updateGeometry();
 }
 
 void TAutoCustomSpinImage::SetBorderStyle(TBorderStyle value) {
     if (!ChangeField(FBorderStyle, value)) return;
     LayoutUpDown();
+    updateGeometry();
     update();
 }
 
 void TAutoCustomSpinImage::SetCtl3D(bool value) {
     if (!ChangeField(FCtl3D, value)) return;
     LayoutUpDown();
+    updateGeometry();
     update();
 }
 
@@ -239,6 +261,8 @@ void TAutoCustomSpinImage::SetImageList(TImageList* value) {
             // The list is gone: nothing is shown any more.
             FItemIndex = -1;
             FAutoSize = false;
+            setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+            updateGeometry();
             update();
         });
     }
@@ -305,6 +329,7 @@ void TAutoCustomSpinImage::SetUpDownWidth(int value) {
     if (ChangeField(FUpDownWidth, value)) update();
     LayoutUpDown();
     if (FAutoSize) AdjustSize();
+    else updateGeometry();
 }
 
 void TAutoCustomSpinImage::SetColor(TColor value) {

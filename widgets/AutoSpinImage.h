@@ -171,6 +171,12 @@ public:
     // The client area less the up-down.
     TRect ImageArea() const;
 
+    // With AutoSize one image of the list in the frame beside the up-down,
+    // else the size at creation (118 x 100).
+    QSize sizeHint() const override;
+    // The frame, the up-down and a small image area.
+    QSize minimumSizeHint() const override;
+
     TAutoSpinImageChangeEvent OnChange;
     TNotifyEvent OnClick, OnDblClick;
 
@@ -198,6 +204,8 @@ private:
     void LayoutUpDown();
     void AdjustSize();
     int BorderWidth() const;
+    // What the frame and the up-down take of the width and the height.
+    QSize FrameExtent() const;
     TPoint LowerButtonPoint() const;
 
     TAutoSpinUpDown* FUpDown;

@@ -33,6 +33,12 @@ TAutoURLLabel::TAutoURLLabel(QWidget* parent) : TGraphicControl(parent) {
     SetFontColor(this, clBlue);
     // After the font, whose change sizes a label to its caption.
     resize(100, 17);
+    ApplySizePolicy();
+}
+
+void TAutoURLLabel::ApplySizePolicy() {
+    if (FAutoSize) setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    else setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
 }
 
 void TAutoURLLabel::SetURL(const QString& value) {
@@ -54,6 +60,7 @@ void TAutoURLLabel::SetAlignment(TAlignment value) {
 
 void TAutoURLLabel::SetAutoSize(bool value) {
     if (!ChangeField(FAutoSize, value)) return;
+    ApplySizePolicy();
     AdjustBounds();
     update();
 }
@@ -85,14 +92,22 @@ unsigned TAutoURLLabel::TextFormat() const {
     return format;
 }
 
-void TAutoURLLabel::AdjustBounds() {
-    if (!FAutoSize) return;
+QSize TAutoURLLabel::sizeHint() const {
     TRect r(0, 0, width(), 0);
     MeasureText(QFontMetrics(font(), this), FCaption.isEmpty() ? QStringLiteral(" ") : FCaption, r,
                 TextFormat() | DT_CALCRECT);
+    return QSize(r.Width(), r.Height());
+}
+
+void TAutoURLLabel::AdjustBounds() {
+    if (!FAutoSize) {
+        updateGeometry();
+        return;
+    }
+    const QSize size = sizeHint();
     // A right-aligned label keeps its right edge.
-    const int left = FAlignment == taRightJustify ? x() + width() - r.Width() : x();
-    SetBounds(left, y(), r.Width(), r.Height());
+    const int left = FAlignment == taRightJustify ? x() + width() - size.width() : x();
+    ApplyAutoSize(this, Bounds(left, y(), size.width(), size.height()));
 }
 
 void TAutoURLLabel::FontChanged() {

@@ -38,6 +38,11 @@ public:
     TColor GetColor() const;
     void SetColor(TColor value);
 
+    // The AutoSize result: the caption's extent in the label's font; the
+    // minimum as well, so that no part of it is cut.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
 protected:
     void Paint(QPainter& canvas) override;
     void MouseMove(TShiftState shift, int x, int y) override;
@@ -47,6 +52,7 @@ protected:
 private:
     unsigned TextFormat() const;
     void AdjustBounds();
+    void ApplySizePolicy();
 
     QString FURL;
     QString FCaption;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <set>
 
+#include "platform/ComboBoxPaint.h"
 #include "platform/DrawText.h"
 #include "platform/Paint.h"
 #include "widgets/RxUtils.h"
@@ -171,11 +172,8 @@ void TFontComboBox::paintEvent(QPaintEvent*) {
     QStylePainter p(this);
     QStyleOptionComboBox opt;
     initStyleOption(&opt);
-    opt.currentText.clear();
-    opt.currentIcon = QIcon();
-    p.drawComplexControl(QStyle::CC_ComboBox, opt);
+    const QRect field = PaintComboBoxFrame(p, opt, this);
     if (currentIndex() < 0) return;
-    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, this);
     DrawItem(p, currentIndex(), TRect::FromQRect(field), hasFocus());
 }
 

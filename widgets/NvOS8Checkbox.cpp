@@ -84,10 +84,23 @@ void NvOS8DrawBox(QPainter& p, int height, TColor color, const TNvOS8Shades& sha
 
 TNvOS8Checkbox::TNvOS8Checkbox(QWidget* parent) : QAbstractButton(parent), FShades(NvOS8Shades(FBaseColor)) {
     resize(140, 16);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     setFocusPolicy(Qt::StrongFocus);
     // A click of the button (mouse or Space) toggles; the state change
     // fires OnClick, so a click fires it once.
     connect(this, &QAbstractButton::clicked, this, &TNvOS8Checkbox::Toggle);
+}
+
+namespace {
+// The caption starts after the box strip.
+constexpr int kNvOS8CaptionLeft = 19;
+}  // namespace
+
+QSize TNvOS8Checkbox::sizeHint() const {
+    TRect r;
+    MeasureText(QFontMetrics(font(), this), text().isEmpty() ? QStringLiteral(" ") : text(), r,
+                DT_SINGLELINE | DT_CALCRECT);
+    return QSize(kNvOS8CaptionLeft + r.Width() + 2, std::max(16, r.Height()));
 }
 
 void TNvOS8Checkbox::SetBaseColor(TColor value) {
@@ -121,7 +134,7 @@ void TNvOS8Checkbox::paintEvent(QPaintEvent*) {
     const TColor color = GetColor();
     const bool enabled = isEnabled();
     NvOS8DrawBox(p, height(), color, FShades, FState, FCheckStyle, enabled, isDown());
-    TRect r(19, 0, width(), height());
+    TRect r(kNvOS8CaptionLeft, 0, width(), height());
     FillRect(p, r, color);
     const int captionShade = NvOS8RolesFor(enabled, isDown()).Caption;
     p.setPen(ToQColor(captionShade == kNvOS8FontColor ? GetFontColor(this) : FShades[static_cast<size_t>(captionShade)]));

@@ -70,6 +70,11 @@ public:
     // grayed checked.
     void Toggle();
 
+    // The box strip beside the caption, as high as the box (16) or the
+    // caption; the minimum as well. A check box keeps its height.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
     TNotifyEvent OnClick;
 
 protected:

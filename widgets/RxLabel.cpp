@@ -32,7 +32,17 @@ int DrawShadowText(QPainter& canvas, const QString& text, TRect& rect, unsigned 
     return result;
 }
 
-TRxLabel::TRxLabel(QWidget* parent) : TGraphicControl(parent) { resize(65, 17); }
+TRxLabel::TRxLabel(QWidget* parent) : TGraphicControl(parent) {
+    resize(65, 17);
+    ApplySizePolicy();
+}
+
+void TRxLabel::ApplySizePolicy() {
+    // A self-sizing label has the size of its caption; otherwise the form
+    // may give it more.
+    if (FAutoSize) setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    else setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+}
 
 void TRxLabel::SetCaption(const QString& value) {
     if (!ChangeField(FCaption, value)) return;
@@ -47,6 +57,7 @@ void TRxLabel::SetAlignment(TAlignment value) {
 
 void TRxLabel::SetAutoSize(bool value) {
     if (!ChangeField(FAutoSize, value)) return;
+    ApplySizePolicy();
     AdjustBounds();
 }
 
@@ -127,7 +138,7 @@ void TRxLabel::FontChanged() {
     update();
 }
 
-void TRxLabel::DoDrawText(QPainter& canvas, TRect& rect, unsigned format) {
+void TRxLabel::DoDrawText(QPainter& canvas, TRect& rect, unsigned format) const {
     QString text = FCaption;
     // An empty caption still has the height of a line.
     if ((format & DT_CALCRECT) && (text.isEmpty() || (FShowAccelChar && text == QLatin1String("&"))))
@@ -177,18 +188,42 @@ void TRxLabel::Paint(QPainter& canvas) {
     if (FShowFocus && FFocusControl && FFocused) DrawFocusRect(canvas, r.Inflated(1, 0));
 }
 
-void TRxLabel::AdjustBounds() {
-    if (!FAutoSize) return;
+TRect TRxLabel::MeasureAt(int width) const {
     QImage scratch(1, 1, QImage::Format_RGB32);
     QPainter p(&scratch);
-    TRect r = GetClientRect().Inflated(-1, 0);
+    TRect r = TRect(0, 0, width, height()).Inflated(-1, 0);
     DoDrawText(p, r, DT_EXPANDTABS | DT_CALCRECT | (FWordWrap ? DT_WORDBREAK : 0u));
     r.Inflate(1, 0);
+    return r;
+}
+
+QSize TRxLabel::sizeHint() const {
+    // Without word wrap the width does not matter.
+    const TRect r = MeasureAt(FWordWrap ? width() : 0);
+    return QSize(r.Right, r.Bottom);
+}
+
+QSize TRxLabel::minimumSizeHint() const {
+    if (!FWordWrap) return sizeHint();
+    // A word wider than the rectangle stays whole: measuring on no width
+    // gives the widest word.
+    const TRect r = MeasureAt(0);
+    return QSize(r.Right, MeasureAt(width()).Bottom);
+}
+
+int TRxLabel::heightForWidth(int width) const { return MeasureAt(width).Bottom; }
+
+void TRxLabel::AdjustBounds() {
+    if (!FAutoSize) {
+        updateGeometry();
+        return;
+    }
+    const TRect r = MeasureAt(width());
     // Measured after the widening, so that a right-justified label keeps its
     // right edge instead of creeping a pixel right on every change.
     int left = x();
     if (FAlignment == taRightJustify) left += width() - r.Right;
-    SetBounds(left, y(), r.Right, r.Bottom);
+    ApplyAutoSize(this, TRect(left, y(), left + r.Right, y() + r.Bottom));
 }
 
 bool TRxLabel::eventFilter(QObject* watched, QEvent* event) {
@@ -200,18 +235,8 @@ bool TRxLabel::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TRxLabel::UpdateShortcut() {
-    const QChar key = FShowAccelChar ? AcceleratorOf(FCaption) : QChar();
-    if (key.isNull()) {
-        delete FShortcut;
-        FShortcut = nullptr;
-        return;
-    }
-    if (!FShortcut) {
-        FShortcut = new QShortcut(this);
-        FShortcut->setContext(Qt::WindowShortcut);
-        connect(FShortcut, &QShortcut::activated, this, [this] { DialogChar(); });
-    }
-    FShortcut->setKey(QKeySequence(QStringLiteral("Alt+") + key));
+    UpdateAcceleratorShortcut(this, FShortcut, FShowAccelChar ? AcceleratorOf(FCaption) : QChar(),
+                              [this] { DialogChar(); });
 }
 
 void TRxLabel::DialogChar() {

@@ -57,13 +57,26 @@ public:
     // shadow widens it.
     TRect TextRect();
 
+    // The AutoSize result: the caption with its shadow and a pixel on each
+    // side, measured at the current width when it wraps words.
+    QSize sizeHint() const override;
+    // As the hint: no part of the caption is cut (a wrapping label: its
+    // widest word).
+    QSize minimumSizeHint() const override;
+    bool hasHeightForWidth() const override { return FWordWrap; }
+    int heightForWidth(int width) const override;
+
 protected:
     void Paint(QPainter& canvas) override;
     void FontChanged() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void DoDrawText(QPainter& canvas, TRect& rect, unsigned format);
+    void DoDrawText(QPainter& canvas, TRect& rect, unsigned format) const;
+    // The text measured as AutoSize does, on a label width wide: the
+    // rectangle from (0, 0) that holds it.
+    TRect MeasureAt(int width) const;
+    void ApplySizePolicy();
     unsigned DrawFormat() const;
     void AdjustBounds();
     void UpdateShortcut();

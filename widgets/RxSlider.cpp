@@ -154,6 +154,7 @@ const char* const kImageNames[4] = {"W95_HTB", "W95_HRL", "W95_VTB", "W95_VRL"};
 TRxSlider::TRxSlider(QWidget* parent) : QWidget(parent), FThumb(new TSliderThumb(this)) {
     setFocusPolicy(Qt::StrongFocus);
     resize(140, 40);
+    ApplySizePolicy();
     for (int i = 0; i < 4; ++i) FImages[i] = LoadBitmapResourceOrRaise(kImageNames[i]);
     ApplyThumbImage();
     FLoading = false;
@@ -192,12 +193,15 @@ void TRxSlider::SetNumThumbStates(int value) {
 
 void TRxSlider::SetOrientation(TSliderOrientation value) {
     if (!ChangeField(FOrientation, value)) return;
+    ApplySizePolicy();
     ApplyThumbImage();
     LayoutAndRepaint();
 }
 
 void TRxSlider::SetOptions(TSliderOptions value) {
+    const bool points = (FOptions ^ value) & soShowPoints;
     FOptions = value;
+    if (points) updateGeometry();
     update();
 }
 
@@ -282,7 +286,32 @@ void TRxSlider::AdjustElements() {
 
 void TRxSlider::LayoutAndRepaint() {
     AdjustElements();
+    updateGeometry();
     update();
+}
+
+void TRxSlider::ApplySizePolicy() {
+    if (FOrientation == soHorizontal) setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    else setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+}
+
+int TRxSlider::Breadth() const {
+    const bool horizontal = FOrientation == soHorizontal;
+    const QImage& ruler = FImages[horizontal ? siHRuler : siVRuler];
+    const int across = std::max(horizontal ? FThumb->height() : FThumb->width(), horizontal ? ruler.height() : ruler.width());
+    // The ticks begin 7 pixels past the thumb or track (counted from the
+    // edge, as the layout places them) and the longest is 4 long.
+    const int ticks = (FOptions & soShowPoints) ? across + 7 + 4 + 1 : 0;
+    return std::max(2 * kSliderIndent + across, ticks);
+}
+
+QSize TRxSlider::sizeHint() const {
+    return FOrientation == soHorizontal ? QSize(140, Breadth()) : QSize(Breadth(), 140);
+}
+
+QSize TRxSlider::minimumSizeHint() const {
+    const int along = 2 * kSliderIndent + 3 * ThumbLength();
+    return FOrientation == soHorizontal ? QSize(along, Breadth()) : QSize(Breadth(), along);
 }
 
 void TRxSlider::MoveThumbTo(int pos) {

@@ -157,6 +157,13 @@ public:
     int UsableLength() const;
     bool RepeatTimerRunning() const { return FRepeatTimer.isActive(); }
 
+    // Across: the thumb and track with their indent, and the tick marks
+    // below (right of) them; along: the size at creation. A slider keeps its
+    // breadth and stretches along its orientation.
+    QSize sizeHint() const override;
+    // Across as the hint; along the indents and room for three thumbs.
+    QSize minimumSizeHint() const override;
+
     TNotifyEvent OnChange;
     TNotifyEvent OnThumbUp;
     TSliderDrawPointsEvent OnDrawPoints;
@@ -186,6 +193,9 @@ private:
     void RepeatStep();
     void StepBy(int64_t delta);
     int ThumbLength() const;
+    // Pixels across the orientation that thumb, track and ticks need.
+    int Breadth() const;
+    void ApplySizePolicy();
 
     void ThumbMouseDown(Qt::MouseButton button, const QPoint& pos);
     void ThumbMouseMove(const QPoint& sliderPos);

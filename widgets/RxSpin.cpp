@@ -194,8 +194,14 @@ QChar LocaleDecimalSeparator() {
 
 TRxSpinButton::TRxSpinButton(QWidget* parent) : TGraphicControl(parent) {
     resize(20, 20);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     FUpGlyph = LoadBitmapResourceOrRaise("RXSPINUP");
     FDownGlyph = LoadBitmapResourceOrRaise("RXSPINDOWN");
+}
+
+QSize TRxSpinButton::minimumSizeHint() const {
+    const int side = 2 * std::max({FUpGlyph.width(), FUpGlyph.height(), FDownGlyph.width(), FDownGlyph.height()}) + 4;
+    return QSize(side, side);
 }
 
 void TRxSpinButton::SetUpGlyph(const QImage& value) {
@@ -373,6 +379,16 @@ void TRxSpinEdit::UpClick() {
 void TRxSpinEdit::DownClick() {
     if (isReadOnly()) QApplication::beep();
     else SetValue(GetValue() - FIncrement);
+}
+
+QSize TRxSpinEdit::sizeHint() const {
+    const int h = std::max(MinHeight(), 21);
+    return QSize(QLineEdit::sizeHint().width() + h, h);
+}
+
+QSize TRxSpinEdit::minimumSizeHint() const {
+    const int h = MinHeight();
+    return QSize(QLineEdit::minimumSizeHint().width() + h, h);
 }
 
 int TRxSpinEdit::MinHeight() const {

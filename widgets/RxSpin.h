@@ -61,6 +61,11 @@ public:
     // Null until the first press.
     QTimer* RepeatTimer() const { return FRepeatTimer; }
 
+    // Its size at creation (20 x 20); it keeps it in a layout.
+    QSize sizeHint() const override { return QSize(20, 20); }
+    // Room for the two arrows side by side along the diagonal.
+    QSize minimumSizeHint() const override;
+
     TNotifyEvent OnTopClick;
     TNotifyEvent OnBottomClick;
 
@@ -122,6 +127,11 @@ public:
 
     TRxSpinButton* Button() const { return FButton; }
     int MinHeight() const;
+
+    // An edit's width with the button; its own minimum height (the edit
+    // keeps its height in a layout).
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
     TNotifyEvent OnChange;
 

@@ -69,25 +69,7 @@ void KVDrawDropDownMark(QPainter& p, int x, int y, TColor color) {
     Polygon(p, TPen(color), color, {TPoint(x, y), TPoint(x + 3, y), TPoint(x + 2, y + 2)});
 }
 
-void KVDrawEdgeFrame(QPainter& p, TRect r, bool sunken) {
-    if (sunken) {
-        DrawEdge(p, r, BDR_SUNKENINNER, BF_LEFT | BF_TOP);
-        DrawEdge(p, r, BDR_SUNKENOUTER, BF_RIGHT | BF_BOTTOM);
-        r.Right -= 1;
-        r.Bottom -= 1;
-        r.Left += 1;
-        r.Top += 1;
-        DrawEdge(p, r, BDR_SUNKENOUTER, BF_LEFT | BF_TOP);
-    } else {
-        DrawEdge(p, r, BDR_RAISEDOUTER, BF_RIGHT | BF_BOTTOM);
-        r.Right -= 1;
-        r.Bottom -= 1;
-        DrawEdge(p, r, BDR_RAISEDINNER, BF_LEFT | BF_TOP);
-        r.Left += 1;
-        r.Top += 1;
-        DrawEdge(p, r, BDR_RAISEDINNER, BF_RIGHT | BF_BOTTOM);
-    }
-}
+void KVDrawEdgeFrame(QPainter& p, TRect r, bool sunken) { DrawButtonFrame(p, r, sunken); }
 
 TColor KVGlyphTransparentColor(const QImage& glyph) {
     if (glyph.isNull()) return clNone;
@@ -98,7 +80,43 @@ TColor KVGlyphTransparentColor(const QImage& glyph) {
 
 TKV_basebutton::TKV_basebutton(QWidget* parent) : TGraphicControl(parent) {
     resize(25, 25);
+    setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
     FLowColor = ScreenColorDepth() <= 15;
+}
+
+namespace {
+// Width of the frame on each side: the two rings of the 3-D edge, or the
+// flat frame's BevelWidth rings.
+int FaceFrameWidth(bool flat, int bevelWidth) { return std::max(0, flat ? bevelWidth : (bevelWidth > 0 ? 2 : 0)); }
+}  // namespace
+
+QSize TKV_basebutton::FaceContentSize() const {
+    const QFontMetrics fm(font(), this);
+    int tw = 0, th = 0;
+    if (!FCaption.isEmpty()) {
+        TRect r;
+        MeasureText(fm, FCaption, r, DT_CALCRECT);
+        // The face centres the caption by its width with the prefix marks.
+        tw = std::max(r.Width(), fm.horizontalAdvance(FCaption));
+        th = std::max(r.Height(), fm.height());
+    }
+    const int gw = FCellWidth, gh = FGlyph.isNull() ? 0 : FGlyph.height();
+    const int mark = (FMarkDropDown && FDropDownMenu) ? 6 : 0;  // 2 apart, 3 wide, 1 to spare
+    const int gap = gw > 0 && tw > 0 ? FSpacing : 0;
+    if (FLayout == blGlyphLeft || FLayout == blGlyphRight) return QSize(tw + gap + gw + mark, std::max(th, gh));
+    return QSize(std::max(tw + mark, gw), gh + th + (gh > 0 && th > 0 ? 2 + FSpacing : 0));
+}
+
+QSize TKV_basebutton::sizeHint() const {
+    const QSize c = FaceContentSize();
+    const int f = 2 * FaceFrameWidth(FFlat, FBevelWidth);
+    return QSize(std::max(25, c.width() + f + 8), std::max(25, c.height() + f + 6));
+}
+
+QSize TKV_basebutton::minimumSizeHint() const {
+    const QSize c = FaceContentSize();
+    const int f = 2 * FaceFrameWidth(FFlat, FBevelWidth);
+    return QSize(c.width() + f + 2, c.height() + f + 2);
 }
 
 void TKV_basebutton::SetLightColor(TColor value) {
@@ -121,12 +139,15 @@ void TKV_basebutton::SetGlyph(const QImage& value) {
         FCellWidth = 0;
         FCellCount = 0;
     }
+    updateGeometry();
     update();
 }
 
 void TKV_basebutton::SetDropDownMenu(QMenu* value) {
     FDropDownMenu = value;
-    if (FMarkDropDown) update();
+    if (!FMarkDropDown) return;
+    updateGeometry();
+    update();
 }
 
 void TKV_basebutton::SetGrayedInactive(bool value) {
@@ -137,15 +158,20 @@ void TKV_basebutton::SetCaption(const QString& value) {
     if (value == FCaption) return;
     FCaption = value;
     UpdateShortcut();
+    updateGeometry();
     update();
 }
 
 void TKV_basebutton::SetLayout(TButtonLayout value) {
-    if (ChangeField(FLayout, value)) update();
+    if (!ChangeField(FLayout, value)) return;
+    updateGeometry();
+    update();
 }
 
 void TKV_basebutton::SetBevelWidth(int value) {
-    if (ChangeField(FBevelWidth, value)) update();
+    if (!ChangeField(FBevelWidth, value)) return;
+    updateGeometry();
+    update();
 }
 
 void TKV_basebutton::SetDown(bool value) {
@@ -179,15 +205,20 @@ void TKV_basebutton::SetEnabled(bool value) {
 void TKV_basebutton::SetFlat(bool value) {
     FFlat = value;
     FRaised = !value;
+    updateGeometry();
     update();
 }
 
 void TKV_basebutton::SetMarkDropDown(bool value) {
-    if (ChangeField(FMarkDropDown, value)) update();
+    if (!ChangeField(FMarkDropDown, value)) return;
+    updateGeometry();
+    update();
 }
 
 void TKV_basebutton::SetSpacing(int value) {
-    if (ChangeField(FSpacing, value)) update();
+    if (!ChangeField(FSpacing, value)) return;
+    updateGeometry();
+    update();
 }
 
 void TKV_basebutton::SetPaint256(bool value) {
@@ -273,18 +304,7 @@ void TKV_basebutton::MouseLeave() {
 }
 
 void TKV_basebutton::UpdateShortcut() {
-    const QChar key = AcceleratorOf(FCaption);
-    if (key.isNull()) {
-        delete FShortcut;
-        FShortcut = nullptr;
-        return;
-    }
-    if (!FShortcut) {
-        FShortcut = new QShortcut(this);
-        FShortcut->setContext(Qt::WindowShortcut);
-        connect(FShortcut, &QShortcut::activated, this, [this] { DialogChar(); });
-    }
-    FShortcut->setKey(QKeySequence(QStringLiteral("Alt+") + key));
+    UpdateAcceleratorShortcut(this, FShortcut, AcceleratorOf(FCaption), [this] { DialogChar(); });
 }
 
 void TKV_basebutton::DialogChar() {
@@ -374,6 +394,8 @@ void TKV_GradientButton::Paint(QPainter& canvas) {
 
 TKV_ImageButton::TKV_ImageButton(QWidget* parent) : TKV_basebutton(parent) {}
 
+QSize TKV_ImageButton::sizeHint() const { return TKV_basebutton::sizeHint().expandedTo(FUpImage.size()); }
+
 void TKV_ImageButton::FillEmptyImages() {
     if (FUpImage.isNull()) return;
     if (FDownImage.isNull()) FDownImage = FUpImage;
@@ -383,6 +405,7 @@ void TKV_ImageButton::FillEmptyImages() {
 void TKV_ImageButton::SetUpImage(const QImage& value) {
     FUpImage = value;
     FillEmptyImages();
+    updateGeometry();
     update();
 }
 

@@ -90,6 +90,15 @@ public:
 
     int GlyphCellWidth() const { return FCellWidth; }
     int GlyphCellCount() const { return FCellCount; }
+
+    // Caption, glyph and drop-down mark as the face places them, inside the
+    // frame with some room; never below the size at creation (25 x 25).
+    QSize sizeHint() const override;
+    // Caption, glyph and mark inside the frame, nothing cut.
+    QSize minimumSizeHint() const override;
+    // The extent of caption, glyph and drop-down mark as the face places
+    // them (without the frame).
+    QSize FaceContentSize() const;
     // 2 while held down by the left mouse button, else 0.
     int PressedState() const { return FPressed; }
     bool IsRaised() const { return FRaised; }
@@ -200,6 +209,8 @@ public:
     TColor GetTransparentColor() const { return FTransparentColor; }
     void SetTransparentColor(TColor value);
     bool IsMouseOver() const { return FMouseOver; }
+    // At least the up image's size.
+    QSize sizeHint() const override;
 
 protected:
     void Paint(QPainter& canvas) override;

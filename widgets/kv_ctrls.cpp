@@ -2,14 +2,20 @@
 
 #include "platform/MathUtil.h"
 
-TKV_Bevel::TKV_Bevel(QWidget* parent) : TGraphicControl(parent) { resize(50, 50); }
+TKV_Bevel::TKV_Bevel(QWidget* parent) : TGraphicControl(parent) {
+    resize(50, 50);
+    setSizePolicy(BevelSizePolicy(FShape));
+}
 
 void TKV_Bevel::SetStyle(TBevelEdgeStyle value) {
     if (ChangeField(FStyle, value)) update();
 }
 
 void TKV_Bevel::SetShape(TBevelShape value) {
-    if (ChangeField(FShape, value)) update();
+    if (!ChangeField(FShape, value)) return;
+    setSizePolicy(BevelSizePolicy(FShape));
+    updateGeometry();
+    update();
 }
 
 void TKV_Bevel::SetPenStyle(TPenStyle value) {

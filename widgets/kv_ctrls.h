@@ -23,6 +23,11 @@ public:
     TColor GetShadowColor() const { return FShadow; }
     TColor GetHighlightColor() const { return FHighlight; }
 
+    // Lines are two pixels across and stretch; boxes have their size at
+    // creation and grow.
+    QSize sizeHint() const override { return BevelSizeHint(FShape); }
+    QSize minimumSizeHint() const override { return BevelMinimumSizeHint(FShape); }
+
 protected:
     void Paint(QPainter& canvas) override;
 

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <vector>
 
+#include "PaintEvents.h"
 #include "image/PGDisplayCopy.h"
 
 namespace {
@@ -46,26 +47,6 @@ TDisplayCopyQuery QueryFor(const TPixelGraphic* g, int screenBits, TSize box, TS
     return q;
 }
 
-// Collects what a worker posts.
-struct Receiver : QObject {
-    std::vector<std::unique_ptr<TPixelGraphic>> Results;
-    std::vector<uint64_t> ResultGenerations;
-    std::vector<std::pair<int, int>> Progress;  // stage, percent
-    bool event(QEvent* e) override {
-        if (e->type() == TPaintResultEvent::EventType) {
-            auto* r = static_cast<TPaintResultEvent*>(e);
-            ResultGenerations.push_back(r->Generation);
-            Results.push_back(std::move(r->Graphic));
-            return true;
-        }
-        if (e->type() == TPaintProgressEvent::EventType) {
-            auto* p = static_cast<TPaintProgressEvent*>(e);
-            Progress.emplace_back(p->Stage, p->Percent);
-            return true;
-        }
-        return QObject::event(e);
-    }
-};
 
 // Runs a build on the calling thread and returns its copy (or nullptr).
 std::unique_ptr<TPixelGraphic> BuildDirect(TPixelGraphic& picture, const TDisplayCopyPlan& plan,
@@ -178,7 +159,7 @@ TEST(DisplayCopyWorker, TrueColourIntoAnEightBitCopyOnTheThread) {
     q.Allow24BitStretch = true;
     TDisplayCopyOptions options;
     options.StretchMode = smMedium;
-    Receiver receiver;
+    TPaintReceiver receiver;
     TCreatePaintPGThread worker(true, false);
     worker.PostMessages = true;
     worker.Prepare(&receiver, 42, pic.get(), PlanDisplayCopy(q, true), options);
@@ -210,7 +191,7 @@ TEST(DisplayCopyWorker, ProgressIsThrottled) {
     auto pic = Gradient24(600, 600);
     TDisplayCopyOptions options;
     options.StretchMode = smPrecise;
-    Receiver receiver;
+    TPaintReceiver receiver;
     TCreatePaintPGThread worker(true, false);
     worker.PostMessages = true;
     worker.Prepare(&receiver, 1, pic.get(), PlanDisplayCopy(QueryFor(pic.get(), 24, TSize(599, 601), smPrecise), true),
@@ -232,7 +213,7 @@ TEST(DisplayCopyWorker, TerminatedBuildsReportNothing) {
     options.StretchMode = smPrecise;
     // Terminated before it ran.
     {
-        Receiver receiver;
+        TPaintReceiver receiver;
         TCreatePaintPGThread worker(true, false);
         worker.PostMessages = true;
         worker.Prepare(&receiver, 1, pic.get(), plan, options);
@@ -244,7 +225,7 @@ TEST(DisplayCopyWorker, TerminatedBuildsReportNothing) {
     }
     // Terminated while it runs: the work stops at the next row.
     {
-        Receiver receiver;
+        TPaintReceiver receiver;
         TCreatePaintPGThread worker(true, false);
         worker.PostMessages = true;
         worker.Prepare(&receiver, 1, pic.get(), plan, options);

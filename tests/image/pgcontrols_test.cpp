@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QPaintEvent>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include "image/PGControls.h"
 #include "platform/Paint.h"
@@ -113,6 +114,64 @@ TEST(PGControls, GroupBoxFrameAndCaptionGap) {
     EXPECT_EQ(ImagePixelColor(img, 50, 30), clYellow);
     box->SetCtl3D(false);
     EXPECT_EQ(ImagePixelColor(host.Shot(), 90, top), clBlack);
+}
+
+TEST(PGControls, OpaqueGroupBoxFillsTheColumnsBesideItsCaption) {
+    Host host(100, 60);
+    auto* box = new TPGGroupBox(&host);
+    box->setGeometry(0, 0, 100, 60);
+    box->SetCaption(QStringLiteral("Wood"));
+    box->SetTransparent(false);
+    box->SetColor(clYellow);
+    const QFontMetrics fm(box->font(), box);
+    const int h = fm.height(), right = 8 + fm.horizontalAdvance(QStringLiteral("Wood"));
+    const QImage img = host.Shot();
+    // The frame stops a pixel before and after the caption; those columns
+    // show the colour all the way down the caption's rows.
+    for (int y = 0; y < h; ++y) {
+        EXPECT_EQ(ImagePixelColor(img, 7, y), clYellow) << y;
+        EXPECT_EQ(ImagePixelColor(img, right, y), clYellow) << y;
+    }
+    EXPECT_EQ(ImagePixelColor(img, 6, h / 2 - 1), clGray);
+    EXPECT_EQ(ImagePixelColor(img, right + 1, h / 2 - 1), clGray);
+}
+
+TEST(PGControls, GroupBoxAndPanelHoldALayout) {
+    QWidget form;
+    auto* outer = new QVBoxLayout(&form);
+    auto* box = new TPGGroupBox;
+    box->SetCaption(QStringLiteral("A rather long caption"));
+    auto* inside = new QVBoxLayout(box);
+    auto* child = new TPGCheckBox;
+    child->SetCaption(QStringLiteral("Inside"));
+    inside->addWidget(child);
+    auto* panel = new TPGPanel;
+    panel->SetBevelInner(bvLowered);
+    panel->SetBorderWidth(2);
+    auto* inPanel = new QVBoxLayout(panel);
+    auto* label = new TPGLabel;
+    label->SetCaption(QStringLiteral("In the panel"));
+    inPanel->addWidget(label);
+    auto* bevel = new TPGBevel;
+    bevel->SetShape(bsTopLine);
+    outer->addWidget(box);
+    outer->addWidget(panel);
+    outer->addWidget(bevel);
+    form.show();
+    QApplication::processEvents();
+    const QFontMetrics fm(box->font(), box);
+    // The child lies inside the frame and below the caption.
+    EXPECT_GE(child->y(), fm.height());
+    EXPECT_GE(child->x(), 2);
+    EXPECT_LE(child->geometry().bottom(), box->height() - 3);
+    EXPECT_GE(box->width(), 8 + fm.horizontalAdvance(box->GetCaption()));
+    // Inside the panel's bevels and border (1 + 2 + 1 pixels).
+    EXPECT_GE(label->x(), 4);
+    EXPECT_GE(label->y(), 4);
+    EXPECT_LE(label->geometry().bottom(), panel->height() - 5);
+    // A line bevel is two pixels high and as wide as the form lets it.
+    EXPECT_EQ(bevel->height(), 2);
+    EXPECT_EQ(bevel->width(), box->width());
 }
 
 TEST(PGControls, PanelsAndBevel) {

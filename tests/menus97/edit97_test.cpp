@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QEnterEvent>
+#include <QFormLayout>
+#include <QLineEdit>
 #include <QTest>
 
 #include "menus97/Edit97.h"
@@ -88,6 +90,46 @@ TEST(Edit97, BackgroundFollowsEnabled) {
     EXPECT_TRUE(IsFlat(RingsOf(e)));
     e.setEnabled(true);
     EXPECT_EQ(RingsOf(e).inside, kWindow);
+}
+
+TEST(Edit97, DisabledTextIsGreyOnTheFace) {
+    TEdit97 e;
+    e.resize(120, e.height());
+    e.SetText(QStringLiteral("HIH ||| HIH"));
+    e.setEnabled(false);
+    const QImage img = e.grab().toImage();
+    // The darkest ink is the system's grey text, well apart from the face.
+    int darkest = 255, inked = 0;
+    for (int y = 3; y < e.height() - 3; ++y)
+        for (int x = 3; x < e.width() - 3; ++x) {
+            const int g = GetGValue(ImagePixelColor(img, x, y));
+            darkest = std::min(darkest, g);
+            inked += g < 0xA0;
+        }
+    EXPECT_EQ(darkest, GetGValue(ColorToRGB(clGrayText)));
+    EXPECT_GT(inked, 20);
+    EXPECT_EQ(e.palette().color(QPalette::Disabled, QPalette::Text), ToQColor(clGrayText));
+}
+
+TEST(Edit97, KeepsItsOwnHeightInALayout) {
+    QWidget form;
+    auto* layout = new QFormLayout(&form);
+    auto* edit = new TEdit97;
+    auto* plain = new QLineEdit;
+    layout->addRow(QStringLiteral("Edit97"), edit);
+    layout->addRow(QStringLiteral("QLineEdit"), plain);
+    form.show();
+    QApplication::processEvents();
+    const int rule = QFontMetrics(edit->font(), edit).height() + 6;
+    EXPECT_EQ(edit->height(), rule);
+    EXPECT_EQ(edit->sizeHint().height(), rule);
+    EXPECT_EQ(edit->minimumSizeHint().height(), rule);
+    EXPECT_EQ(edit->width(), plain->width());
+    QFont f = form.font();
+    f.setPixelSize(24);
+    form.setFont(f);
+    QApplication::processEvents();
+    EXPECT_EQ(edit->height(), QFontMetrics(f, edit).height() + 6);
 }
 
 TEST(Edit97, HotUnderTheMouseAndWhileFocused) {

@@ -200,7 +200,7 @@ TEST(Menus97Popup, CheckedEntryGetsASunkenFrameAndTheTick) {
     EXPECT_EQ(At(img, low.Left + 1 + 11, low.Top + 1 + 5), clBlack);
 }
 
-TEST(Menus97Popup, DisabledEntriesAreEmbossedAndADisabledCheckIsGreyed) {
+TEST(Menus97Popup, DisabledEntriesAreEmbossedAndADisabledCheckIsNotDrawn) {
     Popup p({"Clouds", "Low", "High"}, true);
     p.Item(0)->SetEnabled(false);
     p.Item(1)->SetEnabled(false);
@@ -212,10 +212,9 @@ TEST(Menus97Popup, DisabledEntriesAreEmbossedAndADisabledCheckIsGreyed) {
     EXPECT_EQ(Counting(img, cloudsGlyph, clRed), 0);
     EXPECT_GT(Counting(img, cloudsGlyph, kShadow), 100);
     EXPECT_GT(Counting(img, cloudsGlyph, kLight), 10);
+    // A disabled entry draws a glyph only when it has an image: no mark.
     const TRect lowGlyph(low.Left + 1, low.Top + 1, low.Left + 19, low.Top + 19);
-    EXPECT_EQ(Counting(img, lowGlyph, clBlack), 0);
-    EXPECT_GE(Counting(img, lowGlyph, kShadow), 15);
-    EXPECT_GE(Counting(img, lowGlyph, kLight), 10);
+    EXPECT_EQ(Differing(img, lowGlyph, kBrush), 0);
     EXPECT_EQ(At(img, low.Left + 10, low.Top), kBrush);  // no frame while disabled
     // Disabled text: a highlight copy below right, the shadow on top; no
     // pixel as dark as enabled text (smoothing blends the inks).
@@ -295,6 +294,69 @@ TEST(Menus97Popup, BannerStripWithBandsAndText) {
     EXPECT_EQ(p.m97.GetBannerRect(), TRect(first.Right - 20, first.Top, first.Right, last.Bottom));
     EXPECT_EQ(At(img, first.Right - 1, last.Bottom - 1), kHilite);
     EXPECT_EQ(At(img, first.Left + 10, first.Top + 10), clRed);
+}
+
+TEST(Menus97Popup, BannerRunsUnbrokenPastPlainSeparators) {
+    Popup p({"Clouds", "-", "Wood", "Marble", "-", "Aquarell", "Bumpy Surface"}, true);
+    p.m97.SetBanner(true);
+    p.m97.SetBannerText("Banner Text");
+    const QImage img = p.Shot(2);
+    const TRect banner = p.m97.GetBannerRect();
+    const TRect first = p.Row(0), last = p.Row(6);
+    ASSERT_EQ(banner, TRect(first.Left, first.Top, first.Left + 20, last.Bottom));
+    // The strip's edge columns (clear of the rotated text) run through the
+    // 32 bands from top to bottom, separator rows included.
+    for (int x : {banner.Left, banner.Right - 1}) {
+        std::vector<TColor> runs;
+        for (int y = banner.Top; y < banner.Bottom; ++y) {
+            const TColor c = At(img, x, y);
+            if (runs.empty() || runs.back() != c) runs.push_back(c);
+        }
+        EXPECT_EQ(runs.size(), 32u) << x;
+        EXPECT_EQ(runs.front(), kBrush) << x;
+        EXPECT_EQ(runs.back(), kHilite) << x;
+    }
+    // No etched line and no menu grey on the strip.
+    EXPECT_EQ(Counting(img, banner, kShadow), 0);
+    EXPECT_EQ(Counting(img, banner, static_cast<TColor>(ColorToRGB(clMenu))), 0);
+    // The text runs on through the separators' rows, which lie within it.
+    const auto white = [&](const TRect& r) {
+        int n = 0;
+        for (int y = r.Top; y < r.Bottom; ++y)
+            for (int x = r.Left; x < r.Right; ++x) {
+                const TColor c = At(img, x, y);
+                n += GetRValue(c) >= 0xF0 && GetGValue(c) >= 0xF0 && GetBValue(c) >= 0xF0;
+            }
+        return n;
+    };
+    // The separators' etched lines lie beside the strip, on the brush.
+    for (int i : {1, 4}) {
+        const TRect sep = p.Row(i);
+        EXPECT_GT(white(TRect(banner.Left, sep.Top, banner.Right, sep.Bottom)), 3) << i;
+        const int mid = sep.Top + sep.Height() / 2;
+        EXPECT_EQ(At(img, banner.Right + 2 + 5, mid), kShadow) << i;
+        EXPECT_EQ(At(img, banner.Right + 2 + 5, mid + 1), kLight) << i;
+        EXPECT_EQ(At(img, banner.Right + 2 + 5, sep.Top), kBrush) << i;
+    }
+}
+
+TEST(Menus97Popup, SubMenuArrowStaysBesideARightHandBanner) {
+    Popup p({"Clouds", "Textures", "Marble"});
+    AddItem(p.Item(1), "Wood");
+    AddItem(p.Item(1), "Stone");
+    p.m97.SetBanner(true);
+    p.m97.SetBannerAlignment(baRight);
+    // A dark banner: black on it would not show.
+    p.m97.SetBannerColor(clBlack);
+    p.m97.SetBannerEndColor(clBlack);
+    const QImage img = p.Shot();
+    const TRect row = p.Row(1), banner = p.m97.GetBannerRect();
+    ASSERT_EQ(banner.Right, row.Right);
+    // The arrow: black in the entries' area, just left of the strip.
+    const TRect area(banner.Left - 2 - 12, row.Top, banner.Left - 2, row.Bottom);
+    EXPECT_GE(Counting(img, area, clBlack), 10);
+    // The strip itself is all banner colour (no arrow on it).
+    EXPECT_EQ(Differing(img, TRect(banner.Left, row.Top, banner.Right, row.Bottom), clBlack), 0);
 }
 
 TEST(Menus97Popup, DrawingLeavesTheEntriesAsTheyAre) {

@@ -118,10 +118,15 @@ TEST_F(LayerModel, ControlsFollowTheAlgorithm) {
     TLayerControlsEnabled e;
     EnableControlsForAlgorithm(algRadialGradient, e);
     EXPECT_EQ(std::make_tuple(e.Amplitude, e.Turbulence, e.Cycle), std::make_tuple(false, false, true));
-    // "Simple Plasma" disables the amplitude and nothing else: what was
-    // disabled before stays so.
-    EnableControlsForAlgorithm(algSimplePlasma, e);
-    EXPECT_EQ(std::make_tuple(e.Amplitude, e.Turbulence), std::make_tuple(false, false));
+    // The plasmas use the turbulences but not the amplitude, whatever came
+    // before: "Horizontal Gradient" then "Simple Plasma" enables both
+    // turbulence sliders again.
+    for (int plasma : {algSimplePlasma, algDoublePlasma}) {
+        EnableControlsForAlgorithm(algHorizontalGradient, e);
+        EnableControlsForAlgorithm(plasma, e);
+        EXPECT_EQ(std::make_tuple(e.Amplitude, e.Turbulence, e.Brightness, e.Cycle, e.Embossed),
+                  std::make_tuple(false, true, true, true, true));
+    }
     EnableControlsForAlgorithm(algWeave, e);
     EXPECT_TRUE(e.Amplitude && e.Turbulence && e.Brightness && e.Embossed);
 }

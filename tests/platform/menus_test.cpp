@@ -148,11 +148,15 @@ TEST(MenuModel, OwnerDrawnEntriesAreMeasuredAndPaintedByTheirPainter) {
     TMenuPopup* w = menu.GetWidget();
     a->SetOwnerDraw(&painter);
     EXPECT_EQ(a->Action()->text(), "Alpha");  // the painter draws its own short-cut
+    EXPECT_TRUE(line->Action()->isSeparator());
+    EXPECT_EQ(line->Action()->text(), "");  // else a style draws it as a titled section
     EXPECT_TRUE(w->HasOwnerDrawnEntries());
     w->popup(QPoint(0, 0));
     const QRect r = w->actionGeometry(a->Action());
     EXPECT_EQ(r, QRect(3, 3, 50 + 12, 20));
     EXPECT_EQ(w->actionGeometry(line->Action()).height(), 9);
+    EXPECT_TRUE(line->Action()->isSeparator());
+    EXPECT_EQ(line->Action()->text(), "");  // drawn as a line, with no title
     const QImage img = w->grab().toImage();
     EXPECT_EQ(QColor(img.pixel(r.center())), QColor(Qt::red));
     // The classic separator's etched line.

@@ -16,9 +16,8 @@ class SettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(Dir.isValid());
-        SetSettingsFileName(Dir.filePath("Glimworks.conf").toStdString());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Dir.path());
     }
-    void TearDown() override { SetSettingsFileName(""); }
     QTemporaryDir Dir;
 };
 }  // namespace
@@ -26,6 +25,7 @@ protected:
 TEST_F(SettingsTest, NamesKeepEveryCharacterAndReplaceWithoutCase) {
     const std::vector<std::string> names = {"a/b", "a\\b", "A&B", " x ", "Grüße", "Dark && Muddy", "50%2F", "gold"};
     for (const auto& n : names) SettingsWriteString("Gradients", n, "text of " + n);
+    EXPECT_EQ(SettingsFileName(), Dir.filePath("Glimworks.conf").toStdString());
     auto listed = SettingsValueNames("Gradients");
     std::sort(listed.begin(), listed.end());
     auto expected = names;
@@ -44,11 +44,6 @@ TEST_F(SettingsTest, NamesKeepEveryCharacterAndReplaceWithoutCase) {
     SettingsDeleteValue("Gradients", "a/B");
     EXPECT_EQ(SettingsReadString("Gradients", "a/b", "gone"), "gone");
     EXPECT_EQ(SettingsValueNames("Gradients").size(), names.size() - 1);
-}
-
-TEST(Settings, TheUsersFileIsGlimworksConfInTheConfigurationFolder) {
-    qputenv("XDG_CONFIG_HOME", "/tmp/gw-config-test");
-    EXPECT_EQ(SettingsFileName(), "/tmp/gw-config-test/Glimworks.conf");
 }
 
 TEST_F(SettingsTest, AFileThatCannotBeWrittenIsReported) {

@@ -159,6 +159,8 @@ TEST(RxLabel, AcceleratorFocusesItsControl) {
     auto edit = std::make_unique<QLineEdit>(&host);
     QLineEdit other(&host);
     edit->move(0, 40);
+    // Clear of the label, whose focus frame is looked at.
+    other.move(100, 40);
     l.SetCaption(QStringLiteral("&Name"));
     l.SetFocusControl(edit.get());
     l.SetShowFocus(true);

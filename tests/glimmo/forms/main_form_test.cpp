@@ -1,0 +1,555 @@
+// The main form's controls and handlers, driven offscreen: defaults, the
+// size locks of the shapes, the debounce timer, forced and automatic
+// renders, zoom, colour swatches, palettes and the start-up splash.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include "glimmo/Painters.h"
+#include "glimmo/PaletteText.h"
+#include "glimmo/forms/main_form_support.h"
+#include "glimmo/forms/splash.h"
+#include "image/PGImage.h"
+#include "platform/Application.h"
+#include "platform/Menus.h"
+#include "platform/Shape.h"
+#include "widgets/AutoSpinImage.h"
+#include "widgets/Notebook.h"
+#include "widgets/NvOS8Checkbox.h"
+#include "widgets/RxSlider.h"
+#include "widgets/RxSpin.h"
+#include "widgets/kv_btns.h"
+#include "widgets/kv_timer.h"
+
+namespace {
+
+using gwtest::ClickControl;
+using gwtest::DragSlider;
+using gwtest::ReleaseThumb;
+using gwtest::TMessageRecorder;
+using gwtest::TTestMain;
+
+// ---- defaults ----------------------------------------------------------------------
+
+struct TSliderDefault {
+    const char* Name;
+    TRxSlider* TTestMain::*Slider;
+    int Min, Max, Step, Value;
+};
+
+TEST(MainFormDefaults, SlidersLabelsAndSwatchesStartAsTheFormGivesThem) {
+    TTestMain form;
+    const TSliderDefault sliders[] = {
+        {"width", &TTestMain::RxSlider3, 1, 200, 1, 100},
+        {"height", &TTestMain::RxSlider4, 1, 200, 1, 25},
+        {"inner luminance", &TTestMain::RxSlider8, -100, 100, 1, 0},
+        // The bevel width's maximum follows the 100 x 25 preview: 25 div 2.
+        {"bevel width", &TTestMain::RxSlider1, 1, 12, 1, 4},
+        {"bevel opacity", &TTestMain::RxSlider2, 1, 100, 5, 80},
+        {"relative offset", &TTestMain::RxSlider7, 0, 10, 1, 0},
+        {"noise", &TTestMain::RxSlider5, 1, 200, 1, 100},
+        {"brightness", &TTestMain::RxSlider6, 1, 100, 1, 50},
+        {"font size", &TTestMain::RxSlider9, 5, 100, 1, 12},
+        {"text opacity", &TTestMain::RxSlider10, 1, 100, 5, 80},
+    };
+    for (const TSliderDefault& s : sliders) {
+        SCOPED_TRACE(s.Name);
+        TRxSlider* slider = form.*s.Slider;
+        EXPECT_EQ(slider->GetMinValue(), s.Min);
+        EXPECT_EQ(slider->GetMaxValue(), s.Max);
+        EXPECT_EQ(slider->GetIncrement(), s.Step);
+        EXPECT_EQ(slider->GetValue(), s.Value);
+    }
+
+    const std::pair<QLabel*, const char*> labels[] = {
+        {form.Label3, "Width: 100 pixels"},      {form.Label4, "Height: 25 pixels"},
+        {form.Label8, "Inner Luminance: 0%"},    {form.Label1, "Bevel Width: 4 pixels"},
+        {form.Label2, "Bevel Opacity: 80 %"},    {form.Label7, "Relative Offset:"},
+        {form.Label10, "Total Text Opacity: 80%"}, {form.zoomlabel, "100%"},
+    };
+    for (const auto& [label, text] : labels) EXPECT_EQ(label->text().toStdString(), text);
+
+    const std::pair<TShape*, TColor> swatches[] = {
+        {form.Shape1, clWhite}, {form.Shape4, clBlack}, {form.Shape3, clWhite}, {form.Shape2, clBlack},
+        {form.Shape7, clBlack}, {form.Shape5, clGray},  {form.Shape6, clWhite}, {form.Shape8, clBlack},
+    };
+    for (const auto& [swatch, colour] : swatches) EXPECT_EQ(swatch->GetBrushColor(), colour);
+    // Solid bevels use two colours: the gradient's middle pair is hidden.
+    EXPECT_FALSE(form.Shape2->isVisibleTo(&form));
+    EXPECT_FALSE(form.Shape3->isVisibleTo(&form));
+    EXPECT_TRUE(form.Shape1->isVisibleTo(&form));
+
+    const std::pair<TRxSpinEdit*, double> spins[] = {{form.left1, 0},       {form.top1, 0},  {form.right1, 1},
+                                                     {form.bottom1, 1},     {form.RxSpinEdit1, 0},
+                                                     {form.RxSpinEdit2, 0}};
+    for (const auto& [spin, value] : spins) EXPECT_EQ(spin->GetValue(), value);
+    EXPECT_EQ(form.left1->GetMinValue(), -200);
+    EXPECT_EQ(form.right1->GetMinValue(), 1);
+    EXPECT_EQ(form.bottom1->GetMaxValue(), 500);
+    EXPECT_EQ(form.RxSpinEdit2->GetMinValue(), -200);
+    EXPECT_EQ(form.RxSpinEdit2->GetMaxValue(), 200);
+}
+
+TEST(MainFormDefaults, ButtonsChecksPagesAndMenus) {
+    TTestMain form;
+    EXPECT_EQ(form.windowTitle().toStdString(), "Glimmo !");
+    for (TKV_Button* down : {form.Rectangle1, form.linear1, form.vcenter, form.alignC}) EXPECT_TRUE(down->GetDown());
+    for (TKV_Button* up : {form.Square1, form.Circle1, form.Oval1, form.RoundRect1, form.diamond1, form.Triangle1,
+                           form.triangle3, form.Triangle2, form.triangle4, form.linear2, form.radial1,
+                           form.rectangular1, form.vtop, form.vbottom, form.alignL, form.alignR})
+        EXPECT_FALSE(up->GetDown());
+    for (TKV_ImageButton* up : {form.italic, form.underlined, form.bold, form.glow1}) EXPECT_FALSE(up->GetDown());
+
+    // Lighting: tags 1, 2, 3 / 4, 6 / 7, 8, 9; tag 1 checked.
+    EXPECT_EQ(form.GroupBox1->title().toStdString(), "Lightning:");
+    const std::pair<QRadioButton*, int> radios[] = {{form.RadioButton1, 1}, {form.RadioButton2, 2},
+                                                    {form.RadioButton3, 3}, {form.RadioButton6, 4},
+                                                    {form.RadioButton4, 6}, {form.RadioButton9, 7},
+                                                    {form.RadioButton8, 8}, {form.RadioButton7, 9}};
+    for (const auto& [radio, tag] : radios) {
+        EXPECT_EQ(radio->property("Tag").toInt(), tag);
+        EXPECT_EQ(radio->isChecked(), tag == 1);
+    }
+    EXPECT_FALSE(form.double1->isChecked());
+    EXPECT_TRUE(form.NvOS8Checkbox1->GetChecked());
+    EXPECT_FALSE(form.updatebtn->isVisibleTo(&form));
+    EXPECT_EQ(form.updatebtn->GetCaption().toStdString(), "Update Now [F9]");
+    EXPECT_EQ(form.KV_GradientButton5->GetCaption().toStdString(), "Update now");
+    EXPECT_TRUE(form.original1->isChecked());
+    EXPECT_FALSE(form.CheckBox2->isChecked());
+    EXPECT_FALSE(form.inside->isChecked());
+    EXPECT_EQ(form.SpinImage1->GetItemIndex(), 0);
+    EXPECT_EQ(form.SpinImage1->GetHint().toStdString(), "Style");
+    EXPECT_TRUE(form.Memo1->toPlainText().isEmpty());
+    EXPECT_FALSE(form.KV_Timer1->GetEnabled());
+    EXPECT_EQ(form.KV_Timer1->GetInterval(), 500u);
+
+    EXPECT_EQ(form.Notebook1->GetPages(),
+              QStringList({"bitmap", "plasma", "gradient", "text", "text2", "Blank"}));
+
+    // "Off" is where anti-aliasing starts: Percent 24 smooths nothing.
+    EXPECT_TRUE(form.Off1->GetChecked());
+    EXPECT_FALSE(form.Low1->GetChecked());
+    EXPECT_FALSE(form.High1->GetChecked());
+    EXPECT_EQ(form.Renderer().Design.AntiAliasing.Percent, 24);
+
+    auto captions = [](TMenuItem* parent) {
+        std::vector<std::string> out;
+        for (int i = 0; i < parent->Count(); ++i) {
+            TMenuItem* item = parent->GetItem(i);
+            const QString cut = ShortCutToText(item->GetShortCut());
+            out.push_back(item->GetCaption().toStdString() + (cut.isEmpty() ? "" : " " + cut.toStdString()));
+        }
+        return out;
+    };
+    EXPECT_EQ(captions(form.File1), (std::vector<std::string>{"Browse Presets", "&Load Parameters Ctrl+L",
+                                                              "&Save Parameters Ctrl+S",
+                                                              "Export single &button Ctrl+E", "B&atch Render Ctrl+B",
+                                                              "&Smart JPEG Saver", "&Exit Ctrl+Q"}));
+    EXPECT_EQ(captions(form.Help1), (std::vector<std::string>{"Help F1", "&About"}));
+    EXPECT_EQ(captions(form.PopupMenu1->GetItems()), (std::vector<std::string>{"Solid", "Smooth", "Gradient"}));
+    EXPECT_EQ(captions(form.PopupMenu2->GetItems()),
+              (std::vector<std::string>{"Blank", "Bitmap", "Plasma", "Gradient"}));
+    EXPECT_EQ(captions(form.PopupMenu3->GetItems()), (std::vector<std::string>{"Font && Style", "Caption"}));
+    EXPECT_EQ(captions(form.PopupMenu5->GetItems()),
+              (std::vector<std::string>{"Clouds", "Wood", "Marble", "Aquarell", "Bumpy Surface"}));
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(form.PopupMenu5->GetItems()->GetItem(i)->GetTag(), i);
+}
+
+TEST(MainFormDefaults, TheFirstRenderShowsTheDefaultButton) {
+    TTestMain form;
+    const TPixelGraphic& preview = form.Renderer().Preview;
+    ASSERT_EQ(preview.GetWidth(), 100);
+    ASSERT_EQ(preview.GetHeight(), 25);
+    EXPECT_EQ(form.Renderer().RenderCount(), 1u);
+    EXPECT_EQ(form.pgimage1->GetPixelGraphic(), &form.Renderer().Preview);
+    // A black fill under a white-and-black bevel at 80 %: the top-left ring is
+    // 80 % white over black, the middle stays black.
+    EXPECT_EQ(preview.GetPixelColor(0, 0), RGB(204, 204, 204));
+    EXPECT_EQ(preview.GetPixelColor(50, 12), RGB(0, 0, 0));
+    EXPECT_EQ(form.Renderer().Design.FillMode, fmColor);
+}
+
+// ---- shapes and sizes -------------------------------------------------------------
+
+TEST(MainFormShapes, SquareLocksHeightToWidthAndTriangleRightOnlyWhenPressed) {
+    TTestMain form;
+    ClickControl(form.Square1);
+    EXPECT_TRUE(form.Square1->GetDown());
+    EXPECT_FALSE(form.Rectangle1->GetDown());
+    EXPECT_EQ(form.RxSlider4->GetValue(), 100);
+    EXPECT_EQ(form.Renderer().Preview.GetHeight(), 100);
+    EXPECT_EQ(form.Renderer().Design.Shape, scSquare);
+
+    DragSlider(form.RxSlider3, 60);
+    EXPECT_EQ(form.RxSlider4->GetValue(), 60);
+    DragSlider(form.RxSlider4, 70);
+    EXPECT_EQ(form.RxSlider3->GetValue(), 70);
+    EXPECT_EQ(form.Label3->text().toStdString(), "Width: 70 Pixels");
+    EXPECT_EQ(form.Label4->text().toStdString(), "Height: 70 Pixels");
+    EXPECT_EQ(form.Label8->text().toStdString(), "Inner Lumination: 0 %");
+    EXPECT_EQ(form.Renderer().Preview.GetWidth(), 70);
+    EXPECT_EQ(form.Renderer().Preview.GetHeight(), 70);
+
+    // Triangle right (shape 7) takes the width once, when it is pressed...
+    DragSlider(form.RxSlider4, 40);
+    ClickControl(form.Triangle2);
+    EXPECT_EQ(form.Renderer().Design.Shape, scTriangleRight);
+    EXPECT_EQ(form.RxSlider4->GetValue(), 40);  // width and height were already equal
+    DragSlider(form.RxSlider3, 90);
+    EXPECT_EQ(form.RxSlider4->GetValue(), 40);  // ...but does not follow it
+    ClickControl(form.Triangle2);
+    EXPECT_EQ(form.RxSlider4->GetValue(), 90);
+    EXPECT_EQ(form.Renderer().Preview.GetHeight(), 90);
+
+    // Rounded rectangle, diamond and oval keep their own height.
+    for (TKV_Button* b : {form.RoundRect1, form.diamond1, form.Oval1}) {
+        DragSlider(form.RxSlider4, 30);
+        ClickControl(b);
+        EXPECT_EQ(form.RxSlider4->GetValue(), 30);
+    }
+    // The other triangles and the circle set height to width.
+    for (TKV_Button* b : {form.Circle1, form.Triangle1, form.triangle3, form.triangle4}) {
+        ClickControl(form.Rectangle1);
+        DragSlider(form.RxSlider3, 90);
+        DragSlider(form.RxSlider4, 30);
+        ClickControl(b);
+        EXPECT_EQ(form.RxSlider4->GetValue(), 90);
+    }
+    // Of those, only the circle and the triangle up keep them locked.
+    DragSlider(form.RxSlider3, 50);
+    EXPECT_EQ(form.RxSlider4->GetValue(), 90);
+    ClickControl(form.Circle1);
+    DragSlider(form.RxSlider4, 66);
+    EXPECT_EQ(form.RxSlider3->GetValue(), 66);
+}
+
+TEST(MainFormShapes, BevelWidthMaximumFollowsThePreviewAndNeverFallsBelowTwo) {
+    TTestMain form;
+    DragSlider(form.RxSlider1, 12);
+    EXPECT_EQ(form.Renderer().Design.BevelWidth, 12);
+    DragSlider(form.RxSlider3, 200);
+    DragSlider(form.RxSlider4, 200);
+    EXPECT_EQ(form.RxSlider1->GetMaxValue(), 100);
+
+    DragSlider(form.RxSlider1, 40);
+    DragSlider(form.RxSlider3, 3);
+    DragSlider(form.RxSlider4, 3);
+    // 3 div 2 would be 1, which the slider refuses; 2 it takes.
+    EXPECT_EQ(form.RxSlider1->GetMaxValue(), 2);
+    EXPECT_EQ(form.RxSlider1->GetValue(), 2);
+    EXPECT_EQ(form.Label1->text().toStdString(), "Bevel Width: 2 pixels");
+    ClickControl(form.KV_GradientButton5);
+    EXPECT_EQ(form.Renderer().Design.BevelWidth, 2);
+
+    // "Relative Offset" insets the bevel by its tenths of the room left.
+    DragSlider(form.RxSlider3, 100);
+    DragSlider(form.RxSlider4, 40);
+    ASSERT_EQ(form.RxSlider1->GetMaxValue(), 20);
+    DragSlider(form.RxSlider1, 5);
+    DragSlider(form.RxSlider7, 3);
+    EXPECT_EQ(form.Renderer().Design.BevelOffset, 4);  // Round(3 x 0.1 x (20 - 5)) = Round(4.5)
+}
+
+// ---- renders ------------------------------------------------------------------------
+
+TEST(MainFormRenders, ThreeQuickFontSizeChangesRenderOnceOnTheSecondTick) {
+    TTestMain form;
+    const uint64_t before = form.Renders();
+    form.RxSlider9->SetValue(13);
+    form.RxSlider9->SetValue(14);
+    QTest::qWait(200);
+    form.RxSlider9->SetValue(15);
+    EXPECT_TRUE(form.KV_Timer1->GetEnabled());
+    // The first tick (500 ms) counts and renders nothing.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.TimerTicks() == 1; }, 2000));
+    EXPECT_EQ(form.Renders(), before);
+    // The second (1000 ms) renders once.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.Renders() != before; }, 2000));
+    EXPECT_EQ(form.Renders(), before + 1);
+    EXPECT_EQ(form.TimerTicks(), 0);
+    EXPECT_FALSE(form.KV_Timer1->GetEnabled());
+    EXPECT_EQ(form.Renderer().Design.FontSize, 15);
+    QTest::qWait(600);
+    EXPECT_EQ(form.Renders(), before + 1);
+}
+
+TEST(MainFormRenders, TextOpacityAndInnerLuminanceRestartTheTimerAndWriteTheirLabels) {
+    TTestMain form;
+    const uint64_t before = form.Renders();
+    form.RxSlider10->SetValue(45);
+    EXPECT_EQ(form.Label10->text().toStdString(), "Total Text Opacity: 45 %");
+    form.RxSlider8->SetValue(-30);
+    EXPECT_EQ(form.Label8->text().toStdString(), "Inner Luminance: -30%");
+    EXPECT_TRUE(form.KV_Timer1->GetEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.Renders() != before; }, 3000));
+    EXPECT_EQ(form.Renders(), before + 1);
+    EXPECT_EQ(form.Renderer().Design.TextOpacity, 45);
+    EXPECT_EQ(form.Renderer().Design.InnerLuminance, -30);
+}
+
+TEST(MainFormRenders, WithoutAutoUpdateOnlyForcedRendersAndSizeChangesRender) {
+    TTestMain form;
+    form.show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+
+    form.NvOS8Checkbox1->Toggle();
+    EXPECT_FALSE(form.NvOS8Checkbox1->GetChecked());
+    EXPECT_FALSE(form.Renderer().AutoUpdate);
+    EXPECT_TRUE(form.updatebtn->isVisible());
+
+    uint64_t count = form.Renders();
+    DragSlider(form.RxSlider1, 7);
+    EXPECT_EQ(form.Label1->text().toStdString(), "Bevel Width: 7 pixels");
+    DragSlider(form.RxSlider2, 55);
+    ClickControl(form.vbottom);
+    form.double1->setChecked(true);
+    EXPECT_EQ(form.Renders(), count);
+
+    QTest::keyClick(&form, Qt::Key_F9);
+    EXPECT_EQ(form.Renders(), ++count);
+    EXPECT_EQ(form.Renderer().Design.BevelWidth, 7);
+    EXPECT_EQ(form.Renderer().Design.BevelOpacity, 55);
+    // F9 reaches the form from any control that has the focus.
+    form.Memo1->setFocus();
+    QTest::keyClick(form.Memo1, Qt::Key_F9);
+    EXPECT_EQ(form.Renders(), ++count);
+    ClickControl(form.updatebtn);
+    EXPECT_EQ(form.Renders(), ++count);
+    ClickControl(form.KV_GradientButton5);
+    EXPECT_EQ(form.Renders(), ++count);
+
+    // A size change renders whatever the flags.
+    DragSlider(form.RxSlider3, 120);
+    EXPECT_EQ(form.Renders(), ++count);
+    EXPECT_EQ(form.Renderer().Preview.GetWidth(), 120);
+
+    form.NvOS8Checkbox1->Toggle();
+    EXPECT_FALSE(form.updatebtn->isVisible());
+    DragSlider(form.RxSlider1, 5);
+    EXPECT_EQ(form.Renders(), ++count);
+}
+
+TEST(MainFormRenders, SwatchesAskForAColourAndRenderAfterOkAndCancel) {
+    TTestMain form;
+    uint64_t count = form.Renders();
+    form.Color = 0x123456;
+    ClickControl(form.Shape1);
+    EXPECT_EQ(form.ColorDialogs, 1);
+    EXPECT_EQ(form.Shape1->GetBrushColor(), 0x123456);
+    EXPECT_EQ(form.Renders(), ++count);
+    EXPECT_EQ(form.Renderer().Design.BevelColors[0], 0x123456);
+
+    form.ColorOk = false;
+    ClickControl(form.Shape7);
+    EXPECT_EQ(form.Shape7->GetBrushColor(), clBlack);
+    EXPECT_EQ(form.Renders(), ++count);
+
+    // The blank colour refills a solid-colour fill.
+    form.ColorOk = true;
+    form.Color = clYellow;
+    ClickControl(form.Shape5);
+    EXPECT_EQ(form.Renders(), ++count);
+    EXPECT_EQ(form.Renderer().Preview.GetPixelColor(50, 12), RGB(255, 255, 0));
+}
+
+TEST(MainFormRenders, MenusSwitchBevelStylesAntiAliasingAndPages) {
+    TTestMain form;
+    form.Gradient1->Click();
+    EXPECT_EQ(form.Renderer().Design.BevelStyle, bvsGradient);
+    EXPECT_TRUE(form.Shape2->isVisibleTo(&form));
+    EXPECT_TRUE(form.Shape3->isVisibleTo(&form));
+    form.Smooth1->Click();
+    EXPECT_EQ(form.Renderer().Design.BevelStyle, bvsSmooth);
+    EXPECT_FALSE(form.Shape2->isVisibleTo(&form));
+    form.Solid1->Click();
+    EXPECT_EQ(form.Renderer().Design.BevelStyle, bvsSolid);
+
+    const uint64_t count = form.Renders();
+    form.High1->Click();
+    EXPECT_TRUE(form.High1->GetChecked());
+    EXPECT_FALSE(form.Off1->GetChecked());
+    EXPECT_EQ(form.Renderer().Design.AntiAliasing.Percent, 100);
+    form.Low1->Click();
+    EXPECT_EQ(form.Renderer().Design.AntiAliasing.Percent, 50);
+    EXPECT_TRUE(form.Renderer().Design.AntiAliasing.UseDistance);
+    form.Off1->Click();
+    EXPECT_EQ(form.Renderer().Design.AntiAliasing.Percent, 10);
+    EXPECT_FALSE(form.Low1->GetChecked());
+    EXPECT_EQ(form.Renders(), count + 3);
+
+    const std::pair<TMenuItem*, const char*> pages[] = {{form.Bitmap1, "bitmap"}, {form.Plasma1, "plasma"},
+                                                        {form.Gradient2, "gradient"}, {form.Font1, "text"},
+                                                        {form.Text1, "text2"}, {form.Blank1, "Blank"}};
+    for (const auto& [item, page] : pages) {
+        item->Click();
+        EXPECT_EQ(form.Notebook1->GetActivePage().toStdString(), page);
+    }
+}
+
+TEST(MainFormRenders, ZoomDoublesAndHalvesAndTheLabelFollows) {
+    TTestMain form;
+    ClickControl(form.zoomin);
+    ClickControl(form.zoomin);
+    EXPECT_EQ(form.zoomlabel->text().toStdString(), "400%");
+    EXPECT_EQ(form.pgimage1->GetZoomFactor(), 4.0L);
+    ClickControl(form.zoomoutbtn);
+    ClickControl(form.zoomoutbtn);
+    ClickControl(form.zoomoutbtn);
+    EXPECT_EQ(form.zoomlabel->text().toStdString(), "50%");
+    ClickControl(form.zoomoutbtn);
+    ClickControl(form.zoomoutbtn);
+    ClickControl(form.zoomoutbtn);
+    EXPECT_EQ(form.zoomlabel->text().toStdString(), "6%");  // Trunc(6.25)
+}
+
+TEST(MainFormRenders, CaptionStyleButtonsToggleAndAlignmentButtonsPress) {
+    TTestMain form;
+    form.Memo1->setPlainText("Home");
+    ClickControl(form.bold);
+    ClickControl(form.italic);
+    EXPECT_TRUE(form.bold->GetDown());
+    EXPECT_TRUE(form.Renderer().Design.Bold);
+    EXPECT_TRUE(form.Renderer().Design.Italic);
+    EXPECT_EQ(form.Renderer().Design.Caption, "Home");
+    ClickControl(form.bold);
+    EXPECT_FALSE(form.bold->GetDown());
+    EXPECT_FALSE(form.Renderer().Design.Bold);
+    ClickControl(form.alignR);
+    ClickControl(form.vtop);
+    EXPECT_FALSE(form.alignC->GetDown());
+    EXPECT_EQ(form.Renderer().Design.HorzAlign, haRight);
+    EXPECT_EQ(form.Renderer().Design.VertAlign, vaTop);
+
+    // "Paint Inside when outlined" renders only with a caption.
+    const uint64_t count = form.Renders();
+    form.inside->setChecked(true);
+    EXPECT_EQ(form.Renders(), count + 1);
+    form.Memo1->clear();
+    form.inside->setChecked(false);
+    EXPECT_EQ(form.Renders(), count + 1);
+}
+
+// ---- fills and palettes --------------------------------------------------------------
+
+TEST(MainFormFills, EditPaletteStoresTheTextBeforeThePlasmaIsMappedAgain) {
+    TTestMain form(true);
+    const std::string gold = "25;25;1;100;50;1;150;100;1;200;200;1;240;255;100;";
+    form.PaletteText = gold;
+    form.KV_Button7Click();  // plasma fill
+    const uint64_t count = form.Renders();
+    ClickControl(form.KV_Button8);
+    ASSERT_EQ(form.PaletteEditors.size(), 1u);
+    EXPECT_EQ(form.PaletteEditors[0], Tgradmaker::tgPlasma);
+    EXPECT_EQ(form.Renderer().Design.PlasmaPaletteText, gold);
+    const TColourTable table = PaletteTextToTable(gold);
+    // Every plasma pixel is a colour of the new palette.
+    const TPixelGraphic& plasma = form.Renderer().PlasmaImage;
+    for (int y = 0; y < plasma.GetHeight(); y += 17)
+        for (int x = 0; x < plasma.GetWidth(); x += 13)
+            EXPECT_NE(std::find(table.begin(), table.end(), plasma.GetPixelColor(x, y)), table.end());
+    // The strip shows the palette, and the plasma fill was assigned again.
+    TPixelGraphic* strip = form.PGImage4->GetPixelGraphic();
+    ASSERT_NE(strip, nullptr);
+    for (int i : {0, 64, 100, 200, 255}) EXPECT_EQ(strip->GetPixelColor(i, 10), table[i]);
+    EXPECT_EQ(form.Renders(), count + 1);
+    EXPECT_EQ(form.Renderer().Design.FillMode, fmPlasma);
+
+    form.PaletteText = "1;1;1;64;128;128;256;256;256;128;64;128;1;1;1;";
+    ClickControl(form.KV_Button11);
+    EXPECT_EQ(form.PaletteEditors.back(), Tgradmaker::tgGradient);
+    EXPECT_EQ(form.Renderer().Design.GradientPaletteText, form.PaletteText);
+    const TColourTable second = PaletteTextToTable(form.PaletteText);
+    EXPECT_EQ(form.PGImage5->GetPixelGraphic()->GetPixelColor(128, 3), second[128]);
+    // The gradient picture is the linear ramp (angle 0) of the new palette.
+    const TPixelGraphic& gradient = form.Renderer().GradientImage;
+    TPixelGraphic expected;
+    expected.SetSize(gradient.GetWidth(), gradient.GetHeight(), 3);
+    LinearGradientFill(expected, second, 0);
+    EXPECT_EQ(gradient.GetPixelColor(10, 0), expected.GetPixelColor(10, 0));
+    EXPECT_EQ(gradient.GetPixelColor(10, 20), expected.GetPixelColor(10, 20));
+}
+
+TEST(MainFormFills, AssignButtonsSetTheFillAndRender) {
+    TTestMain form(true);
+    ClickControl(form.KV_Button33);
+    EXPECT_EQ(form.Renderer().Design.FillMode, fmGradient);
+    ClickControl(form.radial1);
+    EXPECT_TRUE(form.radial1->GetDown());
+    EXPECT_FALSE(form.linear1->GetDown());
+    EXPECT_EQ(form.Renderer().Design.GradientStyle, gsRadial);
+
+    ClickControl(form.KV_Button7);
+    EXPECT_EQ(form.Renderer().Design.FillMode, fmPlasma);
+    // The plasma style menu sets the spin image, which maps the plasma again.
+    const uint64_t count = form.Renders();
+    form.Marble1->Click();
+    EXPECT_EQ(form.SpinImage1->GetItemIndex(), 2);
+    EXPECT_EQ(form.Renderer().Design.PlasmaStyle, 2);
+    EXPECT_EQ(form.Renders(), count + 1);
+
+    ClickControl(form.KV_Button9);
+    EXPECT_EQ(form.Renderer().Design.FillMode, fmColor);
+    EXPECT_EQ(form.Renderer().Preview.GetPixelColor(50, 12), ColorToRGB(clGray));
+}
+
+// ---- start-up ----------------------------------------------------------------------
+
+TEST(MainFormStartUp, AClickOnTheSplashOnlyHidesItAndItIsFreedOnce) {
+    const int old = glimmo::Tmain::SplashMilliseconds;
+    glimmo::Tmain::SplashMilliseconds = 400;
+    bool clicked = false;
+    QTimer::singleShot(150, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* splash = qobject_cast<glimmo::Tsplashscreen*>(w); splash && splash->isVisible()) {
+                EXPECT_EQ(splash->width(), glimmo::Tsplashscreen::kClientWidth);
+                EXPECT_EQ(splash->height(), glimmo::Tsplashscreen::kClientHeight);
+                ClickControl(splash);
+                clicked = !splash->isVisible();
+                QTest::keyClick(splash, Qt::Key_Escape);
+            }
+    });
+    {
+        TTestMain form;
+        EXPECT_EQ(form.StartupSplash(), nullptr);
+    }
+    glimmo::Tmain::SplashMilliseconds = old;
+    EXPECT_TRUE(clicked);
+    for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<glimmo::Tsplashscreen*>(w), nullptr);
+}
+
+TEST(MainFormStartUp, TheSplashIsAnOvalWindowWithTheProgramsName) {
+    glimmo::Tsplashscreen splash;
+    EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
+    const QRect oval = glimmo::Tsplashscreen::OvalRect(318, 197);
+    EXPECT_EQ(oval, QRect(25, 25, 268, 147));
+    if (!splash.Translucent()) {
+        EXPECT_TRUE(splash.mask().contains(QPoint(159, 98)));
+        EXPECT_FALSE(splash.mask().contains(QPoint(30, 30)));
+        EXPECT_FALSE(splash.mask().contains(QPoint(5, 98)));
+    }
+}
+
+TEST(MainFormStartUp, HelpShowsItsMessageAndWindowCaptionsCarryNoProgramTitle) {
+    auto* app = qobject_cast<TApplication*>(QCoreApplication::instance());
+    ASSERT_NE(app, nullptr);
+    app->SetTitle("Glimmo!");
+    TTestMain form;
+    TMessageRecorder messages;
+    form.Help2->Click();
+    ASSERT_EQ(messages.Boxes.size(), 1u);
+    EXPECT_EQ(messages.Boxes[0].Text, "Help file not complete in this beta!!");
+    EXPECT_EQ(messages.Boxes[0].Caption, "Glimmo!");
+    EXPECT_NE(QGuiApplication::applicationDisplayName().toStdString(), "Glimmo!");
+    EXPECT_EQ(form.windowTitle().toStdString(), "Glimmo !");
+}
+
+}  // namespace

@@ -1,0 +1,672 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+
+#include "glimmo/forms/splash.h"
+#include "image/PGClipboard.h"
+#include "image/PGFormats.h"
+#include "image/PGImage.h"
+#include "image/PGraphic.h"
+#include "menus97/Edit97.h"
+#include "mozaro/Layer.h"
+#include "mozaro/engine_support.h"
+#include "mozaro/forms/ImageListBox.h"
+#include "mozaro/forms/main_form.h"
+#include "platform/Application.h"
+#include "platform/Menus.h"
+#include "platform/MessageBox.h"
+#include "support/TestFiles.h"
+#include "widgets/ArtLabel.h"
+#include "widgets/RxSlider.h"
+#include "widgets/kv_btns.h"
+
+namespace {
+
+using mozaro::kResultTab;
+using mozaro::Tmain;
+using mztest::Checksum;
+
+// The engine's picture of a record, for comparing with what the form shows.
+uint32_t EngineLayer(const TLayerRecord& record, const TPixelGraphic* import = nullptr) {
+    TPixelGraphic layer;
+    THeightMapCache maps;
+    RenderLayer(LayerParamsOf(record), PaletteTextToTable(record.PaletteText), maps, import, layer);
+    return Checksum(layer);
+}
+
+// The top-left width x height part of a picture.
+uint32_t TopLeft(const TPixelGraphic& g, int width, int height) {
+    TPixelGraphic part;
+    part.SetSize(width, height, 3);
+    part.CopyRect(0, 0, g, 0, 0, width, height);
+    return Checksum(part);
+}
+
+void ReleaseThumb(TRxSlider* slider) {
+    QTest::mousePress(slider->Thumb(), Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    QTest::mouseRelease(slider->Thumb(), Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+}
+
+// One debounce tick, as the timer's thread would hand it over.
+void Tick(Tmain& form) { form.timer1->GetOnTimer()(form.timer1); }
+
+class MainForm : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { InitPixelGraphicLibrary(); }
+
+    void SetUp() override {
+        FOldHandler = SetMessageBoxHandler([this](const TMessageBoxRequest& r) {
+            Boxes.push_back(r);
+            return mrOk;
+        });
+        Dir = gwtest::TempDir("mozaro_main");
+        Form = Start();
+    }
+    void TearDown() override {
+        Form.reset();
+        SetMessageBoxHandler(FOldHandler);
+    }
+
+    static mozaro::TStartOptions Options() {
+        mozaro::TStartOptions o;
+        o.SplashWaitMs = 0;
+        o.ShowSplash = false;
+        o.ScreenDepth = [] { return 24; };
+        return o;
+    }
+    // The forms as the program makes them, shown and past start-up.
+    std::unique_ptr<Tmain> Start() {
+        auto form = mozaro::CreateForms(Options());
+        if (!form) return form;
+        form->AskFileName = [](mozaro::TFileRequest) { return std::string(); };
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        QCoreApplication::processEvents();
+        return form;
+    }
+    void Activate() {
+        QApplication::setActiveWindow(Form.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+    }
+
+    std::vector<TMessageBoxRequest> Boxes;
+    std::unique_ptr<Tmain> Form;
+    std::string Dir;
+
+private:
+    TMessageBoxHandler FOldHandler;
+};
+
+// ---- start-up -------------------------------------------------------------------------
+
+TEST_F(MainForm, StartRendersTheDefaultTileOnce) {
+    auto form = mozaro::CreateForms(Options());
+    ASSERT_TRUE(form);
+    // The palette editor's first render rendered the start tile, and only it.
+    EXPECT_EQ(form->RenderCount(), 1);
+    const TLayerRecord start;
+    EXPECT_EQ(start.Seed, 2147483647);
+    EXPECT_EQ(std::make_pair(start.Turbulence1, start.Turbulence2), std::make_pair(20, 20));
+    EXPECT_EQ(form->Model().Layers[0].Seed, 2147483647);
+    EXPECT_EQ(Checksum(form->Model().LayerImages[0]), EngineLayer(start));
+    EXPECT_EQ(Checksum(form->ViewPicture()), TopLeft(form->Model().LayerImages[0], 150, 150));
+    EXPECT_EQ(form->PGImage4->GetPixelGraphic()->GetWidth(), 256);
+    EXPECT_EQ(form->PGImage4->GetPixelGraphic()->GetHeight(), 20);
+    EXPECT_EQ(form->AutoImageComboBox1->currentText(), "Simple Plasma");
+    EXPECT_FALSE(form->AmplitudeLabel->isEnabled());
+    EXPECT_TRUE(form->RxSlider6->isEnabled());
+    EXPECT_TRUE(form->PreviewForm() && form->PreviewForm()->isHidden());
+    // The basic texture is active and has no blend mode to choose.
+    EXPECT_TRUE(form->layeractive->isChecked());
+    EXPECT_FALSE(form->layeractive->isEnabled());
+    EXPECT_FALSE(form->BlendButton->isEnabled());
+    EXPECT_TRUE(form->Model().Layers[0].Active);
+
+    // Until the form is up nothing a user does renders; once it is shown
+    // start-up ends without any activation.
+    EXPECT_TRUE(form->InteractionLocked());
+    ReleaseThumb(form->RxSlider3);
+    EXPECT_EQ(form->RenderCount(), 1);
+    form->show();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form->InteractionLocked());
+    ReleaseThumb(form->RxSlider3);
+    EXPECT_EQ(form->RenderCount(), 2);
+    EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(MainForm, TheSplashScreenShowsDuringStartUpAndForAbout) {
+    auto o = Options();
+    o.ShowSplash = true;
+    o.SplashWaitMs = 20;
+    bool splashSeen = false;
+    auto form = mozaro::CreateForms(o);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<glimmo::Tsplashscreen*>(w)) splashSeen = splashSeen || w->isVisible();
+    EXPECT_FALSE(splashSeen);  // closed once start-up is done
+    EXPECT_EQ(form->RenderCount(), 1);
+
+    QString shown;
+    QTimer::singleShot(0, form.get(), [&] {
+        auto* splash = qobject_cast<glimmo::Tsplashscreen*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(splash);
+        shown = splash->ArtLabel1->GetCaption();
+        QTest::keyClick(splash, Qt::Key_Space);
+    });
+    form->About1->Click();
+    EXPECT_EQ(shown, "Mozaro !");
+}
+
+TEST_F(MainForm, CaptionsAreExact) {
+    static_cast<TApplication*>(QCoreApplication::instance())->SetTitle(mozaro::kApplicationTitle);
+    EXPECT_EQ(Form->windowTitle(), "Mozaro!");
+    EXPECT_EQ(Form->PaletteEditor()->windowTitle(), "Palette Editor");
+    EXPECT_EQ(Form->PresetBrowser()->windowTitle(), "Presets");
+    EXPECT_EQ(Form->PreviewForm()->windowTitle(), "Preview");
+    // Nothing appends the program's title to the captions.
+    EXPECT_NE(QGuiApplication::applicationDisplayName(), "Mozaro !");
+    static_cast<TApplication*>(QCoreApplication::instance())->SetTitle("");
+}
+
+TEST_F(MainForm, AShallowDisplayEndsTheProgramWithTheMessage) {
+    auto o = Options();
+    o.ScreenDepth = [] { return 8; };
+    EXPECT_FALSE(mozaro::CreateForms(o));
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Text, "Sorry, but Mozaro! needs a High-\nor True-Color display to run!");
+    EXPECT_EQ(Boxes[0].Caption, "Mozaro !");
+    o.ScreenDepth = [] { return 16; };
+    EXPECT_TRUE(mozaro::CreateForms(o));
+}
+
+TEST_F(MainForm, MenusCarryTheirShortCutsAndChecks) {
+    EXPECT_EQ(Form->SaveTile1->GetShortCut(), QKeySequence("Ctrl+S"));
+    EXPECT_EQ(Form->CopyTile1->GetShortCut(), QKeySequence("Ctrl+C"));
+    EXPECT_EQ(Form->Exit1->GetShortCut(), QKeySequence("Ctrl+Q"));
+    EXPECT_EQ(Form->CopyLayerParameters1->GetShortCut(), QKeySequence("Ctrl+Del"));
+    EXPECT_EQ(Form->PasteLayerParameters1->GetShortCut(), QKeySequence("Ctrl+Ins"));
+    EXPECT_EQ(Form->MutateLayer1->GetShortCut(), QKeySequence("Ctrl+M"));
+    EXPECT_EQ(Form->FullScreen1->GetShortCut(), QKeySequence("F12"));
+    EXPECT_EQ(Form->Help1->GetShortCut(), QKeySequence("F1"));
+    for (TMenuItem* item :
+         {Form->MutationAlgorithm1, Form->MutationSliders1, Form->MutationSeed1, Form->MutationColors1})
+        EXPECT_TRUE(item->GetChecked());
+    Form->MutationSeed1->Click();
+    EXPECT_FALSE(Form->MutationSeed1->GetChecked());
+    EXPECT_EQ(Form->PGImage4->GetPicBoxHint(), "Left Click for presets, right click to edit colors...");
+    // Without "Auto-Update" the update button shows.
+    EXPECT_TRUE(Form->updatebtn->isHidden());
+    Form->AutoUpdate->click();
+    EXPECT_FALSE(Form->updatebtn->isHidden());
+}
+
+// ---- rendering -------------------------------------------------------------------------------
+
+TEST_F(MainForm, SeedTypingRendersOnTheSecondTick) {
+    const int before = Form->RenderCount();
+    Form->KV_Edit1->setFocus();
+    Form->KV_Edit1->selectAll();
+    QTest::keyClicks(Form->KV_Edit1, "4711");
+    EXPECT_EQ(Form->RenderCount(), before);  // not after every key
+    EXPECT_TRUE(Form->timer1->GetEnabled());
+    Tick(*Form);
+    EXPECT_EQ(Form->RenderCount(), before);
+    Tick(*Form);
+    EXPECT_EQ(Form->RenderCount(), before + 1);
+    EXPECT_FALSE(Form->timer1->GetEnabled());
+    TLayerRecord expected;
+    expected.Seed = 4711;
+    EXPECT_EQ(Form->Model().Layers[0].Seed, 4711);
+    EXPECT_EQ(Checksum(Form->Model().LayerImages[0]), EngineLayer(expected));
+
+    // Without "Auto-Update" the ticks redraw the strip but render nothing.
+    Form->AutoUpdate->setChecked(false);
+    QTest::keyClicks(Form->KV_Edit1, "1");
+    Tick(*Form);
+    Tick(*Form);
+    EXPECT_EQ(Form->RenderCount(), before + 1);
+    EXPECT_FALSE(Form->timer1->GetEnabled());
+}
+
+TEST_F(MainForm, CheckBoxesRenderWithAutoUpdateAndSlidersAlways) {
+    int n = Form->RenderCount();
+    Form->fliph->click();
+    EXPECT_EQ(Form->RenderCount(), ++n);
+    Form->AutoUpdate->setChecked(false);
+    Form->flipv->click();
+    EXPECT_EQ(Form->RenderCount(), n);
+    // Thumb releases and the algorithm render whatever "Auto-Update" says.
+    ReleaseThumb(Form->RxSlider6);
+    EXPECT_EQ(Form->RenderCount(), ++n);
+    Form->AutoImageComboBox1->setCurrentIndex(algDots);
+    EXPECT_EQ(Form->RenderCount(), ++n);
+    TLayerRecord expected;
+    expected.Algorithm = algDots, expected.FlipHorizontal = expected.FlipVertical = true;
+    EXPECT_EQ(Checksum(Form->Model().LayerImages[0]), EngineLayer(expected));
+
+    // A right click on the twist slider sets it back to 0 and renders.
+    Form->twistslider->SetValue(7);
+    QTest::mousePress(Form->twistslider, Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_EQ(Form->twistslider->GetValue(), 0);
+    EXPECT_EQ(Form->RenderCount(), ++n);
+}
+
+TEST_F(MainForm, JunkInACellEditKeepsTheSliderAndRenders) {
+    const int before = Form->RenderCount();
+    Form->CellWidthEdit->setText("abc");
+    QTest::keyClick(Form->CellWidthEdit, Qt::Key_Return);
+    EXPECT_EQ(Form->RxSlider2->GetValue(), 150);
+    EXPECT_EQ(Form->CellWidthEdit->text(), "150");
+    EXPECT_EQ(Form->RenderCount(), before + 1);
+
+    Form->CellHeightEdit->setText("77");
+    QTest::keyClick(Form->CellHeightEdit, Qt::Key_Return);
+    EXPECT_EQ(Form->RxSlider4->GetValue(), 77);
+    EXPECT_EQ(Form->ViewPicture().GetHeight(), 77);
+    EXPECT_EQ(Form->ViewPicture().GetWidth(), 150);
+    EXPECT_EQ(Checksum(Form->ViewPicture()), TopLeft(Form->Model().LayerImages[0], 150, 77));
+    Form->CellHeightEdit->setText("999");
+    QTest::keyClick(Form->CellHeightEdit, Qt::Key_Return);
+    EXPECT_EQ(Form->RxSlider4->GetValue(), 255);
+}
+
+TEST_F(MainForm, TheResultTabComposesAnew) {
+    Form->SelectTab(1);
+    Form->layeractive->click();
+    Form->PopupMenu1->GetItems()->Find("50 % Opaque")->Click();
+    Form->AutoImageComboBox1->setCurrentIndex(algRadialGradient);
+    Form->SelectTab(kResultTab);
+    TLayerModel& m = Form->Model();
+    EXPECT_TRUE(m.Layers[1].Active);
+    EXPECT_EQ(m.Layers[1].BlendTag, 3);
+    auto composed = [&] {
+        TPixelGraphic result;
+        result.SetSize(256, 256, 3);
+        TExpressionCache cache;
+        PostProcessAndCompose(result, m.LayerImages[0], {&m.LayerImages[1], m.Layers[1].Active, 3},
+                              {&m.LayerImages[2], m.Layers[2].Active, 1}, TPostProcessSettings(), cache);
+        return Checksum(result);
+    };
+    const uint32_t first = Checksum(m.Result);
+    EXPECT_EQ(first, composed());
+    EXPECT_EQ(Checksum(Form->ViewPicture()), TopLeft(m.Result, 150, 150));
+    EXPECT_FALSE(Form->BufferMenu->GetEnabled());
+    EXPECT_FALSE(Form->MutationMenu->GetEnabled());
+    EXPECT_TRUE(Form->StripBox->isHidden());
+
+    // A layer changed since: the result follows.
+    Form->SelectTab(0);
+    Form->AutoImageComboBox1->setCurrentIndex(algHorizontalGradient);
+    Form->SelectTab(kResultTab);
+    EXPECT_NE(Checksum(m.Result), first);
+    EXPECT_EQ(Checksum(m.Result), composed());
+
+    // "Apply" runs the page's passes.
+    Form->MatrixEdits[1]->setText("-1");
+    Form->MatrixEdits[4]->setText("2");
+    Form->conon->setChecked(true);
+    Form->ApplyButton->click();
+    EXPECT_EQ(m.PostProcess.Matrix[4], "2");
+    EXPECT_NE(Checksum(m.Result), composed());
+    EXPECT_EQ(Checksum(Form->ViewPicture()), TopLeft(m.Result, 150, 150));
+}
+
+TEST_F(MainForm, ATabChangeWithATickPendingRendersTheLayerLeft) {
+    Form->KV_Edit1->setText("99");
+    EXPECT_TRUE(Form->timer1->GetEnabled());
+    const int before = Form->RenderCount();
+    Form->SelectTab(2);
+    EXPECT_EQ(Form->RenderCount(), before + 1);
+    EXPECT_FALSE(Form->timer1->GetEnabled());
+    TLayerRecord expected;
+    expected.Seed = 99;
+    EXPECT_EQ(Form->Model().Layers[0].Seed, 99);
+    EXPECT_EQ(Checksum(Form->Model().LayerImages[0]), EngineLayer(expected));
+    // The new tab shows its own record.
+    EXPECT_EQ(Form->KV_Edit1->text(), "2147483647");
+    EXPECT_EQ(Form->GetTab(), 2);
+    EXPECT_FALSE(Form->InteractionLocked());
+}
+
+TEST_F(MainForm, TheTabBarStaysWhileAChangeIsIgnored) {
+    auto form = mozaro::CreateForms(Options());
+    ASSERT_TRUE(form->InteractionLocked());
+    form->TabSet1->setCurrentIndex(2);
+    EXPECT_EQ(form->TabSet1->currentIndex(), 0);
+    EXPECT_EQ(form->GetTab(), 0);
+    EXPECT_TRUE(form->InteractionLocked());
+}
+
+TEST_F(MainForm, PlasmasEnableTheTurbulencesAgain) {
+    Form->AutoImageComboBox1->setCurrentIndex(algHorizontalGradient);
+    EXPECT_FALSE(Form->RxSlider6->isEnabled());
+    EXPECT_FALSE(Form->Turbulence2Label->isEnabled());
+    EXPECT_FALSE(Form->RxSlider5->isEnabled());
+    Form->AutoImageComboBox1->setCurrentIndex(algSimplePlasma);
+    EXPECT_TRUE(Form->RxSlider6->isEnabled());
+    EXPECT_TRUE(Form->RxSlider7->isEnabled());
+    EXPECT_TRUE(Form->Turbulence1Label->isEnabled());
+    EXPECT_FALSE(Form->RxSlider5->isEnabled());
+    EXPECT_FALSE(Form->AmplitudeLabel->isEnabled());
+    Form->AutoImageComboBox1->setCurrentIndex(algWeave);
+    EXPECT_TRUE(Form->RxSlider5->isEnabled());
+}
+
+TEST_F(MainForm, ZoomStaysWithinItsBounds) {
+    for (int i = 0; i < 6; ++i) Form->ZoomInButton->Click();
+    EXPECT_EQ(static_cast<double>(Form->Zoom()), 8.0);
+    EXPECT_EQ(Form->ZoomLabel->text(), "800%");
+    for (int i = 0; i < 9; ++i) Form->ZoomOut();
+    EXPECT_EQ(static_cast<double>(Form->Zoom()), 0.125);
+    EXPECT_EQ(Form->ZoomLabel->text(), "12%");
+    Form->ZoomIn();
+    EXPECT_EQ(Form->ZoomLabel->text(), "25%");
+    Form->TiledPreview->click();
+    EXPECT_EQ(Form->pgimage1->GetTiling(), tRepeat);
+}
+
+// ---- buffer and keys -----------------------------------------------------------------------
+
+TEST_F(MainForm, ShortCutsWinOverAFocusedEdit) {
+    Activate();
+    Form->RxSlider3->SetValue(-40);
+    Form->KV_Edit1->setText("1234");
+    Form->KV_Edit1->setFocus();
+    QTest::keyClick(Form->KV_Edit1, Qt::Key_Delete, Qt::ControlModifier);  // copy the layer
+    EXPECT_EQ(Form->Model().CopyBuffer.Brightness, -40);
+    EXPECT_EQ(Form->Model().CopyBuffer.Seed, 1234);
+    EXPECT_EQ(Form->KV_Edit1->text(), "1234");
+
+    Form->RxSlider3->SetValue(10);
+    Form->KV_Edit1->setText("5");
+    const int before = Form->RenderCount();
+    QTest::keyClick(Form->KV_Edit1, Qt::Key_Insert, Qt::ControlModifier);  // paste it
+    EXPECT_EQ(Form->RxSlider3->GetValue(), -40);
+    EXPECT_EQ(Form->KV_Edit1->text(), "1234");
+    EXPECT_GT(Form->RenderCount(), before);
+    EXPECT_EQ(Form->Model().Layers[0].Seed, 1234);
+    TLayerRecord expected;
+    expected.Brightness = -40, expected.Seed = 1234, expected.Active = true;
+    EXPECT_EQ(Checksum(Form->Model().LayerImages[0]), EngineLayer(expected));
+
+    // Ctrl+C copies the tile, not the edit's text.
+    QTest::keyClick(Form->KV_Edit1, Qt::Key_C, Qt::ControlModifier);
+    ASSERT_TRUE(ClipboardHasGraphic());
+    TPixelGraphic pasted;
+    PasteGraphicFromClipboard(pasted);
+    EXPECT_EQ(Checksum(pasted), Checksum(Form->ViewPicture()));
+    EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(MainForm, OnResultTheLayerCommandsDoNothing) {
+    Activate();
+    Form->SelectTab(kResultTab);
+    const auto layers = Form->Model().Layers;
+    const int before = Form->RenderCount();
+    QTest::keyClick(Form.get(), Qt::Key_M, Qt::ControlModifier);
+    QTest::keyClick(Form.get(), Qt::Key_Insert, Qt::ControlModifier);
+    QTest::keyClick(Form.get(), Qt::Key_Delete, Qt::ControlModifier);
+    Form->MutateLayer();
+    Form->PasteLayerParameters();
+    Form->CopyLayerParameters();
+    EXPECT_TRUE(Boxes.empty());
+    EXPECT_EQ(Form->Model().Layers, layers);
+    EXPECT_EQ(Form->RenderCount(), before);
+    for (TMenuItem* item : {Form->MutateLayer1, Form->CopyLayerParameters1, Form->PasteLayerParameters1})
+        EXPECT_FALSE(item->GetEnabled());
+    Form->SelectTab(1);
+    EXPECT_TRUE(Form->PasteLayerParameters1->GetEnabled());
+}
+
+TEST_F(MainForm, CopyRightAfterTogglingEmbossedHoldsTheNewValue) {
+    Form->embossed1->click();  // renders embossed
+    Form->CopyLayerParameters();
+    EXPECT_TRUE(Form->Model().CopyBuffer.Embossed);
+    Form->AutoUpdate->setChecked(false);
+    Form->embossed1->click();  // no render
+    Form->CopyLayerParameters();
+    EXPECT_FALSE(Form->Model().CopyBuffer.Embossed);
+
+    // So do the blend tag and "Layer is active" on a shader layer with the
+    // preview hidden.
+    Form->SelectTab(1);
+    Form->layeractive->click();
+    Form->PopupMenu1->GetItems()->Find("Lighten")->Click();
+    Form->CopyLayerParameters();
+    EXPECT_TRUE(Form->Model().CopyBuffer.Active);
+    EXPECT_EQ(Form->Model().CopyBuffer.BlendTag, 5);
+}
+
+TEST_F(MainForm, LayerIsActiveFollowsEveryChangeWithThePreviewShown) {
+    Form->Preview1->Click();
+    ASSERT_TRUE(Form->PreviewShown());
+    EXPECT_TRUE(Form->Preview1->GetChecked());
+    Form->SelectTab(1);
+    Form->AutoImageComboBox1->setCurrentIndex(algHorizontalGradient);
+    const uint32_t alone = Checksum(Form->Model().Result);
+    Form->layeractive->setFocus();
+    QTest::keyClick(Form->layeractive, Qt::Key_Space);
+    EXPECT_TRUE(Form->Model().Layers[1].Active);
+    EXPECT_NE(Checksum(Form->Model().Result), alone);
+    EXPECT_EQ(Checksum(*Form->PreviewForm()->PGImage1->GetPixelGraphic()), Checksum(Form->Model().Result));
+    Form->Preview1->Click();
+    EXPECT_FALSE(Form->PreviewShown());
+    EXPECT_FALSE(Form->Preview1->GetChecked());
+}
+
+TEST_F(MainForm, MutationWithAFixedGeneratorGivesAFixedLayer) {
+    auto mutate = [&](Tmain& form) {
+        TRandomGenerator rng(20240601);
+        form.SetMutationRandom(&rng);
+        form.PaletteEditor()->RandomGenerator().SetSeed(77);
+        form.MutateLayer();
+        form.SetMutationRandom(nullptr);
+        return std::make_pair(form.Model().Layers[0], Checksum(form.Model().LayerImages[0]));
+    };
+    const auto first = mutate(*Form);
+    TRandomGenerator e(20240601);
+    const TLayerRecord& r = first.first;
+    EXPECT_EQ(r.Algorithm, e.NextInt(20));
+    EXPECT_EQ(r.Brightness, e.NextInt(200) - 100);
+    EXPECT_EQ(r.Cycle, e.NextInt(255) - 255);
+    EXPECT_EQ(r.Turbulence1, e.NextInt(79) + 1);
+    EXPECT_EQ(r.Turbulence2, e.NextInt(79) + 1);
+    EXPECT_EQ(r.Amplitude, e.NextInt(96) + 32);
+    EXPECT_EQ(r.Seed, e.NextInt(2147483647));
+    EXPECT_NE(r.PaletteText, TLayerRecord().PaletteText);
+    EXPECT_EQ(first.second, EngineLayer(r));
+    EXPECT_EQ(Form->AutoImageComboBox1->currentIndex(), r.Algorithm);
+    EXPECT_FALSE(Form->InteractionLocked());
+
+    auto other = Start();
+    EXPECT_EQ(mutate(*other), first);
+
+    // Unchecked parts stay as they are.
+    for (TMenuItem* item : {Form->MutationAlgorithm1, Form->MutationSliders1, Form->MutationSeed1,
+                            Form->MutationColors1})
+        item->Click();
+    mutate(*Form);
+    EXPECT_EQ(Form->Model().Layers[0], r);
+}
+
+// ---- files ---------------------------------------------------------------------------------
+
+TEST_F(MainForm, SaveTileWritesJpegAt80AfterAParameterSave) {
+    if (!gwtest::HaveTool("identify")) GTEST_SKIP() << "ImageMagick's identify is missing";
+    Form->SaveParameters(Dir + "/tile.mzo");
+    JpegQuality = 30;  // as the JPEG saver leaves it
+    Form->SaveTile(Dir + "/tile.jpg");
+    const std::string out = Dir + "/quality.txt";
+    ASSERT_EQ(gwtest::Run("identify -format %Q '" + Dir + "/tile.jpg' > '" + out + "'"), 0);
+    EXPECT_EQ(gwtest::ReadFile(out), "80");
+    ASSERT_EQ(gwtest::Run("identify -format %wx%h '" + Dir + "/tile.jpg' > '" + out + "'"), 0);
+    EXPECT_EQ(gwtest::ReadFile(out), "150x150");
+    EXPECT_EQ(JpegQuality, 30);
+    JpegQuality = 80;
+}
+
+TEST_F(MainForm, ASavedPresetReloadsToTheSameResult) {
+    Form->RxSlider2->SetValue(200);
+    Form->AutoImageComboBox1->setCurrentIndex(algTreeBark);
+    Form->SelectTab(2);
+    Form->layeractive->click();
+    Form->AutoImageComboBox1->setCurrentIndex(algWeave);
+    Form->PopupMenu1->GetItems()->Find("Bitwise XOR")->Click();
+    Form->SelectTab(kResultTab);
+    Form->rgbon->setChecked(true);
+    Form->gpedit->setText("255-g");
+    Form->SelectTab(1);  // stays on a layer: the save stores it
+    Form->twistslider->SetValue(5);
+    const std::string path = Dir + "/preset.mzo";
+    Form->SaveParameters(path);
+    const auto layers = Form->Model().Layers;
+    const uint32_t result = Checksum(Form->Model().Result);
+    EXPECT_EQ(layers[1].Twist, 5);
+
+    auto other = Start();
+    const int before = other->RenderCount();
+    other->LoadParameters(path);
+    EXPECT_EQ(other->RenderCount(), before);  // nothing renders while loading
+    EXPECT_EQ(other->Model().Layers, layers);
+    EXPECT_EQ(Checksum(other->Model().Result), result);
+    EXPECT_EQ(other->GetTab(), kResultTab);
+    EXPECT_EQ(other->TabSet1->currentIndex(), kResultTab);
+    EXPECT_EQ(other->gpedit->text(), "255-g");
+    EXPECT_EQ(other->RxSlider2->GetValue(), 200);
+    EXPECT_EQ(Checksum(other->ViewPicture()), TopLeft(other->Model().Result, 200, 150));
+    EXPECT_TRUE(other->ColorPanel1->isHidden());
+    EXPECT_FALSE(other->LoadingLocked());
+
+    // Applying a loaded record moves the picker without rendering.
+    other->SelectTab(2);
+    EXPECT_EQ(other->RenderCount(), before);
+    EXPECT_EQ(other->AutoImageComboBox1->currentIndex(), int(algWeave));
+    EXPECT_EQ(Checksum(other->ViewPicture()), TopLeft(other->Model().LayerImages[2], 200, 150));
+    EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(MainForm, VariousBrowsesTheMiscFolderAndLoadsTheChoice) {
+    Form->AutoImageComboBox1->setCurrentIndex(algKaleidoscope);
+    Form->SaveParameters(Dir + "/chosen.mzo");
+    const auto layers = Form->Model().Layers;
+    QDir(QString::fromStdString(Dir)).mkpath("presets/misc");
+    QFile::copy(QString::fromStdString(Dir + "/chosen.mzo"), QString::fromStdString(Dir + "/presets/misc/Kaleido.mzo"));
+
+    auto other = Start();
+    other->PresetRoot = Dir + "/presets";
+    EXPECT_EQ(std::string(mozaro::kPresetFolders[4].Caption), "Various");
+    bool seen = false;
+    QTimer::singleShot(0, other.get(), [&] {
+        Tpreset_dlg* browser = other->PresetBrowser();
+        seen = browser->isVisible() && other->ColorPanel1->isHidden();
+        ASSERT_EQ(browser->Thumbnails().size(), 1u);
+        browser->thumbclick(browser->Thumbnails()[0]);
+    });
+    other->BrowsePresets1->Find("Various")->Click();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(other->Model().Layers, layers);
+    EXPECT_EQ(other->GetTab(), kResultTab);
+    EXPECT_EQ(other->ColorPanel1->GetCaption().toStdString(), "Parsing file... Please be patient :-)");
+    EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(MainForm, TheJpegSaverLeavesTheLibraryAt30) {
+    const std::string path = Dir + "/smart.jpg";
+    Form->AskFileName = [&](mozaro::TFileRequest r) { return r == mozaro::frSaveJpeg ? path : std::string(); };
+    QTimer::singleShot(0, Form.get(), [] {
+        auto* saver = qobject_cast<Tjpeger_f*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(saver);
+        saver->RxSlider1->SetValue(55);
+        saver->OKClick();
+    });
+    Form->SmartJPEGSaver1->Click();
+    EXPECT_EQ(JpegQuality, 30);
+    TPixelGraphic saved;
+    saved.LoadFromFile(path);
+    EXPECT_EQ(saved.GetWidth(), 150);
+    if (gwtest::HaveTool("identify")) {
+        ASSERT_EQ(gwtest::Run("identify -format %Q '" + path + "' > '" + Dir + "/q.txt'"), 0);
+        EXPECT_EQ(gwtest::ReadFile(Dir + "/q.txt"), "55");
+    }
+    JpegQuality = 80;
+}
+
+TEST_F(MainForm, AFailedLoadShowsTheMessageAndChangesNothing) {
+    gwtest::WriteFile(Dir + "/junk.mzo", "not a tile at all");
+    Form->AutoImageComboBox1->setCurrentIndex(algDots);
+    const auto layers = Form->Model().Layers;
+    Form->AskFileName = [&](mozaro::TFileRequest r) {
+        return r == mozaro::frLoadParameters ? Dir + "/junk.mzo" : std::string();
+    };
+    // As from the menu: the message loop shows what the command raised.
+    QTimer::singleShot(0, Form.get(), [&] { Form->LoadParameters1->Click(); });
+    QCoreApplication::processEvents();
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Type, mtError);
+    EXPECT_EQ(Form->Model().Layers, layers);
+    EXPECT_EQ(Form->GetTab(), 0);
+    EXPECT_TRUE(Form->ColorPanel1->isHidden());
+    EXPECT_FALSE(Form->LoadingLocked());
+    EXPECT_FALSE(Form->InteractionLocked());
+    const int before = Form->RenderCount();
+    ReleaseThumb(Form->RxSlider3);
+    EXPECT_EQ(Form->RenderCount(), before + 1);
+}
+
+TEST_F(MainForm, ImportedPicturesAreStretchedIntoTheLayer) {
+    auto picture = mztest::Picture(64, 32, [](int x, int y) { return RGB(4 * x, 8 * y, 100); });
+    picture->SaveToFile(Dir + "/in.bmp");
+    Form->SelectTab(1);
+    Form->ImportPicture(Dir + "/in.bmp");
+    EXPECT_EQ(Form->AutoImageComboBox1->currentIndex(), int(algImageFile));
+    TPixelGraphic expected;
+    expected.SetSize(256, 256, 3);
+    expected.StretchFrom(*picture);
+    EXPECT_EQ(Checksum(Form->Model().ImportImages[1]), Checksum(expected));
+    EXPECT_EQ(Checksum(Form->Model().LayerImages[1]), Checksum(expected));
+    // A file that does not read changes nothing.
+    gwtest::WriteFile(Dir + "/bad.bmp", "BMxx");
+    Form->AutoImageComboBox1->setCurrentIndex(algDots);
+    EXPECT_ANY_THROW(Form->ImportPicture(Dir + "/bad.bmp"));
+    EXPECT_EQ(Form->AutoImageComboBox1->currentIndex(), int(algDots));
+    EXPECT_EQ(Checksum(Form->Model().ImportImages[1]), Checksum(expected));
+}
+
+TEST_F(MainForm, HelpNamesAMissingFile) {
+    const QString cwd = QDir::currentPath();
+    Form->ShowHelp();
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_NE(Boxes[0].Text.find("Mozaro.hlp"), std::string::npos);
+    EXPECT_EQ(QDir::currentPath(), cwd);
+}
+
+// ---- closing --------------------------------------------------------------------------------
+
+TEST_F(MainForm, ClosingWithThePreviewShownEndsTheLoop) {
+    Form->Preview1->Click();
+    ASSERT_TRUE(Form->PreviewShown());
+    bool timedOut = false;
+    QTimer::singleShot(0, Form.get(), [&] { Form->Exit1->Click(); });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        timedOut = true;
+        QCoreApplication::exit(1);
+    });
+    guard.start(10000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_FALSE(timedOut);
+    EXPECT_FALSE(Form->isVisible());
+    EXPECT_EQ(Form->PreviewForm(), nullptr);
+}
+
+}  // namespace
