@@ -14,6 +14,7 @@ namespace {
 
 bool SamePixels(TPixelGraphic& a, TPixelGraphic& b) {
     if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()) return false;
+    if (a.GetEmpty()) return b.GetEmpty();
     for (int y = 0; y < a.GetHeight(); ++y)
         for (int x = 0; x < a.GetWidth(); ++x)
             if (a.GetPixelColor(x, y) != b.GetPixelColor(x, y)) return false;

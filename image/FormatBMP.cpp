@@ -467,6 +467,8 @@ void TPixelGraphic::WritePackedDIB(TStream& stream) {
         pal[4 * i + 2] = GetRValue(palette[i]);
     }
     stream.WriteBuffer(pal.data(), int64_t(pal.size()));
+    // A picture without pixels (a width of 0 with any height) has no rows to write.
+    if (GetBitsSize() == 0) return;
     for (int y = GetHeight() - 1; y >= 0; --y) stream.WriteBuffer(GetScanLine(y), GetRowSize());
 }
 

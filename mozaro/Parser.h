@@ -129,8 +129,10 @@ public:
 
 protected:
     // Names are upper case and hold no blank, bracket, comma or operator
-    // text. A second variable of a name is ignored; a second function of a
-    // name raises EListError.
+    // text, and neither begin with "IV" nor end with "MO" (so that the
+    // operators of a text are found without knowing the names). A second
+    // variable of a name is ignored; a second function of a name raises
+    // EListError.
     void AddVariable(const std::string& name, double* storage);
     void AddFunctionOneParam(const std::string& name, TParserOp op);
     void AddFunctionTwoParam(const std::string& name, TParserOp op);

@@ -46,7 +46,7 @@ std::string WorkFolderBase() {
 namespace {
 // A work folder is "qdb-" + the owner tag + "-" + six random characters.
 std::string WorkFolderOwner(const std::string& name) {
-    if (name.size() < 4 + 2 || name.compare(0, 4, "qdb-") != 0 || name[name.size() - 7] != '-') return "";
+    if (name.size() < 4 + 3 + 7 || name.compare(0, 4, "qdb-") != 0 || name[name.size() - 7] != '-') return "";
     return name.substr(4, name.size() - 4 - 7);
 }
 }  // namespace

@@ -259,6 +259,24 @@ TEST_F(FormatTest, DamagedHeadersGiveTheirMessages) {
     EXPECT_THROW(g.LoadFromStreamExt(n, "bmp"), EPGInvalidSize);
 }
 
+TEST_F(FormatTest, PicturesWithoutPixelsWriteNoRows) {
+    // 0 x 1,000,000,000 pixels read from a header alone: writing it back
+    // writes the header and the palette, not a billion empty rows.
+    TBmp b;
+    b.Width = 0, b.Height = 1000000000;
+    TPixelGraphic g;
+    LoadBytes(g, b.Bytes(), "bmp");
+    ASSERT_TRUE(g.GetEmpty());
+    TMemoryStream out;
+    int format = 0;
+    g.SaveToClipboardFormat(format, out);
+    EXPECT_EQ(out.GetSize(), 40);
+    TReadOnlyMemoryStream back(out.Memory(), out.GetSize());
+    TPixelGraphic again;
+    again.LoadFromClipboardFormat(format, &back);
+    EXPECT_EQ(int64_t(again.GetWidth()) * 10 + again.GetHeight(), 1000000000);
+}
+
 TEST_F(FormatTest, AbortKeepsTheRowsReadAndEndsTheProgress) {
     TPixelGraphic g;
     int steps = 0, ends = 0;

@@ -1,6 +1,7 @@
 // The format registry and the load and save paths: lookup by content and
 // extension, conversion to what a writer can store, safe saving, form
 // streaming, warnings.
+#include <cstring>
 #include <thread>
 
 #include "PeerImages.h"
@@ -146,6 +147,15 @@ TEST_F(RegistryTest, FormStreamingSkipsToTheEndOfItsBlock) {
     EXPECT_EQ(s.GetPosition(), end);
     EXPECT_EQ(back.GetPaletteType(), pGray16);
     EXPECT_EQ(back.GetPixel(4, 2), 11u);
+
+    // A block that says it is shorter than its picture: the picture is read
+    // from the block alone, never from what follows it.
+    std::vector<uint8_t> bytes = s.Data();
+    const uint32_t shorter = static_cast<uint32_t>(end - 4 - 10);
+    std::memcpy(bytes.data(), &shorter, 4);
+    TMemoryStream cut(bytes);
+    EXPECT_THROW(back.ReadData(cut), EPGBMPFileFormatReader);
+    EXPECT_EQ(cut.GetPosition(), 4 + int64_t(shorter));
 }
 
 TEST_F(RegistryTest, InformationNeverRaises) {
