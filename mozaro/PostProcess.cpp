@@ -113,6 +113,18 @@ void Require24Bits(const TPixelGraphic& picture) {
     if (picture.GetBitCountNum() != 3) throw EInvalidOperation("Post-processing needs a 24-bit picture");
 }
 
+// True when b always gives what a gives: the same parser, or the same text
+// compiled the same way. Random functions draw anew on every evaluation.
+bool SameValues(const TParser& a, const TParser& b) {
+    if (&a != &b &&
+        (a.GetExpression() != b.GetExpression() || a.GetPointNumberformat() != b.GetPointNumberformat() ||
+         !a.GetValid() || !b.GetValid()))
+        return false;
+    for (TParserOp op : a.CompiledOps())
+        if (op == TParserOp::Rnd || op == TParserOp::Random || op == TParserOp::GRnd) return false;
+    return true;
+}
+
 }  // namespace
 
 TExpressionCache::TExpressionCache(size_t capacity) : FCapacity(std::max<size_t>(capacity, 5)) {}
@@ -149,19 +161,22 @@ void ConvolutionPass(TPixelGraphic& result, const TPostProcessSettings& settings
     TScratch(filtered).CommitTo(result);
 }
 
+
 void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TParser& blue, bool symmetric) {
     Require24Bits(result);
     TScratch work(result);
     TParser* const parsers[] = {&red, &green, &blue};
+    // Three equal texts: one evaluation serves all channels.
+    const bool grey = SameValues(red, green) && SameValues(red, blue);
     RunNamingPass(kRgbPassName, [&] {
         for (int x = 0; x < work.Width; ++x) {
             const double cx = Coordinate(x, symmetric);
             for (int y = 0; y < work.Height; ++y) {
                 uint8_t* px = work.Pixel(x, y);
-                SetVariables(parsers, 3, px, cx, Coordinate(y, symmetric));
+                SetVariables(parsers, grey ? 1 : 3, px, cx, Coordinate(y, symmetric));
                 const double r = red.GetValue();
-                const double g = green.GetValue();
-                const double b = blue.GetValue();
+                const double g = grey ? r : green.GetValue();
+                const double b = grey ? r : blue.GetValue();
                 px[0] = LowByte(b);
                 px[1] = LowByte(g);
                 px[2] = LowByte(r);
