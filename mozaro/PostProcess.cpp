@@ -94,9 +94,8 @@ double Coordinate(int v, bool symmetric) { return symmetric ? std::abs(v - kTile
 // The pixels of a 24-bit picture as one block of rows.
 struct TScratch {
     explicit TScratch(const TPixelGraphic& picture)
-        : Width(picture.GetWidth()), Height(picture.GetHeight()), RowSize(picture.GetRowSize()),
-          Bits(static_cast<size_t>(RowSize) * Height) {
-        if (!Bits.empty()) std::memcpy(Bits.data(), picture.GetBits(), Bits.size());
+        : Width(picture.GetWidth()), Height(picture.GetHeight()), RowSize(picture.GetRowSize()) {
+        if (picture.GetBits()) Bits.assign(picture.GetBits(), picture.GetBits() + static_cast<size_t>(RowSize) * Height);
     }
     uint8_t* Pixel(int x, int y) { return Bits.data() + Offset(x, y); }
     const uint8_t* Pixel(int x, int y) const { return Bits.data() + Offset(x, y); }
@@ -158,7 +157,9 @@ void ConvolutionPass(TPixelGraphic& result, const TPostProcessSettings& settings
     }
     TPixelGraphic filtered;
     filtered.ApplyFilter(filter, result);
-    TScratch(filtered).CommitTo(result);
+    if (filtered.GetBits() && filtered.GetBitsSize() == result.GetBitsSize())
+        std::memcpy(result.GetBits(), filtered.GetBits(), static_cast<size_t>(result.GetBitsSize()));
+    result.DoChange();
 }
 
 
