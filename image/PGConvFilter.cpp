@@ -125,6 +125,15 @@ bool TConvFilter::PreparedFor(const TPixelGraphic* source) const {
 }
 
 uint8_t TConvFilter::Channel(int64_t sum, int64_t weight) const {
+    if (FFactor == 1.0L && FBiasAdd == 0.0L && weight > 0) {
+        // The plain mean, in integers: sum / weight is correctly rounded in
+        // long double and can never land on a half it is not exactly, so
+        // rounding the exact quotient halves-to-even gives the same.
+        if (sum <= 0) return 0;
+        if (sum >= 255 * weight) return 255;
+        const int64_t q = sum / weight, twice = 2 * (sum % weight);
+        return static_cast<uint8_t>(twice > weight || (twice == weight && (q & 1)) ? q + 1 : q);
+    }
     const long double m =
         weight != 0 ? static_cast<long double>(sum) / static_cast<long double>(weight) : static_cast<long double>(sum);
     const long double v = FFactor * m + FBiasAdd;
