@@ -5,6 +5,7 @@
 
 #include "glimmo/Painters.h"
 #include "image/PGraphic.h"
+#include "mozaro/RecentTables.h"
 #include "platform/MathUtil.h"
 
 namespace {
@@ -282,16 +283,11 @@ std::shared_ptr<TCardsFilter::TSpotTable> TCardsFilter::SpotTable() {
     const int w = s.GetWidth(), h = s.GetHeight();
     std::vector<long double> shifts;
     for (const TCard& card : FCards) shifts.insert(shifts.end(), {card.HShift, card.VShift});
-    thread_local std::vector<std::shared_ptr<TSpotTable>> kept;  // most recent last
-    for (size_t i = 0; i < kept.size(); ++i) {
-        const TSpotTable& t = *kept[i];
-        if (t.Width == w && t.Height == h && t.RowSize == s.GetRowSize() && t.Shifts == shifts) {
-            auto table = kept[i];
-            kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(i));
-            kept.push_back(table);
-            return table;
-        }
-    }
+    thread_local TRecentTables<TSpotTable> kept;
+    if (auto table = kept.Find([&](const TSpotTable& t) {
+            return t.Width == w && t.Height == h && t.RowSize == s.GetRowSize() && t.Shifts == shifts;
+        }))
+        return table;
     auto table = std::make_shared<TSpotTable>();
     table->Width = w;
     table->Height = h;
@@ -306,8 +302,7 @@ std::shared_ptr<TCardsFilter::TSpotTable> TCardsFilter::SpotTable() {
             *offset++ = spot == spSource ? static_cast<int32_t>(int64_t(sy) * table->RowSize + 3 * sx)
                                          : spot == spBorder ? kBorderSpot : kOutsideSpot;
         }
-    if (kept.size() >= 4) kept.erase(kept.begin());
-    kept.push_back(table);
+    kept.Keep(table);
     return table;
 }
 

@@ -11,6 +11,7 @@
 #include "image/PGraphic.h"
 #include "mozaro/Blend.h"
 #include "mozaro/ImageAdditions.h"
+#include "mozaro/RecentTables.h"
 #include "platform/MathUtil.h"
 
 const char* const kAlgorithmNames[kAlgorithmCount] = {
@@ -54,14 +55,11 @@ constexpr double kMaxTurnTable = 1 << 20;
 }  // namespace
 
 std::shared_ptr<TOilFilter::TTurnTable> TOilFilter::TurnTable(int width, int height, int32_t strength) {
-    thread_local std::vector<std::shared_ptr<TTurnTable>> kept;  // most recent last
-    for (size_t i = 0; i < kept.size(); ++i)
-        if (kept[i]->Width == width && kept[i]->Height == height && kept[i]->Strength == strength) {
-            auto table = kept[i];
-            kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(i));
-            kept.push_back(table);
-            return table;
-        }
+    thread_local TRecentTables<TTurnTable> kept;
+    if (auto table = kept.Find([&](const TTurnTable& t) {
+            return t.Width == width && t.Height == height && t.Strength == strength;
+        }))
+        return table;
     auto table = std::make_shared<TTurnTable>();
     table->Width = width;
     table->Height = height;
@@ -69,8 +67,7 @@ std::shared_ptr<TOilFilter::TTurnTable> TOilFilter::TurnTable(int width, int hei
     const double r = std::min(width, height) * 0.5;
     table->Slot.assign(r * r < kMaxTurnTable ? static_cast<size_t>(r * r) + 1 : 0, 0);
     table->Turns.assign(1, {1.0, 0.0});
-    if (kept.size() >= 4) kept.erase(kept.begin());
-    kept.push_back(table);
+    kept.Keep(table);
     return table;
 }
 

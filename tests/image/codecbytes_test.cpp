@@ -149,23 +149,15 @@ protected:
 };
 
 TEST_F(CodecBytes, WrittenBytesAndPixelsReadBackArePinned) {
-    TPixelGraphic rgb, runs, pairs, greyRGB, grey8, palette8, grey4, sys16, bw;
+    TPixelGraphic rgb, runs, pairs, greyRGB;
     ToGraphic(Pattern(37, 23), rgb);
     Runs(runs, 301, 40);
     Pairs(pairs, 333, 30);
     greyRGB.SetSize(333, 30, 3);
     greyRGB.CopyRect(0, 0, pairs, 0, 0, 333, 30);
-    const struct {
-        TPixelGraphic* Picture;
-        int BitCountNum;
-        TPaletteIdent Palette;
-    } kKinds[] = {{&grey8, 2, pGray256}, {&palette8, 2, pSpecial216}, {&grey4, 1, pGray16},
-                  {&sys16, 1, pSys16},   {&bw, 0, pBlackWhite}};
-    for (const auto& k : kKinds) {
-        k.Picture->SetSize(301, 40, k.BitCountNum);
-        k.Picture->SetPaletteType(k.Palette);
-        k.Picture->CopyRect(0, 0, runs, 0, 0, 301, 40);
-    }
+    TPaletteKinds kinds(runs);
+    TPixelGraphic &grey8 = kinds.Grey8, &palette8 = kinds.Palette8, &grey4 = kinds.Grey4, &sys16 = kinds.Sys16,
+                  &bw = kinds.BW;
     const struct {
         TPixelGraphic* Picture;
         const char* Name;
