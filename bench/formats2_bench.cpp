@@ -1,13 +1,16 @@
 // Reading and writing a 4-megapixel 24-bit picture as PPM (raw and plain),
 // Targa (plain and run-length), TIFF (plain and PackBits) and PCX (read
 // only), file to file, next to ImageMagick's `convert` doing the same, less
-// the time it takes for a 1 x 1 picture (its start-up).
+// the time it takes for a 1 x 1 picture (its start-up), and raw PPM and TIFF
+// next to the single-purpose tools (netpbm's ppmtoppm, libtiff's tiffcp),
+// with the ratio ours / tool.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <string>
 
+#include "bench/PeerRatio.h"
 #include "image/PGFormats.h"
 
 namespace {
@@ -45,6 +48,9 @@ struct TVariant {
     const char* Ext;
     const char* PeerOptions;
     void (*Setup)();
+    // The single-purpose tool doing the same read and write ("" for none):
+    // a shell command with IN and OUT for the files.
+    const char* Tool = "";
 };
 
 void Defaults() {
@@ -53,11 +59,11 @@ void Defaults() {
 }
 
 const TVariant kVariants[] = {
-    {"ppm_raw", "ppm", "", [] { Defaults(), PxMWriteBinary = true; }},
+    {"ppm_raw", "ppm", "", [] { Defaults(), PxMWriteBinary = true; }, "ppmtoppm < IN > OUT"},
     {"ppm_plain", "ppm", "-compress None", Defaults},
     {"tga", "tga", "-compress None", Defaults},
-    {"tif", "tif", "-compress None", Defaults},
-    {"tif_packbits", "tif", "-compress RLE", [] { Defaults(), TiffCompression = 32773; }},
+    {"tif", "tif", "-compress None", Defaults, "tiffcp -c none IN OUT"},
+    {"tif_packbits", "tif", "-compress RLE", [] { Defaults(), TiffCompression = 32773; }, "tiffcp -c packbits IN OUT"},
 };
 
 bool HaveConvert() { return std::system("command -v convert >/dev/null 2>&1") == 0; }
@@ -109,10 +115,31 @@ void BM_Convert_ReadWrite_LessStartup(benchmark::State& state, const TVariant& v
 void BM_ReadWrite(benchmark::State& state, const TVariant& v) {
     const std::string in = Input(v), out = TempPath(std::string("out-") + v.Name + "." + v.Ext);
     TPixelGraphic g;
+    double total = 0;
     for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
         g.LoadFromFile(in);
         g.SaveToFile(out);
+        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     }
+    KeepOurTime(v.Name, total, state.iterations());
+}
+
+// The tool's whole run (its start-up is a millisecond or so), with the ratio
+// of our read and write to it.
+void BM_Tool_ReadWrite(benchmark::State& state, const TVariant& v) {
+    std::string command = v.Tool;
+    const std::string in = Input(v), out = TempPath(std::string("tool-") + v.Name + "." + v.Ext);
+    command.replace(command.find("IN"), 2, "'" + in + "'");
+    command.replace(command.find("OUT"), 3, "'" + out + "'");
+    double total = 0;
+    for (auto _ : state) {
+        const double t = TimeCommand(command + " 2>/dev/null");
+        if (t < 0) return state.SkipWithError(("not available: " + command).c_str());
+        total += t;
+        state.SetIterationTime(t);
+    }
+    SetRatioToOurs(state, v.Name, total);
 }
 
 // Files we have no writer for (PCX, run-length Targa) are made by convert;
@@ -148,6 +175,11 @@ void Register() {
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond)
             ->Iterations(3);
+        if (*v.Tool)
+            benchmark::RegisterBenchmark(("Tool_ReadWrite/" + n).c_str(), BM_Tool_ReadWrite, v)
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond)
+                ->Iterations(5);
     }
     for (const auto& [name, ext, options] : {std::tuple{"pcx", "pcx", ""}, std::tuple{"tga_rle", "tga", "-compress RLE"}}) {
         benchmark::RegisterBenchmark((std::string("Read/") + name).c_str(), ReadPeerFile, name, ext, options, false)

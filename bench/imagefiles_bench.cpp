@@ -117,7 +117,7 @@ void BM_Bare_libjpeg_Write(benchmark::State& state) {
         cinfo.in_color_space = JCS_EXT_BGR;
         jpeg_set_defaults(&cinfo);
         jpeg_set_quality(&cinfo, 85, TRUE);
-        cinfo.dct_method = JDCT_FLOAT;  // the library's default writing method
+        cinfo.dct_method = JDCT_FLOAT;  // the same DCT as our writer
         jpeg_start_compress(&cinfo, TRUE);
         while (cinfo.next_scanline < cinfo.image_height) {
             JSAMPROW row = g.GetScanLine(int(cinfo.next_scanline));

@@ -14,6 +14,7 @@ public:
 
     void BeginProcess(TPixelGraphic* ASource) override;
     uint32_t CalcDestPixel(int X, int Y) override;
+    void CalcDestRow(int Y, uint8_t* Row, int Width) override;
     // Reads neighbours, so it never works in place nor on palette entries.
     bool CanProcessPaletteAndIdenticalSource() override { return false; }
 
@@ -22,6 +23,12 @@ public:
     int32_t Bias = 0;
 
 private:
+    // Grey level by channel-sum difference + 765, for Divisor and Bias as
+    // they were when it was built.
+    void BuildLevels();
+    uint8_t FLevels[2 * 765 + 1] = {};
+    int32_t FLevelsDivisor = 0, FLevelsBias = 0;
+    bool FLevelsBuilt = false;
     TColorReader FRead;
     const TPixelGraphic* FReadFor = nullptr;
 };

@@ -138,7 +138,12 @@ void ReadBinaryRow(TReadBuffer& in, const TPxMHeader& h, const TScale& scale, ui
                 for (int x = 0; x < width; ++x) row[x] = scale(row[x]);
             break;
         default:
-            in.Read(buffer.data(), int64_t(buffer.size()));
+            in.Read(h.MaxValue == 255 ? row : buffer.data(), 3 * int64_t(width));
+            if (h.MaxValue == 255) {
+                // Read straight into the row: red and blue swap places.
+                for (int x = 0; x < width; ++x) std::swap(row[3 * x], row[3 * x + 2]);
+                break;
+            }
             for (int x = 0; x < width; ++x) {
                 row[3 * x] = scale(buffer[3 * size_t(x) + 2]);
                 row[3 * x + 1] = scale(buffer[3 * size_t(x) + 1]);
@@ -171,21 +176,35 @@ public:
         if (!PictureSizeAcceptable(h.Width, h.Height, h.BitCount())) PxMError(FormatLangStr1(27, "Image"));
         if (LeastPixelBytes(h) > in.Remaining()) UnexpectedEnd();
 
-        g.SetSize(int(h.Width), int(h.Height), BitCountToNum(h.BitCount()));
+        // Raw colour rows are stored whole or not at all, the others bit by
+        // bit or number by number.
+        const bool whole = h.Type == 6;
+        if (whole)
+            g.SetSizeForOverwrite(int(h.Width), int(h.Height), BitCountToNum(h.BitCount()));
+        else
+            g.SetSize(int(h.Width), int(h.Height), BitCountToNum(h.BitCount()));
         if (h.Kind() == 1) g.SetPaletteType(pBlackWhite);
         if (h.Kind() == 2) g.SetPaletteType(pGray256);
 
         const TScale scale(h.MaxValue);
         const int width = g.GetWidth();
-        std::vector<uint8_t> buffer(h.Type == 6 ? 3 * size_t(width) : 0);
+        std::vector<uint8_t> buffer(h.Type == 6 && h.MaxValue != 255 ? 3 * size_t(width) : 0);
         TProgressScope progress(g);
-        for (int y = 0; y < g.GetHeight(); ++y) {
-            if (h.Binary())
-                ReadBinaryRow(in, h, scale, g.GetScanLine(y), width, buffer);
-            else
-                ReadTextRow(in, h, scale, g.GetScanLine(y), width);
-            if (FireProgress(g, y, g.GetHeight())) break;
+        int stored = 0;  // rows read whole
+        try {
+            for (int y = 0; y < g.GetHeight(); ++y) {
+                if (h.Binary())
+                    ReadBinaryRow(in, h, scale, g.GetScanLine(y), width, buffer);
+                else
+                    ReadTextRow(in, h, scale, g.GetScanLine(y), width);
+                stored = y + 1;
+                if (FireProgress(g, y, g.GetHeight())) break;
+            }
+        } catch (...) {
+            if (whole) g.ZeroRowsFrom(stored);  // rows not read read as erased
+            throw;
         }
+        if (whole) g.ZeroRowsFrom(stored);
     }
 
     void GetInfo(TStream& stream, int index, TPictureInfo& info) override {

@@ -44,6 +44,7 @@ enum : uint32_t { phWhiteIsZero = 0, phBlackIsZero = 1, phRGB = 2, phPalette = 3
 constexpr int kEntrySize = 12;
 constexpr int kPackBitsWindow = 4096;
 constexpr int64_t kMaxPackBitsRun = 128;
+constexpr int64_t kReadBlock = 1 << 18;  // bytes of uncompressed rows read at once
 
 [[noreturn]] void TIFFError(const std::string& text) { throw EPGTIFFileFormatReader("TIFF: " + text); }
 [[noreturn]] void UnexpectedEnd() { TIFFError(GetLangStr(32)); }
@@ -328,7 +329,8 @@ public:
             const int n = static_cast<int8_t>(Next());
             if (n >= 0) {
                 if (x + n + 1 > size) Overfilled(y);
-                for (int i = 0; i <= n; ++i) out[x++] = Next();
+                Copy(out + x, n + 1);
+                x += n + 1;
             } else if (n != -128) {
                 if (x + 1 - n > size) Overfilled(y);
                 std::memset(out + x, Next(), size_t(1 - n));
@@ -338,13 +340,27 @@ public:
     }
 
 private:
-    uint8_t Next() {
+    // Brings FPos into the window.
+    void Fill() {
         if (FPos < FWindowStart || FPos >= FWindowStart + FWindowSize) {
             FWindowStart = FPos;
             FWindowSize = FSource.ReadSome(FPos, FWindow, kPackBitsWindow);
             if (FWindowSize <= 0) UnexpectedEnd();
         }
+    }
+    uint8_t Next() {
+        Fill();
         return FWindow[FPos++ - FWindowStart];
+    }
+    void Copy(uint8_t* out, int64_t count) {
+        while (count > 0) {
+            Fill();
+            const int64_t n = std::min(count, FWindowStart + FWindowSize - FPos);
+            std::memcpy(out, FWindow + (FPos - FWindowStart), size_t(n));
+            out += n;
+            FPos += n;
+            count -= n;
+        }
     }
     [[noreturn]] static void Overfilled(int y) {
         throw EPGTIFFileFormatReader("TIFF (PackBits): " + FormatLangStr1(38, std::to_string(y)));
@@ -442,28 +458,59 @@ public:
         if (!PictureSizeAcceptable(d.Width, d.Length, d.BitCount())) TIFFError(FormatLangStr1(27, "Image"));
         CheckStripData(src, d);
 
-        g.SetSize(int(d.Width), int(d.Length), BitCountToNum(d.BitCount()));
+        // Rows are stored whole once read; those never read are erased below.
+        g.SetSizeForOverwrite(int(d.Width), int(d.Length), BitCountToNum(d.BitCount()));
         SetPalette(g, d);
-        std::vector<uint8_t> buffer(size_t(d.RowBytes()));
+        TProgressScope progress(g);
+        int stored = 0;  // rows read and stored
+        try {
+            ReadRows(src, d, g, stored);
+        } catch (...) {
+            g.ZeroRowsFrom(stored);
+            throw;
+        }
+        g.ZeroRowsFrom(stored);
+    }
+
+private:
+    static void ReadRows(TTiffSource& src, const TDirectory& d, TPixelGraphic& g, int& stored) {
+        // Uncompressed rows are read some at a time, never past their strip.
+        const int64_t rowBytes = int64_t(d.RowBytes());
+        const int64_t blockRows =
+            d.Compression == cmpNone ? std::max<int64_t>(1, std::min<int64_t>(int64_t(d.RowsPerStrip), kReadBlock / rowBytes)) : 1;
+        std::vector<uint8_t> buffer(size_t(rowBytes * blockRows));
         TPackBitsReader packBits(src);
         int64_t position = 0;
-        TProgressScope progress(g);
+        const uint8_t* next = nullptr;  // next row of the block
+        int64_t left = 0;               // rows of the block not yet stored
         for (int y = 0; y < g.GetHeight(); ++y) {
             if (uint64_t(y) % d.RowsPerStrip == 0) {
                 position = d.StripOffsets[size_t(uint64_t(y) / d.RowsPerStrip)];
                 packBits.Seek(position);
+                left = 0;
             }
             if (d.Compression == cmpNone) {
-                src.ReadAt(position, buffer.data(), int64_t(buffer.size()));
-                position += int64_t(buffer.size());
+                if (left == 0) {
+                    const int64_t inStrip = int64_t(d.RowsPerStrip - uint64_t(y) % d.RowsPerStrip);
+                    left = std::min({blockRows, inStrip, int64_t(g.GetHeight()) - y});
+                    src.ReadAt(position, buffer.data(), left * rowBytes);
+                    position += left * rowBytes;
+                    next = buffer.data();
+                }
             } else {
-                packBits.ReadRow(buffer.data(), int64_t(buffer.size()), y);
+                packBits.ReadRow(buffer.data(), rowBytes, y);
+                next = buffer.data();
+                left = 1;
             }
-            StoreRow(d, buffer.data(), g.GetScanLine(y), g.GetWidth());
+            StoreRow(d, next, g.GetScanLine(y), g.GetWidth());
+            stored = y + 1;
+            next += rowBytes;
+            --left;
             if (FireProgress(g, y, g.GetHeight())) break;
         }
     }
 
+public:
     void GetInfo(TStream& stream, int index, TPictureInfo& info) override {
         TFileFormatReader::GetInfo(stream, index, info);
         TTiffSource src(stream);
@@ -500,58 +547,76 @@ public:
 };
 
 // ---- writing -------------------------------------------------------------------------
-// PackBits of rows: literal stretches and runs of up to 128 bytes; a run of
-// two between literals stays literal (cheaper that way). The scratch lists
-// live as long as the encoder, so rows cost no allocations.
+// PackBits of rows: literal stretches and runs of up to 128 bytes; a pair
+// of equal bytes stays literal where a chain of pairs touches a single
+// byte (cheaper that way). The output buffer lives as long as the encoder,
+// so rows cost no allocations.
 class TPackBitsEncoder {
 public:
-    const std::vector<uint8_t>& Encode(const uint8_t* row, int64_t size) {
-        FOut.clear();
-        FRuns.clear();
-        // Runs of equal bytes; then the two-byte runs that touch a literal
-        // byte become literal, looking forward, then backward.
-        for (int64_t i = 0; i < size;) {
+    // Encodes a row; the bytes are at Data(), valid until the next row.
+    size_t Encode(const uint8_t* row, int64_t size) {
+        // Worst case: a header for every 128 literal bytes.
+        const size_t worst = size_t(size + size / kMaxPackBitsRun + 2);
+        if (FOut.size() < worst) FOut.resize(worst);
+        FEnd = FOut.data();
+        int64_t literal = -1;  // start of the literal stretch being gathered
+        const auto runEnd = [&](int64_t i) {
+            const uint8_t v = row[i];
             int64_t j = i + 1;
-            while (j < size && row[j] == row[i]) ++j;
-            FRuns.push_back(j - i);
+            while (j < size && row[j] == v) ++j;
+            return j;
+        };
+        const auto isPair = [&](int64_t i) { return i + 1 < size && row[i + 1] == row[i] && (i + 2 == size || row[i + 2] != row[i]); };
+        for (int64_t i = 0; i < size;) {
+            const int64_t j = runEnd(i);
+            if (j - i == 1) {
+                if (literal < 0) literal = i;
+                i = j;
+                continue;
+            }
+            if (j - i == 2) {
+                int64_t chainEnd = j;
+                while (isPair(chainEnd)) chainEnd += 2;
+                const bool single = chainEnd < size && (chainEnd + 1 == size || row[chainEnd + 1] != row[chainEnd]);
+                if (literal >= 0 || single) {
+                    if (literal < 0) literal = i;
+                    i = chainEnd;
+                    continue;
+                }
+                PutLiteral(row, literal, i);
+                for (; i < chainEnd; i += 2) PutRun(row[i], 2);
+                continue;
+            }
+            PutLiteral(row, literal, i);
+            PutRun(row[i], j - i);
             i = j;
         }
-        const size_t n = FRuns.size();
-        FLiteral.assign(n, 0);
-        for (size_t k = 0; k < n; ++k) FLiteral[k] = FRuns[k] == 1;
-        for (size_t k = 1; k < n; ++k)
-            if (FRuns[k] == 2 && FLiteral[k - 1]) FLiteral[k] = 1;
-        for (size_t k = n - 1; n && k-- > 0;)
-            if (FRuns[k] == 2 && FLiteral[k + 1]) FLiteral[k] = 1;
-
-        int64_t pos = 0;
-        for (size_t k = 0; k < n;) {
-            if (FLiteral[k]) {
-                int64_t end = pos;
-                while (k < n && FLiteral[k]) end += FRuns[k++];
-                for (int64_t p = pos; p < end; p += kMaxPackBitsRun) {
-                    const int64_t count = std::min(kMaxPackBitsRun, end - p);
-                    FOut.push_back(uint8_t(count - 1));
-                    FOut.insert(FOut.end(), row + p, row + p + count);
-                }
-                pos = end;
-            } else {
-                for (int64_t left = FRuns[k]; left > 0;) {
-                    const int64_t count = std::min(kMaxPackBitsRun, left);
-                    FOut.push_back(uint8_t(1 - count));
-                    FOut.push_back(row[pos]);
-                    left -= count;
-                }
-                pos += FRuns[k++];
-            }
-        }
-        return FOut;
+        PutLiteral(row, literal, size);
+        return size_t(FEnd - FOut.data());
     }
+    const uint8_t* Data() const { return FOut.data(); }
 
 private:
-    std::vector<int64_t> FRuns;
-    std::vector<uint8_t> FLiteral;
+    // The literal stretch from start (none when negative) to end; clears start.
+    void PutLiteral(const uint8_t* row, int64_t& start, int64_t end) {
+        if (start < 0) return;
+        for (int64_t p = start; p < end; p += kMaxPackBitsRun) {
+            const int64_t count = std::min(kMaxPackBitsRun, end - p);
+            *FEnd++ = uint8_t(count - 1);
+            std::memcpy(FEnd, row + p, size_t(count));
+            FEnd += count;
+        }
+        start = -1;
+    }
+    void PutRun(uint8_t value, int64_t length) {
+        for (int64_t left = length; left > 0; left -= kMaxPackBitsRun) {
+            *FEnd++ = uint8_t(1 - std::min(kMaxPackBitsRun, left));
+            *FEnd++ = value;
+        }
+    }
+
     std::vector<uint8_t> FOut;
+    uint8_t* FEnd = nullptr;
 };
 
 // What one picture is stored as, and where the blocks of its file lie
@@ -772,9 +837,9 @@ private:
                     offsets.push_back(uint32_t(written));
                 }
                 EncodeRow(t, g.GetScanLine(y), g.GetWidth(), raw.data());
-                const std::vector<uint8_t>& data = t.PackBits ? packBits.Encode(raw.data(), t.RowSize) : raw;
-                out.Write(data.data(), data.size());
-                written += int64_t(data.size());
+                const size_t size = t.PackBits ? packBits.Encode(raw.data(), t.RowSize) : raw.size();
+                out.Write(t.PackBits ? packBits.Data() : raw.data(), size);
+                written += int64_t(size);
                 if (uint32_t(y + 1) % t.RowsPerStrip == 0 || y + 1 == height)
                     counts.push_back(uint32_t(written - offsets.back()));
                 FireProgress(g, y, height - 1);

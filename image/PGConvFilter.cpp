@@ -125,6 +125,15 @@ bool TConvFilter::PreparedFor(const TPixelGraphic* source) const {
 }
 
 uint8_t TConvFilter::Channel(int64_t sum, int64_t weight) const {
+    if (FFactor == 1.0L && FBiasAdd == 0.0L && weight > 0) {
+        // The plain mean, in integers: sum / weight is correctly rounded in
+        // long double and can never land on a half it is not exactly, so
+        // rounding the exact quotient halves-to-even gives the same.
+        if (sum <= 0) return 0;
+        if (sum >= 255 * weight) return 255;
+        const int64_t q = sum / weight, twice = 2 * (sum % weight);
+        return static_cast<uint8_t>(twice > weight || (twice == weight && (q & 1)) ? q + 1 : q);
+    }
     const long double m =
         weight != 0 ? static_cast<long double>(sum) / static_cast<long double>(weight) : static_cast<long double>(sum);
     const long double v = FFactor * m + FBiasAdd;
@@ -232,6 +241,45 @@ void TConvFilter::ComputeInnerRow(int Y) {
         lookUp(FRowSums32);
     }
     FCachedRow = Y;
+}
+
+// Channel bytes of the inner span from their sums (both in blue, green,
+// red order).
+template <typename TSum>
+void TConvFilter::LookUpInnerRow(const std::vector<TSum>& sums, uint8_t* bytes) const {
+    const uint8_t* table = FTable.data() - FTableBase;
+    for (size_t k = 0, n = sums.size(); k < n; ++k) bytes[k] = table[sums[k]];
+}
+
+void TConvFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
+    const TPixelGraphic* s = Source;
+    if (s == nullptr || Width != s->GetWidth()) {
+        TPGFilter::CalcDestRow(Y, Row, Width);
+        return;
+    }
+    if (!PreparedFor(s)) Prepare();
+    auto pixel = [&](int x) {
+        const uint32_t c = CalcPixel(x, Y);
+        uint8_t* p = Row + 3 * x;
+        p[0] = static_cast<uint8_t>(c >> 16);
+        p[1] = static_cast<uint8_t>(c >> 8);
+        p[2] = static_cast<uint8_t>(c);
+    };
+    const bool inner = FRowsAtOnce && Y >= FInnerY0 && Y <= FInnerY1 && FInnerX0 <= FInnerX1;
+    if (!inner) {
+        for (int x = 0; x < Width; ++x) pixel(x);
+        return;
+    }
+    for (int x = 0; x < FInnerX0; ++x) pixel(x);
+    uint8_t* span = Row + 3 * ptrdiff_t(FInnerX0);
+    if (FShortSums) {
+        SumInnerRow(FRowSums16, Y);
+        LookUpInnerRow(FRowSums16, span);
+    } else {
+        SumInnerRow(FRowSums32, Y);
+        LookUpInnerRow(FRowSums32, span);
+    }
+    for (int x = FInnerX1 + 1; x < Width; ++x) pixel(x);
 }
 
 uint32_t TConvFilter::CalcDestPixel(int X, int Y) {

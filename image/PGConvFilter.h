@@ -28,6 +28,7 @@ public:
 
     void BeginProcess(TPixelGraphic* ASource) override;
     uint32_t CalcDestPixel(int X, int Y) override;
+    void CalcDestRow(int Y, uint8_t* Row, int Width) override;
     void EndProcess() override;
 
     // Matrix size 1..99; anything else raises EPGConvFilter ("TConvFilter.Width
@@ -78,6 +79,8 @@ private:
     };
     template <typename TSum>
     void SumInnerRow(std::vector<TSum>& sums, int Y) const;
+    template <typename TSum>
+    void LookUpInnerRow(const std::vector<TSum>& sums, uint8_t* bytes) const;
     void ComputeInnerRow(int Y);
 
     void Invalidate() { FPrepared = nullptr; }

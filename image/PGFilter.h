@@ -4,6 +4,9 @@
 // once, CalcDestPixel for every target pixel (row 0 first, even rows left to
 // right, odd rows right to left), then EndProcess; for a filter that can work
 // on palettes in place, CalcDestPaletteColor once per palette entry instead.
+// A 24-bit target is filled a row at a time through CalcDestRow, which a
+// filter may override to work on whole rows; the base asks CalcDestPixel in
+// the order above.
 #include <cstdint>
 
 class TPixelGraphic;
@@ -23,6 +26,18 @@ public:
         (void)X;
         (void)Y;
         return 0;
+    }
+    // Row Y of a 24-bit target, Width pixels as blue, green, red bytes: the
+    // same colours as CalcDestPixel gives.
+    virtual void CalcDestRow(int Y, uint8_t* Row, int Width) {
+        for (int k = 0; k < Width; ++k) {
+            const int x = (Y & 1) ? Width - 1 - k : k;
+            const uint32_t c = CalcDestPixel(x, Y);
+            uint8_t* p = Row + 3 * x;
+            p[0] = static_cast<uint8_t>(c >> 16);
+            p[1] = static_cast<uint8_t>(c >> 8);
+            p[2] = static_cast<uint8_t>(c);
+        }
     }
     // Clears the source.
     virtual void EndProcess() { Source = nullptr; }

@@ -295,19 +295,15 @@ void TPixelGraphic::ApplyFilter(TPGFilter& filter, TPixelGraphic& source) {
     try {
         RunPixelLoop(dithered, [&] {
             for (int y = 0; y < FHeight; ++y) {
-                if (dithered) SwapErrorRows();
-                const bool reverse = y & 1;
-                // 24-bit targets are written straight into the row.
-                uint8_t* row = FBitCountNum == 3 ? GetScanLine(y) : nullptr;
-                for (int k = 0; k < FWidth; ++k) {
-                    const int x = reverse ? FWidth - 1 - k : k;
-                    const uint32_t c = filter.CalcDestPixel(x, y);
-                    if (row) {
-                        uint8_t* p = row + 3 * x;
-                        p[0] = GetBValue(c);
-                        p[1] = GetGValue(c);
-                        p[2] = GetRValue(c);
-                    } else {
+                if (FBitCountNum == 3) {
+                    // 24-bit targets are written straight into the row.
+                    filter.CalcDestRow(y, GetScanLine(y), FWidth);
+                } else {
+                    if (dithered) SwapErrorRows();
+                    const bool reverse = y & 1;
+                    for (int k = 0; k < FWidth; ++k) {
+                        const int x = reverse ? FWidth - 1 - k : k;
+                        const uint32_t c = filter.CalcDestPixel(x, y);
                         WriteColor(*this, x, y, GetRValue(c), GetGValue(c), GetBValue(c), dithered);
                     }
                 }

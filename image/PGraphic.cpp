@@ -116,12 +116,23 @@ void TPixelGraphic::ReleasePixels() {
 
 // ---- size ------------------------------------------------------------------
 
-void TPixelGraphic::SetSize(int width, int height, int n) {
+void TPixelGraphic::SetSize(int width, int height, int n) { Resize(width, height, n, true); }
+
+void TPixelGraphic::SetSizeForOverwrite(int width, int height, int n) { Resize(width, height, n, false); }
+
+void TPixelGraphic::ZeroRowsFrom(int y) {
+    if (!FBits || y >= FHeight) return;
+    y = std::max(y, 0);
+    std::memset(FBits + static_cast<int64_t>(FRowSize) * y, 0, static_cast<size_t>(int64_t(FRowSize) * (FHeight - y)));
+}
+
+void TPixelGraphic::Resize(int width, int height, int n, bool erase) {
     if (width < 0) throw EPGInvalidSize(GetLangStr(22));
     if (height < 0) throw EPGInvalidSize(GetLangStr(21));
     if (n < 0 || n > 3) throw EPGInvalidBitCountNum(FormatLangStr1(20, "BitCountNum"));
     if (width == FWidth && height == FHeight && n == FBitCountNum) {
-        Clear();
+        if (erase) Clear();
+        else DoChange();
         return;
     }
     FWidth = width;
@@ -142,7 +153,16 @@ void TPixelGraphic::SetSize(int width, int height, int n) {
             const int t = ColorTableSizeOf(n);
             if (FPaletteCount > t) SetPaletteCount(t);
             if (n == 3) FPaletteType = pTrueColor;
-            FPixelStore.reset(new (std::nothrow) uint8_t[static_cast<size_t>(bitsSize)]());
+            if (erase) {
+                FPixelStore.reset(new (std::nothrow) uint8_t[static_cast<size_t>(bitsSize)]());
+            } else {
+                FPixelStore.reset(new (std::nothrow) uint8_t[static_cast<size_t>(bitsSize)]);
+                // Only the padding is set: rows are written whole, their ends never.
+                const int64_t used = (GetBitCount() * int64_t(width) + 7) / 8;
+                if (FPixelStore && used < rowSize)
+                    for (int y = 0; y < height; ++y)
+                        std::memset(FPixelStore.get() + rowSize * y + used, 0, static_cast<size_t>(rowSize - used));
+            }
             FBits = FPixelStore.get();
         }
     }

@@ -119,6 +119,12 @@ public:
     // a picture too large raises EPixelGraphic and leaves an empty 0 x 0
     // picture. Fires OnChange.
     void SetSize(int width, int height, int bitCountNum);
+    // SetSize for callers that write every row whole before anything reads
+    // it: new pixels are not erased first (the bytes past each row's pixels
+    // are zero all the same). Left is for rows a cancelled writer never
+    // reached: ZeroRowsFrom erases them.
+    void SetSizeForOverwrite(int width, int height, int bitCountNum);
+    void ZeroRowsFrom(int y);
     void SetBitCountNum(int n);
     void SetWidth(int w) { SetSize(w, FHeight, FBitCountNum); }
     void SetHeight(int h) { SetSize(FWidth, h, FBitCountNum); }
@@ -306,6 +312,9 @@ protected:
 
 private:
     friend class TPGCanvas;
+
+    // SetSize; erase: whether new pixels start erased.
+    void Resize(int width, int height, int bitCountNum, bool erase);
 
     // Runs rows between OnProgressStart and OnProgressEnd with the dithering
     // buffers prepared when dithered; both are ended also on failure.

@@ -5,6 +5,7 @@
 
 #include "glimmo/Painters.h"
 #include "image/PGraphic.h"
+#include "mozaro/RecentTables.h"
 #include "platform/MathUtil.h"
 
 namespace {
@@ -200,6 +201,7 @@ int NormalizeBlendTag(int tag) { return BlendTagInfo(tag).Tag; }
 
 void TCardsFilter::BeginProcess(TPixelGraphic* ASource) {
     TPGFilter::BeginProcess(ASource);
+    FSpots.reset();
     FCards.clear();
     const int n = CardsPerSide;
     for (int r = 0; r < n; ++r)
@@ -250,19 +252,88 @@ int32_t TCardsFilter::ShiftedPosition(TAxis& axis, int card, int k) {
     return p;
 }
 
-uint32_t TCardsFilter::CalcDestPixel(int X, int Y) {
+TCardsFilter::TSpot TCardsFilter::Locate(int X, int Y, int& SX, int& SY) {
     const int W = static_cast<int>(FColumns.Inside.size()), H = static_cast<int>(FRows.Inside.size());
-    if (X < 0 || Y < 0 || X >= W || Y >= H) return OutsideColor;
+    if (X < 0 || Y < 0 || X >= W || Y >= H) return spOutside;
     const unsigned inside = FColumns.Inside[X] & FRows.Inside[Y];
-    if (!inside) return OutsideColor;
+    if (!inside) return spOutside;
     const int i = __builtin_ctz(inside);
-    if (!(FColumns.Inner[X] & FRows.Inner[Y] & (1u << i))) return BorderColor;
-    const int sx = ShiftedPosition(FColumns, i, X), sy = ShiftedPosition(FRows, i, Y);
-    if (sx < 0 || sy < 0 || sx >= W || sy >= H) return OutsideColor;
+    if (!(FColumns.Inner[X] & FRows.Inner[Y] & (1u << i))) return spBorder;
+    SX = ShiftedPosition(FColumns, i, X);
+    SY = ShiftedPosition(FRows, i, Y);
+    if (SX < 0 || SY < 0 || SX >= W || SY >= H) return spOutside;
+    return spSource;
+}
+
+uint32_t TCardsFilter::CalcDestPixel(int X, int Y) {
+    int sx = 0, sy = 0;
+    switch (Locate(X, Y, sx, sy)) {
+        case spOutside:
+            return OutsideColor;
+        case spBorder:
+            return BorderColor;
+        case spSource:
+            break;
+    }
     return FRead(sx, sy);
 }
 
+std::shared_ptr<TCardsFilter::TSpotTable> TCardsFilter::SpotTable() {
+    const TPixelGraphic& s = *Source;
+    const int w = s.GetWidth(), h = s.GetHeight();
+    std::vector<long double> shifts;
+    for (const TCard& card : FCards) shifts.insert(shifts.end(), {card.HShift, card.VShift});
+    thread_local TRecentTables<TSpotTable> kept;
+    if (auto table = kept.Find([&](const TSpotTable& t) {
+            return t.Width == w && t.Height == h && t.RowSize == s.GetRowSize() && t.Shifts == shifts;
+        }))
+        return table;
+    auto table = std::make_shared<TSpotTable>();
+    table->Width = w;
+    table->Height = h;
+    table->RowSize = s.GetRowSize();
+    table->Shifts = std::move(shifts);
+    table->Offsets.resize(static_cast<size_t>(w) * h);
+    int32_t* offset = table->Offsets.data();
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            int sx = 0, sy = 0;
+            const TSpot spot = Locate(x, y, sx, sy);
+            *offset++ = spot == spSource ? static_cast<int32_t>(int64_t(sy) * table->RowSize + 3 * sx)
+                                         : spot == spBorder ? kBorderSpot : kOutsideSpot;
+        }
+    kept.Keep(table);
+    return table;
+}
+
+void TCardsFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
+    const TPixelGraphic& s = *Source;
+    const int w = s.GetWidth(), h = s.GetHeight();
+    // Pictures up to 4 megapixels keep a table (16 MiB at most).
+    const bool tabled = s.GetBitCountNum() == 3 && !s.GetEmpty() && Width == w && Y >= 0 && Y < h &&
+                        w == static_cast<int>(FColumns.Inside.size()) && h == static_cast<int>(FRows.Inside.size()) &&
+                        int64_t(w) * h <= (int64_t(1) << 22) && int64_t(s.GetRowSize()) * h < INT32_MAX;
+    if (!tabled) {
+        TPGFilter::CalcDestRow(Y, Row, Width);
+        return;
+    }
+    if (!FSpots) FSpots = SpotTable();
+    const int32_t* offset = FSpots->Offsets.data() + static_cast<size_t>(w) * Y;
+    const uint8_t* bits = s.GetBits();
+    const uint8_t outside[3] = {GetBValue(OutsideColor), GetGValue(OutsideColor), GetRValue(OutsideColor)};
+    const uint8_t border[3] = {GetBValue(BorderColor), GetGValue(BorderColor), GetRValue(BorderColor)};
+    for (int x = 0; x < w; ++x) {
+        const int32_t o = offset[x];
+        const uint8_t* q = o >= 0 ? bits + o : o == kBorderSpot ? border : outside;
+        uint8_t* p = Row + 3 * x;
+        p[0] = q[0];
+        p[1] = q[1];
+        p[2] = q[2];
+    }
+}
+
 void TCardsFilter::EndProcess() {
+    FSpots.reset();
     FCards.clear();
     FColumns = TAxis();
     FRows = TAxis();

@@ -3,6 +3,7 @@
 // mode and weight its blend tag selects.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "image/PGFilter.h"
@@ -72,6 +73,7 @@ public:
     // card in row-major order from Generator.
     void BeginProcess(TPixelGraphic* ASource) override;
     uint32_t CalcDestPixel(int X, int Y) override;
+    void CalcDestRow(int Y, uint8_t* Row, int Width) override;
     void EndProcess() override;
     bool CanProcessPaletteAndIdenticalSource() override { return false; }
 
@@ -100,6 +102,21 @@ private:
     static constexpr int32_t kUnknown = INT32_MIN;
     void BuildAxis(int size, bool horizontal, TAxis& axis) const;
     static int32_t ShiftedPosition(TAxis& axis, int card, int k);
+    // What target pixel (X, Y) shows: the outside colour, the border colour,
+    // or the source pixel (SX, SY).
+    enum TSpot { spOutside, spBorder, spSource };
+    TSpot Locate(int X, int Y, int& SX, int& SY);
+    // Per target pixel of a 24-bit source: the byte offset of its source
+    // pixel, or kOutsideSpot / kBorderSpot. Re-renders draw the same shifts,
+    // so the last few tables are kept by size and shifts.
+    struct TSpotTable {
+        int Width, Height, RowSize;
+        std::vector<long double> Shifts;
+        std::vector<int32_t> Offsets;
+    };
+    static constexpr int32_t kOutsideSpot = -1, kBorderSpot = -2;
+    std::shared_ptr<TSpotTable> SpotTable();
+    std::shared_ptr<TSpotTable> FSpots;
     std::vector<TCard> FCards;
     TAxis FColumns, FRows;
     TColorReader FRead;

@@ -11,6 +11,7 @@
 #include "image/PGraphic.h"
 #include "mozaro/Blend.h"
 #include "mozaro/ImageAdditions.h"
+#include "mozaro/RecentTables.h"
 #include "platform/MathUtil.h"
 
 const char* const kAlgorithmNames[kAlgorithmCount] = {
@@ -54,14 +55,11 @@ constexpr double kMaxTurnTable = 1 << 20;
 }  // namespace
 
 std::shared_ptr<TOilFilter::TTurnTable> TOilFilter::TurnTable(int width, int height, int32_t strength) {
-    thread_local std::vector<std::shared_ptr<TTurnTable>> kept;  // most recent last
-    for (size_t i = 0; i < kept.size(); ++i)
-        if (kept[i]->Width == width && kept[i]->Height == height && kept[i]->Strength == strength) {
-            auto table = kept[i];
-            kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(i));
-            kept.push_back(table);
-            return table;
-        }
+    thread_local TRecentTables<TTurnTable> kept;
+    if (auto table = kept.Find([&](const TTurnTable& t) {
+            return t.Width == width && t.Height == height && t.Strength == strength;
+        }))
+        return table;
     auto table = std::make_shared<TTurnTable>();
     table->Width = width;
     table->Height = height;
@@ -69,8 +67,7 @@ std::shared_ptr<TOilFilter::TTurnTable> TOilFilter::TurnTable(int width, int hei
     const double r = std::min(width, height) * 0.5;
     table->Slot.assign(r * r < kMaxTurnTable ? static_cast<size_t>(r * r) + 1 : 0, 0);
     table->Turns.assign(1, {1.0, 0.0});
-    if (kept.size() >= 4) kept.erase(kept.begin());
-    kept.push_back(table);
+    kept.Keep(table);
     return table;
 }
 
@@ -80,7 +77,7 @@ void TOilFilter::BeginProcess(TPixelGraphic* ASource) {
     FRead = TColorReader(ASource);
 }
 
-uint32_t TOilFilter::CalcDestPixel(int X, int Y) {
+void TOilFilter::SourceOf(int X, int Y, int& SX, int& SY) {
     const int w = Source->GetWidth(), h = Source->GetHeight();
     int cx = w / 2, cy = h / 2;
     if (cx == X) cx = X + 1;
@@ -90,7 +87,11 @@ uint32_t TOilFilter::CalcDestPixel(int X, int Y) {
     const double R = std::min(w, h) * 0.5;
     // d < R exactly when d^2 < R^2: R is a multiple of 1/2 and d the
     // correctly rounded root of an integer. Outside the circle nothing turns.
-    if (!(static_cast<double>(d2) < R * R)) return FRead(X, Y);
+    if (!(static_cast<double>(d2) < R * R)) {
+        SX = X;
+        SY = Y;
+        return;
+    }
     TTurnTable& table = *FTable;
     const bool kept = static_cast<size_t>(d2) < table.Slot.size();
     std::array<double, 2> turn;
@@ -106,9 +107,59 @@ uint32_t TOilFilter::CalcDestPixel(int X, int Y) {
             table.Turns.push_back(turn);
         }
     }
-    const int64_t sx = Round(cx + dx * turn[0] - dy * turn[1]);
-    const int64_t sy = Round(cy + dx * turn[1] + dy * turn[0]);
-    return FRead(static_cast<int>(sx), static_cast<int>(sy));
+    SX = static_cast<int>(Round(cx + dx * turn[0] - dy * turn[1]));
+    SY = static_cast<int>(Round(cy + dx * turn[1] + dy * turn[0]));
+}
+
+uint32_t TOilFilter::CalcDestPixel(int X, int Y) {
+    int sx, sy;
+    SourceOf(X, Y, sx, sy);
+    return FRead(sx, sy);
+}
+
+void TOilFilter::BuildOffsets(const TPixelGraphic& source) {
+    TTurnTable& table = *FTable;
+    const int w = source.GetWidth(), h = source.GetHeight();
+    table.RowSize = source.GetRowSize();
+    table.Offsets.resize(static_cast<size_t>(w) * h);
+    int32_t* offset = table.Offsets.data();
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            int sx, sy;
+            SourceOf(x, y, sx, sy);
+            const bool inside = static_cast<unsigned>(sx) < static_cast<unsigned>(w) &&
+                                static_cast<unsigned>(sy) < static_cast<unsigned>(h);
+            *offset++ = inside ? static_cast<int32_t>(int64_t(sy) * table.RowSize + 3 * sx) : -1;
+        }
+}
+
+void TOilFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
+    const TPixelGraphic& s = *Source;
+    const int w = s.GetWidth(), h = s.GetHeight();
+    // Pictures up to 4 megapixels keep a table (16 MiB at most).
+    const bool tabled = s.GetBitCountNum() == 3 && !s.GetEmpty() && Width == w && Y >= 0 && Y < h &&
+                        int64_t(w) * h <= (int64_t(1) << 22) && int64_t(s.GetRowSize()) * h < INT32_MAX;
+    if (!tabled) {
+        TPGFilter::CalcDestRow(Y, Row, Width);
+        return;
+    }
+    if (FTable->RowSize != s.GetRowSize() || FTable->Offsets.size() != static_cast<size_t>(w) * h) BuildOffsets(s);
+    const int32_t* offset = FTable->Offsets.data() + static_cast<size_t>(w) * Y;
+    const uint8_t* bits = s.GetBits();
+    for (int x = 0; x < w; ++x) {
+        uint8_t* p = Row + 3 * x;
+        if (offset[x] >= 0) {
+            const uint8_t* q = bits + offset[x];
+            p[0] = q[0];
+            p[1] = q[1];
+            p[2] = q[2];
+        } else {
+            const uint32_t c = CalcDestPixel(x, Y);
+            p[0] = static_cast<uint8_t>(c >> 16);
+            p[1] = static_cast<uint8_t>(c >> 8);
+            p[2] = static_cast<uint8_t>(c);
+        }
+    }
 }
 
 void TOilFilter::EndProcess() {

@@ -86,6 +86,7 @@ public:
     explicit TOilFilter(int32_t strength) : Strength(strength) {}
     void BeginProcess(TPixelGraphic* ASource) override;
     uint32_t CalcDestPixel(int X, int Y) override;
+    void CalcDestRow(int Y, uint8_t* Row, int Width) override;
     void EndProcess() override;
     bool CanProcessPaletteAndIdenticalSource() override { return false; }
 
@@ -102,7 +103,15 @@ private:
         int32_t Strength;
         std::vector<uint32_t> Slot;
         std::vector<std::array<double, 2>> Turns;
+        // Where each pixel is read from in a 24-bit source of RowSize bytes
+        // a row: byte offset, or -1 outside the source. Built for the first
+        // run that reads rows.
+        int RowSize = 0;
+        std::vector<int32_t> Offsets;
     };
+    // Source pixel of target pixel (X, Y).
+    void SourceOf(int X, int Y, int& SX, int& SY);
+    void BuildOffsets(const TPixelGraphic& source);
     static std::shared_ptr<TTurnTable> TurnTable(int width, int height, int32_t strength);
     std::shared_ptr<TTurnTable> FTable;
     TColorReader FRead;

@@ -94,9 +94,8 @@ double Coordinate(int v, bool symmetric) { return symmetric ? std::abs(v - kTile
 // The pixels of a 24-bit picture as one block of rows.
 struct TScratch {
     explicit TScratch(const TPixelGraphic& picture)
-        : Width(picture.GetWidth()), Height(picture.GetHeight()), RowSize(picture.GetRowSize()),
-          Bits(static_cast<size_t>(RowSize) * Height) {
-        if (!Bits.empty()) std::memcpy(Bits.data(), picture.GetBits(), Bits.size());
+        : Width(picture.GetWidth()), Height(picture.GetHeight()), RowSize(picture.GetRowSize()) {
+        if (picture.GetBits()) Bits.assign(picture.GetBits(), picture.GetBits() + static_cast<size_t>(RowSize) * Height);
     }
     uint8_t* Pixel(int x, int y) { return Bits.data() + Offset(x, y); }
     const uint8_t* Pixel(int x, int y) const { return Bits.data() + Offset(x, y); }
@@ -111,6 +110,18 @@ struct TScratch {
 
 void Require24Bits(const TPixelGraphic& picture) {
     if (picture.GetBitCountNum() != 3) throw EInvalidOperation("Post-processing needs a 24-bit picture");
+}
+
+// True when b always gives what a gives: the same parser, or the same text
+// compiled the same way. Random functions draw anew on every evaluation.
+bool SameValues(const TParser& a, const TParser& b) {
+    if (&a != &b &&
+        (a.GetExpression() != b.GetExpression() || a.GetPointNumberformat() != b.GetPointNumberformat() ||
+         !a.GetValid() || !b.GetValid()))
+        return false;
+    for (TParserOp op : a.CompiledOps())
+        if (op == TParserOp::Rnd || op == TParserOp::Random || op == TParserOp::GRnd) return false;
+    return true;
 }
 
 }  // namespace
@@ -146,22 +157,27 @@ void ConvolutionPass(TPixelGraphic& result, const TPostProcessSettings& settings
     }
     TPixelGraphic filtered;
     filtered.ApplyFilter(filter, result);
-    TScratch(filtered).CommitTo(result);
+    if (filtered.GetBits() && filtered.GetBitsSize() == result.GetBitsSize())
+        std::memcpy(result.GetBits(), filtered.GetBits(), static_cast<size_t>(result.GetBitsSize()));
+    result.DoChange();
 }
+
 
 void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TParser& blue, bool symmetric) {
     Require24Bits(result);
     TScratch work(result);
     TParser* const parsers[] = {&red, &green, &blue};
+    // Three equal texts: one evaluation serves all channels.
+    const bool grey = SameValues(red, green) && SameValues(red, blue);
     RunNamingPass(kRgbPassName, [&] {
         for (int x = 0; x < work.Width; ++x) {
             const double cx = Coordinate(x, symmetric);
             for (int y = 0; y < work.Height; ++y) {
                 uint8_t* px = work.Pixel(x, y);
-                SetVariables(parsers, 3, px, cx, Coordinate(y, symmetric));
+                SetVariables(parsers, grey ? 1 : 3, px, cx, Coordinate(y, symmetric));
                 const double r = red.GetValue();
-                const double g = green.GetValue();
-                const double b = blue.GetValue();
+                const double g = grey ? r : green.GetValue();
+                const double b = grey ? r : blue.GetValue();
                 px[0] = LowByte(b);
                 px[1] = LowByte(g);
                 px[2] = LowByte(r);

@@ -141,6 +141,27 @@ inline std::string SaveBytes(TPixelGraphic& g, const std::string& ext) {
     return std::string(s.Data().begin(), s.Data().end());
 }
 
+// The palette pictures the writers take: 8-bit grey and 216 colours,
+// 4-bit grey and 16 system colours, black and white; each becomes a copy of
+// source in its own depth and palette.
+struct TPaletteKinds {
+    TPixelGraphic Grey8, Palette8, Grey4, Sys16, BW;
+    explicit TPaletteKinds(const TPixelGraphic& source) {
+        const struct {
+            TPixelGraphic* Picture;
+            int BitCountNum;
+            TPaletteIdent Palette;
+        } kinds[] = {{&Grey8, 2, pGray256}, {&Palette8, 2, pSpecial216}, {&Grey4, 1, pGray16},
+                     {&Sys16, 1, pSys16},   {&BW, 0, pBlackWhite}};
+        const int w = source.GetWidth(), h = source.GetHeight();
+        for (const auto& k : kinds) {
+            k.Picture->SetSize(w, h, k.BitCountNum);
+            k.Picture->SetPaletteType(k.Palette);
+            k.Picture->CopyRect(0, 0, source, 0, 0, w, h);
+        }
+    }
+};
+
 inline std::string PatternBytes(int w, int h, const std::string& ext) {
     TPixelGraphic g;
     ToGraphic(Pattern(w, h), g);

@@ -159,19 +159,11 @@ TEST_F(TiffPeerTest, DecodesPeerFilesOfEveryLayout) {
 }
 
 TEST_F(TiffPeerTest, LibtiffAndImageMagickReadWhatWeWrite) {
-    TPixelGraphic rgb, grey8, palette8, grey4, sys16, bw;
+    TPixelGraphic rgb;
     ToGraphic(Pattern(37, 23), rgb);
-    const struct {
-        TPixelGraphic* Picture;
-        int BitCountNum;
-        TPaletteIdent Palette;
-    } kKinds[] = {{&grey8, 2, pGray256}, {&palette8, 2, pSpecial216}, {&grey4, 1, pGray16},
-                  {&sys16, 1, pSys16},   {&bw, 0, pBlackWhite}};
-    for (const auto& k : kKinds) {
-        k.Picture->SetSize(37, 23, k.BitCountNum);
-        k.Picture->SetPaletteType(k.Palette);
-        k.Picture->CopyRect(0, 0, rgb, 0, 0, 37, 23);
-    }
+    TPaletteKinds kinds(rgb);
+    TPixelGraphic &grey8 = kinds.Grey8, &palette8 = kinds.Palette8, &grey4 = kinds.Grey4, &sys16 = kinds.Sys16,
+                  &bw = kinds.BW;
     int n = 0;
     for (TPixelGraphic* g : {&rgb, &grey8, &palette8, &grey4, &sys16, &bw}) {
         const std::string plain = Dir + "/w" + std::to_string(n++) + ".tif";
