@@ -323,25 +323,34 @@ uint32_t TConvFilter::CalcPixel(int X, int Y) {
         if (!FTable.empty())
             return uint32_t(FTable[size_t(R - FTableBase)]) | uint32_t(FTable[size_t(G - FTableBase)]) << 8 |
                    uint32_t(FTable[size_t(B - FTableBase)]) << 16;
-    } else {
+    } else if (FDirect) {
         // Cells outside the source take no part; the weights of the rest
-        // renormalise the mean.
+        // renormalise the mean. The cells inside form a rectangle of the matrix.
+        const int64_t x0 = int64_t(X) + FXOffset, y0 = int64_t(Y) + FYOffset;
+        const int64_t c0 = std::max<int64_t>(0, -x0), c1 = std::min<int64_t>(FWidth - 1, FSrcWidth - 1 - x0);
+        const int64_t r0 = std::max<int64_t>(0, -y0), r1 = std::min<int64_t>(FHeight - 1, FSrcHeight - 1 - y0);
+        for (int64_t r = r0; r <= r1; ++r) {
+            const int32_t* w = FCoefficients.data() + r * FWidth;
+            const uint8_t* q = FBits + ptrdiff_t(y0 + r) * FRowSize + ptrdiff_t(x0 + c0) * 3;
+            for (int64_t c = c0; c <= c1; ++c, q += 3) {
+                if (w[c] == 0) continue;
+                W += w[c];
+                B += int64_t(w[c]) * q[0];
+                G += int64_t(w[c]) * q[1];
+                R += int64_t(w[c]) * q[2];
+            }
+        }
+    } else {
+        // As above, each cell read through the picture.
         for (const TTap& t : FTaps) {
             const int64_t sx = int64_t(X) + FXOffset + t.Col;
             const int64_t sy = int64_t(Y) + FYOffset + t.Row;
             if (sx < 0 || sx >= FSrcWidth || sy < 0 || sy >= FSrcHeight) continue;
-            int r, g, b;
-            if (FDirect) {
-                const uint8_t* q = FBits + ptrdiff_t(sy) * FRowSize + ptrdiff_t(sx) * 3;
-                b = q[0], g = q[1], r = q[2];
-            } else {
-                const uint32_t c = s->GetPixelColor(int(sx), int(sy));
-                r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
-            }
+            const uint32_t c = s->GetPixelColor(int(sx), int(sy));
             W += t.Weight;
-            R += int64_t(t.Weight) * r;
-            G += int64_t(t.Weight) * g;
-            B += int64_t(t.Weight) * b;
+            R += int64_t(t.Weight) * GetRValue(c);
+            G += int64_t(t.Weight) * GetGValue(c);
+            B += int64_t(t.Weight) * GetBValue(c);
         }
     }
     return uint32_t(Channel(R, W)) | uint32_t(Channel(G, W)) << 8 | uint32_t(Channel(B, W)) << 16;
