@@ -23,6 +23,7 @@
 #include "mozaro/HeightMaps.h"
 #include "mozaro/Layer.h"
 #include "mozaro/PostProcess.h"
+#include "tests/mozaro/WholeTile.h"
 
 namespace {
 
@@ -112,34 +113,13 @@ void BM_BlendLayers(benchmark::State& state) {
 }
 BENCHMARK(BM_BlendLayers)->DenseRange(0, 6)->DenseRange(8, 13)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The whole tile as the main form renders it: three layers with twist,
-// cards and emboss, composed, then the convolution, the RGB expression (the
-// same text for all three channels) and the displacement.
+// The whole tile as the main form renders it (see WholeTile.h).
 struct TWholeTile {
     THeightMapCache Maps;
     TExpressionCache Expressions;
     TPixelGraphic Layers[3], Result;
     std::unique_ptr<TPixelGraphic> Import = Picture(3);
-    void Render() {
-        static const int algorithms[3] = {algSimplePlasma, algShiftedPlasma1, algDiagonalWaves};
-        for (int i = 0; i < 3; ++i) {
-            TLayerParams p;
-            p.Algorithm = algorithms[i];
-            p.SeedText = std::to_string(1000 + 77 * i);
-            p.Cycle = 17 * i;
-            p.Twist = 18 - 6 * i;
-            p.Cards = p.Embossed = true;
-            RenderLayer(p, Palette(), Maps, Import.get(), Layers[i]);
-        }
-        TComposeLayer s1{&Layers[1], true, 3}, s2{&Layers[2], true, 10};
-        TPostProcessSettings settings;
-        settings.conon = settings.rgbon = settings.dispon = true;
-        settings.Matrix = {"1", "2", "1", "2", "4", "2", "1", "2", "1"};
-        settings.rpedit = settings.gpedit = settings.bpedit = "SIN(X/16)*r/2+g/2";
-        settings.xedit = "x+SIN(y/8)*4";
-        settings.yedit = "y";
-        PostProcessAndCompose(Result, Layers[0], s1, s2, settings, Expressions);
-    }
+    void Render() { RenderWholeTile(Palette(), Maps, Import.get(), Layers, Result, Expressions); }
 };
 
 void BM_WholeTileRerender(benchmark::State& state) {

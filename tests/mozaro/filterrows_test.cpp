@@ -17,6 +17,7 @@
 #include "mozaro/Layer.h"
 #include "mozaro/PostProcess.h"
 #include "platform/Random.h"
+#include "WholeTile.h"
 
 using mztest::Checksum;
 
@@ -117,24 +118,7 @@ TEST(FilterRows, WholeTileKeepsItsChecksum) {
     TExpressionCache expressions;
     TPixelGraphic layers[3], result;
     auto import = Noise(256, 256, 3);
-    const int algorithms[3] = {algSimplePlasma, algShiftedPlasma1, algDiagonalWaves};
-    for (int i = 0; i < 3; ++i) {
-        TLayerParams p;
-        p.Algorithm = algorithms[i];
-        p.SeedText = std::to_string(1000 + 77 * i);
-        p.Cycle = 17 * i;
-        p.Twist = 18 - 6 * i;
-        p.Cards = p.Embossed = true;
-        RenderLayer(p, palette, maps, import.get(), layers[i]);
-    }
-    TComposeLayer s1{&layers[1], true, 3}, s2{&layers[2], true, 10};
-    TPostProcessSettings settings;
-    settings.conon = settings.rgbon = settings.dispon = true;
-    settings.Matrix = {"1", "2", "1", "2", "4", "2", "1", "2", "1"};
-    settings.rpedit = settings.gpedit = settings.bpedit = "SIN(X/16)*r/2+g/2";
-    settings.xedit = "x+SIN(y/8)*4";
-    settings.yedit = "y";
-    PostProcessAndCompose(result, layers[0], s1, s2, settings, expressions);
+    RenderWholeTile(palette, maps, import.get(), layers, result, expressions);
     EXPECT_EQ(Checksum(result), 1914476016u);
     // Equal texts in parsers of their own give the same picture.
     TParser red, green, blue;
