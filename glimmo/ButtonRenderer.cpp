@@ -39,6 +39,17 @@ uint32_t GradientColour(uint32_t from, uint32_t to, int width, int ring) {
                GradientChannel(GetBValue(from), GetBValue(to), width, ring));
 }
 
+// A kept work picture's canvas as a new picture's: nothing carries over
+// from the last render.
+void FreshCanvas(TPixelGraphic& graphic) {
+    TPGCanvas& canvas = *graphic.GetCanvas();
+    canvas.Pen = TPGPen();
+    canvas.Brush = TPGBrush();
+    canvas.Font = TPGFont();
+    canvas.CopyMode = cmSrcCopy;
+    canvas.PenPos = TPoint();
+}
+
 inline bool IsWhite(const uint8_t* p) { return p[0] == 0xFF && p[1] == 0xFF && p[2] == 0xFF; }
 
 }  // namespace
@@ -162,9 +173,11 @@ void TButtonRenderer::RenderButton(const TButtonDesign& original, TPixelGraphic&
     const uint32_t blank = ColorToRGB(design.BlankColor);
     const int bevelWidth = design.BevelWidth;
 
-    TPixelGraphic A, B, M;
+    TPixelGraphic& A = FPlain;
+    TPixelGraphic& B = FBeveled;
+    FreshCanvas(A);
+    FreshCanvas(B);
     CopyAs24(B, target);
-    M.SetSize(B.GetWidth(), B.GetHeight(), 3);
 
     // The fill.
     const TPixelGraphic* fill = design.FillImage && !design.FillImage->GetEmpty() ? design.FillImage.get() : nullptr;
@@ -215,8 +228,17 @@ void TButtonRenderer::RenderButton(const TButtonDesign& original, TPixelGraphic&
         MixGraphics(B, A, 100 - design.TextOpacity);
     }
 
-    // The cut to the shape over the canvas colour.
-    if (ShapeMask(M, shape)) {
+    // The cut to the shape over the canvas colour; the mask depends on shape
+    // and size only.
+    TPixelGraphic& M = FMask;
+    if (M.GetWidth() != B.GetWidth() || M.GetHeight() != B.GetHeight() || M.GetBitCountNum() != 3 ||
+        FMaskShape != shape) {
+        M.SetSizeForOverwrite(B.GetWidth(), B.GetHeight(), 3);
+        FreshCanvas(M);
+        FMaskCuts = ShapeMask(M, shape);
+        FMaskShape = shape;
+    }
+    if (FMaskCuts) {
         FillWithColour(target, ColorToRGB(design.CanvasColor));
         DrawMasked(target, 0, 0, B, M);
     } else {
@@ -324,8 +346,11 @@ void TButtonRenderer::DrawBevel(int style, TPixelGraphic& target, const uint32_t
     if (shape == scRoundRect && style != bvsGradient)
         UseLightField(target, colours[0], colours[3], FLightDirection);
 
-    TPixelGraphic copy;
-    if (style == bvsSmooth) copy.Assign(&target);
+    TPixelGraphic& copy = FBevelCopy;
+    if (style == bvsSmooth) {
+        FreshCanvas(copy);
+        copy.Assign(&target);
+    }
     TPixelGraphic& canvas = style == bvsSmooth ? copy : target;
     TRect dirty;
     for (int e = 1; e <= width; ++e) {
@@ -379,9 +404,10 @@ void TButtonRenderer::DrawCaptionText(TPixelGraphic& target, uint32_t outlineCol
     if (w <= 0 || h <= 0) return;
 
     // The glyphs in black on white, in the target's font.
-    TPixelGraphic glyphs;
-    glyphs.SetSize(w, h, 3);
+    TPixelGraphic& glyphs = FGlyphs;
+    glyphs.SetSizeForOverwrite(w, h, 3);
     std::fill(glyphs.GetBits(), glyphs.GetBits() + glyphs.GetBitsSize(), 0xFF);
+    FreshCanvas(glyphs);
     TPGCanvas& canvas = *glyphs.GetCanvas();
     canvas.Font = target.GetCanvas()->Font;
     canvas.Font.Color = clBlack;
@@ -406,8 +432,8 @@ void TButtonRenderer::DrawCaptionText(TPixelGraphic& target, uint32_t outlineCol
                                 std::abs(blur.GetYOffset()), std::abs(blur.GetYOffset() + blur.GetHeight() - 1)});
     const TRect area = IntersectRect(inked.Inflated(2 * reach, 2 * reach), TRect(0, 0, w, h));
     const int aw = area.Width(), ah = area.Height();
-    TPixelGraphic crop, S, K, D;
-    crop.SetSize(aw, ah, 3);
+    TPixelGraphic &crop = FGlyphCrop, &S = FHalo, &K = FHaloMask, &D = FCaptionBase;
+    crop.SetSizeForOverwrite(aw, ah, 3);
     crop.CopyRect(0, 0, glyphs, area.Left, area.Top, aw, ah);
 
     // S: the blurred glyphs. K: black on the halo only (white on the glyphs
@@ -439,7 +465,9 @@ void TButtonRenderer::DrawCaptionText(TPixelGraphic& target, uint32_t outlineCol
             p[0] = mix(GetBValue(textColour), GetBValue(outlineColour));
         }
     }
-    CopyAs24(D, target);
-    DrawMasked(D, area.Left, area.Top, S, K);
-    MixGraphicsRect(target, D, percent, area);
+    // D: the target's area with the halo drawn in.
+    D.SetSizeForOverwrite(aw, ah, 3);
+    D.CopyRect(0, 0, target, area.Left, area.Top, aw, ah);
+    DrawMasked(D, 0, 0, S, K);
+    MixGraphicsAt(target, area.Left, area.Top, D, percent);
 }

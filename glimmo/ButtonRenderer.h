@@ -109,6 +109,14 @@ private:
     const TPixelGraphic* FWorkGraphic = nullptr;
     void UseLightField(const TPixelGraphic& target, uint32_t light, uint32_t shadow, int direction);
     TPixelGraphic FOutlineScratch;  // kept white between rounded-rectangle rings
+    // Work pictures of a render, kept so that redraws reuse their memory
+    // (allocating and releasing them cost more than their arithmetic).
+    TPixelGraphic FPlain, FBeveled, FBevelCopy;
+    TPixelGraphic FGlyphs, FGlyphCrop, FHalo, FHaloMask, FCaptionBase;
+    // The shape's mask, kept for its shape and size.
+    TPixelGraphic FMask;
+    int FMaskShape = -1;
+    bool FMaskCuts = false;  // the shape cuts (a rectangle does not)
     std::map<std::tuple<int, int, int, int>, std::vector<TPoint>> FOutlines;
     int FOutlinesWidth = 0, FOutlinesHeight = 0;
     TPlasmaFill FPlasma;

@@ -112,9 +112,11 @@ void MixGraphics(TPixelGraphic& first, const TPixelGraphic& second, int percent)
     MixGraphicsRect(first, second, percent, TRect(0, 0, first.GetWidth(), first.GetHeight()));
 }
 
-void MixGraphicsRect(TPixelGraphic& first, const TPixelGraphic& second, int percent, const TRect& area) {
-    const TRect r = IntersectRect(
-        area, TRect(0, 0, std::min(first.GetWidth(), second.GetWidth()), std::min(first.GetHeight(), second.GetHeight())));
+namespace {
+
+// Mixes the pixels of area of first with those of second dx, dy further
+// left and up; area lies in both.
+void MixArea(TPixelGraphic& first, const TPixelGraphic& second, int dx, int dy, int percent, const TRect& r) {
     if (r.IsEmpty() || &first == &second) return;
     const int p = percent, q = 100 - percent;
     if (Is24(first) && Is24(second) && p >= 0 && p <= 100) {
@@ -133,7 +135,7 @@ void MixGraphicsRect(TPixelGraphic& first, const TPixelGraphic& second, int perc
         constexpr int kBlock = 64;
         for (int y = r.Top; y < r.Bottom; ++y) {
             uint8_t* a = first.GetScanLine(y) + 3 * r.Left;
-            const uint8_t* b = second.GetScanLine(y) + 3 * r.Left;
+            const uint8_t* b = second.GetScanLine(y - dy) + 3 * (r.Left - dx);
             const int n = 3 * r.Width();
             int i = 0;
             for (; i + kBlock <= n; i += kBlock) {
@@ -152,12 +154,26 @@ void MixGraphicsRect(TPixelGraphic& first, const TPixelGraphic& second, int perc
     }
     for (int y = r.Top; y < r.Bottom; ++y)
         for (int x = r.Left; x < r.Right; ++x) {
-            const uint32_t a = first.GetPixelColor(x, y), b = second.GetPixelColor(x, y);
+            const uint32_t a = first.GetPixelColor(x, y), b = second.GetPixelColor(x - dx, y - dy);
             if (a == b) continue;
             auto mix = [p, q](int ca, int cb) { return (q * cb + p * ca) / 100; };
             first.SetPixelColor(x, y, RGB(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)),
                                           mix(GetBValue(a), GetBValue(b))));
         }
+}
+
+}  // namespace
+
+void MixGraphicsRect(TPixelGraphic& first, const TPixelGraphic& second, int percent, const TRect& area) {
+    const TRect r = IntersectRect(
+        area, TRect(0, 0, std::min(first.GetWidth(), second.GetWidth()), std::min(first.GetHeight(), second.GetHeight())));
+    MixArea(first, second, 0, 0, percent, r);
+}
+
+void MixGraphicsAt(TPixelGraphic& first, int x, int y, const TPixelGraphic& second, int percent) {
+    const TRect r = IntersectRect(TRect(0, 0, first.GetWidth(), first.GetHeight()),
+                                  TRect(x, y, x + second.GetWidth(), y + second.GetHeight()));
+    MixArea(first, second, x, y, percent, r);
 }
 
 // ---- light and shading -------------------------------------------------------

@@ -78,6 +78,9 @@ int LuminanceAmount(long double e, long double f, int amount, long double halfDi
 void MixGraphics(TPixelGraphic& first, const TPixelGraphic& second, int percent);
 // The same, limited to the pixels of area (where the two may differ).
 void MixGraphicsRect(TPixelGraphic& first, const TPixelGraphic& second, int percent, const TRect& area);
+// The same with second's pixel (0, 0) over first's (x, y): all of second
+// that lies on first.
+void MixGraphicsAt(TPixelGraphic& first, int x, int y, const TPixelGraphic& second, int percent);
 
 // ---- light and shading -------------------------------------------------------
 

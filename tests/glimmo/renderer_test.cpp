@@ -129,6 +129,47 @@ TEST(ButtonRenderer, EveryCombinationRendersDeterministicallyAtItsSize) {
     EXPECT_EQ(first.GetLightDirection(), 1 + (renders - 1) % 9);
 }
 
+// The renderer keeps its work pictures, the shape's mask and the smoothing
+// between renders: whatever it drew before, a design comes out as from a
+// renderer that never drew anything.
+TEST(ButtonRenderer, AKeptRendererDrawsEachDesignAsANewOne) {
+    TButtonRenderer kept;
+    auto bitmap = std::make_shared<TPixelGraphic>();
+    MakeFlat(*bitmap, 23, 17, clTeal);
+    for (int x = 0; x < 23; ++x) bitmap->SetPixelColor(x, x % 17, clYellow);
+    for (int n = 0; n < 30; ++n) {
+        TButtonDesign d = PlainDesign(44 + 9 * (n / 5 % 2), 36 + 4 * (n / 10));  // runs of one size
+        d.Shape = (n * 7) % ShapeCodeCount;
+        d.BevelStyle = n % 3;
+        d.BevelWidth = 2 + n % 9;
+        d.DoubleBevel = n % 4 < 2;
+        d.LightDirection = n % 9 == 4 ? 2 : 1 + n % 9;  // 5 keeps the last light on purpose
+        d.BevelOpacity = n % 2 ? 100 : 70;
+        if (n % 5 == 1) {
+            d.FillImage.reset();
+            d.FillMode = fmColor;
+        } else if (n % 5 == 2) {
+            d.FillImage = bitmap;
+            d.BitmapPlacement = static_cast<TBitmapPlacement>(n % 3);
+            d.TargetRect = TRect(3, 2, 30, 20);
+        }
+        SetAntiAliasLevel(d.AntiAliasing, static_cast<TAntiAliasLevel>(n % 3));
+        d.OutlineBlur.StdDeviation = n % 4 == 3 ? 2.1L : 1.3L;
+        d.Caption = n % 6 == 5 ? "" : n % 2 ? "Go\non" : "Go";
+        d.FontName = n % 2 ? "Liberation Serif" : "Arial";
+        d.FontSize = 9 + n % 5;
+        d.Bold = n % 3 == 0;
+        d.Italic = n % 4 == 1;
+        d.Underline = n % 5 == 3;
+        d.HorzAlign = static_cast<THorzAlign>(n % 3);
+        d.Outlined = n % 3 != 1;
+        d.PaintInside = n % 2 == 0;
+        d.TextOpacity = n % 2 ? 100 : 60;
+        TButtonRenderer fresh;
+        EXPECT_TRUE(SamePixels(*Render(kept, d), *Render(fresh, d))) << "design " << n;
+    }
+}
+
 TEST(ButtonRenderer, TinyButtonsRenderEveryShape) {
     TButtonRenderer r;
     for (auto size : {std::pair<int, int>(1, 1), {2, 2}, {1, 40}, {40, 1}, {11, 3}})
