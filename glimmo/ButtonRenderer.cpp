@@ -426,8 +426,12 @@ void TButtonRenderer::DrawCaptionText(TPixelGraphic& target, uint32_t outlineCol
     // The blur of white paper is white, so only the glyphs' surroundings can
     // change: blur a crop reaching twice the kernel's reach beyond them (the
     // border pixels of the crop then still see all of their neighbours).
-    TConvFilter& blur =
-        SmoothFilter(FOutlineBlur, (FDesign ? *FDesign : Design).OutlineBlur, FOutlineBlurBuilt, FOutlineBlurValid);
+    // The same settings as the anti-aliasing give the same kernel: its filter,
+    // with the table it keeps, serves both.
+    const TSmoothSettings& settings = (FDesign ? *FDesign : Design).OutlineBlur;
+    TConvFilter& blur = FAntiAliasingValid && FAntiAliasingBuilt == settings
+                            ? FAntiAliasing.GetConvFilter()
+                            : SmoothFilter(FOutlineBlur, settings, FOutlineBlurBuilt, FOutlineBlurValid);
     const int reach = std::max({std::abs(blur.GetXOffset()), std::abs(blur.GetXOffset() + blur.GetWidth() - 1),
                                 std::abs(blur.GetYOffset()), std::abs(blur.GetYOffset() + blur.GetHeight() - 1)});
     const TRect area = IntersectRect(inked.Inflated(2 * reach, 2 * reach), TRect(0, 0, w, h));

@@ -485,21 +485,27 @@ void RoundRectRing(TPixelGraphic& graphic, const TRect& rect, const TPixelGraphi
 }
 
 TRect CopyPixelsAt(TPixelGraphic& graphic, const std::vector<TPoint>& points, const TPixelGraphic& work) {
-    TRect bounds;
-    if (points.empty()) return bounds;
-    bounds = TRect(points[0].X, points[0].Y, points[0].X + 1, points[0].Y + 1);
-    const bool direct = Is24(graphic) && Is24(work) && work.GetWidth() >= graphic.GetWidth() &&
-                        work.GetHeight() >= graphic.GetHeight();
+    if (points.empty()) return TRect();
+    int left = points[0].X, top = points[0].Y, right = left, bottom = top;
+    const int w = graphic.GetWidth(), h = graphic.GetHeight();
+    const bool direct = Is24(graphic) && Is24(work) && work.GetWidth() >= w && work.GetHeight() >= h &&
+                        graphic.GetBits() && work.GetBits();
+    uint8_t* to = graphic.GetBits();
+    const uint8_t* from = work.GetBits();
+    const ptrdiff_t toRow = graphic.GetRowSize(), fromRow = work.GetRowSize();
     for (const TPoint& p : points) {
-        bounds = UnionRect(bounds, TRect(p.X, p.Y, p.X + 1, p.Y + 1));
-        if (p.X < 0 || p.Y < 0 || p.X >= graphic.GetWidth() || p.Y >= graphic.GetHeight()) continue;
+        left = std::min(left, p.X);
+        right = std::max(right, p.X);
+        top = std::min(top, p.Y);
+        bottom = std::max(bottom, p.Y);
+        if (p.X < 0 || p.Y < 0 || p.X >= w || p.Y >= h) continue;
         if (direct)
-            std::memcpy(graphic.GetScanLine(p.Y) + 3 * p.X, work.GetScanLine(p.Y) + 3 * p.X, 3);
+            std::memcpy(to + p.Y * toRow + 3 * p.X, from + p.Y * fromRow + 3 * p.X, 3);
         else
             graphic.SetPixelColor(p.X, p.Y, work.GetPixelColor(p.X, p.Y));
     }
     graphic.DoChange();
-    return bounds;
+    return TRect(left, top, right + 1, bottom + 1);
 }
 
 // ---- masks -------------------------------------------------------------------

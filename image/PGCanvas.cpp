@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -169,8 +170,20 @@ void TPGCanvas::FillRect(const TRect& r) {
     const uint32_t brush = DeviceColor(Brush.Color);
     const int x0 = std::max(r.Left, 0), x1 = std::min(r.Right, FGraphic->GetWidth());
     const int y0 = std::max(r.Top, 0), y1 = std::min(r.Bottom, FGraphic->GetHeight());
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) Plot(x, y, brush);
+    if (FGraphic->GetBitCountNum() == 3 && !FGraphic->GetEmpty() && x0 < x1 && y0 < y1) {
+        // 24-bit: the first row pixel by pixel, the others copied from it.
+        const size_t n = 3 * size_t(x1 - x0);
+        uint8_t* first = FGraphic->GetScanLine(y0) + 3 * x0;
+        for (size_t k = 0; k < n; k += 3) {
+            first[k] = static_cast<uint8_t>(brush >> 16);
+            first[k + 1] = static_cast<uint8_t>(brush >> 8);
+            first[k + 2] = static_cast<uint8_t>(brush);
+        }
+        for (int y = y0 + 1; y < y1; ++y) std::memcpy(FGraphic->GetScanLine(y) + 3 * x0, first, n);
+    } else {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) Plot(x, y, brush);
+    }
     Changed();
 }
 

@@ -108,7 +108,7 @@ void TConvFilter::BeginProcess(TPixelGraphic* ASource) {
 
 void TConvFilter::EndProcess() {
     Invalidate();
-    FTable = {};
+    FTable = nullptr;
     FRowSums16 = {};
     FRowSums32 = {};
     FRowColours = {};
@@ -177,78 +177,132 @@ void TConvFilter::Prepare() {
     // Inner pixels share one weight sum, so their channel value depends on
     // the channel sum alone: tabulate it when the range of sums is small.
     // The table is filled by Channel itself, so results are unchanged.
-    FTable.clear();
+    FTable = nullptr;
     const int64_t innerPixels = std::max<int64_t>(0, int64_t(FInnerX1) - FInnerX0 + 1) *
                                 std::max<int64_t>(0, int64_t(FInnerY1) - FInnerY0 + 1);
     FTableBase = 255 * negative;
     const int64_t range = 255 * (positive - negative) + 1;
     const int64_t limit = std::min<int64_t>(int64_t(1) << 20, std::max<int64_t>(4096, 3 * innerPixels));
-    if (innerPixels > 0 && range <= limit) {
-        TTableCache& c = FTableCache;
-        const bool same = c.Table.size() == size_t(range) && c.Base == FTableBase && c.Weight == FFullWeight &&
-                          c.Factor == FFactor && c.BiasAdd == FBiasAdd;
-        if (!same) {
+    // A table too large for one picture pays off when the same kernel runs
+    // again (a renderer's redraws): the second run builds it.
+    TTableCache& c = FTableCache;
+    const bool again =
+        c.Range == range && c.Base == FTableBase && c.Weight == FFullWeight && c.Factor == FFactor && c.BiasAdd == FBiasAdd;
+    const bool kept = again && !c.Table.empty();
+    if (!again) {
+        c.Table.clear();
+        c.Range = range;
+        c.Base = FTableBase;
+        c.Weight = FFullWeight;
+        c.Factor = FFactor;
+        c.BiasAdd = FBiasAdd;
+    }
+    if (innerPixels > 0 && (kept || range <= limit || (again && range <= (int64_t(1) << 20)))) {
+        if (!kept) {
             c.Table.resize(size_t(range));
             for (int64_t i = 0; i < range; ++i) c.Table[size_t(i)] = Channel(FTableBase + i, FFullWeight);
-            c.Base = FTableBase;
-            c.Weight = FFullWeight;
-            c.Factor = FFactor;
-            c.BiasAdd = FBiasAdd;
         }
-        FTable = c.Table;
+        FTable = c.Table.data();
     }
-    // Rows at once need the table (its range bounds every partial sum well
-    // inside 32 bits) and a source that is not the target.
+    // Rows at once need a source that is not the target and sums that fit
+    // 32 bits; 16-bit sums are kept modulo 65536 (exact when the range of
+    // sums is no wider, every partial sum lying in it too).
     FCachedRow = -1;
-    FRowsAtOnce = FDirect && !FTable.empty() && !CanProcessPaletteAndIdenticalSource();
-    FShortSums = 255 * positive <= INT16_MAX && 255 * negative >= INT16_MIN;
+    FShortSums = range <= 65536;
+    FRowsAtOnce = FDirect && !CanProcessPaletteAndIdenticalSource() &&
+                  (FShortSums || (255 * positive <= INT32_MAX && 255 * negative >= INT32_MIN));
     if (FRowsAtOnce) {
-        const size_t n = size_t(FInnerX1 - FInnerX0 + 1);
-        FRowSums16.assign(FShortSums ? 3 * n : 0, 0);
-        FRowSums32.assign(FShortSums ? 0 : 3 * n, 0);
-        FRowColours.assign(n, 0);
+        const size_t n = size_t(FSrcWidth);
+        FRowSums16.resize(FShortSums ? 3 * n : 0);
+        FRowSums32.resize(FShortSums ? 0 : 3 * n);
+        FRowColours.resize(size_t(std::max(0, FInnerX1 - FInnerX0 + 1)));
+        // Edge pixels divide by the weight of the cells inside: a rectangle
+        // of the matrix, summed from these prefixes.
+        FWeightPrefix.assign(size_t(FWidth + 1) * size_t(FHeight + 1), 0);
+        for (int32_t row = 0; row < FHeight; ++row)
+            for (int32_t col = 0; col < FWidth; ++col)
+                FWeightPrefix[size_t(row + 1) * size_t(FWidth + 1) + size_t(col + 1)] =
+                    FCoefficients[size_t(col) + size_t(row) * size_t(FWidth)] +
+                    FWeightPrefix[size_t(row) * size_t(FWidth + 1) + size_t(col + 1)] +
+                    FWeightPrefix[size_t(row + 1) * size_t(FWidth + 1) + size_t(col)] -
+                    FWeightPrefix[size_t(row) * size_t(FWidth + 1) + size_t(col)];
     }
 }
 
-// Weighted sums of every byte of the inner span of row Y, one tap at a
-// time over the whole span so that the compiler can vectorise.
+// Weighted sums of every byte of n pixels of row Y from column x0, one tap
+// at a time over the span so that the compiler can vectorise. Cells outside
+// the source add nothing.
 template <typename TSum>
-void TConvFilter::SumInnerRow(std::vector<TSum>& sums, int Y) const {
-    std::fill(sums.begin(), sums.end(), TSum(0));
-    TSum* out = sums.data();
-    const size_t count = sums.size();
-    const uint8_t* centre = FBits + ptrdiff_t(Y) * FRowSize + ptrdiff_t(FInnerX0) * 3;
+void TConvFilter::SumRow(TSum* out, int Y, int x0, int n) const {
+    std::fill(out, out + 3 * ptrdiff_t(n), TSum(0));
     for (const TTap& t : FTaps) {
-        const uint8_t* src = centre + t.Offset;
+        const int64_t sy = int64_t(Y) + FYOffset + t.Row;
+        if (sy < 0 || sy >= FSrcHeight) continue;
+        const int64_t dx = int64_t(FXOffset) + t.Col;
+        const int64_t first = std::max<int64_t>(x0, -dx), end = std::min<int64_t>(int64_t(x0) + n, FSrcWidth - dx);
+        if (first >= end) continue;
+        const uint8_t* src = FBits + sy * FRowSize + (first + dx) * 3;
+        TSum* o = out + 3 * (first - x0);
         const TSum w = TSum(t.Weight);
-        for (size_t i = 0; i < count; ++i) out[i] = TSum(out[i] + w * TSum(src[i]));
+        for (ptrdiff_t i = 0, count = ptrdiff_t(3 * (end - first)); i < count; ++i) o[i] = TSum(o[i] + w * TSum(src[i]));
     }
+}
+
+int64_t TConvFilter::WeightInside(int X, int Y) const {
+    const int64_t x0 = int64_t(X) + FXOffset, y0 = int64_t(Y) + FYOffset;
+    const int64_t c0 = std::max<int64_t>(0, -x0), c1 = std::min<int64_t>(FWidth - 1, FSrcWidth - 1 - x0);
+    const int64_t r0 = std::max<int64_t>(0, -y0), r1 = std::min<int64_t>(FHeight - 1, FSrcHeight - 1 - y0);
+    if (c0 > c1 || r0 > r1) return 0;
+    const int64_t* p = FWeightPrefix.data();
+    const int64_t stride = FWidth + 1;
+    return p[(r1 + 1) * stride + c1 + 1] - p[r0 * stride + c1 + 1] - p[(r1 + 1) * stride + c0] + p[r0 * stride + c0];
+}
+
+uint8_t TConvFilter::InnerChannel(int64_t sum) const {
+    return FTable ? FTable[sum - FTableBase] : Channel(sum, FFullWeight);
 }
 
 void TConvFilter::ComputeInnerRow(int Y) {
-    const uint8_t* table = FTable.data();
-    const int32_t base = int32_t(FTableBase);
-    auto lookUp = [&](const auto& sums) {
+    auto lookUp = [&](const auto* sums) {
         for (size_t i = 0, n = FRowColours.size(); i < n; ++i)
-            FRowColours[i] = uint32_t(table[sums[3 * i + 2] - base]) | uint32_t(table[sums[3 * i + 1] - base]) << 8 |
-                             uint32_t(table[sums[3 * i] - base]) << 16;
+            FRowColours[i] = uint32_t(InnerChannel(SumValue(sums[3 * i + 2]))) |
+                             uint32_t(InnerChannel(SumValue(sums[3 * i + 1]))) << 8 |
+                             uint32_t(InnerChannel(SumValue(sums[3 * i]))) << 16;
     };
+    const int n = int(FRowColours.size());
     if (FShortSums) {
-        SumInnerRow(FRowSums16, Y);
-        lookUp(FRowSums16);
+        SumRow(FRowSums16.data(), Y, FInnerX0, n);
+        lookUp(FRowSums16.data());
     } else {
-        SumInnerRow(FRowSums32, Y);
-        lookUp(FRowSums32);
+        SumRow(FRowSums32.data(), Y, FInnerX0, n);
+        lookUp(FRowSums32.data());
     }
     FCachedRow = Y;
 }
 
-// Channel bytes of the inner span from their sums (both in blue, green,
-// red order).
+// Channel bytes of a whole row from its sums (both in blue, green, red
+// order): inner pixels by their sum alone, edge pixels divided by the weight
+// of their cells inside the source.
 template <typename TSum>
-void TConvFilter::LookUpInnerRow(const std::vector<TSum>& sums, uint8_t* bytes) const {
-    const uint8_t* table = FTable.data() - FTableBase;
-    for (size_t k = 0, n = sums.size(); k < n; ++k) bytes[k] = table[sums[k]];
+void TConvFilter::StoreRow(const TSum* sums, int Y, uint8_t* Row, int Width) const {
+    int x0 = Width, x1 = Width;  // the inner span [x0, x1)
+    if (Y >= FInnerY0 && Y <= FInnerY1 && FInnerX0 <= FInnerX1) {
+        x0 = FInnerX0;
+        x1 = FInnerX1 + 1;
+    }
+    if (FTable) {
+        const uint8_t* table = FTable - FTableBase;
+        for (ptrdiff_t k = 3 * ptrdiff_t(x0); k < 3 * ptrdiff_t(x1); ++k) Row[k] = table[SumValue(sums[k])];
+    } else {
+        for (ptrdiff_t k = 3 * ptrdiff_t(x0); k < 3 * ptrdiff_t(x1); ++k)
+            Row[k] = Channel(SumValue(sums[k]), FFullWeight);
+    }
+    auto edge = [&](int x) {
+        const int64_t w = WeightInside(x, Y);
+        for (int k = 3 * x; k < 3 * x + 3; ++k) Row[k] = Channel(SumValue(sums[k]), w);
+    };
+    for (int x = 0; x < x0; ++x) edge(x);
+    for (int x = x1; x < Width; ++x) edge(x);
 }
 
 void TConvFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
@@ -258,28 +312,23 @@ void TConvFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
         return;
     }
     if (!PreparedFor(s)) Prepare();
-    auto pixel = [&](int x) {
-        const uint32_t c = CalcPixel(x, Y);
-        uint8_t* p = Row + 3 * x;
-        p[0] = static_cast<uint8_t>(c >> 16);
-        p[1] = static_cast<uint8_t>(c >> 8);
-        p[2] = static_cast<uint8_t>(c);
-    };
-    const bool inner = FRowsAtOnce && Y >= FInnerY0 && Y <= FInnerY1 && FInnerX0 <= FInnerX1;
-    if (!inner) {
-        for (int x = 0; x < Width; ++x) pixel(x);
+    if (!FRowsAtOnce) {
+        for (int x = 0; x < Width; ++x) {
+            const uint32_t c = CalcPixel(x, Y);
+            uint8_t* p = Row + 3 * x;
+            p[0] = static_cast<uint8_t>(c >> 16);
+            p[1] = static_cast<uint8_t>(c >> 8);
+            p[2] = static_cast<uint8_t>(c);
+        }
         return;
     }
-    for (int x = 0; x < FInnerX0; ++x) pixel(x);
-    uint8_t* span = Row + 3 * ptrdiff_t(FInnerX0);
     if (FShortSums) {
-        SumInnerRow(FRowSums16, Y);
-        LookUpInnerRow(FRowSums16, span);
+        SumRow(FRowSums16.data(), Y, 0, Width);
+        StoreRow(FRowSums16.data(), Y, Row, Width);
     } else {
-        SumInnerRow(FRowSums32, Y);
-        LookUpInnerRow(FRowSums32, span);
+        SumRow(FRowSums32.data(), Y, 0, Width);
+        StoreRow(FRowSums32.data(), Y, Row, Width);
     }
-    for (int x = FInnerX1 + 1; x < Width; ++x) pixel(x);
 }
 
 uint32_t TConvFilter::CalcDestPixel(int X, int Y) {
@@ -320,7 +369,7 @@ uint32_t TConvFilter::CalcPixel(int X, int Y) {
                 B += int64_t(t.Weight) * GetBValue(c);
             }
         }
-        if (!FTable.empty())
+        if (FTable)
             return uint32_t(FTable[size_t(R - FTableBase)]) | uint32_t(FTable[size_t(G - FTableBase)]) << 8 |
                    uint32_t(FTable[size_t(B - FTableBase)]) << 16;
     } else if (FDirect) {

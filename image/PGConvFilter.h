@@ -25,6 +25,9 @@ public:
     // The identity filter: 1 x 1 matrix holding 1, factor 1, bias 0, offsets 0.
     TConvFilter();
     ~TConvFilter() override;
+    // A run's state points into the filter's own table cache.
+    TConvFilter(const TConvFilter&) = delete;
+    TConvFilter& operator=(const TConvFilter&) = delete;
 
     void BeginProcess(TPixelGraphic* ASource) override;
     uint32_t CalcDestPixel(int X, int Y) override;
@@ -78,9 +81,15 @@ private:
         int32_t Weight;
     };
     template <typename TSum>
-    void SumInnerRow(std::vector<TSum>& sums, int Y) const;
+    void SumRow(TSum* out, int Y, int x0, int n) const;
     template <typename TSum>
-    void LookUpInnerRow(const std::vector<TSum>& sums, uint8_t* bytes) const;
+    void StoreRow(const TSum* sums, int Y, uint8_t* Row, int Width) const;
+    int64_t WeightInside(int X, int Y) const;
+    // The channel sum a row sum stands for.
+    int64_t SumValue(uint16_t sum) const { return FTableBase + uint16_t(sum - uint16_t(FTableBase)); }
+    int64_t SumValue(int32_t sum) const { return sum; }
+    // Channel value of an inner pixel's sum.
+    uint8_t InnerChannel(int64_t sum) const;
     void ComputeInnerRow(int Y);
 
     void Invalidate() { FPrepared = nullptr; }
@@ -111,20 +120,21 @@ private:
     int64_t FFullWeight = 0;      // W when every cell lies inside
     int FInnerX0 = 0, FInnerX1 = -1, FInnerY0 = 0, FInnerY1 = -1;
     int64_t FTableBase = 0;       // smallest channel sum of an inner pixel
-    std::vector<uint8_t> FTable;  // channel value by sum - FTableBase, inner pixels
-    // The last table built, kept across runs: renderers apply the same
-    // filter on every redraw, and filling it costs more than the copy.
+    const uint8_t* FTable = nullptr;  // channel value by sum - FTableBase, inner pixels (in FTableCache)
+    std::vector<int64_t> FWeightPrefix;  // sums of the weights above and left of each cell
+    // The table of the last kernel run, kept across runs: renderers apply
+    // the same filter on every redraw.
     struct TTableCache {
-        std::vector<uint8_t> Table;
-        int64_t Base = 0, Weight = 0;
+        std::vector<uint8_t> Table;  // empty until the kernel runs twice, if large
+        int64_t Range = 0, Base = 0, Weight = 0;
         long double Factor = 0, BiasAdd = 0;
     } FTableCache;
-    // Inner span of one row computed at once (with the table, when the
-    // filter never reads a source that is being written).
+    // Rows computed at once (with the table, when the filter never reads a
+    // source that is being written); the inner span of one row is kept.
     bool FRowsAtOnce = false;
     int FCachedRow = -1;
-    bool FShortSums = false;  // every partial sum fits 16 bits
-    std::vector<int16_t> FRowSums16;
+    bool FShortSums = false;  // sums kept in 16 bits
+    std::vector<uint16_t> FRowSums16;
     std::vector<int32_t> FRowSums32;
     std::vector<uint32_t> FRowColours;
 };

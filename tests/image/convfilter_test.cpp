@@ -220,6 +220,48 @@ TEST(ConvFilterPixels, AgreeWithTheDefinitionInsideAndAtTheEdges) {
     ExpectLikeReference(filters[0], src24);
 }
 
+// ApplyFilter hands 24-bit targets a row at a time: whole rows, edges
+// included, with and without the table, 16-bit (wrapping), 32-bit and
+// 64-bit sums, and pictures smaller than the matrix.
+TEST(ConvFilterPixels, WholeRowsAgreeWithTheDefinition) {
+    std::mt19937 rng(11);
+    auto expectRows = [](TConvFilter& f, const TPixelGraphic& src) {
+        TPixelGraphic out, copy;
+        copy.Assign(&src);
+        out.ApplyFilter(f, copy);
+        for (int y = 0; y < src.GetHeight(); ++y)
+            for (int x = 0; x < src.GetWidth(); ++x)
+                ASSERT_EQ(out.GetPixelColor(x, y), Reference(f, src, x, y)) << "at " << x << "," << y;
+    };
+    std::vector<TPixelGraphic> pictures(4);
+    FillRandom(pictures[0], 23, 17, 2);
+    FillRandom(pictures[1], 3, 2, 3);
+    FillRandom(pictures[2], 70, 9, 4);
+    FillRandom(pictures[3], 48, 40, 6);
+    for (int y = 10; y < 30; ++y)
+        for (int x = 0; x < 48; ++x) pictures[3].SetPixelColor(x, y, RGB(255, 255, 255));
+    for (int round = 0; round < 30; ++round) {
+        TConvFilter f;
+        Matrix m(1 + rng() % 7, std::vector<int>(1 + rng() % 7));
+        const int most = round % 5 == 4 ? 4000 : round % 5 == 3 ? 3 : 14;
+        for (auto& row : m)
+            for (int& v : row) v = int(rng() % (most + 7)) - 6;
+        SetKernel(f, m, -int(rng() % 8), -int(rng() % 8) + 1);
+        if (round % 4 == 1) f.SetBias(int(rng() % 61) - 30);
+        if (round % 4 == 2) f.SetFactor((int(rng() % 40) - 10) / 8.0L);
+        for (const TPixelGraphic& p : pictures) expectRows(f, p);
+    }
+    // A kernel whose table is not worth building for one small picture, run
+    // twice (the second run may keep one), then beyond 32 bits.
+    TConvFilter gauss;
+    SetKernel(gauss, Gauss130, -3, -3);
+    expectRows(gauss, pictures[0]);
+    expectRows(gauss, pictures[0]);
+    const int most = std::numeric_limits<int32_t>::max();
+    SetKernel(gauss, {{most, 1, -most}, {-most, most, 7}}, -1, 0);
+    expectRows(gauss, pictures[3]);
+}
+
 TEST(ConvFilterPixels, EdgesBiasFactorAndRounding) {
     TPixelGraphic g;
     g.SetSize(5, 1, 3);
