@@ -11,6 +11,7 @@
 #include "glimmo/GlimmoTestUtil.h"
 #include "image/PGCanvas.h"
 #include "image/PGraphic.h"
+#include "platform/MathUtil.h"
 #include "platform/Random.h"
 
 namespace {
@@ -270,6 +271,31 @@ TEST(RingOutlines, EllipseBevelAndRoundRectLightFaceTheLight) {
         EXPECT_GE(Red(work, 30 + sx * 30, 20 + sy * 20), 240) << d;
         EXPECT_LE(Red(work, 30 - sx * 30, 20 - sy * 20), 130) << d;
     }
+}
+
+TEST(RingOutlines, RoundRectLightIsTheRampByDistanceEverywhere) {
+    // Straight from the definition, in long double, on sizes whose
+    // distances often land on whole ramp steps.
+    for (auto size : {std::pair<int, int>(200, 200), {1, 1}, {2, 3}, {61, 41}, {256, 96}, {97, 300}})
+        for (int d = 0; d <= 9; ++d) {
+            const int w = size.first, h = size.second, hw = w / 2, hh = h / 2;
+            TPixelGraphic g, work;
+            g.SetSize(w, h, 3);
+            RoundRectLight(g, RGB(250, 128, 3), RGB(5, 60, 255), d, work);
+            const int ox[10] = {0, hw, 0, -hw, hw, 0, -hw, hw, 0, -hw};
+            const int oy[10] = {0, hh, hh, hh, 0, 0, 0, -hh, -hh, -hh};
+            const long double reach = static_cast<long double>(Round(Hypotenuse(hh, hw)));
+            TColourTable ramp{};
+            BuildColourRamp(ramp, RGB(250, 128, 3), RGB(5, 60, 255));
+            for (int y = 1; y <= h; ++y)
+                for (int x = 1; x <= w; ++x) {
+                    int64_t k = 0;
+                    if (reach != 0)
+                        k = Clamp<int64_t>(Trunc(Hypotenuse(y + oy[d] - hh, x + ox[d] - hw) / reach * 256), 0, 255);
+                    ASSERT_EQ(work.GetPixelColor(x - 1, y - 1), ramp[255 - k])
+                        << w << "x" << h << " direction " << d << " at " << x - 1 << "," << y - 1;
+                }
+        }
 }
 
 TEST(RingOutlines, RoundRectRingMatchesDrawingThroughAMask) {
