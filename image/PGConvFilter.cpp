@@ -258,13 +258,7 @@ void TConvFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
         return;
     }
     if (!PreparedFor(s)) Prepare();
-    auto pixel = [&](int x) {
-        const uint32_t c = CalcPixel(x, Y);
-        uint8_t* p = Row + 3 * x;
-        p[0] = static_cast<uint8_t>(c >> 16);
-        p[1] = static_cast<uint8_t>(c >> 8);
-        p[2] = static_cast<uint8_t>(c);
-    };
+    auto pixel = [&](int x) { PutRowPixel(Row + 3 * x, CalcPixel(x, Y)); };
     const bool inner = FRowsAtOnce && Y >= FInnerY0 && Y <= FInnerY1 && FInnerX0 <= FInnerX1;
     if (!inner) {
         for (int x = 0; x < Width; ++x) pixel(x);

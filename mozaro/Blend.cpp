@@ -244,7 +244,7 @@ void TCardsFilter::BuildAxis(int size, bool horizontal, TAxis& axis) const {
     }
 }
 
-int32_t TCardsFilter::ShiftedPosition(TAxis& axis, int card, int k) {
+inline int32_t TCardsFilter::ShiftedPosition(TAxis& axis, int card, int k) {
     const int size = static_cast<int>(axis.Inside.size());
     int32_t& p = axis.Shifted[static_cast<size_t>(card) * size + k];
     if (p == kUnknown)
@@ -252,7 +252,7 @@ int32_t TCardsFilter::ShiftedPosition(TAxis& axis, int card, int k) {
     return p;
 }
 
-TCardsFilter::TSpot TCardsFilter::Locate(int X, int Y, int& SX, int& SY) {
+inline TCardsFilter::TSpot TCardsFilter::Locate(int X, int Y, int& SX, int& SY) {
     const int W = static_cast<int>(FColumns.Inside.size()), H = static_cast<int>(FRows.Inside.size());
     if (X < 0 || Y < 0 || X >= W || Y >= H) return spOutside;
     const unsigned inside = FColumns.Inside[X] & FRows.Inside[Y];
@@ -278,7 +278,7 @@ uint32_t TCardsFilter::CalcDestPixel(int X, int Y) {
     return FRead(sx, sy);
 }
 
-std::shared_ptr<TCardsFilter::TSpotTable> TCardsFilter::SpotTable() {
+std::shared_ptr<TCardsFilter::TSpotTable> TCardsFilter::SpotTable(bool& repeat) {
     const TPixelGraphic& s = *Source;
     const int w = s.GetWidth(), h = s.GetHeight();
     std::vector<long double> shifts;
@@ -286,24 +286,31 @@ std::shared_ptr<TCardsFilter::TSpotTable> TCardsFilter::SpotTable() {
     thread_local TRecentTables<TSpotTable> kept;
     if (auto table = kept.Find([&](const TSpotTable& t) {
             return t.Width == w && t.Height == h && t.RowSize == s.GetRowSize() && t.Shifts == shifts;
-        }))
+        })) {
+        repeat = true;
         return table;
+    }
+    repeat = false;
     auto table = std::make_shared<TSpotTable>();
     table->Width = w;
     table->Height = h;
     table->RowSize = s.GetRowSize();
     table->Shifts = std::move(shifts);
-    table->Offsets.resize(static_cast<size_t>(w) * h);
-    int32_t* offset = table->Offsets.data();
+    kept.Keep(table);
+    return table;
+}
+
+void TCardsFilter::BuildSpots(TSpotTable& table) {
+    const int w = table.Width, h = table.Height;
+    table.Offsets.resize(static_cast<size_t>(w) * h);
+    int32_t* offset = table.Offsets.data();
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             int sx = 0, sy = 0;
             const TSpot spot = Locate(x, y, sx, sy);
-            *offset++ = spot == spSource ? static_cast<int32_t>(int64_t(sy) * table->RowSize + 3 * sx)
+            *offset++ = spot == spSource ? static_cast<int32_t>(int64_t(sy) * table.RowSize + 3 * sx)
                                          : spot == spBorder ? kBorderSpot : kOutsideSpot;
         }
-    kept.Keep(table);
-    return table;
 }
 
 void TCardsFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
@@ -317,7 +324,17 @@ void TCardsFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
         TPGFilter::CalcDestRow(Y, Row, Width);
         return;
     }
-    if (!FSpots) FSpots = SpotTable();
+    if (!FSpots) {
+        bool repeat = false;
+        FSpots = SpotTable(repeat);
+        if (repeat && FSpots->Offsets.empty()) BuildSpots(*FSpots);
+    }
+    if (FSpots->Offsets.empty()) {
+        // The first run with these shifts locates its pixels as it goes: the
+        // table pays off only when a re-render draws the same shifts again.
+        for (int x = 0; x < w; ++x) PutRowPixel(Row + 3 * x, TCardsFilter::CalcDestPixel(x, Y));
+        return;
+    }
     const int32_t* offset = FSpots->Offsets.data() + static_cast<size_t>(w) * Y;
     const uint8_t* bits = s.GetBits();
     const uint8_t outside[3] = {GetBValue(OutsideColor), GetGValue(OutsideColor), GetRValue(OutsideColor)};

@@ -108,14 +108,17 @@ private:
     TSpot Locate(int X, int Y, int& SX, int& SY);
     // Per target pixel of a 24-bit source: the byte offset of its source
     // pixel, or kOutsideSpot / kBorderSpot. Re-renders draw the same shifts,
-    // so the last few tables are kept by size and shifts.
+    // so the last few tables are kept by size and shifts; the offsets are
+    // filled by the second run that asks for them.
     struct TSpotTable {
         int Width, Height, RowSize;
         std::vector<long double> Shifts;
         std::vector<int32_t> Offsets;
     };
     static constexpr int32_t kOutsideSpot = -1, kBorderSpot = -2;
-    std::shared_ptr<TSpotTable> SpotTable();
+    // The kept table of the run's size and shifts, or a new one; repeat tells which.
+    std::shared_ptr<TSpotTable> SpotTable(bool& repeat);
+    void BuildSpots(TSpotTable& table);
     std::shared_ptr<TSpotTable> FSpots;
     std::vector<TCard> FCards;
     TAxis FColumns, FRows;

@@ -54,18 +54,25 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kMaxTurnTable = 1 << 20;
 }  // namespace
 
-std::shared_ptr<TOilFilter::TTurnTable> TOilFilter::TurnTable(int width, int height, int32_t strength) {
+std::shared_ptr<TOilFilter::TTurnTable> TOilFilter::TurnTable(int width, int height, int32_t strength, bool& repeat) {
     thread_local TRecentTables<TTurnTable> kept;
     if (auto table = kept.Find([&](const TTurnTable& t) {
             return t.Width == width && t.Height == height && t.Strength == strength;
-        }))
+        })) {
+        repeat = true;
         return table;
+    }
+    repeat = false;
     auto table = std::make_shared<TTurnTable>();
     table->Width = width;
     table->Height = height;
     table->Strength = strength;
     const double r = std::min(width, height) * 0.5;
-    table->Slot.assign(r * r < kMaxTurnTable ? static_cast<size_t>(r * r) + 1 : 0, 0);
+    const size_t slotCount = r * r < kMaxTurnTable ? static_cast<size_t>(r * r) + 1 : 0;
+    table->Slot.assign(slotCount, 0);
+    // Fewer than half of the squared distances are sums of two squares:
+    // room for all at once spares the copies of a growing list.
+    table->Turns.reserve(slotCount / 2 + 1);
     table->Turns.assign(1, {1.0, 0.0});
     kept.Keep(table);
     return table;
@@ -73,21 +80,22 @@ std::shared_ptr<TOilFilter::TTurnTable> TOilFilter::TurnTable(int width, int hei
 
 void TOilFilter::BeginProcess(TPixelGraphic* ASource) {
     TPGFilter::BeginProcess(ASource);
-    FTable = TurnTable(ASource->GetWidth(), ASource->GetHeight(), Strength);
+    FTable = TurnTable(ASource->GetWidth(), ASource->GetHeight(), Strength, FRepeat);
+    FCentreX = ASource->GetWidth() / 2;
+    FCentreY = ASource->GetHeight() / 2;
+    FRadius = std::min(ASource->GetWidth(), ASource->GetHeight()) * 0.5;
     FRead = TColorReader(ASource);
 }
 
-void TOilFilter::SourceOf(int X, int Y, int& SX, int& SY) {
-    const int w = Source->GetWidth(), h = Source->GetHeight();
-    int cx = w / 2, cy = h / 2;
+inline void TOilFilter::SourceOf(int X, int Y, int& SX, int& SY) {
+    int cx = FCentreX, cy = FCentreY;
     if (cx == X) cx = X + 1;
     if (cy == Y) cy = Y + 1;
     const int64_t dx = X - cx, dy = Y - cy;
     const int64_t d2 = dy * dy + dx * dx;
-    const double R = std::min(w, h) * 0.5;
     // d < R exactly when d^2 < R^2: R is a multiple of 1/2 and d the
     // correctly rounded root of an integer. Outside the circle nothing turns.
-    if (!(static_cast<double>(d2) < R * R)) {
+    if (!(static_cast<double>(d2) < FRadius * FRadius)) {
         SX = X;
         SY = Y;
         return;
@@ -99,7 +107,7 @@ void TOilFilter::SourceOf(int X, int Y, int& SX, int& SY) {
         turn = table.Turns[table.Slot[d2]];
     } else {
         const double d = std::sqrt(static_cast<double>(d2));
-        const double angle = (1 - std::cos(d / R * 6.28)) * Strength;
+        const double angle = (1 - std::cos(d / FRadius * 6.28)) * Strength;
         const double a = angle * kPi / 180;
         turn = {std::cos(a), std::sin(a)};
         if (kept) {
@@ -143,7 +151,14 @@ void TOilFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
         TPGFilter::CalcDestRow(Y, Row, Width);
         return;
     }
-    if (FTable->RowSize != s.GetRowSize() || FTable->Offsets.size() != static_cast<size_t>(w) * h) BuildOffsets(s);
+    const bool built = FTable->RowSize == s.GetRowSize() && FTable->Offsets.size() == static_cast<size_t>(w) * h;
+    if (!built && !FRepeat) {
+        // The first run for this size and strength reads its sources as it
+        // goes: the table pays off only when a re-render asks again.
+        for (int x = 0; x < w; ++x) PutRowPixel(Row + 3 * x, TOilFilter::CalcDestPixel(x, Y));
+        return;
+    }
+    if (!built) BuildOffsets(s);
     const int32_t* offset = FTable->Offsets.data() + static_cast<size_t>(w) * Y;
     const uint8_t* bits = s.GetBits();
     for (int x = 0; x < w; ++x) {
@@ -154,10 +169,7 @@ void TOilFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
             p[1] = q[1];
             p[2] = q[2];
         } else {
-            const uint32_t c = CalcDestPixel(x, Y);
-            p[0] = static_cast<uint8_t>(c >> 16);
-            p[1] = static_cast<uint8_t>(c >> 8);
-            p[2] = static_cast<uint8_t>(c);
+            PutRowPixel(p, TOilFilter::CalcDestPixel(x, Y));
         }
     }
 }
