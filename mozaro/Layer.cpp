@@ -12,6 +12,7 @@
 #include "mozaro/Blend.h"
 #include "mozaro/ImageAdditions.h"
 #include "mozaro/RecentTables.h"
+#include "mozaro/ScratchPictures.h"
 #include "platform/MathUtil.h"
 
 const char* const kAlgorithmNames[kAlgorithmCount] = {
@@ -447,10 +448,10 @@ void RenderTexture(const TLayerParams& params, const TColourTable& palette, cons
     if (p.FlipVertical) MirrorVertical(work);
     // The filters need a source apart from their target: each runs from the
     // picture as it stands into the other of two, which then stands for it.
-    TPixelGraphic spare;
+    TScratchPicture spare(1);
     TPixelGraphic* current = &work;
     auto filter = [&](TPGFilter& f) {
-        TPixelGraphic* target = current == &work ? &spare : &work;
+        TPixelGraphic* target = current == &work ? &*spare : &work;
         target->SetBackgroundValue(current->GetBackgroundValue());
         target->ApplyFilter(f, *current);
         current = target;
@@ -472,7 +473,8 @@ void RenderLayer(const TLayerParams& params, const TColourTable& palette, THeigh
     const TLayerParams p = params.Clamped();
     auto set = maps.Get(SeedFromText(p.SeedText), p.Turbulence1, p.Turbulence2);
     rng.SetSeed(set->StateAfter);
-    TPixelGraphic work;
+    TScratchPicture scratch(0);
+    TPixelGraphic& work = *scratch;
     RenderTexture(p, palette, set->Maps, rng, importImage, work);
 
     TEmbossFilter emboss(1, 127);
