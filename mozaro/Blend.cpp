@@ -300,17 +300,19 @@ std::shared_ptr<TCardsFilter::TSpotTable> TCardsFilter::SpotTable(bool& repeat) 
     return table;
 }
 
+inline int32_t TCardsFilter::SpotOffset(int X, int Y, int rowSize) {
+    int sx = 0, sy = 0;
+    const TSpot spot = Locate(X, Y, sx, sy);
+    return spot == spSource ? static_cast<int32_t>(int64_t(sy) * rowSize + 3 * sx)
+                            : spot == spBorder ? kBorderSpot : kOutsideSpot;
+}
+
 void TCardsFilter::BuildSpots(TSpotTable& table) {
     const int w = table.Width, h = table.Height;
     table.Offsets.resize(static_cast<size_t>(w) * h);
     int32_t* offset = table.Offsets.data();
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            int sx = 0, sy = 0;
-            const TSpot spot = Locate(x, y, sx, sy);
-            *offset++ = spot == spSource ? static_cast<int32_t>(int64_t(sy) * table.RowSize + 3 * sx)
-                                         : spot == spBorder ? kBorderSpot : kOutsideSpot;
-        }
+        for (int x = 0; x < w; ++x) *offset++ = SpotOffset(x, y, table.RowSize);
 }
 
 void TCardsFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
@@ -329,18 +331,15 @@ void TCardsFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
         FSpots = SpotTable(repeat);
         if (repeat && FSpots->Offsets.empty()) BuildSpots(*FSpots);
     }
-    if (FSpots->Offsets.empty()) {
-        // The first run with these shifts locates its pixels as it goes: the
-        // table pays off only when a re-render draws the same shifts again.
-        for (int x = 0; x < w; ++x) PutRowPixel(Row + 3 * x, TCardsFilter::CalcDestPixel(x, Y));
-        return;
-    }
-    const int32_t* offset = FSpots->Offsets.data() + static_cast<size_t>(w) * Y;
+    // The first run with these shifts locates its pixels as it goes: the
+    // table pays off only when a re-render draws the same shifts again.
+    const int32_t* offset = FSpots->Offsets.empty() ? nullptr : FSpots->Offsets.data() + static_cast<size_t>(w) * Y;
+    const int rowSize = s.GetRowSize();
     const uint8_t* bits = s.GetBits();
     const uint8_t outside[3] = {GetBValue(OutsideColor), GetGValue(OutsideColor), GetRValue(OutsideColor)};
     const uint8_t border[3] = {GetBValue(BorderColor), GetGValue(BorderColor), GetRValue(BorderColor)};
     for (int x = 0; x < w; ++x) {
-        const int32_t o = offset[x];
+        const int32_t o = offset ? offset[x] : SpotOffset(x, Y, rowSize);
         const uint8_t* q = o >= 0 ? bits + o : o == kBorderSpot ? border : outside;
         uint8_t* p = Row + 3 * x;
         p[0] = q[0];

@@ -118,6 +118,8 @@ private:
     static constexpr int32_t kOutsideSpot = -1, kBorderSpot = -2;
     // The kept table of the run's size and shifts, or a new one; repeat tells which.
     std::shared_ptr<TSpotTable> SpotTable(bool& repeat);
+    // The table's entry for target pixel (X, Y).
+    int32_t SpotOffset(int X, int Y, int rowSize);
     void BuildSpots(TSpotTable& table);
     std::shared_ptr<TSpotTable> FSpots;
     std::vector<TCard> FCards;

@@ -156,7 +156,11 @@ void TOilFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
     if (!built && !FRepeat) {
         // The first run for this size and strength reads its sources as it
         // goes: the table pays off only when a re-render asks again.
-        for (int x = 0; x < w; ++x) PutRowPixel(Row + 3 * x, TOilFilter::CalcDestPixel(x, Y));
+        for (int x = 0; x < w; ++x) {
+            int sx, sy;
+            SourceOf(x, Y, sx, sy);
+            PutRowPixel(Row + 3 * x, FRead(sx, sy));
+        }
         return;
     }
     if (!built) BuildOffsets(s);
@@ -433,7 +437,7 @@ void RenderTexture(const TLayerParams& params, const TColourTable& palette, cons
     // A fresh black tile whatever work held before: the twist reads the
     // background beyond the edges, so none may linger from an earlier render.
     work.SetBackgroundValue(0);
-    work.SetSize(kTileSize, kTileSize, 3);
+    work.SetSizeForOverwrite(kTileSize, kTileSize, 3);
     work.Clear();
     std::array<uint32_t, 256> lut;
     for (int i = 0; i < 256; ++i) lut[i] = LayerColor(palette, i, p.Brightness);
