@@ -112,8 +112,7 @@ std::shared_ptr<const THeightMapSet> THeightMapCache::Get(int32_t seed, int turb
             return FEntries.front();
         }
     }
-    // Default-initialised: MakeHeightMaps clears the maps itself.
-    std::shared_ptr<THeightMapSet> set(new THeightMapSet);
+    auto set = std::make_shared<THeightMapSet>();
     set->Seed = seed;
     set->Turbulence1 = turbulence1;
     set->Turbulence2 = turbulence2;
