@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "glimmo/Painters.h"
 #include "image/PGraphic.h"
@@ -278,7 +279,7 @@ uint32_t TCardsFilter::CalcDestPixel(int X, int Y) {
     return FRead(sx, sy);
 }
 
-std::shared_ptr<TCardsFilter::TSpotTable> TCardsFilter::SpotTable(bool& repeat) {
+std::shared_ptr<TCardsFilter::TSpotTable> TCardsFilter::SpotTable() {
     const TPixelGraphic& s = *Source;
     const int w = s.GetWidth(), h = s.GetHeight();
     std::vector<long double> shifts;
@@ -286,39 +287,40 @@ std::shared_ptr<TCardsFilter::TSpotTable> TCardsFilter::SpotTable(bool& repeat) 
     thread_local TRecentTables<TSpotTable> kept;
     if (auto table = kept.Find([&](const TSpotTable& t) {
             return t.Width == w && t.Height == h && t.RowSize == s.GetRowSize() && t.Shifts == shifts;
-        })) {
-        repeat = true;
+        }))
         return table;
-    }
-    repeat = false;
     auto table = std::make_shared<TSpotTable>();
     table->Width = w;
     table->Height = h;
     table->RowSize = s.GetRowSize();
     table->Shifts = std::move(shifts);
+    table->RowStart.reserve(static_cast<size_t>(h) + 1);
+    for (int y = 0; y < h; ++y) {
+        table->RowStart.push_back(static_cast<uint32_t>(table->Runs.size()));
+        for (int x = 0; x < w; ++x) {
+            int sx = 0, sy = 0;
+            const TSpot spot = Locate(x, y, sx, sy);
+            const int32_t offset = spot == spSource ? static_cast<int32_t>(int64_t(sy) * table->RowSize + 3 * sx)
+                                   : spot == spBorder ? kBorderSpot : kOutsideSpot;
+            if (x > 0) {
+                TSpotRun& last = table->Runs.back();
+                if (last.Offset >= 0 ? offset == last.Offset + 3 * last.Count : offset == last.Offset) {
+                    ++last.Count;
+                    continue;
+                }
+            }
+            table->Runs.push_back({x, 1, offset});
+        }
+    }
+    table->RowStart.push_back(static_cast<uint32_t>(table->Runs.size()));
     kept.Keep(table);
     return table;
-}
-
-inline int32_t TCardsFilter::SpotOffset(int X, int Y, int rowSize) {
-    int sx = 0, sy = 0;
-    const TSpot spot = Locate(X, Y, sx, sy);
-    return spot == spSource ? static_cast<int32_t>(int64_t(sy) * rowSize + 3 * sx)
-                            : spot == spBorder ? kBorderSpot : kOutsideSpot;
-}
-
-void TCardsFilter::BuildSpots(TSpotTable& table) {
-    const int w = table.Width, h = table.Height;
-    table.Offsets.resize(static_cast<size_t>(w) * h);
-    int32_t* offset = table.Offsets.data();
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) *offset++ = SpotOffset(x, y, table.RowSize);
 }
 
 void TCardsFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
     const TPixelGraphic& s = *Source;
     const int w = s.GetWidth(), h = s.GetHeight();
-    // Pictures up to 4 megapixels keep a table (16 MiB at most).
+    // Pictures up to 4 megapixels keep a table.
     const bool tabled = s.GetBitCountNum() == 3 && !s.GetEmpty() && Width == w && Y >= 0 && Y < h &&
                         w == static_cast<int>(FColumns.Inside.size()) && h == static_cast<int>(FRows.Inside.size()) &&
                         int64_t(w) * h <= (int64_t(1) << 22) && int64_t(s.GetRowSize()) * h < INT32_MAX;
@@ -326,25 +328,24 @@ void TCardsFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
         TPGFilter::CalcDestRow(Y, Row, Width);
         return;
     }
-    if (!FSpots) {
-        bool repeat = false;
-        FSpots = SpotTable(repeat);
-        if (repeat && FSpots->Offsets.empty()) BuildSpots(*FSpots);
-    }
-    // The first run with these shifts locates its pixels as it goes: the
-    // table pays off only when a re-render draws the same shifts again.
-    const int32_t* offset = FSpots->Offsets.empty() ? nullptr : FSpots->Offsets.data() + static_cast<size_t>(w) * Y;
-    const int rowSize = s.GetRowSize();
+    if (!FSpots) FSpots = SpotTable();
     const uint8_t* bits = s.GetBits();
     const uint8_t outside[3] = {GetBValue(OutsideColor), GetGValue(OutsideColor), GetRValue(OutsideColor)};
     const uint8_t border[3] = {GetBValue(BorderColor), GetGValue(BorderColor), GetRValue(BorderColor)};
-    for (int x = 0; x < w; ++x) {
-        const int32_t o = offset ? offset[x] : SpotOffset(x, Y, rowSize);
-        const uint8_t* q = o >= 0 ? bits + o : o == kBorderSpot ? border : outside;
-        uint8_t* p = Row + 3 * x;
-        p[0] = q[0];
-        p[1] = q[1];
-        p[2] = q[2];
+    const TSpotRun* run = FSpots->Runs.data();
+    for (uint32_t k = FSpots->RowStart[Y]; k < FSpots->RowStart[Y + 1]; ++k) {
+        const TSpotRun& r = run[k];
+        uint8_t* p = Row + 3 * r.X;
+        if (r.Offset >= 0) {
+            std::memcpy(p, bits + r.Offset, 3 * static_cast<size_t>(r.Count));
+            continue;
+        }
+        const uint8_t* c = r.Offset == kBorderSpot ? border : outside;
+        for (int i = 0; i < r.Count; ++i, p += 3) {
+            p[0] = c[0];
+            p[1] = c[1];
+            p[2] = c[2];
+        }
     }
 }
 

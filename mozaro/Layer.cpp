@@ -126,19 +126,40 @@ uint32_t TOilFilter::CalcDestPixel(int X, int Y) {
     return FRead(sx, sy);
 }
 
+namespace {
+// A kept twist entry that says "work this pixel out" (outside the source);
+// a small table's index 65535 says it too, which only costs that pixel a
+// detour.
+constexpr int32_t kWorkOutOffset = -1;
+constexpr uint16_t kWorkOutPixel = 0xFFFF;
+
+// Small pictures without row padding: pixel indices of 16 bits, half the
+// table of byte offsets.
+bool SmallTurnTable(int w, int h, int rowSize) { return int64_t(w) * h <= 65536 && rowSize == 3 * w; }
+}  // namespace
+
 void TOilFilter::BuildOffsets(const TPixelGraphic& source) {
     TTurnTable& table = *FTable;
     const int w = source.GetWidth(), h = source.GetHeight();
     table.RowSize = source.GetRowSize();
-    table.Offsets.resize(static_cast<size_t>(w) * h);
-    int32_t* offset = table.Offsets.data();
+    const bool small = SmallTurnTable(w, h, table.RowSize);
+    table.Offsets.clear();
+    table.Pixels.clear();
+    if (small)
+        table.Pixels.resize(static_cast<size_t>(w) * h);
+    else
+        table.Offsets.resize(static_cast<size_t>(w) * h);
+    size_t k = 0;
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
+        for (int x = 0; x < w; ++x, ++k) {
             int sx, sy;
             SourceOf(x, y, sx, sy);
             const bool inside = static_cast<unsigned>(sx) < static_cast<unsigned>(w) &&
                                 static_cast<unsigned>(sy) < static_cast<unsigned>(h);
-            *offset++ = inside ? static_cast<int32_t>(int64_t(sy) * table.RowSize + 3 * sx) : -1;
+            if (small)
+                table.Pixels[k] = inside ? static_cast<uint16_t>(sy * w + sx) : kWorkOutPixel;
+            else
+                table.Offsets[k] = inside ? static_cast<int32_t>(int64_t(sy) * table.RowSize + 3 * sx) : kWorkOutOffset;
         }
 }
 
@@ -152,7 +173,8 @@ void TOilFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
         TPGFilter::CalcDestRow(Y, Row, Width);
         return;
     }
-    const bool built = FTable->RowSize == s.GetRowSize() && FTable->Offsets.size() == static_cast<size_t>(w) * h;
+    const size_t n = static_cast<size_t>(w) * h;
+    const bool built = FTable->RowSize == s.GetRowSize() && (FTable->Offsets.size() == n || FTable->Pixels.size() == n);
     if (!built && !FRepeat) {
         // The first run for this size and strength reads its sources as it
         // goes: the table pays off only when a re-render asks again.
@@ -164,19 +186,25 @@ void TOilFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
         return;
     }
     if (!built) BuildOffsets(s);
-    const int32_t* offset = FTable->Offsets.data() + static_cast<size_t>(w) * Y;
     const uint8_t* bits = s.GetBits();
-    for (int x = 0; x < w; ++x) {
-        uint8_t* p = Row + 3 * x;
-        if (offset[x] >= 0) {
-            const uint8_t* q = bits + offset[x];
-            p[0] = q[0];
-            p[1] = q[1];
-            p[2] = q[2];
-        } else {
-            PutRowPixel(p, TOilFilter::CalcDestPixel(x, Y));
+    // entry[x] x scale is the byte offset of target pixel x's source.
+    auto copy = [&](const auto* entry, auto workOut, int scale) {
+        for (int x = 0; x < w; ++x) {
+            uint8_t* p = Row + 3 * x;
+            if (entry[x] != workOut) {
+                const uint8_t* q = bits + static_cast<size_t>(entry[x]) * scale;
+                p[0] = q[0];
+                p[1] = q[1];
+                p[2] = q[2];
+            } else {
+                PutRowPixel(p, TOilFilter::CalcDestPixel(x, Y));
+            }
         }
-    }
+    };
+    if (!FTable->Pixels.empty())
+        copy(FTable->Pixels.data() + static_cast<size_t>(w) * Y, kWorkOutPixel, 3);
+    else
+        copy(FTable->Offsets.data() + static_cast<size_t>(w) * Y, kWorkOutOffset, 1);
 }
 
 void TOilFilter::EndProcess() {
