@@ -3,7 +3,6 @@
 // ratio ours / convert printed by the peer).
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -42,12 +41,7 @@ void Reduce(const TPixelGraphic& src, TPixelGraphic& dst) {
 void BM_Reduce256Dithered(benchmark::State& state) {
     TPixelGraphic src, dst;
     PhotoLike(src, 1024, 1024);
-    double total = 0;
-    for (auto _ : state) {
-        const auto t0 = std::chrono::steady_clock::now();
-        Reduce(src, dst);
-        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    }
+    const double total = TimeIterations(state, [&] { Reduce(src, dst); });
     state.SetItemsProcessed(state.iterations() * 1024 * 1024);
     KeepOurTime("reduce", total, state.iterations());
 }
@@ -65,12 +59,6 @@ void WritePPM(const TPixelGraphic& g, const std::string& path) {
     std::fclose(f);
 }
 
-double Seconds(const std::string& command) {
-    const auto t0 = std::chrono::steady_clock::now();
-    if (std::system(command.c_str()) != 0) return -1;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
 // convert's time for the same picture less the same command without the
 // reduction (start-up, reading and writing). A 1 x 1 picture would not do
 // as the start-up: its dithering set-up alone is most of convert's work.
@@ -81,19 +69,8 @@ void BM_ConvertPeer(benchmark::State& state) {
     PhotoLike(src, 1024, 1024);
     WritePPM(src, dir + "/in.ppm");
     const std::string opts = " -dither FloydSteinberg -colors 256 ";
-    double total = 0;
-    for (auto _ : state) {
-        const double full = Seconds("convert " + dir + "/in.ppm" + opts + dir + "/out.bmp");
-        const double plain = Seconds("convert " + dir + "/in.ppm " + dir + "/plain.bmp");
-        if (full < 0 || plain < 0) {
-            state.SkipWithError("convert failed");
-            break;
-        }
-        const double t = std::max(1e-6, full - plain);
-        total += t;
-        state.SetIterationTime(t);
-    }
-    SetRatioToOurs(state, "reduce", total);
+    TimePeerCommand(state, "reduce", "convert " + dir + "/in.ppm" + opts + dir + "/out.bmp",
+                    "convert " + dir + "/in.ppm " + dir + "/plain.bmp");
     std::system(("rm -rf " + dir).c_str());
 }
 BENCHMARK(BM_ConvertPeer)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);

@@ -42,10 +42,6 @@ void SetKernel(TConvFilter& f) {
     f.SetYOffset(-1);
 }
 
-double Seconds(std::chrono::steady_clock::time_point t0) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
 void SetMegapixelCounter(benchmark::State& state, double totalSeconds) {
     if (state.iterations() > 0)
         state.counters["ms_per_MP"] = 1000.0 * totalSeconds / double(state.iterations()) / (double(Side) * Side / 1e6);
@@ -61,7 +57,7 @@ void BM_ConvFilter3x3(benchmark::State& state) {
         const auto t0 = std::chrono::steady_clock::now();
         dst.ApplyFilter(f, src);
         benchmark::DoNotOptimize(dst.GetBits());
-        const double t = Seconds(t0);
+        const double t = SecondsSince(t0);
         total += t;
         state.SetIterationTime(t);
     }
@@ -106,12 +102,6 @@ struct TVipsFiles {
     }
 };
 
-double TimeCommand(const std::string& command) {
-    const auto t0 = std::chrono::steady_clock::now();
-    const int rc = std::system(command.c_str());
-    return rc == 0 ? Seconds(t0) : -1;
-}
-
 void VipsConv(benchmark::State& state, const char* precision) {
     static TVipsFiles files;
     if (!files.Ok) {
@@ -127,20 +117,7 @@ void VipsConv(benchmark::State& state, const char* precision) {
     const bool isFloat = std::string(precision) == "float";
     const std::string baseline =
         isFloat ? "vips cast " + files.Big + " " + files.Dir + "/base.v float" : command(files.Tiny);
-    double total = 0;
-    for (auto _ : state) {
-        const double big = TimeCommand(command(files.Big));
-        const double tiny = TimeCommand(baseline);
-        if (big < 0 || tiny < 0) {
-            state.SkipWithError("vips conv failed");
-            return;
-        }
-        const double t = std::max(big - tiny, 1e-6);
-        total += t;
-        state.SetIterationTime(t);
-    }
-    SetMegapixelCounter(state, total);
-    SetRatioToOurs(state, "conv", total);
+    SetMegapixelCounter(state, TimePeerCommand(state, "conv", command(files.Big), baseline));
 }
 
 void BM_VipsConvFloat(benchmark::State& state) { VipsConv(state, "float"); }      // vips's default

@@ -6,7 +6,6 @@
 // with the ratio ours / tool.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <string>
 
@@ -68,12 +67,6 @@ const TVariant kVariants[] = {
 
 bool HaveConvert() { return std::system("command -v convert >/dev/null 2>&1") == 0; }
 
-double TimeCommand(const std::string& cmd) {
-    const auto t0 = std::chrono::steady_clock::now();
-    if (std::system(cmd.c_str()) != 0) return -1;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
 // The input file of a variant, written by us.
 std::string Input(const TVariant& v) {
     v.Setup();
@@ -105,23 +98,17 @@ void BM_Convert_ReadWrite_LessStartup(benchmark::State& state, const TVariant& v
     TPixelGraphic one;
     one.SetSize(1, 1, 3);
     one.SaveToFile(tiny);
-    for (auto _ : state) {
-        const double full = TimeCommand("convert '" + in + "' " + v.PeerOptions + " '" + out + "'");
-        const double startup = TimeCommand("convert '" + tiny + "' " + v.PeerOptions + " '" + out + "'");
-        state.SetIterationTime(std::max(full - startup, 1e-6));
-    }
+    TimePeerCommand(state, v.Name, "convert '" + in + "' " + v.PeerOptions + " '" + out + "'",
+                    "convert '" + tiny + "' " + v.PeerOptions + " '" + out + "'");
 }
 
 void BM_ReadWrite(benchmark::State& state, const TVariant& v) {
     const std::string in = Input(v), out = TempPath(std::string("out-") + v.Name + "." + v.Ext);
     TPixelGraphic g;
-    double total = 0;
-    for (auto _ : state) {
-        const auto t0 = std::chrono::steady_clock::now();
+    const double total = TimeIterations(state, [&] {
         g.LoadFromFile(in);
         g.SaveToFile(out);
-        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    }
+    });
     KeepOurTime(v.Name, total, state.iterations());
 }
 
@@ -132,14 +119,7 @@ void BM_Tool_ReadWrite(benchmark::State& state, const TVariant& v) {
     const std::string in = Input(v), out = TempPath(std::string("tool-") + v.Name + "." + v.Ext);
     command.replace(command.find("IN"), 2, "'" + in + "'");
     command.replace(command.find("OUT"), 3, "'" + out + "'");
-    double total = 0;
-    for (auto _ : state) {
-        const double t = TimeCommand(command + " 2>/dev/null");
-        if (t < 0) return state.SkipWithError(("not available: " + command).c_str());
-        total += t;
-        state.SetIterationTime(t);
-    }
-    SetRatioToOurs(state, v.Name, total);
+    TimePeerCommand(state, v.Name, command + " 2>/dev/null");
 }
 
 // Files we have no writer for (PCX, run-length Targa) are made by convert;
@@ -153,16 +133,13 @@ void ReadPeerFile(benchmark::State& state, const std::string& name, const std::s
     if (std::system(("convert '" + src + "' " + options + " '" + in + "'").c_str()) != 0 ||
         std::system(("convert -size 1x1 xc:red " + options + " '" + tiny + "'").c_str()) != 0)
         return state.SkipWithError("convert failed");
-    TPixelGraphic g;
-    for (auto _ : state) {
-        if (!peer) {
-            g.LoadFromFile(in);
-            continue;
-        }
-        const double full = TimeCommand("convert '" + in + "' null:");
-        const double startup = TimeCommand("convert '" + tiny + "' null:");
-        state.SetIterationTime(std::max(full - startup, 1e-6));
+    if (peer) {
+        TimePeerCommand(state, name, "convert '" + in + "' null:", "convert '" + tiny + "' null:");
+        return;
     }
+    TPixelGraphic g;
+    const double total = TimeIterations(state, [&] { g.LoadFromFile(in); });
+    KeepOurTime(name, total, state.iterations());
 }
 
 void Register() {

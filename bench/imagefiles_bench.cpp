@@ -1,11 +1,10 @@
 // Reading and writing a 4-megapixel 24-bit picture as BMP, JPEG (quality
 // 85) and PNG, next to the same work done by ImageMagick's `convert` (BMP,
 // less its start-up) and by bare libjpeg-turbo / libpng calls with the same
-// settings (JPEG, PNG).
+// settings (JPEG, PNG), each peer with the ratio ours / peer.
 #include <benchmark/benchmark.h>
 #include <png.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -15,6 +14,7 @@ extern "C" {
 #include <jpeglib.h>
 }
 
+#include "bench/PeerRatio.h"
 #include "image/PGFormats.h"
 
 namespace {
@@ -56,19 +56,14 @@ void BM_BMP_ReadWriteFile(benchmark::State& state) {
     const std::string in = TempPath("in.bmp"), out = TempPath("out.bmp");
     Picture().SaveToFile(in);
     TPixelGraphic g;
-    for (auto _ : state) {
+    const double total = TimeIterations(state, [&] {
         g.LoadFromFile(in);
         g.SaveToFile(out);
-    }
+    });
+    KeepOurTime("bmp", total, state.iterations());
     state.SetItemsProcessed(state.iterations() * kSide * kSide);
 }
 BENCHMARK(BM_BMP_ReadWriteFile)->Unit(benchmark::kMillisecond);
-
-double TimeCommand(const std::string& cmd) {
-    const auto t0 = std::chrono::steady_clock::now();
-    if (std::system(cmd.c_str()) != 0) return -1;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
 
 // convert in.bmp out.bmp, less the time convert takes for a 1 x 1 picture.
 void BM_Convert_BMP_ReadWriteFile_LessStartup(benchmark::State& state) {
@@ -82,28 +77,26 @@ void BM_Convert_BMP_ReadWriteFile_LessStartup(benchmark::State& state) {
         state.SkipWithError("convert is not installed");
         return;
     }
-    for (auto _ : state) {
-        const double full = TimeCommand("convert '" + in + "' 'BMP3:" + out + "'");
-        const double startup = TimeCommand("convert '" + tiny + "' 'BMP3:" + tinyOut + "'");
-        state.SetIterationTime(std::max(full - startup, 1e-6));
-    }
+    TimePeerCommand(state, "bmp", "convert '" + in + "' 'BMP3:" + out + "'",
+                    "convert '" + tiny + "' 'BMP3:" + tinyOut + "'");
 }
 BENCHMARK(BM_Convert_BMP_ReadWriteFile_LessStartup)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // ---- JPEG -------------------------------------------------------------------------
 void BM_JPEG_Write(benchmark::State& state) {
     JpegQuality = 85;
-    for (auto _ : state) {
+    const double total = TimeIterations(state, [] {
         TMemoryStream s;
         Picture().SaveToStreamExt(s, "jpg");
         benchmark::DoNotOptimize(s.GetSize());
-    }
+    });
+    KeepOurTime("jpeg-write", total, state.iterations());
 }
 BENCHMARK(BM_JPEG_Write)->Unit(benchmark::kMillisecond);
 
 void BM_Bare_libjpeg_Write(benchmark::State& state) {
     TPixelGraphic& g = Picture();
-    for (auto _ : state) {
+    const double total = TimeIterations(state, [&] {
         jpeg_compress_struct cinfo;
         jpeg_error_mgr err;
         cinfo.err = jpeg_std_error(&err);
@@ -127,7 +120,8 @@ void BM_Bare_libjpeg_Write(benchmark::State& state) {
         jpeg_destroy_compress(&cinfo);
         benchmark::DoNotOptimize(size);
         std::free(buffer);
-    }
+    });
+    SetRatioToOurs(state, "jpeg-write", total);
 }
 BENCHMARK(BM_Bare_libjpeg_Write)->Unit(benchmark::kMillisecond);
 
@@ -135,17 +129,18 @@ void BM_JPEG_Read(benchmark::State& state) {
     JpegQuality = 85;
     const std::vector<uint8_t> data = Encoded("jpg");
     TPixelGraphic g;
-    for (auto _ : state) {
+    const double total = TimeIterations(state, [&] {
         TReadOnlyMemoryStream s(data.data(), int64_t(data.size()));
         g.LoadFromStreamExt(s, "jpg");
-    }
+    });
+    KeepOurTime("jpeg-read", total, state.iterations());
 }
 BENCHMARK(BM_JPEG_Read)->Unit(benchmark::kMillisecond);
 
 void BM_Bare_libjpeg_Read(benchmark::State& state) {
     JpegQuality = 85;
     const std::vector<uint8_t> data = Encoded("jpg");
-    for (auto _ : state) {
+    const double total = TimeIterations(state, [&] {
         jpeg_decompress_struct cinfo;
         jpeg_error_mgr err;
         cinfo.err = jpeg_std_error(&err);
@@ -163,17 +158,19 @@ void BM_Bare_libjpeg_Read(benchmark::State& state) {
         jpeg_finish_decompress(&cinfo);
         jpeg_destroy_decompress(&cinfo);
         benchmark::DoNotOptimize(pixels.data());
-    }
+    });
+    SetRatioToOurs(state, "jpeg-read", total);
 }
 BENCHMARK(BM_Bare_libjpeg_Read)->Unit(benchmark::kMillisecond);
 
 // ---- PNG --------------------------------------------------------------------------------
 void BM_PNG_Write(benchmark::State& state) {
-    for (auto _ : state) {
+    const double total = TimeIterations(state, [&] {
         TMemoryStream s;
         Picture().SaveToStreamExt(s, "png");
         benchmark::DoNotOptimize(s.GetSize());
-    }
+    });
+    KeepOurTime("png-write", total, state.iterations());
 }
 BENCHMARK(BM_PNG_Write)->Unit(benchmark::kMillisecond);
 
@@ -184,7 +181,7 @@ void AppendBytes(png_structp png, png_bytep data, size_t length) {
 
 void BM_Bare_libpng_Write(benchmark::State& state) {
     TPixelGraphic& g = Picture();
-    for (auto _ : state) {
+    const double total = TimeIterations(state, [&] {
         std::vector<uint8_t> out;
         png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
         png_infop info = png_create_info_struct(png);
@@ -197,17 +194,19 @@ void BM_Bare_libpng_Write(benchmark::State& state) {
         png_write_end(png, info);
         png_destroy_write_struct(&png, &info);
         benchmark::DoNotOptimize(out.data());
-    }
+    });
+    SetRatioToOurs(state, "png-write", total);
 }
 BENCHMARK(BM_Bare_libpng_Write)->Unit(benchmark::kMillisecond);
 
 void BM_PNG_Read(benchmark::State& state) {
     const std::vector<uint8_t> data = Encoded("png");
     TPixelGraphic g;
-    for (auto _ : state) {
+    const double total = TimeIterations(state, [&] {
         TReadOnlyMemoryStream s(data.data(), int64_t(data.size()));
         g.LoadFromStreamExt(s, "png");
-    }
+    });
+    KeepOurTime("png-read", total, state.iterations());
 }
 BENCHMARK(BM_PNG_Read)->Unit(benchmark::kMillisecond);
 
@@ -224,7 +223,7 @@ void TakeBytes(png_structp png, png_bytep data, size_t length) {
 
 void BM_Bare_libpng_Read(benchmark::State& state) {
     const std::vector<uint8_t> data = Encoded("png");
-    for (auto _ : state) {
+    const double total = TimeIterations(state, [&] {
         TSource src{&data, 0};
         png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
         png_infop info = png_create_info_struct(png);
@@ -239,7 +238,8 @@ void BM_Bare_libpng_Read(benchmark::State& state) {
         png_read_end(png, nullptr);
         png_destroy_read_struct(&png, &info, nullptr);
         benchmark::DoNotOptimize(pixels.data());
-    }
+    });
+    SetRatioToOurs(state, "png-read", total);
 }
 BENCHMARK(BM_Bare_libpng_Read)->Unit(benchmark::kMillisecond);
 

@@ -46,38 +46,19 @@ void BM_HeightMapsNewSeed(benchmark::State& state) {
     THeightMaps maps;
     TRandomGenerator rng;
     int32_t seed = 1;
-    double total = 0;
-    for (auto _ : state) {
-        const auto t0 = std::chrono::steady_clock::now();
+    const double total = TimeIterations(state, [&] {
         MakeHeightMaps(maps, seed++, 20, 20, rng);
-        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         benchmark::DoNotOptimize(maps.Map2[1000]);
-    }
+    });
     KeepOurTime("maps", total, state.iterations());
 }
 BENCHMARK(BM_HeightMapsNewSeed)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-double SecondsOf(const char* command) {
-    const auto t0 = std::chrono::steady_clock::now();
-    if (std::system(command) != 0) return -1;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
 // The plasma less convert's start-up (the same size in one flat colour),
 // with the ratio of our new maps to it.
 void BM_ImageMagickPlasmaLessStartup(benchmark::State& state) {
-    double total = 0;
-    for (auto _ : state) {
-        const double plasma = SecondsOf("convert -size 256x256 plasma:fractal null: 2>/dev/null");
-        const double startup = SecondsOf("convert -size 256x256 xc:black null: 2>/dev/null");
-        if (plasma < 0 || startup < 0) {
-            state.SkipWithError("ImageMagick's convert is not available");
-            break;
-        }
-        const double t = std::max(plasma - startup, 1e-6);
-        total += t;
-        state.SetIterationTime(t);
-    }
-    SetRatioToOurs(state, "maps", total);
+    TimePeerCommand(state, "maps", "convert -size 256x256 plasma:fractal null: 2>/dev/null",
+                    "convert -size 256x256 xc:black null: 2>/dev/null");
 }
 BENCHMARK(BM_ImageMagickPlasmaLessStartup)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
@@ -159,7 +140,7 @@ int main(int argc, char** argv) {
         TWholeTile tile;
         const auto t0 = std::chrono::steady_clock::now();
         tile.Render();
-        std::printf("%.9f\n", std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+        std::printf("%.9f\n", SecondsSince(t0));
         return 0;
     }
     benchmark::Initialize(&argc, argv);

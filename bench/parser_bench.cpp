@@ -42,13 +42,10 @@ void BM_RgbExpressionPass(benchmark::State& state) {
     FillTile(pic);
     TParser red, green, blue;
     for (TParser* p : {&red, &green, &blue}) p->SetExpression(kTypical);
-    double total = 0;
-    for (auto _ : state) {
-        const auto t0 = std::chrono::steady_clock::now();
+    const double total = TimeIterations(state, [&] {
         RgbExpressionPass(pic, red, green, blue, false);
-        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         benchmark::DoNotOptimize(pic.GetBits());
-    }
+    });
     KeepOurTime("rgb", total, state.iterations());
     state.SetItemsProcessed(state.iterations() * 256 * 256);
 }
@@ -92,27 +89,10 @@ BENCHMARK(BM_RgbLambdaPass)->Unit(benchmark::kMillisecond);
 
 // ImageMagick's -fx on one thread, less the same command without -fx (its
 // start-up, the blank canvas and the file write).
-double SecondsOf(const std::string& command) {
-    const auto t0 = std::chrono::steady_clock::now();
-    if (std::system(command.c_str()) != 0) return -1;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
 void BM_ImageMagickFx(benchmark::State& state) {
     const std::string out = "/tmp/parser_bench_fx_" + std::to_string(::getpid()) + ".ppm";
     const std::string base = "convert -limit thread 1 -size 256x256 xc: ";
-    double total = 0;
-    for (auto _ : state) {
-        const double fx = SecondsOf(base + "-fx \"sin(i/16)*0.5+0.5\" " + out);
-        const double plain = SecondsOf(base + out);
-        if (fx < 0 || plain < 0) {
-            state.SkipWithError("ImageMagick convert is not available");
-            break;
-        }
-        total += std::max(fx - plain, 1e-6);
-        state.SetIterationTime(std::max(fx - plain, 1e-6));
-    }
-    SetRatioToOurs(state, "rgb", total);
+    TimePeerCommand(state, "rgb", base + "-fx \"sin(i/16)*0.5+0.5\" " + out, base + out);
     std::remove(out.c_str());
 }
 BENCHMARK(BM_ImageMagickFx)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);

@@ -1,6 +1,7 @@
 // Keyed-blob store: item compression and expansion of 1 MB of mixed data
 // (zlib at its fastest level as the peer), and opening a 10-item container to
-// read one item (reading the same file whole as the floor).
+// read one item (reading the same file whole as the floor), each peer with the
+// ratio ours / peer.
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
@@ -10,6 +11,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "bench/PeerRatio.h"
 #include "store/QDB.h"
 #include "store/QDBCompress.h"
 
@@ -44,11 +46,12 @@ void BM_Compress(benchmark::State& state) {
     const auto& plain = MixedMegabyte();
     TReadOnlyMemoryStream in(plain.data(), int64_t(plain.size()));
     int64_t packed = 0;
-    for (auto _ : state) {
+    const double total = TimeIterations(state, [&] {
         TMemoryStream out;
         packed = qdb::Compress(in, out);
         benchmark::DoNotOptimize(out.Memory());
-    }
+    });
+    KeepOurTime("compress", total, state.iterations());
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(plain.size()));
     state.counters["ratio"] = double(packed) / double(plain.size());
 }
@@ -58,12 +61,13 @@ void BM_Expand(benchmark::State& state) {
     TReadOnlyMemoryStream in(plain.data(), int64_t(plain.size()));
     TMemoryStream packed;
     qdb::Compress(in, packed);
-    for (auto _ : state) {
+    const double total = TimeIterations(state, [&] {
         packed.SetPosition(0);
         TMemoryStream out;
         qdb::Expand(packed, out, packed.GetSize());
         benchmark::DoNotOptimize(out.Memory());
-    }
+    });
+    KeepOurTime("expand", total, state.iterations());
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(plain.size()));
 }
 
@@ -71,11 +75,12 @@ void BM_ZlibCompressPeer(benchmark::State& state) {
     const auto& plain = MixedMegabyte();
     std::vector<uint8_t> out(compressBound(uLong(plain.size())));
     uLongf n = 0;
-    for (auto _ : state) {
+    const double total = TimeIterations(state, [&] {
         n = uLongf(out.size());
         compress2(out.data(), &n, plain.data(), uLong(plain.size()), Z_BEST_SPEED);
         benchmark::DoNotOptimize(out.data());
-    }
+    });
+    SetRatioToOurs(state, "compress", total);
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(plain.size()));
     state.counters["ratio"] = double(n) / double(plain.size());
 }
@@ -86,11 +91,12 @@ void BM_ZlibExpandPeer(benchmark::State& state) {
     uLongf n = uLongf(packed.size());
     compress2(packed.data(), &n, plain.data(), uLong(plain.size()), Z_BEST_SPEED);
     std::vector<uint8_t> out(plain.size());
-    for (auto _ : state) {
+    const double total = TimeIterations(state, [&] {
         uLongf m = uLongf(out.size());
         uncompress(out.data(), &m, packed.data(), n);
         benchmark::DoNotOptimize(out.data());
-    }
+    });
+    SetRatioToOurs(state, "expand", total);
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(plain.size()));
 }
 
@@ -120,22 +126,24 @@ const std::string& TenItemContainer() {
 
 void BM_OpenTenItemsReadOne(benchmark::State& state) {
     const std::string& file = TenItemContainer();
-    for (auto _ : state) {
+    const double total = TimeIterations(state, [&] {
         TQDB db;
         db.Open(file, TQDB::omReadExisting);
         TMemoryStream m;
         db.GetItemByKey("item7", m);
         benchmark::DoNotOptimize(m.Memory());
-    }
+    });
+    KeepOurTime("open", total, state.iterations());
 }
 
 void BM_ReadWholeFilePeer(benchmark::State& state) {
     const std::string& file = TenItemContainer();
-    for (auto _ : state) {
+    const double total = TimeIterations(state, [&] {
         TMemoryStream m;
         m.LoadFromFile(file);
         benchmark::DoNotOptimize(m.Memory());
-    }
+    });
+    SetRatioToOurs(state, "open", total);
 }
 
 }  // namespace

@@ -9,13 +9,15 @@
 // Platforms: on X11 the drag and resize outline is a frameless,
 // input-transparent window following the pointer. On Wayland no client
 // places windows or learns the global pointer position, so a floating
-// toolbar moves and resizes through the compositor and docks again by a
-// double-click.
+// toolbar moves (by its caption) and resizes through the compositor and
+// docks again by a double-click or by a drag from its body dropped onto
+// the form, where drop positions arrive in form coordinates.
 #include <QImage>
 #include <QPointer>
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "menus97/TB97Layout.h"
@@ -23,6 +25,7 @@
 #include "platform/ImageList.h"
 #include "platform/Menus.h"
 
+class QMimeData;
 class TToolbar97;
 class TDock97;
 class TFloatParent;
@@ -232,6 +235,13 @@ enum TDockBoundLine : unsigned { blTop = 1, blBottom = 2, blLeft = 4, blRight = 
 using TDockBoundLines = unsigned;
 using TInsertRemoveEvent = std::function<void(QObject* Sender, bool Inserting, TToolbar97* Bar)>;
 
+// Who moves floating windows: the program (X11: it places them and draws
+// the drag outline) or the compositor (Wayland). Follows the platform
+// unless set; tests set it to take either route.
+enum class TB97Mover { FromPlatform, Program, Compositor };
+void TB97SetMover(TB97Mover value);
+bool TB97CompositorMoves();
+
 // Width of a floating window's frame and height of its caption.
 constexpr int kTB97FrameWidth = 4;
 constexpr int kTB97CaptionHeight = 15;
@@ -368,6 +378,23 @@ public:
     // fully on one.
     void KeepOnScreen();
 
+    // Docking by drag and drop (when the compositor moves windows): a drag
+    // from a floating toolbar's body carries DragData; dropped onto the
+    // form, the dock zones of dragging decide dock, row and position.
+    // grab: the press point relative to the floating window's size.
+    QMimeData* MakeDragData(QPointF grab) const;
+    // Whether data names this toolbar (of this process); grab: where it
+    // was grabbed.
+    bool ReadDragData(const QMimeData* data, QPointF* grab) const;
+    // Runs the drag from a press at pos (toolbar coordinates); returns
+    // when it is dropped or cancelled.
+    void StartDockDrag(QPoint pos);
+    // A drag enter, move, leave or drop event at receiver (the form or a
+    // widget in it): true when it was this toolbar's drag. Enter is
+    // accepted, a move only over a dock zone, and a drop there docks;
+    // Ctrl keeps the toolbar floating.
+    bool HandleDropEvent(QWidget* receiver, QEvent* event);
+
     TNotifyEvent OnClose, OnRecreated, OnRecreating, OnDockChanged, OnDockChanging;
 
 protected:
@@ -384,6 +411,18 @@ private:
     friend class TDock97;
     struct DragState;
     struct ResizeState;
+    // The first dock of the form that takes the toolbar, grabbed at grab
+    // (relative to its size), with the cursor at cursor, in coordinates in
+    // which origin(dock) is a dock's top-left; rect: the docked toolbar
+    // there. Top and bottom docks come first, then side ones.
+    TDock97* FindDock(QPoint cursor, QPointF grab, const std::function<QPoint(TDock97*)>& origin, QRect& rect) const;
+    // Docks at rect (in dock's coordinates): the row under its centre
+    // (a new one near a row boundary), the position at its start.
+    void DockAt(TDock97* dock, const QRect& rect);
+    void WatchScreen(class QScreen* screen);
+    // After the compositor has resized the floating window: the nearest
+    // size of the size list.
+    void SnapToWindowSize();
     void DragMove(QPoint globalPos);
     void EndDrag(bool accept);
     void ResizeMove(QPoint globalPos);
@@ -411,6 +450,14 @@ private:
     bool FReparenting = false;
     std::unique_ptr<DragState> FDrag;
     std::unique_ptr<ResizeState> FResize;
+    // A press on the body that starts the drop route once the pointer moves.
+    std::optional<QPoint> FDockDragFrom;
+    bool FDockDragging = false;
+    // A drop during the drag: docked when the drag has ended.
+    QPointer<TDock97> FDropDock;
+    QRect FDropRect;
+    // Snaps once the compositor's resizing has paused.
+    QTimer FSnapTimer;
 };
 
 // The floating toolbar's tool window: frame, caption with the close box,
@@ -435,6 +482,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     TToolbar97* FToolbar;

@@ -1,8 +1,10 @@
 // Docks, toolbars, their floating windows, dragging and resizing.
 #include <QApplication>
 #include <QChildEvent>
+#include <QDrag>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -16,7 +18,15 @@
 
 namespace {
 
-bool OnWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+TB97Mover gMover = TB97Mover::FromPlatform;
+
+// The drag data of the drop route: this process and the toolbar, then the
+// grab point.
+const char* const kDragMimeType = "application/x-glimworks-toolbar97";
+QByteArray ToolbarId(const TToolbar97* t) {
+    return QByteArray::number(QCoreApplication::applicationPid()) + ' ' +
+           QByteArray::number(reinterpret_cast<quintptr>(t), 16);
+}
 
 QRect ToQ(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
 TRect FromQ(const QRect& r) { return TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height()); }
@@ -64,6 +74,13 @@ private:
 };
 
 }  // namespace
+
+void TB97SetMover(TB97Mover value) { gMover = value; }
+
+bool TB97CompositorMoves() {
+    if (gMover != TB97Mover::FromPlatform) return gMover == TB97Mover::Compositor;
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
 
 // ---- TDock97 ------------------------------------------------------------------------
 
@@ -320,6 +337,11 @@ TToolbar97::TToolbar97(QWidget* parent) : QWidget(parent) {
     FForm->installEventFilter(this);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this] { UpdateFloatingVisibility(); });
     connect(qApp, &QGuiApplication::screenRemoved, this, [this] { QTimer::singleShot(0, this, [this] { KeepOnScreen(); }); });
+    connect(qApp, &QGuiApplication::screenAdded, this, &TToolbar97::WatchScreen);
+    FSnapTimer.setSingleShot(true);
+    FSnapTimer.setInterval(150);
+    connect(&FSnapTimer, &QTimer::timeout, this, &TToolbar97::SnapToWindowSize);
+    for (QScreen* s : QGuiApplication::screens()) WatchScreen(s);
     if (!dock) {
         // Placed on the form: it floats.
         FReparenting = true;
@@ -483,31 +505,21 @@ void TToolbar97::UpdateFloatingVisibility() {
 }
 
 void TToolbar97::KeepOnScreen() {
-    if (!IsFloating() || OnWayland() || !FFloatParent) return;
-    const QRect r = FFloatParent->geometry();
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    if (screens.isEmpty()) return;
-    for (QScreen* s : screens)
-        if (s->availableGeometry().contains(r)) return;
-    // The nearest screen: the one with the most overlap, else the closest.
-    QScreen* best = nullptr;
-    long long bestScore = -1;
-    for (QScreen* s : screens) {
-        const QRect a = s->availableGeometry();
-        const QRect i = a.intersected(r);
-        long long score = i.isEmpty() ? 0 : 1'000'000'000LL + static_cast<long long>(i.width()) * i.height();
-        if (i.isEmpty()) {
-            const QPoint d = a.center() - r.center();
-            score = 1'000'000'000LL - std::min(999'999'999LL, static_cast<long long>(d.manhattanLength()));
-        }
-        if (score > bestScore) bestScore = score, best = s;
-    }
-    const QRect a = best->availableGeometry();
-    QPoint to = r.topLeft();
-    to.setX(std::max(a.left(), std::min(to.x(), a.right() + 1 - r.width())));
-    to.setY(std::max(a.top(), std::min(to.y(), a.bottom() + 1 - r.height())));
-    FFloatParent->move(to);
-    FFloatingRect = FromQ(QRect(to, r.size()));
+    if (!IsFloating() || TB97CompositorMoves() || !FFloatParent) return;
+    std::vector<TRect> areas;
+    for (QScreen* s : QGuiApplication::screens()) areas.push_back(FromQ(s->availableGeometry()));
+    const TRect r = FromQ(FFloatParent->geometry());
+    const TRect to = TB97KeepOnScreen(r, areas);
+    if (to == r) return;
+    FFloatParent->move(to.Left, to.Top);
+    FFloatingRect = to;
+}
+
+// A screen that goes or changes its work area may leave a floating window
+// off the screens; checked once the windows have settled.
+void TToolbar97::WatchScreen(QScreen* screen) {
+    connect(screen, &QScreen::availableGeometryChanged, this,
+            [this] { QTimer::singleShot(0, this, [this] { KeepOnScreen(); }); });
 }
 
 void TToolbar97::SetDockedTo(TDock97* value) {
@@ -531,7 +543,7 @@ void TToolbar97::SetDockedTo(TDock97* value) {
             FFloatingRect = TRect(at.x(), at.y(), at.x() + width() + FloatFrame().cx, at.y() + height() + FloatFrame().cy);
         }
         setParent(FFloatParent);
-        if (!OnWayland()) FFloatParent->move(FFloatingRect.Left, FFloatingRect.Top);
+        if (!TB97CompositorMoves()) FFloatParent->move(FFloatingRect.Left, FFloatingRect.Top);
     }
     if (!hidden) QWidget::setVisible(true);
     FReparenting = false;
@@ -601,9 +613,10 @@ void TToolbar97::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     TDock97* dock = GetDockedTo();
     if (dock && !dock->GetAllowDrag()) return;
-    if (!dock && OnWayland()) {
-        // The compositor moves the window; it docks again by a double-click.
-        if (QWindow* w = FFloatParent->windowHandle()) w->startSystemMove();
+    if (!dock && TB97CompositorMoves()) {
+        // The compositor moves the window by its caption; a drag from the
+        // body docks the toolbar again when dropped onto the form.
+        FDockDragFrom = event->position().toPoint();
         return;
     }
     BeginDrag(event->globalPosition().toPoint());
@@ -640,34 +653,8 @@ void TToolbar97::DragMove(QPoint globalPos) {
     DragState& d = *FDrag;
     d.Last = globalPos;
     if (globalPos != d.Start) d.Moved = true;
-    d.Target = nullptr;
-    auto rectFor = [&](QSize s) {
-        return QRect(globalPos - QPoint(int(d.Grab.x() * s.width()), int(d.Grab.y() * s.height())), s);
-    };
-    if (!d.Ctrl && FForm) {
-        std::vector<TDock97*> docks;
-        for (QObject* c : FForm->children())
-            if (auto* dk = qobject_cast<TDock97*>(c)) docks.push_back(dk);
-        for (int pass = 0; pass < 2 && !d.Target; ++pass) {
-            if (pass == 1 && !FCanDockLeftRight) break;
-            for (TDock97* dk : docks) {
-                if (DockIsVertical(dk->GetPosition()) != (pass == 1)) continue;
-                if (!dk->GetAllowDrag() && dk != GetDockedTo()) continue;
-                const bool vertical = pass == 1;
-                std::vector<TB97Item> items = Items();
-                const TB97ToolbarResult r = TB97ArrangeToolbar(items, vertical, false, Margins(false, dk), kTB97Unlimited, 0);
-                const QRect drag = rectFor(QSize(r.Client.cx, r.Client.cy));
-                const QPoint dg = dk->mapToGlobal(QPoint(0, 0));
-                const TRect dockRect(dg.x(), dg.y(), dg.x() + dk->width(), dg.y() + dk->height());
-                if (TB97DockAccepts(dockRect, dk->GetPosition(), TPoint(globalPos.x(), globalPos.y()), FromQ(drag),
-                                    d.Grab.x(), d.Grab.y())) {
-                    d.Target = dk;
-                    d.Rect = drag;
-                    break;
-                }
-            }
-        }
-    }
+    d.Target = d.Ctrl ? nullptr
+                      : FindDock(globalPos, d.Grab, [](TDock97* dk) { return dk->mapToGlobal(QPoint(0, 0)); }, d.Rect);
     int thickness = 1;
     if (!d.Target) {
         // Kept on the work area.
@@ -681,7 +668,49 @@ void TToolbar97::DragMove(QPoint globalPos) {
         if (d.Rect.top() > inner.bottom()) d.Rect.moveTop(inner.bottom());
         thickness = kTB97FrameWidth;
     }
-    if (d.Outline && !OnWayland()) d.Outline->SetRect(d.Rect, thickness);
+    if (d.Outline && !TB97CompositorMoves()) d.Outline->SetRect(d.Rect, thickness);
+}
+
+TDock97* TToolbar97::FindDock(QPoint cursor, QPointF grab, const std::function<QPoint(TDock97*)>& origin,
+                              QRect& rect) const {
+    if (!FForm) return nullptr;
+    std::vector<TDock97*> docks;
+    for (QObject* c : FForm->children())
+        if (auto* dk = qobject_cast<TDock97*>(c)) docks.push_back(dk);
+    for (int pass = 0; pass < 2; ++pass) {
+        const bool vertical = pass == 1;
+        if (vertical && !FCanDockLeftRight) break;
+        for (TDock97* dk : docks) {
+            if (DockIsVertical(dk->GetPosition()) != vertical) continue;
+            if (!dk->GetAllowDrag() && dk != GetDockedTo()) continue;
+            std::vector<TB97Item> items = Items();
+            const TB97ToolbarResult r = TB97ArrangeToolbar(items, vertical, false, Margins(false, dk), kTB97Unlimited, 0);
+            const QSize size(r.Client.cx, r.Client.cy);
+            const QRect drag(cursor - QPoint(int(grab.x() * size.width()), int(grab.y() * size.height())), size);
+            const QPoint o = origin(dk);
+            const TRect dockRect(o.x(), o.y(), o.x() + dk->width(), o.y() + dk->height());
+            if (TB97DockAccepts(dockRect, dk->GetPosition(), TPoint(cursor.x(), cursor.y()), FromQ(drag), grab.x(),
+                                grab.y())) {
+                rect = drag;
+                return dk;
+            }
+        }
+    }
+    return nullptr;
+}
+
+void TToolbar97::DockAt(TDock97* dock, const QRect& rect) {
+    const bool vertical = DockIsVertical(dock->GetPosition());
+    const QRect r = rect.translated(-dock->contentsRect().topLeft());
+    const int across = vertical ? r.center().x() : r.center().y();
+    const TB97RowHit hit = TB97FindRow(dock->RowSizes(), across);
+    if (hit.Insert)
+        for (TToolbar97* t : dock->Toolbars())
+            if (t != this && t->FDockRow >= hit.Row) ++t->FDockRow;
+    FDockRow = hit.Row;
+    FDockPos = std::max(0, vertical ? r.top() : r.left());
+    SetDockedTo(dock);
+    dock->ArrangeToolbars();
 }
 
 TDock97* TToolbar97::DragTarget() const { return FDrag ? FDrag->Target : nullptr; }
@@ -695,25 +724,98 @@ void TToolbar97::EndDrag(bool accept) {
     d->Outline.reset();
     if (!accept || !d->Moved) return;
     if (TDock97* dock = d->Target) {
-        const bool vertical = DockIsVertical(dock->GetPosition());
-        const QPoint o = dock->mapToGlobal(dock->contentsRect().topLeft());
-        const QRect r = d->Rect.translated(-o);
-        const int across = vertical ? r.center().x() : r.center().y();
-        // Our own row does not count when we are its only bar.
-        const TB97RowHit hit = TB97FindRow(dock->RowSizes(), across);
-        if (hit.Insert)
-            for (TToolbar97* t : dock->Toolbars())
-                if (t != this && t->FDockRow >= hit.Row) ++t->FDockRow;
-        FDockRow = hit.Row;
-        FDockPos = std::max(0, vertical ? r.top() : r.left());
-        SetDockedTo(dock);
-        dock->ArrangeToolbars();
+        DockAt(dock, d->Rect.translated(-dock->mapToGlobal(QPoint(0, 0))));
     } else {
         FFloatingRect = FromQ(d->Rect);
         if (IsFloating()) FFloatParent->move(d->Rect.topLeft());
         else SetDockedTo(nullptr);
         KeepOnScreen();
     }
+}
+
+// ---- docking by drag and drop ---------------------------------------------------------
+
+QMimeData* TToolbar97::MakeDragData(QPointF grab) const {
+    auto* data = new QMimeData;
+    data->setData(kDragMimeType, ToolbarId(this) + ' ' + QByteArray::number(grab.x(), 'g', 17) + ' ' +
+                                     QByteArray::number(grab.y(), 'g', 17));
+    return data;
+}
+
+bool TToolbar97::ReadDragData(const QMimeData* data, QPointF* grab) const {
+    if (!data || !data->hasFormat(kDragMimeType)) return false;
+    const QList<QByteArray> parts = data->data(kDragMimeType).split(' ');
+    if (parts.size() != 4 || parts[0] + ' ' + parts[1] != ToolbarId(this)) return false;
+    bool okX = false, okY = false;
+    const double x = parts[2].toDouble(&okX), y = parts[3].toDouble(&okY);
+    if (!okX || !okY || !(x >= 0 && x <= 1 && y >= 0 && y <= 1)) return false;
+    if (grab) *grab = QPointF(x, y);
+    return true;
+}
+
+void TToolbar97::StartDockDrag(QPoint pos) {
+    if (!IsFloating() || !FFloatParent || !FForm || FDockDragging) return;
+    const QPoint at = mapTo(FFloatParent, pos);
+    const QSize outer = FFloatParent->size();
+    const QPointF grab(outer.width() > 0 ? std::clamp(double(at.x()) / outer.width(), 0.0, 1.0) : 0,
+                       outer.height() > 0 ? std::clamp(double(at.y()) / outer.height(), 0.0, 1.0) : 0);
+    auto* drag = new QDrag(this);  // Qt deletes it when it has ended
+    drag->setMimeData(MakeDragData(grab));
+    drag->setPixmap(FFloatParent->grab());
+    drag->setHotSpot(at);
+    QPointer<QWidget> form = FForm;
+    const bool acceptedDrops = form->acceptDrops();
+    form->setAcceptDrops(true);
+    // Seen at every widget of the form, so that one taking drops of its own
+    // does not stop the toolbar.
+    qApp->installEventFilter(this);
+    FDockDragging = true;
+    QPointer<TToolbar97> self = this;
+    drag->exec(Qt::MoveAction);
+    if (form) form->setAcceptDrops(acceptedDrops);
+    if (!self) return;
+    qApp->removeEventFilter(this);
+    FDockDragging = false;
+    // Docked once the drag has ended: the floating window is its source.
+    if (TDock97* dock = FDropDock) {
+        FDropDock = nullptr;
+        DockAt(dock, FDropRect);
+    }
+}
+
+bool TToolbar97::HandleDropEvent(QWidget* receiver, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) return false;
+    auto* e = static_cast<QDropEvent*>(event);
+    QPointF grab;
+    if (!FForm || !receiver || !ReadDragData(e->mimeData(), &grab)) return false;
+    if (receiver != FForm && !FForm->isAncestorOf(receiver)) return false;
+    e->setDropAction(Qt::MoveAction);
+    if (type == QEvent::DragEnter) {
+        e->accept();  // the moves that follow tell where a drop docks
+        return true;
+    }
+    QWidget* form = FForm;
+    const QPoint at = receiver->mapTo(form, e->position().toPoint());
+    QRect rect;
+    TDock97* dock = nullptr;
+    if (IsFloating() && !(e->modifiers() & Qt::ControlModifier))
+        dock = FindDock(at, grab, [form](TDock97* dk) { return dk->mapTo(form, QPoint(0, 0)); }, rect);
+    if (!dock) {
+        e->ignore();
+        return true;
+    }
+    e->accept();
+    if (type == QEvent::Drop) {
+        const QRect inDock = rect.translated(-dock->mapTo(form, QPoint(0, 0)));
+        if (FDockDragging) {
+            FDropDock = dock;
+            FDropRect = inDock;
+        } else {
+            DockAt(dock, inDock);
+        }
+    }
+    return true;
 }
 
 // ---- resizing ------------------------------------------------------------------------
@@ -732,8 +834,8 @@ void TToolbar97::BeginResize(Qt::Edges edge, QPoint globalPos) {
         if (r->Sizes[i].Size == TSize(r->Start.width(), r->Start.height())) best = static_cast<int>(i);
     }
     r->Current = best;
-    if (OnWayland()) {
-        // The compositor resizes; the size snaps to the list at the end.
+    if (TB97CompositorMoves()) {
+        // The compositor resizes; the size snaps to the list when it pauses.
         if (QWindow* w = FFloatParent->windowHandle()) w->startSystemResize(edge);
         return;
     }
@@ -743,6 +845,26 @@ void TToolbar97::BeginResize(Qt::Edges edge, QPoint globalPos) {
     FFloatParent->grabMouse();
     qApp->installEventFilter(this);
     ResizeMove(globalPos);
+}
+
+void TToolbar97::SnapToWindowSize() {
+    if (!IsFloating() || !FFloatParent) return;
+    const QSize now = FFloatParent->size();
+    const TSize arranged(FLast.Client.cx + FloatFrame().cx, FLast.Client.cy + FloatFrame().cy);
+    if (TSize(now.width(), now.height()) == arranged) return;
+    const bool byWidth = now.width() != arranged.cx;
+    const std::vector<TB97SizeChoice> sizes = TB97SizeList(Items(), Margins(true, nullptr), FloatFrame(), byWidth);
+    if (sizes.empty()) return;
+    std::vector<int> extents;
+    int current = 0;
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        extents.push_back(byWidth ? sizes[i].Size.cx : sizes[i].Size.cy);
+        if (sizes[i].Size == arranged) current = static_cast<int>(i);
+    }
+    const int pick = TB97PickSize(extents, current, byWidth ? now.width() : now.height(),
+                                  TB97SnapDistance(extents, current));
+    FFloatingWidth = sizes[pick].Available;
+    Arrange();  // sizes the window to the pick
 }
 
 void TToolbar97::ResizeMove(QPoint g) {
@@ -778,23 +900,34 @@ void TToolbar97::EndResize(bool accept) {
 }
 
 void TToolbar97::mouseMoveEvent(QMouseEvent* event) {
-    if (FDrag) DragMove(event->globalPosition().toPoint());
-    else QWidget::mouseMoveEvent(event);
+    if (FDrag) return DragMove(event->globalPosition().toPoint());
+    if (FDockDragFrom && (event->buttons() & Qt::LeftButton) &&
+        (event->position().toPoint() - *FDockDragFrom).manhattanLength() >= QApplication::startDragDistance()) {
+        const QPoint from = *FDockDragFrom;
+        FDockDragFrom.reset();
+        return StartDockDrag(from);
+    }
+    QWidget::mouseMoveEvent(event);
 }
 
 void TToolbar97::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) FDockDragFrom.reset();
     if (FDrag && event->button() == Qt::LeftButton) EndDrag(true);
     else QWidget::mouseReleaseEvent(event);
 }
 
 void TToolbar97::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
+    FDockDragFrom.reset();
     EndDrag(false);
     ToggleDocking();
 }
 
 bool TToolbar97::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if ((type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) && watched->isWidgetType() &&
+        HandleDropEvent(static_cast<QWidget*>(watched), event))
+        return true;
     if (FDrag || FResize) {
         // The drag and resize loops: Esc, another left press, losing the
         // mouse or the application cancel; right and middle buttons and
@@ -933,7 +1066,7 @@ void TFloatParent::mousePressEvent(QMouseEvent* event) {
         return;
     }
     // The caption drags the toolbar.
-    if (OnWayland()) {
+    if (TB97CompositorMoves()) {
         if (QWindow* w = windowHandle()) w->startSystemMove();
         return;
     }
@@ -963,6 +1096,11 @@ void TFloatParent::mouseReleaseEvent(QMouseEvent* event) {
     FClosePressed = false;
     update();
     if (close) FToolbar->CloseFloating();
+}
+
+void TFloatParent::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (TB97CompositorMoves() && !FToolbar->FArranging) FToolbar->FSnapTimer.start();
 }
 
 void TFloatParent::mouseDoubleClickEvent(QMouseEvent* event) {

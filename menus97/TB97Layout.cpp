@@ -267,6 +267,35 @@ bool TB97DockAccepts(TRect dock, TDockPosition position, TPoint cursor, const TR
            std::max(drag.Top, dock.Top) < std::min(drag.Bottom, dock.Bottom);
 }
 
+// ---- floating windows ----------------------------------------------------------------
+
+TRect TB97KeepOnScreen(const TRect& window, const std::vector<TRect>& areas) {
+    const TRect* best = nullptr;
+    long long bestOverlap = -1, bestGap = 0;
+    for (const TRect& a : areas) {
+        if (window.Left >= a.Left && window.Top >= a.Top && window.Right <= a.Right && window.Bottom <= a.Bottom)
+            return window;
+        const long long across = std::min(window.Right, a.Right) - std::max(window.Left, a.Left);
+        const long long down = std::min(window.Bottom, a.Bottom) - std::max(window.Top, a.Top);
+        const long long overlap = across > 0 && down > 0 ? across * down : 0;
+        // The gap between the two rectangles (0 where they meet along an axis).
+        const long long dx = std::max({0LL, static_cast<long long>(a.Left) - window.Right,
+                                       static_cast<long long>(window.Left) - a.Right});
+        const long long dy = std::max({0LL, static_cast<long long>(a.Top) - window.Bottom,
+                                       static_cast<long long>(window.Top) - a.Bottom});
+        const long long gap = dx * dx + dy * dy;
+        if (overlap > bestOverlap || (overlap == 0 && bestOverlap == 0 && gap < bestGap)) {
+            best = &a;
+            bestOverlap = overlap;
+            bestGap = gap;
+        }
+    }
+    if (!best) return window;
+    const int x = std::max(best->Left, std::min(window.Left, best->Right - window.Width()));
+    const int y = std::max(best->Top, std::min(window.Top, best->Bottom - window.Height()));
+    return Bounds(x, y, window.Width(), window.Height());
+}
+
 // ---- glyphs --------------------------------------------------------------------------
 
 int TB97GlyphCount(int width, int height, int current) {

@@ -137,6 +137,15 @@ constexpr int kTB97DockZoneAcross = 20;
 // drag rectangle meets the dock. An empty dock counts as 1 pixel thick.
 bool TB97DockAccepts(TRect dock, TDockPosition position, TPoint cursor, const TRect& drag, double relX, double relY);
 
+// ---- floating windows ----------------------------------------------------------------
+
+// Where a floating window goes so that it lies on a screen: unchanged when
+// it lies fully within one of areas (the screens' work areas), else moved
+// into the nearest area (the one it overlaps most, or without overlap the
+// one at the smallest distance); a window larger than the area keeps its
+// left or top edge on the area's. Unchanged without areas.
+TRect TB97KeepOnScreen(const TRect& window, const std::vector<TRect>& areas);
+
 // ---- glyphs --------------------------------------------------------------------------
 
 // NumGlyphs for a strip width x height: width / height when the width is a

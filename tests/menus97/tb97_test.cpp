@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDrag>
+#include <QMimeData>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -161,6 +164,130 @@ TEST(TB97Widgets, EscapeAndALostGrabCancelTheDrag) {
     EXPECT_EQ(f.bar->GetDockedTo(), f.top);
 }
 
+// Floating windows moved by the compositor, as on Wayland.
+struct CompositorMoves {
+    CompositorMoves() { TB97SetMover(TB97Mover::Compositor); }
+    ~CompositorMoves() { TB97SetMover(TB97Mover::FromPlatform); }
+};
+
+// A drag over w from at: enter, move, then (with drop) the drop; whether
+// the move, or the drop, was accepted.
+bool DragOver(QWidget* w, QPoint at, const QMimeData& data, bool drop, Qt::KeyboardModifiers mods = {}) {
+    QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, mods);
+    QApplication::sendEvent(w, &enter);
+    EXPECT_TRUE(enter.isAccepted());  // moves follow, wherever it enters
+    QDragMoveEvent move(at, Qt::MoveAction, &data, Qt::LeftButton, mods);
+    QApplication::sendEvent(w, &move);
+    if (!drop) {
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(w, &leave);
+        return move.isAccepted();
+    }
+    QDropEvent e(QPointF(at), Qt::MoveAction, &data, Qt::LeftButton, mods);
+    QApplication::sendEvent(w, &e);
+    return e.isAccepted();
+}
+
+TEST(TB97Widgets, CompositorRouteDocksByADropOntoTheForm) {
+    CompositorMoves compositor;
+    Form f;
+    auto* other = new TToolbar97(f.top);
+    new TToolbarButton97(other);
+    QApplication::processEvents();
+    f.bar->SetDockedTo(nullptr);
+    f.top->ArrangeToolbars();
+    ASSERT_EQ(f.top->RowSizes(), std::vector<int>{26});
+    TFloatParent* fp = f.bar->FloatParent();
+
+    // Dragging the caption leaves it to the compositor: no drag of our own.
+    QTest::mousePress(fp, Qt::LeftButton, {}, QPoint(30, 10));
+    QTest::mouseMove(fp, QPoint(60, 30));
+    QTest::mouseRelease(fp, Qt::LeftButton, {}, QPoint(60, 30));
+    EXPECT_TRUE(f.bar->findChildren<QDrag*>().isEmpty());
+    // Dragging the body (outside the buttons) starts a drag that names the
+    // toolbar and where it was grabbed in its window.
+    QTest::mousePress(f.bar, Qt::LeftButton, {}, QPoint(2, 2));
+    QTest::mouseMove(f.bar, QPoint(2, 3));
+    EXPECT_TRUE(f.bar->findChildren<QDrag*>().isEmpty());  // not beyond the drag distance yet
+    QTest::mouseMove(f.bar, QPoint(40, 30));
+    const QList<QDrag*> drags = f.bar->findChildren<QDrag*>();
+    ASSERT_EQ(drags.size(), 1);
+    QPointF grab;
+    ASSERT_TRUE(f.bar->ReadDragData(drags[0]->mimeData(), &grab));
+    const QPoint inWindow = f.bar->mapTo(fp, QPoint(2, 2));
+    EXPECT_DOUBLE_EQ(grab.x(), double(inWindow.x()) / fp->width());
+    EXPECT_DOUBLE_EQ(grab.y(), double(inWindow.y()) / fp->height());
+    QTest::mouseRelease(f.bar, Qt::LeftButton, {}, QPoint(40, 30));
+    // The drag found no drop here; the form takes no drops again.
+    EXPECT_TRUE(f.bar->IsFloating());
+    EXPECT_FALSE(f.form.acceptDrops());
+    // Another toolbar's data, or data of another kind, is not ours.
+    EXPECT_FALSE(other->ReadDragData(drags[0]->mimeData(), nullptr));
+    QMimeData text;
+    text.setText("Formatting");
+    EXPECT_FALSE(f.bar->ReadDragData(&text, nullptr));
+
+    // Grabbed at its middle: docked 111 x 26 on top, 27 x 107 on the left
+    // (11 + 4 x 22 + 6 + 2 along).
+    std::unique_ptr<QMimeData> data(f.bar->MakeDragData(QPointF(0.5, 0.5)));
+    f.form.setAcceptDrops(true);  // as while the drag runs
+    const TRect floating = f.bar->GetFloatingRect();
+    // Outside every dock zone: no drop there; it stays floating.
+    EXPECT_FALSE(DragOver(&f.form, QPoint(300, 200), *data, false));
+    EXPECT_FALSE(DragOver(&f.form, QPoint(300, 200), *data, true));
+    EXPECT_TRUE(f.bar->IsFloating());
+    EXPECT_TRUE(fp->isVisible());
+    EXPECT_EQ(f.bar->GetFloatingRect(), floating);
+    // Ctrl keeps it floating over a dock.
+    EXPECT_TRUE(DragOver(&f.form, QPoint(200, 30), *data, false));
+    EXPECT_FALSE(DragOver(&f.form, QPoint(200, 30), *data, false, Qt::ControlModifier));
+    EXPECT_FALSE(DragOver(&f.form, QPoint(200, 30), *data, true, Qt::ControlModifier));
+    EXPECT_TRUE(f.bar->IsFloating());
+    // Dropped at a form point (floating again first): where it docks.
+    auto dropAt = [&](QPoint at) {
+        f.bar->SetDockedTo(nullptr);
+        EXPECT_TRUE(DragOver(&f.form, at, *data, true));
+        return std::make_tuple(f.bar->GetDockedTo(), f.bar->GetDockRow(), f.bar->GetDockPos());
+    };
+    // 4 pixels below the top dock's only row (its rectangle 145..256 x
+    // 17..43, centre 29): a new row under it, at 145.
+    EXPECT_EQ(dropAt(QPoint(200, 30)), std::make_tuple(f.top, 1, 145));
+    EXPECT_EQ(other->GetDockRow(), 0);
+    EXPECT_EQ(f.top->height(), 52);
+    EXPECT_FALSE(fp->isVisible());
+    // Within the row: beside the other toolbar.
+    EXPECT_EQ(dropAt(QPoint(300, 13)), std::make_tuple(f.top, 0, 245));
+    EXPECT_EQ(f.top->height(), 26);
+    // Onto the empty left dock (1 pixel thick, from y 26): its rectangle
+    // starts at y 200 - 53 = 147, 121 down the dock.
+    EXPECT_EQ(dropAt(QPoint(5, 200)), std::make_tuple(f.left, 0, 121));
+    EXPECT_EQ(f.left->width(), 27);
+    // A double click still docks it to its default dock.
+    f.bar->SetDockedTo(nullptr);
+    QTest::mouseDClick(f.bar, Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_EQ(f.bar->GetDockedTo(), f.top);
+    EXPECT_EQ(f.bar->GetDockPos(), 0);
+}
+
+TEST(TB97Widgets, FloatingWindowComesBackWhenAScreenGoesOrChanges) {
+    Form f;
+    f.bar->SetDockedTo(nullptr);
+    TFloatParent* fp = f.bar->FloatParent();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen->availableGeometry();
+    // Partly off the right edge when a screen goes.
+    fp->move(area.right() - 20, area.top() + 50);
+    emit qApp->screenRemoved(screen);
+    QApplication::processEvents();
+    EXPECT_EQ(fp->pos(), QPoint(area.right() + 1 - fp->width(), area.top() + 50));
+    EXPECT_EQ(f.bar->GetFloatingRect().TopLeft(), TPoint(fp->x(), fp->y()));
+    // Partly above and left of the work area when it changes.
+    fp->move(area.left() - 30, area.top() - 10);
+    emit screen->availableGeometryChanged(area);
+    QApplication::processEvents();
+    EXPECT_EQ(fp->pos(), area.topLeft());
+}
+
 TEST(TB97Widgets, CloseBoxHidesAndFiresOnClose) {
     Form f;
     f.bar->SetDockedTo(nullptr);
@@ -200,6 +327,18 @@ TEST(TB97Widgets, ResizingSnapsToTheSizeList) {
     EXPECT_LT(fp->width(), single.width());
     EXPECT_GT(fp->height(), single.height());
     EXPECT_EQ(f.bar->LastArrangement().SeparatorLines.size(), 1u);
+    // Resized by the compositor to the same width: the same size once it pauses.
+    {
+        CompositorMoves compositor;
+        Form g;
+        g.bar->SetDockedTo(nullptr);
+        TFloatParent* gp = g.bar->FloatParent();
+        ASSERT_EQ(gp->size(), single);
+        gp->resize(single.width() / 2 + 10, single.height());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return gp->size() == fp->size(); }, 2000));
+        EXPECT_EQ(g.bar->LastArrangement().SeparatorLines.size(), 1u);
+        EXPECT_EQ(g.bar->GetFloatingWidth(), f.bar->GetFloatingWidth());
+    }
     // Esc cancels a resize.
     const QSize now = fp->size();
     f.bar->BeginResize(Qt::RightEdge, fp->mapToGlobal(QPoint(fp->width() - 1, 5)));

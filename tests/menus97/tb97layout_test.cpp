@@ -125,6 +125,27 @@ TEST(TB97Dock, DockZones) {
     EXPECT_FALSE(TB97DockAccepts(left, dpLeft, TPoint(10, 310), TRect(-5, 300, 45, 325), 0.2, 0.5));
 }
 
+TEST(TB97Floating, WindowsComeBackOntoTheNearestScreen) {
+    const TRect a = Bounds(0, 0, 1920, 1080), b = Bounds(1920, 0, 1280, 1024);
+    const TRect onB = Bounds(2500, 100, 200, 80);
+    EXPECT_EQ(TB97KeepOnScreen(onB, {a, b}), onB);
+    // The second screen goes: the window comes onto the first, at its right edge.
+    EXPECT_EQ(TB97KeepOnScreen(onB, {a}), Bounds(1720, 100, 200, 80));
+    // Partly off a screen: pulled fully on.
+    EXPECT_EQ(TB97KeepOnScreen(Bounds(-50, 1050, 200, 80), {a, b}), Bounds(0, 1000, 200, 80));
+    // Across two screens (70 pixels on the first, 130 on the second): onto
+    // the one it overlaps most.
+    EXPECT_EQ(TB97KeepOnScreen(Bounds(1850, 10, 200, 80), {a, b}), Bounds(1920, 10, 200, 80));
+    // Off every screen: onto the one at the smallest distance (120 pixels
+    // below the first), though the second's centre is nearer.
+    const TRect small = Bounds(1920, 0, 800, 600);
+    EXPECT_EQ(TB97KeepOnScreen(Bounds(1900, 1200, 100, 50), {a, small}), Bounds(1820, 1030, 100, 50));
+    // Larger than the screen: its top-left corner on the screen's.
+    EXPECT_EQ(TB97KeepOnScreen(Bounds(-100, -100, 3000, 2000), {a}), Bounds(0, 0, 3000, 2000));
+    // No screen known: left where it is.
+    EXPECT_EQ(TB97KeepOnScreen(onB, {}), onB);
+}
+
 // Three buttons, separator, two buttons, separator, one button.
 std::vector<TB97Item> SampleItems() {
     std::vector<TB97Item> items;
