@@ -313,13 +313,7 @@ void TConvFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
     }
     if (!PreparedFor(s)) Prepare();
     if (!FRowsAtOnce) {
-        for (int x = 0; x < Width; ++x) {
-            const uint32_t c = CalcPixel(x, Y);
-            uint8_t* p = Row + 3 * x;
-            p[0] = static_cast<uint8_t>(c >> 16);
-            p[1] = static_cast<uint8_t>(c >> 8);
-            p[2] = static_cast<uint8_t>(c);
-        }
+        for (int x = 0; x < Width; ++x) PutRowPixel(Row + 3 * x, CalcPixel(x, Y));
         return;
     }
     if (FShortSums) {

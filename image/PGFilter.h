@@ -11,6 +11,13 @@
 
 class TPixelGraphic;
 
+// Colour $00BBGGRR as the blue, green, red bytes of a 24-bit row.
+inline void PutRowPixel(uint8_t* p, uint32_t c) {
+    p[0] = static_cast<uint8_t>(c >> 16);
+    p[1] = static_cast<uint8_t>(c >> 8);
+    p[2] = static_cast<uint8_t>(c);
+}
+
 class TPGFilterClass {
 public:
     virtual ~TPGFilterClass() = default;
@@ -32,11 +39,7 @@ public:
     virtual void CalcDestRow(int Y, uint8_t* Row, int Width) {
         for (int k = 0; k < Width; ++k) {
             const int x = (Y & 1) ? Width - 1 - k : k;
-            const uint32_t c = CalcDestPixel(x, Y);
-            uint8_t* p = Row + 3 * x;
-            p[0] = static_cast<uint8_t>(c >> 16);
-            p[1] = static_cast<uint8_t>(c >> 8);
-            p[2] = static_cast<uint8_t>(c);
+            PutRowPixel(Row + 3 * x, CalcDestPixel(x, Y));
         }
     }
     // Clears the source.

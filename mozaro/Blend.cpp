@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "glimmo/Painters.h"
 #include "image/PGraphic.h"
@@ -244,7 +245,7 @@ void TCardsFilter::BuildAxis(int size, bool horizontal, TAxis& axis) const {
     }
 }
 
-int32_t TCardsFilter::ShiftedPosition(TAxis& axis, int card, int k) {
+inline int32_t TCardsFilter::ShiftedPosition(TAxis& axis, int card, int k) {
     const int size = static_cast<int>(axis.Inside.size());
     int32_t& p = axis.Shifted[static_cast<size_t>(card) * size + k];
     if (p == kUnknown)
@@ -252,7 +253,7 @@ int32_t TCardsFilter::ShiftedPosition(TAxis& axis, int card, int k) {
     return p;
 }
 
-TCardsFilter::TSpot TCardsFilter::Locate(int X, int Y, int& SX, int& SY) {
+inline TCardsFilter::TSpot TCardsFilter::Locate(int X, int Y, int& SX, int& SY) {
     const int W = static_cast<int>(FColumns.Inside.size()), H = static_cast<int>(FRows.Inside.size());
     if (X < 0 || Y < 0 || X >= W || Y >= H) return spOutside;
     const unsigned inside = FColumns.Inside[X] & FRows.Inside[Y];
@@ -293,15 +294,25 @@ std::shared_ptr<TCardsFilter::TSpotTable> TCardsFilter::SpotTable() {
     table->Height = h;
     table->RowSize = s.GetRowSize();
     table->Shifts = std::move(shifts);
-    table->Offsets.resize(static_cast<size_t>(w) * h);
-    int32_t* offset = table->Offsets.data();
-    for (int y = 0; y < h; ++y)
+    table->RowStart.reserve(static_cast<size_t>(h) + 1);
+    for (int y = 0; y < h; ++y) {
+        table->RowStart.push_back(static_cast<uint32_t>(table->Runs.size()));
         for (int x = 0; x < w; ++x) {
             int sx = 0, sy = 0;
             const TSpot spot = Locate(x, y, sx, sy);
-            *offset++ = spot == spSource ? static_cast<int32_t>(int64_t(sy) * table->RowSize + 3 * sx)
-                                         : spot == spBorder ? kBorderSpot : kOutsideSpot;
+            const int32_t offset = spot == spSource ? static_cast<int32_t>(int64_t(sy) * table->RowSize + 3 * sx)
+                                   : spot == spBorder ? kBorderSpot : kOutsideSpot;
+            if (x > 0) {
+                TSpotRun& last = table->Runs.back();
+                if (last.Offset >= 0 ? offset == last.Offset + 3 * last.Count : offset == last.Offset) {
+                    ++last.Count;
+                    continue;
+                }
+            }
+            table->Runs.push_back({x, 1, offset});
         }
+    }
+    table->RowStart.push_back(static_cast<uint32_t>(table->Runs.size()));
     kept.Keep(table);
     return table;
 }
@@ -309,7 +320,7 @@ std::shared_ptr<TCardsFilter::TSpotTable> TCardsFilter::SpotTable() {
 void TCardsFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
     const TPixelGraphic& s = *Source;
     const int w = s.GetWidth(), h = s.GetHeight();
-    // Pictures up to 4 megapixels keep a table (16 MiB at most).
+    // Pictures up to 4 megapixels keep a table.
     const bool tabled = s.GetBitCountNum() == 3 && !s.GetEmpty() && Width == w && Y >= 0 && Y < h &&
                         w == static_cast<int>(FColumns.Inside.size()) && h == static_cast<int>(FRows.Inside.size()) &&
                         int64_t(w) * h <= (int64_t(1) << 22) && int64_t(s.GetRowSize()) * h < INT32_MAX;
@@ -318,17 +329,23 @@ void TCardsFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
         return;
     }
     if (!FSpots) FSpots = SpotTable();
-    const int32_t* offset = FSpots->Offsets.data() + static_cast<size_t>(w) * Y;
     const uint8_t* bits = s.GetBits();
     const uint8_t outside[3] = {GetBValue(OutsideColor), GetGValue(OutsideColor), GetRValue(OutsideColor)};
     const uint8_t border[3] = {GetBValue(BorderColor), GetGValue(BorderColor), GetRValue(BorderColor)};
-    for (int x = 0; x < w; ++x) {
-        const int32_t o = offset[x];
-        const uint8_t* q = o >= 0 ? bits + o : o == kBorderSpot ? border : outside;
-        uint8_t* p = Row + 3 * x;
-        p[0] = q[0];
-        p[1] = q[1];
-        p[2] = q[2];
+    const TSpotRun* run = FSpots->Runs.data();
+    for (uint32_t k = FSpots->RowStart[Y]; k < FSpots->RowStart[Y + 1]; ++k) {
+        const TSpotRun& r = run[k];
+        uint8_t* p = Row + 3 * r.X;
+        if (r.Offset >= 0) {
+            std::memcpy(p, bits + r.Offset, 3 * static_cast<size_t>(r.Count));
+            continue;
+        }
+        const uint8_t* c = r.Offset == kBorderSpot ? border : outside;
+        for (int i = 0; i < r.Count; ++i, p += 3) {
+            p[0] = c[0];
+            p[1] = c[1];
+            p[2] = c[2];
+        }
     }
 }
 

@@ -106,13 +106,20 @@ private:
     // or the source pixel (SX, SY).
     enum TSpot { spOutside, spBorder, spSource };
     TSpot Locate(int X, int Y, int& SX, int& SY);
-    // Per target pixel of a 24-bit source: the byte offset of its source
-    // pixel, or kOutsideSpot / kBorderSpot. Re-renders draw the same shifts,
-    // so the last few tables are kept by size and shifts.
+    // Where the pixels of a 24-bit source go, as runs along each row: Count
+    // target pixels from X on show as many consecutive source pixels from
+    // byte Offset on, or all kOutsideSpot / kBorderSpot. Row y is
+    // Runs[RowStart[y]] up to Runs[RowStart[y + 1]]: a few runs per card,
+    // copied whole. Re-renders draw the same shifts, so the last few tables
+    // are kept by size and shifts.
+    struct TSpotRun {
+        int32_t X, Count, Offset;
+    };
     struct TSpotTable {
         int Width, Height, RowSize;
         std::vector<long double> Shifts;
-        std::vector<int32_t> Offsets;
+        std::vector<TSpotRun> Runs;
+        std::vector<uint32_t> RowStart;
     };
     static constexpr int32_t kOutsideSpot = -1, kBorderSpot = -2;
     std::shared_ptr<TSpotTable> SpotTable();

@@ -47,6 +47,8 @@ struct TPlasmaContext {
         if (Cell(mx, my) == 0)
             Cell(mx, my) =
                 static_cast<uint8_t>((Cell(x1, y1) + Cell(x2, y1) + Cell(x2, y2) + Cell(x1, y2)) / 4);
+        // The quarters of a square of side 2 or less have no inner cells.
+        if (x2 - x1 < 3 && y2 - y1 < 3) return;
         Square(x1, y1, mx, my);
         Square(mx, y1, x2, my);
         Square(mx, my, x2, y2);

@@ -12,6 +12,7 @@
 #include "mozaro/Blend.h"
 #include "mozaro/ImageAdditions.h"
 #include "mozaro/RecentTables.h"
+#include "mozaro/ScratchPictures.h"
 #include "platform/MathUtil.h"
 
 const char* const kAlgorithmNames[kAlgorithmCount] = {
@@ -54,18 +55,25 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kMaxTurnTable = 1 << 20;
 }  // namespace
 
-std::shared_ptr<TOilFilter::TTurnTable> TOilFilter::TurnTable(int width, int height, int32_t strength) {
+std::shared_ptr<TOilFilter::TTurnTable> TOilFilter::TurnTable(int width, int height, int32_t strength, bool& repeat) {
     thread_local TRecentTables<TTurnTable> kept;
     if (auto table = kept.Find([&](const TTurnTable& t) {
             return t.Width == width && t.Height == height && t.Strength == strength;
-        }))
+        })) {
+        repeat = true;
         return table;
+    }
+    repeat = false;
     auto table = std::make_shared<TTurnTable>();
     table->Width = width;
     table->Height = height;
     table->Strength = strength;
     const double r = std::min(width, height) * 0.5;
-    table->Slot.assign(r * r < kMaxTurnTable ? static_cast<size_t>(r * r) + 1 : 0, 0);
+    const size_t slotCount = r * r < kMaxTurnTable ? static_cast<size_t>(r * r) + 1 : 0;
+    table->Slot.assign(slotCount, 0);
+    // Fewer than half of the squared distances are sums of two squares:
+    // room for all at once spares the copies of a growing list.
+    table->Turns.reserve(slotCount / 2 + 1);
     table->Turns.assign(1, {1.0, 0.0});
     kept.Keep(table);
     return table;
@@ -73,21 +81,22 @@ std::shared_ptr<TOilFilter::TTurnTable> TOilFilter::TurnTable(int width, int hei
 
 void TOilFilter::BeginProcess(TPixelGraphic* ASource) {
     TPGFilter::BeginProcess(ASource);
-    FTable = TurnTable(ASource->GetWidth(), ASource->GetHeight(), Strength);
+    FTable = TurnTable(ASource->GetWidth(), ASource->GetHeight(), Strength, FRepeat);
+    FCentreX = ASource->GetWidth() / 2;
+    FCentreY = ASource->GetHeight() / 2;
+    FRadius = std::min(ASource->GetWidth(), ASource->GetHeight()) * 0.5;
     FRead = TColorReader(ASource);
 }
 
-void TOilFilter::SourceOf(int X, int Y, int& SX, int& SY) {
-    const int w = Source->GetWidth(), h = Source->GetHeight();
-    int cx = w / 2, cy = h / 2;
+inline void TOilFilter::SourceOf(int X, int Y, int& SX, int& SY) {
+    int cx = FCentreX, cy = FCentreY;
     if (cx == X) cx = X + 1;
     if (cy == Y) cy = Y + 1;
     const int64_t dx = X - cx, dy = Y - cy;
     const int64_t d2 = dy * dy + dx * dx;
-    const double R = std::min(w, h) * 0.5;
     // d < R exactly when d^2 < R^2: R is a multiple of 1/2 and d the
     // correctly rounded root of an integer. Outside the circle nothing turns.
-    if (!(static_cast<double>(d2) < R * R)) {
+    if (!(static_cast<double>(d2) < FRadius * FRadius)) {
         SX = X;
         SY = Y;
         return;
@@ -99,7 +108,7 @@ void TOilFilter::SourceOf(int X, int Y, int& SX, int& SY) {
         turn = table.Turns[table.Slot[d2]];
     } else {
         const double d = std::sqrt(static_cast<double>(d2));
-        const double angle = (1 - std::cos(d / R * 6.28)) * Strength;
+        const double angle = (1 - std::cos(d / FRadius * 6.28)) * Strength;
         const double a = angle * kPi / 180;
         turn = {std::cos(a), std::sin(a)};
         if (kept) {
@@ -117,19 +126,40 @@ uint32_t TOilFilter::CalcDestPixel(int X, int Y) {
     return FRead(sx, sy);
 }
 
+namespace {
+// A kept twist entry that says "work this pixel out" (outside the source);
+// a small table's index 65535 says it too, which only costs that pixel a
+// detour.
+constexpr int32_t kWorkOutOffset = -1;
+constexpr uint16_t kWorkOutPixel = 0xFFFF;
+
+// Small pictures without row padding: pixel indices of 16 bits, half the
+// table of byte offsets.
+bool SmallTurnTable(int w, int h, int rowSize) { return int64_t(w) * h <= 65536 && rowSize == 3 * w; }
+}  // namespace
+
 void TOilFilter::BuildOffsets(const TPixelGraphic& source) {
     TTurnTable& table = *FTable;
     const int w = source.GetWidth(), h = source.GetHeight();
     table.RowSize = source.GetRowSize();
-    table.Offsets.resize(static_cast<size_t>(w) * h);
-    int32_t* offset = table.Offsets.data();
+    const bool small = SmallTurnTable(w, h, table.RowSize);
+    table.Offsets.clear();
+    table.Pixels.clear();
+    if (small)
+        table.Pixels.resize(static_cast<size_t>(w) * h);
+    else
+        table.Offsets.resize(static_cast<size_t>(w) * h);
+    size_t k = 0;
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
+        for (int x = 0; x < w; ++x, ++k) {
             int sx, sy;
             SourceOf(x, y, sx, sy);
             const bool inside = static_cast<unsigned>(sx) < static_cast<unsigned>(w) &&
                                 static_cast<unsigned>(sy) < static_cast<unsigned>(h);
-            *offset++ = inside ? static_cast<int32_t>(int64_t(sy) * table.RowSize + 3 * sx) : -1;
+            if (small)
+                table.Pixels[k] = inside ? static_cast<uint16_t>(sy * w + sx) : kWorkOutPixel;
+            else
+                table.Offsets[k] = inside ? static_cast<int32_t>(int64_t(sy) * table.RowSize + 3 * sx) : kWorkOutOffset;
         }
 }
 
@@ -143,23 +173,38 @@ void TOilFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
         TPGFilter::CalcDestRow(Y, Row, Width);
         return;
     }
-    if (FTable->RowSize != s.GetRowSize() || FTable->Offsets.size() != static_cast<size_t>(w) * h) BuildOffsets(s);
-    const int32_t* offset = FTable->Offsets.data() + static_cast<size_t>(w) * Y;
-    const uint8_t* bits = s.GetBits();
-    for (int x = 0; x < w; ++x) {
-        uint8_t* p = Row + 3 * x;
-        if (offset[x] >= 0) {
-            const uint8_t* q = bits + offset[x];
-            p[0] = q[0];
-            p[1] = q[1];
-            p[2] = q[2];
-        } else {
-            const uint32_t c = CalcDestPixel(x, Y);
-            p[0] = static_cast<uint8_t>(c >> 16);
-            p[1] = static_cast<uint8_t>(c >> 8);
-            p[2] = static_cast<uint8_t>(c);
+    const size_t n = static_cast<size_t>(w) * h;
+    const bool built = FTable->RowSize == s.GetRowSize() && (FTable->Offsets.size() == n || FTable->Pixels.size() == n);
+    if (!built && !FRepeat) {
+        // The first run for this size and strength reads its sources as it
+        // goes: the table pays off only when a re-render asks again.
+        for (int x = 0; x < w; ++x) {
+            int sx, sy;
+            SourceOf(x, Y, sx, sy);
+            PutRowPixel(Row + 3 * x, FRead(sx, sy));
         }
+        return;
     }
+    if (!built) BuildOffsets(s);
+    const uint8_t* bits = s.GetBits();
+    // entry[x] x scale is the byte offset of target pixel x's source.
+    auto copy = [&](const auto* entry, auto workOut, int scale) {
+        for (int x = 0; x < w; ++x) {
+            uint8_t* p = Row + 3 * x;
+            if (entry[x] != workOut) {
+                const uint8_t* q = bits + static_cast<size_t>(entry[x]) * scale;
+                p[0] = q[0];
+                p[1] = q[1];
+                p[2] = q[2];
+            } else {
+                PutRowPixel(p, TOilFilter::CalcDestPixel(x, Y));
+            }
+        }
+    };
+    if (!FTable->Pixels.empty())
+        copy(FTable->Pixels.data() + static_cast<size_t>(w) * Y, kWorkOutPixel, 3);
+    else
+        copy(FTable->Offsets.data() + static_cast<size_t>(w) * Y, kWorkOutOffset, 1);
 }
 
 void TOilFilter::EndProcess() {
@@ -420,7 +465,7 @@ void RenderTexture(const TLayerParams& params, const TColourTable& palette, cons
     // A fresh black tile whatever work held before: the twist reads the
     // background beyond the edges, so none may linger from an earlier render.
     work.SetBackgroundValue(0);
-    work.SetSize(kTileSize, kTileSize, 3);
+    work.SetSizeForOverwrite(kTileSize, kTileSize, 3);
     work.Clear();
     std::array<uint32_t, 256> lut;
     for (int i = 0; i < 256; ++i) lut[i] = LayerColor(palette, i, p.Brightness);
@@ -435,10 +480,10 @@ void RenderTexture(const TLayerParams& params, const TColourTable& palette, cons
     if (p.FlipVertical) MirrorVertical(work);
     // The filters need a source apart from their target: each runs from the
     // picture as it stands into the other of two, which then stands for it.
-    TPixelGraphic spare;
+    TScratchPicture spare(1);
     TPixelGraphic* current = &work;
     auto filter = [&](TPGFilter& f) {
-        TPixelGraphic* target = current == &work ? &spare : &work;
+        TPixelGraphic* target = current == &work ? &*spare : &work;
         target->SetBackgroundValue(current->GetBackgroundValue());
         target->ApplyFilter(f, *current);
         current = target;
@@ -460,7 +505,8 @@ void RenderLayer(const TLayerParams& params, const TColourTable& palette, THeigh
     const TLayerParams p = params.Clamped();
     auto set = maps.Get(SeedFromText(p.SeedText), p.Turbulence1, p.Turbulence2);
     rng.SetSeed(set->StateAfter);
-    TPixelGraphic work;
+    TScratchPicture scratch(0);
+    TPixelGraphic& work = *scratch;
     RenderTexture(p, palette, set->Maps, rng, importImage, work);
 
     TEmbossFilter emboss(1, 127);

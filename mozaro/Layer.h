@@ -104,16 +104,23 @@ private:
         std::vector<uint32_t> Slot;
         std::vector<std::array<double, 2>> Turns;
         // Where each pixel is read from in a 24-bit source of RowSize bytes
-        // a row: byte offset, or -1 outside the source. Built for the first
-        // run that reads rows.
+        // a row: byte offset, or -1 outside the source; for pictures of at
+        // most 65536 pixels and rows without padding the pixel index
+        // instead, 65535 outside. Built by the second run that reads rows; a
+        // first run works them out as it goes.
         int RowSize = 0;
         std::vector<int32_t> Offsets;
+        std::vector<uint16_t> Pixels;
     };
     // Source pixel of target pixel (X, Y).
     void SourceOf(int X, int Y, int& SX, int& SY);
     void BuildOffsets(const TPixelGraphic& source);
-    static std::shared_ptr<TTurnTable> TurnTable(int width, int height, int32_t strength);
+    // The kept table of a size and strength, or a new one; repeat tells which.
+    static std::shared_ptr<TTurnTable> TurnTable(int width, int height, int32_t strength, bool& repeat);
     std::shared_ptr<TTurnTable> FTable;
+    bool FRepeat = false;
+    int FCentreX = 0, FCentreY = 0;  // of the run's source
+    double FRadius = 0;               // of its inscribed circle
     TColorReader FRead;
 };
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <vector>
 
 #include "image/PGConvFilter.h"
 #include "image/PGraphic.h"
 #include "mozaro/Blend.h"
+#include "mozaro/ScratchPictures.h"
 #include "platform/Colors.h"
 
 const char* const kRgbPassName = "RGB Expression Parser";
@@ -91,21 +91,26 @@ int Displaced(double v) {
 
 double Coordinate(int v, bool symmetric) { return symmetric ? std::abs(v - kTile / 2) : v; }
 
-// The pixels of a 24-bit picture as one block of rows.
+// A copy of the pixels of a 24-bit picture, in a scratch picture.
 struct TScratch {
     explicit TScratch(const TPixelGraphic& picture)
-        : Width(picture.GetWidth()), Height(picture.GetHeight()), RowSize(picture.GetRowSize()) {
-        if (picture.GetBits()) Bits.assign(picture.GetBits(), picture.GetBits() + static_cast<size_t>(RowSize) * Height);
+        : Width(picture.GetWidth()), Height(picture.GetHeight()), RowSize(picture.GetRowSize()),
+          Size(picture.GetBits() ? static_cast<size_t>(picture.GetBitsSize()) : 0), Store(0) {
+        if (!Size) return;
+        Store->SetSizeForOverwrite(Width, Height, 3);
+        Bits = Store->GetBits();
+        std::memcpy(Bits, picture.GetBits(), Size);
     }
-    uint8_t* Pixel(int x, int y) { return Bits.data() + Offset(x, y); }
-    const uint8_t* Pixel(int x, int y) const { return Bits.data() + Offset(x, y); }
+    uint8_t* Pixel(int x, int y) { return Bits + Offset(x, y); }
+    const uint8_t* Pixel(int x, int y) const { return Bits + Offset(x, y); }
     size_t Offset(int x, int y) const { return static_cast<size_t>(y) * RowSize + 3 * static_cast<size_t>(x); }
-    void CommitTo(TPixelGraphic& picture) const {
-        if (!Bits.empty()) std::memcpy(picture.GetBits(), Bits.data(), Bits.size());
-        picture.DoChange();
+    void CopyTo(TPixelGraphic& picture) const {
+        if (Size) std::memcpy(picture.GetBits(), Bits, Size);
     }
     int Width, Height, RowSize;
-    std::vector<uint8_t> Bits;
+    size_t Size;
+    TScratchPicture Store;
+    uint8_t* Bits = nullptr;
 };
 
 void Require24Bits(const TPixelGraphic& picture) {
@@ -155,10 +160,10 @@ void ConvolutionPass(TPixelGraphic& result, const TPostProcessSettings& settings
     for (int row = 0; row < 3; ++row) {
         for (int col = 0; col < 3; ++col) filter.SetCoefficient(col, row, TextToInt(settings.Matrix[3 * row + col]));
     }
-    TPixelGraphic filtered;
-    filtered.ApplyFilter(filter, result);
-    if (filtered.GetBits() && filtered.GetBitsSize() == result.GetBitsSize())
-        std::memcpy(result.GetBits(), filtered.GetBits(), static_cast<size_t>(result.GetBitsSize()));
+    TScratchPicture filtered(0);
+    filtered->ApplyFilter(filter, result);
+    if (filtered->GetBits() && filtered->GetBitsSize() == result.GetBitsSize())
+        std::memcpy(result.GetBits(), filtered->GetBits(), static_cast<size_t>(result.GetBitsSize()));
     result.DoChange();
 }
 
@@ -184,29 +189,37 @@ void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TPar
             }
         }
     });
-    work.CommitTo(result);
+    work.CopyTo(result);
+    result.DoChange();
 }
 
 void DisplacementPass(TPixelGraphic& result, TParser& newX, TParser& newY, bool symmetric) {
     Require24Bits(result);
+    // Every pixel is written, so the pass works in the result itself and the
+    // copy it reads from puts the picture back when an expression fails.
     const TScratch source(result);
-    TScratch work(result);
     TParser* const parsers[] = {&newX, &newY};
     const uint32_t background = result.GetBackgroundColor();
     const uint8_t outside[3] = {GetBValue(background), GetGValue(background), GetRValue(background)};
-    RunNamingPass(kDisplacementPassName, [&] {
-        for (int x = 0; x < work.Width; ++x) {
-            const double cx = Coordinate(x, symmetric);
-            for (int y = 0; y < work.Height; ++y) {
-                SetVariables(parsers, 2, source.Pixel(x, y), cx, Coordinate(y, symmetric));
-                const int sx = Displaced(newX.GetValue());
-                const int sy = Displaced(newY.GetValue());
-                const uint8_t* from = sx < work.Width && sy < work.Height ? source.Pixel(sx, sy) : outside;
-                std::memcpy(work.Pixel(x, y), from, 3);
+    uint8_t* const bits = result.GetBits();
+    try {
+        RunNamingPass(kDisplacementPassName, [&] {
+            for (int x = 0; x < source.Width; ++x) {
+                const double cx = Coordinate(x, symmetric);
+                for (int y = 0; y < source.Height; ++y) {
+                    SetVariables(parsers, 2, source.Pixel(x, y), cx, Coordinate(y, symmetric));
+                    const int sx = Displaced(newX.GetValue());
+                    const int sy = Displaced(newY.GetValue());
+                    const uint8_t* from = sx < source.Width && sy < source.Height ? source.Pixel(sx, sy) : outside;
+                    std::memcpy(bits + source.Offset(x, y), from, 3);
+                }
             }
-        }
-    });
-    work.CommitTo(result);
+        });
+    } catch (...) {
+        source.CopyTo(result);
+        throw;
+    }
+    result.DoChange();
 }
 
 void PostProcessAndCompose(TPixelGraphic& result, const TPixelGraphic& basic, const TComposeLayer& shader1,

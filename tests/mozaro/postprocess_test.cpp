@@ -202,6 +202,10 @@ TEST(PostProcessRgb, FailuresLeaveThePictureAsBeforeThePass) {
     c.settings.xedit = "x/(y-3)*0";
     EXPECT_EQ(c.RunFailing<EZeroDivide>(), "Displacement Parser: Floating point division by zero");
     EXPECT_EQ(Pixels(c.result), convolved);
+    // Five whole columns moved before the fault: all put back.
+    c.settings.xedit = "255-x+1/(x-5)";
+    EXPECT_EQ(c.RunFailing<EZeroDivide>(), "Displacement Parser: Floating point division by zero");
+    EXPECT_EQ(Pixels(c.result), convolved);
 }
 
 TEST(PostProcessDisplacement, CoordinatesFromExpressions) {
