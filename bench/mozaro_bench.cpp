@@ -18,6 +18,7 @@
 
 #include "bench/PeerRatio.h"
 #include "glimmo/PaletteText.h"
+#include "image/PGFormats.h"
 #include "image/PGraphic.h"
 #include "mozaro/Blend.h"
 #include "mozaro/HeightMaps.h"
@@ -136,6 +137,7 @@ BENCHMARK(BM_WholeTileFirstInNewProcess)->UseManualTime()->Unit(benchmark::kMill
 }  // namespace
 
 int main(int argc, char** argv) {
+    InitPixelGraphicLibrary();  // as the program starts, before any tile
     if (argc == 2 && std::strcmp(argv[1], kFirstTileFlag) == 0) {
         TWholeTile tile;
         const auto t0 = std::chrono::steady_clock::now();

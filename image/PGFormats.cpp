@@ -4,6 +4,9 @@
 #include <cctype>
 #include <cstdio>
 #include <mutex>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "image/PGMessages.h"
 #include "platform/MessageBox.h"
@@ -297,6 +300,13 @@ std::unique_ptr<TFileFormatWriter> MakeBMPFileFormatWriter();
 void InitPixelGraphicLibrary() {
     std::lock_guard<std::mutex> lock(gInitMutex);
     if (gInitialised) return;
+#ifdef __GLIBC__
+    // Pictures and codec buffers of a few hundred KiB are made and dropped
+    // on every render: keep freed memory in the process instead of handing
+    // it back to the kernel and faulting fresh pages in on the next render.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
     CheckLangStrOrder();
     LanguageIndex = 0;
     PreviewInfoFont = TPGFontDescription();
