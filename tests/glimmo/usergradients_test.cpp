@@ -10,17 +10,9 @@
 
 #include "glimmo/UserGradients.h"
 #include "platform/Exception.h"
+#include "tests/support/TempSettings.h"
 
-namespace {
-class UserGradientsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(Dir.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Dir.path());
-    }
-    QTemporaryDir Dir;
-};
-}  // namespace
+using UserGradientsTest = TempSettingsTest;
 
 TEST_F(UserGradientsTest, NamesRoundTripAndReplaceWithoutCase) {
     const std::vector<std::string> names = {"a/b", "a\\b", "A&B", " x ", "Grüße", "Dark && Muddy", "gold"};

@@ -10,17 +10,9 @@
 
 #include "platform/Exception.h"
 #include "platform/Settings.h"
+#include "tests/support/TempSettings.h"
 
-namespace {
-class SettingsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(Dir.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Dir.path());
-    }
-    QTemporaryDir Dir;
-};
-}  // namespace
+using SettingsTest = TempSettingsTest;
 
 TEST_F(SettingsTest, NamesKeepEveryCharacterAndReplaceWithoutCase) {
     const std::vector<std::string> names = {"a/b", "a\\b", "A&B", " x ", "Grüße", "Dark && Muddy", "50%2F", "gold"};

@@ -24,6 +24,7 @@
 #include "widgets/RxSpin.h"
 #include "widgets/kv_btns.h"
 #include "widgets/kv_dlgs.h"
+#include "tests/support/TempSettings.h"
 
 namespace {
 
@@ -91,11 +92,10 @@ void AnswerNamePrompt(const QString& name) {
     timer->start();
 }
 
-class PaletteEditorTest : public ::testing::Test {
+class PaletteEditorTest : public TempSettingsTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(Dir.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Dir.path());
+        TempSettingsTest::SetUp();
         OldHandler = SetMessageBoxHandler([this](const TMessageBoxRequest& r) {
             Messages.push_back(r.Text);
             return int(mrOk);
@@ -104,7 +104,6 @@ protected:
     void TearDown() override { SetMessageBoxHandler(OldHandler); }
     bool SettingsFolderEmpty() const { return QDir(Dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty(); }
 
-    QTemporaryDir Dir;
     TMessageBoxHandler OldHandler;
     std::vector<std::string> Messages;
     TStandInHost Host;
