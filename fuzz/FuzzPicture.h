@@ -28,3 +28,14 @@ inline void FuzzPictureBytes(const uint8_t* data, size_t size, const std::string
     TPictureInfo info;
     GetPictureInfo(stream, extension, 0, info);
 }
+
+// The round-trip targets' check: the same size and colours (two empty
+// pictures are the same).
+inline bool SamePixels(const TPixelGraphic& a, const TPixelGraphic& b) {
+    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()) return false;
+    if (a.GetEmpty() || b.GetEmpty()) return a.GetEmpty() == b.GetEmpty();
+    for (int y = 0; y < a.GetHeight(); ++y)
+        for (int x = 0; x < a.GetWidth(); ++x)
+            if (a.GetPixelColor(x, y) != b.GetPixelColor(x, y)) return false;
+    return true;
+}

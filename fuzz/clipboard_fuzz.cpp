@@ -7,21 +7,9 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "FuzzPicture.h"
 #include "image/PGClipboard.h"
 #include "image/PGFormats.h"
-
-namespace {
-
-bool SamePixels(TPixelGraphic& a, TPixelGraphic& b) {
-    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()) return false;
-    if (a.GetEmpty()) return b.GetEmpty();
-    for (int y = 0; y < a.GetHeight(); ++y)
-        for (int x = 0; x < a.GetWidth(); ++x)
-            if (a.GetPixelColor(x, y) != b.GetPixelColor(x, y)) return false;
-    return true;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static int argc = 1;

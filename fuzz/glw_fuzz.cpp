@@ -8,6 +8,7 @@
 #include <string>
 
 #include "FuzzContainer.h"
+#include "FuzzPicture.h"
 #include "glimmo/ButtonFile.h"
 #include "glimmo/ButtonRenderer.h"
 #include "image/PGraphic.h"
@@ -28,11 +29,7 @@ std::map<std::string, std::string> Items(const std::string& path) {
 
 bool SamePixels(const std::shared_ptr<TPixelGraphic>& a, const std::shared_ptr<TPixelGraphic>& b) {
     if (!a || !b) return a == b || (a ? a->GetEmpty() : b->GetEmpty());
-    if (a->GetWidth() != b->GetWidth() || a->GetHeight() != b->GetHeight()) return false;
-    for (int y = 0; y < a->GetHeight(); ++y)
-        for (int x = 0; x < a->GetWidth(); ++x)
-            if (a->GetPixelColor(x, y) != b->GetPixelColor(x, y)) return false;
-    return true;
+    return ::SamePixels(*a, *b);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "FuzzContainer.h"
+#include "FuzzPicture.h"
 #include "mozaro/LayerModel.h"
 
 namespace {
@@ -21,14 +22,6 @@ std::map<std::string, std::string> TextItems(const std::string& path) {
         items[key] = std::string(m.Data().begin(), m.Data().end());
     }
     return items;
-}
-
-bool SamePixels(const TPixelGraphic& a, const TPixelGraphic& b) {
-    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()) return false;
-    for (int y = 0; y < a.GetHeight(); ++y)
-        for (int x = 0; x < a.GetWidth(); ++x)
-            if (a.GetPixelColor(x, y) != b.GetPixelColor(x, y)) return false;
-    return true;
 }
 
 }  // namespace

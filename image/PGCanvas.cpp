@@ -174,11 +174,7 @@ void TPGCanvas::FillRect(const TRect& r) {
         // 24-bit: the first row pixel by pixel, the others copied from it.
         const size_t n = 3 * size_t(x1 - x0);
         uint8_t* first = FGraphic->GetScanLine(y0) + 3 * x0;
-        for (size_t k = 0; k < n; k += 3) {
-            first[k] = static_cast<uint8_t>(brush >> 16);
-            first[k + 1] = static_cast<uint8_t>(brush >> 8);
-            first[k + 2] = static_cast<uint8_t>(brush);
-        }
+        for (size_t k = 0; k < n; k += 3) PutRowPixel(first + k, brush);
         for (int y = y0 + 1; y < y1; ++y) std::memcpy(FGraphic->GetScanLine(y) + 3 * x0, first, n);
     } else {
         for (int y = y0; y < y1; ++y)

@@ -9,14 +9,7 @@
 // the order above.
 #include <cstdint>
 
-class TPixelGraphic;
-
-// Colour $00BBGGRR as the blue, green, red bytes of a 24-bit row.
-inline void PutRowPixel(uint8_t* p, uint32_t c) {
-    p[0] = static_cast<uint8_t>(c >> 16);
-    p[1] = static_cast<uint8_t>(c >> 8);
-    p[2] = static_cast<uint8_t>(c);
-}
+#include "image/PGraphic.h"
 
 class TPGFilterClass {
 public:

@@ -97,6 +97,13 @@ inline int ColorLuminance(uint32_t colour, bool weighted) {
     return weighted ? 3 * (299 * r + 587 * g + 114 * b) / 1000 : r + g + b;
 }
 
+// Colour $00BBGGRR as the blue, green, red bytes of a 24-bit row.
+inline void PutRowPixel(uint8_t* p, uint32_t c) {
+    p[0] = static_cast<uint8_t>(c >> 16);
+    p[1] = static_cast<uint8_t>(c >> 8);
+    p[2] = static_cast<uint8_t>(c);
+}
+
 // exp(exponent * ln base); exponent 0 gives 1, base 0 gives 0, base 1 gives
 // 1; a negative base raises EPixelGraphic "Invalid Argument".
 long double Power(long double base, long double exponent);

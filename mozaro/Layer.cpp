@@ -241,10 +241,7 @@ void FillTile(TPixelGraphic& work, const std::array<uint32_t, 256>& lut, Positio
     for (int y = 0; y < kTileSize; ++y) {
         uint8_t* row = work.GetScanLine(y);
         for (int x = 0; x < kTileSize; ++x) {
-            const uint32_t c = lut[WrapPalettePosition(position(x, y))];
-            row[3 * x] = static_cast<uint8_t>(c >> 16);
-            row[3 * x + 1] = static_cast<uint8_t>(c >> 8);
-            row[3 * x + 2] = static_cast<uint8_t>(c);
+            PutRowPixel(row + 3 * x, lut[WrapPalettePosition(position(x, y))]);
         }
     }
 }

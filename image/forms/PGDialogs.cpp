@@ -301,12 +301,7 @@ bool TPGOpenDialog::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void TPGOpenDialog::DialogClosed() {
-    FTimer->stop();
-    StopThread();
-    DropPreview();
-    ++FGeneration;
-    FInfoValid = false;
-    FClockShown = false;
+    CancelPreview();
     if (FDialog) {
         FDialog->removeEventFilter(this);
         disconnect(FDialog, nullptr, this, nullptr);
@@ -335,13 +330,17 @@ void TPGOpenDialog::DropPreview() {
     FPreviewFileName.clear();
 }
 
-void TPGOpenDialog::SelectionChanged(const QString& path) {
+void TPGOpenDialog::CancelPreview() {
     FTimer->stop();
     StopThread();
     DropPreview();
     ++FGeneration;
     FInfoValid = false;
     FClockShown = false;
+}
+
+void TPGOpenDialog::SelectionChanged(const QString& path) {
+    CancelPreview();
     FSelectedPath = path.toStdString();
     if (FPreviewPanel) FPreviewPanel->update(FPreviewPanel->rect().adjusted(2, 2, -2, -2));
     if (FInfoPanel) FInfoPanel->update();

@@ -184,6 +184,9 @@ private:
     void StartPreview();
     void StopThread();
     void DropPreview();
+    // Stops the timer and the worker and forgets the preview, the
+    // information and whatever the worker still sends.
+    void CancelPreview();
     void DialogClosed();
     int CurrentFilterIndex() const;
 
