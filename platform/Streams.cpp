@@ -215,11 +215,22 @@ static std::string RandomSuffix() {
     return s;
 }
 
+// The target's name as the temporary file's name carries it: cut (at a
+// character's first byte) so that the whole temporary name stays within the
+// 255 bytes a folder entry may have, whatever the owner tag's length.
+static std::string TempBase(const std::string& base) {
+    constexpr size_t kMaxBase = 200;
+    if (base.size() <= kMaxBase) return base;
+    size_t n = kMaxBase;
+    while (n > 0 && (static_cast<unsigned char>(base[n]) & 0xC0) == 0x80) --n;
+    return base.substr(0, n);
+}
+
 // A save's temporary file: "." + the target's name + "." + the owner tag +
 // "." + twelve random characters + ".tmp", beside the target. The owner of
 // such a name, or "" for other names.
 static std::string SaveLeftoverOwner(const std::string& base, const std::string& name) {
-    const std::string prefix = "." + base + ".", suffix = ".tmp";
+    const std::string prefix = "." + TempBase(base) + ".", suffix = ".tmp";
     if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
         name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
         return "";
@@ -237,7 +248,7 @@ TSafeFileStream::TSafeFileStream(const std::string& target) : FTarget(target) {
         folder, [&](const std::string& name) { return SaveLeftoverOwner(base, name); },
         [](const std::string& path) { ::unlink(path.c_str()); });
     for (int attempt = 0; attempt < 100 && FFd < 0; ++attempt) {
-        OpenFd(folder + "." + base + "." + ProcessOwnerTag() + "." + RandomSuffix() + ".tmp",
+        OpenFd(folder + "." + TempBase(base) + "." + ProcessOwnerTag() + "." + RandomSuffix() + ".tmp",
                O_RDWR | O_CREAT | O_EXCL, 0644);
         if (FFd < 0 && errno != EEXIST) break;
     }
@@ -248,28 +259,56 @@ TSafeFileStream::TSafeFileStream(const std::string& target) : FTarget(target) {
 }
 
 TSafeFileStream::~TSafeFileStream() {
-    if (!FCommitted && FFd >= 0) {
+    if (FCommitted) return;
+    if (FFd >= 0) {
         ::close(FFd);
         FFd = -1;
-        ::unlink(FPath.c_str());
     }
+    ::unlink(FPath.c_str());
 }
 
-void TSafeFileStream::Commit() {
-    if (FCommitted) return;
-    Sync();
-    if (::close(FFd) != 0) {
+void TSafeFileStream::Commit() { CommitAs(FTarget, true); }
+
+namespace {
+// rename that leaves an existing target alone (EEXIST). File systems without
+// the kernel's no-replace flag get the same from a second link, which also
+// fails on a taken name.
+int RenameNoReplace(const char* from, const char* to) {
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return -1;
+#endif
+    if (::link(from, to) != 0) return -1;
+    ::unlink(from);
+    return 0;
+}
+}  // namespace
+
+bool TSafeFileStream::CommitAs(const std::string& target, bool replace) {
+    if (FCommitted) return true;
+    if (FFd >= 0) {
+        // Closing reports write errors some file systems keep until then.
+        Sync();
+        const int closed = ::close(FFd);
         FFd = -1;
-        ::unlink(FPath.c_str());
-        throw EWriteError("Stream write error");
+        if (closed != 0) {
+            ::unlink(FPath.c_str());
+            throw EWriteError("Stream write error");
+        }
     }
-    FFd = -1;
-    if (::rename(FPath.c_str(), FTarget.c_str()) != 0) {
+    const int renamed =
+        replace ? ::rename(FPath.c_str(), target.c_str()) : RenameNoReplace(FPath.c_str(), target.c_str());
+    if (renamed != 0) {
+        if (!replace && errno == EEXIST) return false;
+        const int err = errno;
         ::unlink(FPath.c_str());
-        throw EFCreateError("Cannot create file \"" + FTarget + "\"");
+        errno = err;
+        throw EFCreateError("Cannot create file \"" + target + "\"");
     }
     FCommitted = true;
+    FTarget = target;
     SyncParentFolder(FTarget);
+    return true;
 }
 
 void SyncParentFolder(const std::string& path) {

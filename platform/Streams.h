@@ -144,6 +144,10 @@ public:
     explicit TSafeFileStream(const std::string& target);
     ~TSafeFileStream() override;
     void Commit();
+    // Commit under another name in the target's folder. With replace false a
+    // file of that name is left alone: the result is then false, and the
+    // written bytes wait for another name.
+    bool CommitAs(const std::string& target, bool replace);
     const std::string& Target() const { return FTarget; }
     const std::string& TempName() const { return FPath; }
 

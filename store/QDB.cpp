@@ -64,7 +64,9 @@ TQDB::TQDB() = default;
 
 TQDB::~TQDB() {
     try {
-        if (FOpen && FMode == omCreateNew)
+        // A refused save was reported by Close(); letting go of the store
+        // gives its work up.
+        if (FOpen && (FMode == omCreateNew || FSaveRefused))
             Discard();
         else
             Close();
@@ -156,9 +158,10 @@ void TQDB::StartEmptyStore() {
 }
 
 void TQDB::ReadQDBFile(std::vector<uint8_t>& index) {
-    FFileAge = FileAge(FFileName);
     if (FileIsReadOnly(FFileName)) FReadOnly = true;
     TWorkFile in(FFileName, fmOpenRead);
+    // The age of the very file read, even when it is replaced meanwhile.
+    FFileAge = FileAge(in);
     const int64_t fileSize = in.GetSize();
     uint8_t tag[4];
     if (in.Read(tag, 4) != 4 || std::memcmp(tag, kMagic, 4) != 0) throw EQDBFileError(qmNotValid, FFileName);
@@ -282,6 +285,7 @@ bool TQDB::ReadAdminFlag(const std::string& key) {
 void TQDB::Close() {
     if (!FOpen) return;
     StartProgress(FKeys.Count(), poClose);
+    FSaveRefused = false;
     try {
         // An unchanged store leaves its file alone: same bytes, same time.
         bool rebuild = FDirty && !FReadOnly;
@@ -290,11 +294,12 @@ void TQDB::Close() {
         } else {
             for (int i = 0; i < FKeys.Count(); ++i) ProgressPoint(i);
         }
-        FCache.Clear();
-        FData.reset();
         if (rebuild) WriteQDBFile();
     } catch (...) {
-        Discard();
+        // A save refused before anything was replaced keeps the store open
+        // with its work files: nothing is lost, and Close() may be tried
+        // again.
+        if (!FSaveRefused) Discard();
         throw;
     }
     Discard();
@@ -323,6 +328,7 @@ void TQDB::Discard() {
     FModified = false;
     FDirty = false;
     FOpen = false;
+    FSaveRefused = false;
     FPassword.clear();
     FFileAge = TFileAge();
     FMode = omOpenOrCreate;
@@ -371,20 +377,9 @@ void TQDB::FlushIndex() {
 
 void TQDB::WriteQDBFile() {
     if (FReadOnly) return;
-    if (FFileAge.Valid && FileAge(FFileName) != FFileAge) {
-        bool allow = false;
-        if (BeforeOverWrite) BeforeOverWrite(this, allow);
-        if (!allow) {
-            // Someone else changed the file since it was opened: keep theirs.
-            std::string folder = ExtractFilePath(FFileName);
-            std::string name = ExtractFileName(FFileName);
-            do {
-                name = "1." + name;
-            } while (PathExists(folder + name));
-            FFileName = folder + name;
-        }
-    }
     RemoveDeadWorkFolders();
+    // The new container is written whole beside the old one first; only the
+    // check of the old one and the rename then need the lock.
     TContainerWriter out(FFileName);
     out.WriteBuffer(kMagic, 4);
     std::optional<TDigest> key;
@@ -413,6 +408,38 @@ void TQDB::WriteQDBFile() {
     if (indexLength > kMaxInt32) throw EQDBIndexError(qmCannotExtend, FFileName);
     WriteInt32(out, indexLength);
     CopySection(index, out, indexLength, cipher, FFileName);
+
+    std::optional<TContainerLock> lock;
+    try {
+        lock.emplace(FFileName);
+    } catch (const EQDBFileError&) {
+        FSaveRefused = true;  // nothing was replaced
+        throw;
+    }
+    if (FFileAge.Valid && lock->Age() != FFileAge) {
+        bool allow = false;
+        if (BeforeOverWrite) BeforeOverWrite(this, allow);
+        if (!allow) {
+            // Someone else changed the file since it was opened: keep theirs
+            // and save beside it, under the first free name of the chain.
+            const std::string folder = ExtractFilePath(FFileName);
+            std::string name = ExtractFileName(FFileName);
+            do {
+                do {
+                    name = "1." + name;
+                    if (!NameFits(folder, name)) {
+                        FSaveRefused = true;
+                        throw EQDBFileError(qmNoCopyName, FFileName);
+                    }
+                } while (PathExists(folder + name));
+                // A saver that holds another name's lock may take the same
+                // free name: the one who comes second goes on along the chain.
+            } while (!out.CommitCheckedAs(folder + name, false));
+            FFileName = folder + name;
+            FFileAge = FileAge(FFileName);
+            return;
+        }
+    }
     out.CommitChecked();
     FFileAge = FileAge(FFileName);
 }

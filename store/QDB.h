@@ -72,7 +72,11 @@ public:
     void Open(const std::string& name, TOpenMode mode);
     // Writes a changed container back (atomically) and closes the store; does
     // nothing when none is open. On failure the store is closed all the same,
-    // the old file is left as it was, and the error passes on.
+    // the old file is left as it was, and the error passes on. Two refusals
+    // keep the store open with its items, so that Close() can be tried again:
+    // EQDBFileError 6 when another saver holds the file longer than the lock
+    // wait, and EQDBFileError 21 when the file was changed by someone else
+    // and the next "1." name beside it would be too long.
     void Close();
     bool IsOpen() const { return FOpen; }
     TOpenMode OpenMode() const { return FMode; }
@@ -182,6 +186,7 @@ private:
     bool FOpen = false;
     bool FModified = false;  // the in-memory index is newer than the index work file
     bool FDirty = false;     // the work files differ from the container
+    bool FSaveRefused = false;  // the last Close() kept the store open
     int FCurrent = 0;
     std::string FCurrentKey;
     int FCurrentAdmin = 0;

@@ -28,11 +28,12 @@ const char* const kMessages[] = {
     "The key '%s' does not exist",
     "The password you have provided is invalid",
     "File %s is empty",
+    "The file %s was changed by another program, and the name of a copy beside it would be too long",
 };
 }  // namespace
 
 std::string QDBMessageText(int id) {
-    if (id < 1 || id > 20) return std::string();
+    if (id < 1 || id > qmNoCopyName) return std::string();
     return kMessages[id];
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The store's exception family and its string table (ids 1..20). Every
+// The store's exception family and its string table (ids 1..21). Every
 // exception carries the id it was raised with, so callers can tell causes
 // apart without parsing the text.
 #include <string>
@@ -56,6 +56,7 @@ enum : int {
     qmBadKey = 18,
     qmInvalidPassword = 19,
     qmEmpty = 20,
+    qmNoCopyName = 21,
 };
 
 // Raises the EQDBFileError that an errno value stands for; name is the file

@@ -2,13 +2,17 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <climits>
 #include <cstdlib>
 #include <new>
+#include <thread>
 #include <vector>
 
 #include "platform/Leftovers.h"
@@ -144,12 +148,14 @@ int64_t TContainerWriter::Write(const void* buffer, int64_t count) {
     return Checked(TFileStream::Write(buffer, count), count, true, Target());
 }
 
-void TContainerWriter::CommitChecked() {
+void TContainerWriter::CommitChecked() { CommitCheckedAs(Target(), true); }
+
+bool TContainerWriter::CommitCheckedAs(const std::string& name, bool replace) {
     errno = 0;
     try {
-        Commit();
+        return CommitAs(name, replace);
     } catch (const EStreamError&) {
-        RaiseQDBFileError(errno ? errno : EIO, Target());
+        RaiseQDBFileError(errno ? errno : EIO, name);
     }
 }
 
@@ -189,14 +195,89 @@ void CopySection(TStream& source, TStream& target, int64_t n, const TDigest* key
     }
 }
 
-TFileAge FileAge(const std::string& path) {
-    struct stat st;
+namespace {
+TFileAge AgeOf(const struct stat& st) {
     TFileAge age;
-    if (::stat(path.c_str(), &st) != 0) return age;
     age.Valid = true;
     age.Seconds = st.st_mtim.tv_sec;
     age.Nanoseconds = st.st_mtim.tv_nsec;
+    age.Device = static_cast<uint64_t>(st.st_dev);
+    age.Inode = static_cast<uint64_t>(st.st_ino);
     return age;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+int& LockWait() {
+    static int milliseconds = 5000;
+    return milliseconds;
+}
+}  // namespace
+
+TFileAge FileAge(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return TFileAge();
+    return AgeOf(st);
+}
+
+TFileAge FileAge(const TWorkFile& file) {
+    struct stat st;
+    if (::fstat(file.Handle(), &st) != 0) return TFileAge();
+    return AgeOf(st);
+}
+
+void SetLockWaitSetting(int milliseconds) { LockWait() = std::max(0, milliseconds); }
+int LockWaitSetting() { return LockWait(); }
+
+TContainerLock::TContainerLock(const std::string& path) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(LockWait());
+    for (;;) {
+        FFd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (FFd < 0) {
+            if (errno == ENOENT) return;  // no file: nothing to check or to guard
+            RaiseQDBFileError(errno, path);
+        }
+        int locked;
+        while ((locked = ::flock(FFd, LOCK_EX | LOCK_NB)) != 0 && (errno == EWOULDBLOCK || errno == EINTR) &&
+               Clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const int err = errno;
+        if (locked != 0 && err != EWOULDBLOCK && err != EINTR) {
+            // A file system without locks: save unguarded, as the check
+            // alone did before.
+            struct stat st;
+            if (::fstat(FFd, &st) == 0) FAge = AgeOf(st);
+            return;
+        }
+        if (locked != 0) {
+            ::close(FFd);
+            FFd = -1;
+            throw EQDBFileError(qmInUse, path);
+        }
+        // The lock holds the file that was opened; a saver that renamed
+        // another file in its place meanwhile has left that one behind.
+        struct stat held, named;
+        if (::fstat(FFd, &held) == 0 && ::stat(path.c_str(), &named) == 0 && SameFile(held, named)) {
+            FAge = AgeOf(held);
+            return;
+        }
+        ::close(FFd);
+        FFd = -1;
+    }
+}
+
+TContainerLock::~TContainerLock() {
+    if (FFd >= 0) ::close(FFd);  // closing the last descriptor drops the lock
+}
+
+bool NameFits(const std::string& folder, const std::string& name) {
+    const std::string where = folder.empty() ? "." : folder;
+    long maxName = ::pathconf(where.c_str(), _PC_NAME_MAX);
+    if (maxName <= 0) maxName = NAME_MAX;
+    long maxPath = ::pathconf(where.c_str(), _PC_PATH_MAX);
+    if (maxPath <= 0) maxPath = PATH_MAX;
+    return static_cast<long>(name.size()) <= maxName && static_cast<long>(folder.size() + name.size()) < maxPath;
 }
 
 bool FileIsReadOnly(const std::string& path) {

@@ -35,6 +35,7 @@ public:
     TWorkFile(const std::string& path, int mode);
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void* buffer, int64_t count) override;
+    int Handle() const { return FFd; }
 };
 
 // Writes a container next to its target and puts it in place on Commit
@@ -45,6 +46,9 @@ public:
     explicit TContainerWriter(const std::string& target);
     int64_t Write(const void* buffer, int64_t count) override;
     void CommitChecked();
+    // Commits under name (in the target's folder); with replace false a
+    // taken name is left alone and the result is false.
+    bool CommitCheckedAs(const std::string& name, bool replace);
 };
 
 // Chunk length of a section of n bytes: clamp(n, 1024, 524288). Reader and
@@ -56,17 +60,50 @@ int64_t ChunkLength(int64_t n);
 // "not a valid QDB file" naming fileName.
 void CopySection(TStream& source, TStream& target, int64_t n, const TDigest* key, const std::string& fileName);
 
-// Modification time of a file; Valid is false when there is none.
+// Modification time and identity of a file; Valid is false when there is
+// none. Every save makes a new file, so a changed identity tells a replaced
+// file even where the clock is too coarse to.
 struct TFileAge {
     bool Valid = false;
     int64_t Seconds = 0;
     int64_t Nanoseconds = 0;
+    uint64_t Device = 0;
+    uint64_t Inode = 0;
     bool operator==(const TFileAge& o) const {
-        return Valid == o.Valid && Seconds == o.Seconds && Nanoseconds == o.Nanoseconds;
+        return Valid == o.Valid && Seconds == o.Seconds && Nanoseconds == o.Nanoseconds && Device == o.Device &&
+               Inode == o.Inode;
     }
     bool operator!=(const TFileAge& o) const { return !(*this == o); }
 };
 TFileAge FileAge(const std::string& path);
+// The age of the file an open work file reads.
+TFileAge FileAge(const TWorkFile& file);
+
+// An advisory lock (flock) on the file a name names, held from the check of
+// that file to its replacement. Every saver takes it, so one saver's check
+// and rename are one step for the others. A file that is replaced while the
+// lock is awaited is locked anew.
+class TContainerLock {
+public:
+    // Waits up to LockWaitSetting() milliseconds; raises EQDBFileError "in
+    // use by another program" naming path when the lock is not granted.
+    explicit TContainerLock(const std::string& path);
+    ~TContainerLock();
+    TContainerLock(const TContainerLock&) = delete;
+    TContainerLock& operator=(const TContainerLock&) = delete;
+    // The locked file's age; invalid when the name names no file.
+    const TFileAge& Age() const { return FAge; }
+
+private:
+    int FFd = -1;
+    TFileAge FAge;
+};
+void SetLockWaitSetting(int milliseconds);
+int LockWaitSetting();
+
+// True when name may be made in folder: its entry within the file system's
+// name length and the whole path within the system's.
+bool NameFits(const std::string& folder, const std::string& name);
 
 // True when nobody may write the file (no write permission bit set) or this
 // process may not.
