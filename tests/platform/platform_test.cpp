@@ -112,6 +112,38 @@ TEST(SafeFileStream, ReplacesOnlyOnCommit) {
     EXPECT_THROW(TFileStream(dir + "/missing", fmOpenRead), EFOpenError);
 }
 
+TEST(SafeFileStream, TheLongestNameSavesAndATakenNameIsLeftAlone) {
+    std::string dir = gwtest::TempDir("safefile");
+    // 255 bytes, the longest entry a folder takes; its temporary file's name
+    // must still fit.
+    const std::string longest = dir + "/" + std::string(251, 'n') + ".bin";
+    {
+        TSafeFileStream s(longest);
+        s.WriteBuffer("long", 4);
+        s.Commit();
+    }
+    EXPECT_EQ(gwtest::ReadFile(longest), "long");
+
+    const std::string taken = dir + "/taken.bin", free = dir + "/free.bin";
+    gwtest::WriteFile(taken, "theirs");
+    {
+        TSafeFileStream s(dir + "/mine.bin");
+        s.WriteBuffer("mine", 4);
+        EXPECT_FALSE(s.CommitAs(taken, false));
+        EXPECT_EQ(gwtest::ReadFile(taken), "theirs");
+        EXPECT_TRUE(s.CommitAs(free, false));
+        EXPECT_EQ(s.Target(), free);
+    }
+    EXPECT_EQ(gwtest::ReadFile(free), "mine");
+    {
+        TSafeFileStream s(dir + "/mine.bin");
+        s.WriteBuffer("dropped", 7);
+        EXPECT_FALSE(s.CommitAs(taken, false));
+    }  // given up: its temporary file goes
+    EXPECT_EQ(gwtest::ReadFile(taken), "theirs");
+    EXPECT_EQ(gwtest::ListDir(dir).size(), 3u);
+}
+
 TEST(FilePaths, SplitWithSlashes) {
     EXPECT_EQ(ExtractFileExt("/a.b/c.BMP"), ".BMP");
     EXPECT_EQ(ExtractFileExt("/a.b/c"), "");
