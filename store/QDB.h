@@ -12,7 +12,9 @@
 // two work files in a private folder (a read-only store keeps them in
 // memory); the container itself is read when opened and replaced as a whole,
 // atomically, when a changed store is closed. An unchanged store leaves the
-// file untouched.
+// file untouched. Savers of one file, in any process, lock it from the check
+// whether someone else changed it to its replacement; a saver that finds it
+// changed saves beside it under "1." + its name.
 //
 // Three ways to open:
 //   omOpenOrCreate  the FileName property: opens the file, first creating an
@@ -136,6 +138,8 @@ public:
     TNotifyEvent WarnNoData;
     TNotifyEvent WarnOutOfBounds;
     TNotifyEvent WarnReadOnly;
+    // Asked, with the file locked, whether a file changed by someone else
+    // may be replaced; other savers of it wait meanwhile.
     TConfirmEvent BeforeOverWrite;
     TConfirmEvent BeforeKill;
     TNotifyEvent OnAdded;
