@@ -277,14 +277,23 @@ TEST_F(DirTree, ASlowFolderLeavesTheTreeWorking) {
 }
 
 TEST_F(DirTree, ATreeFreedWhileAFolderIsReadIsNotCalledBack) {
+    // Every listing that reaches the tree passes its folders by OnAddDir.
+    auto added = std::make_shared<QStringList>();
+    Tree->OnAddDir = [added](QObject*, const QString& path, bool&) { *added << path; };
     Start();
+    ASSERT_FALSE(added->isEmpty());
+    added->clear();
+
     Counter->Block(Base + "/Stick/");
     Tree->topLevelItem(1)->setExpanded(true);
-    QTest::qWait(10);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Counter->TakeCalls().contains(Base + "/Stick/"); }, 10000));
     Tree.reset();
     Counter->Release();
-    QTest::qWait(50);  // the worker finishes and finds no tree
-    SUCCEED();
+    // The worker holds the lister until it has handed its result on; once
+    // it has let go, whatever it posted is in the queue.
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Counter.use_count() == 1; }, 10000));
+    QTest::qWait(20);
+    EXPECT_TRUE(added->isEmpty()) << added->join(", ").toStdString();
 }
 
 TEST(DirTreeRoots, VolumesBecomeRoots) {

@@ -203,14 +203,26 @@ TEST(PageManager, AStrayPageNameBecomesEmptyAndGetsNoEvents) {
 
 TEST(PageManager, FreedNotebookAndButtonsAreForgotten) {
     TWizard w;
+    int ownClicks = 0;
+    w.Manager->SetPriorBtn(nullptr);
+    w.Prior->OnClick = [&](QObject*) { ++ownClicks; };
+    w.Manager->SetPriorBtn(w.Prior);
     w.Manager->Loaded();
+    Click(w.Next);  // on the second page the way back is open
+    ASSERT_EQ(w.Book->GetPageIndex(), 1);
+    ASSERT_TRUE(w.Prior->isEnabled());
     delete w.Next;
     delete w.Book;
     EXPECT_EQ(w.Manager->GetNextBtn(), nullptr);
     EXPECT_EQ(w.Manager->GetPageOwner(), nullptr);
     EXPECT_EQ(w.Manager->CurrentPage(), -1);
     w.Manager->ChangePage(true);  // nothing to do, nothing breaks
+    // The button that is left still steps (to no page) and then runs its
+    // own handler.
     Click(w.Prior);
+    EXPECT_EQ(ownClicks, 1);
+    // With no notebook there is no step to take either way.
+    w.Manager->UpdateButtons();
     EXPECT_FALSE(w.Prior->isEnabled());
 }
 
