@@ -11,8 +11,10 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <functional>
 #include <map>
+#include <thread>
 
 #include "image/PGDisplayCopy.h"
 #include "image/forms/PGDialogs.h"
@@ -64,6 +66,21 @@ std::unique_ptr<TPixelGraphic> ExpectedPreview(const std::string& file, QWidget*
     s.ScreenBits = 24;
     worker.Setup(nullptr, 0, s);
     return worker.Build();
+}
+
+// The bands of consecutive rows in which shot differs from blank, as
+// (first row, last row).
+std::vector<std::pair<int, int>> InkBands(const QImage& shot, const QImage& blank) {
+    std::vector<std::pair<int, int>> bands;
+    bool inBand = false;
+    for (int y = 0; y < shot.height(); ++y) {
+        bool ink = false;
+        for (int x = 0; x < shot.width() && !ink; ++x) ink = shot.pixel(x, y) != blank.pixel(x, y);
+        if (ink && !inBand) bands.emplace_back(y, y);
+        if (ink) bands.back().second = y;
+        inBand = ink;
+    }
+    return bands;
 }
 
 bool SamePicture(const TPixelGraphic& a, const TPixelGraphic& b) {
@@ -339,6 +356,8 @@ TEST_F(PGDialogTest, PreviewAppearsAfterRestBesideTheList) {
         EXPECT_EQ(fd.frameGeometry().left(), (screen.width() - fd.frameGeometry().width()) / 2);
         EXPECT_EQ(fd.frameGeometry().top(), (screen.height() - fd.frameGeometry().height()) / 3);
 
+        // Nothing selected yet: the information panel is blank.
+        const QImage blank = info->grab().toImage();
         ClickFile(fd, Dir + "/quad.bmp");
         QElapsedTimer rest;
         rest.start();
@@ -358,8 +377,15 @@ TEST_F(PGDialogTest, PreviewAppearsAfterRestBesideTheList) {
         EXPECT_EQ(QColor(shot.pixel(x - 1, y)), ToQColor(clBtnFace));
         EXPECT_EQ(QColor(shot.pixel(1, 1)), QColor(Qt::black));
         EXPECT_EQ(QColor(shot.pixel(panel->width() - 1, panel->height() - 1)), QColor(Qt::white));
-        const QImage text = info->grab().toImage();
-        EXPECT_NE(text, QImage(text.size(), text.format())) << "information drawn";
+        // The three lines of information drawn, each from the top of its
+        // third of the panel.
+        const auto bands = InkBands(info->grab().toImage(), blank);
+        ASSERT_EQ(bands.size(), 3u) << "information drawn";
+        const int h = info->height();
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_GE(bands[k].first, k * h / 3) << k;
+            EXPECT_LT(bands[k].second, (k + 1) * h / 3) << k;
+        }
 
         // A file of no known content: both panels blank.
         ClickFile(fd, Dir + "/notes.png");
@@ -367,6 +393,7 @@ TEST_F(PGDialogTest, PreviewAppearsAfterRestBesideTheList) {
         QTest::qWait(300);
         EXPECT_FALSE(open.GetInfoValid());
         EXPECT_EQ(open.GetPreview(), nullptr);
+        EXPECT_TRUE(InkBands(info->grab().toImage(), blank).empty());
         fd.reject();
     });
     EXPECT_EQ(open.GetPreview(), nullptr);
@@ -476,16 +503,39 @@ TEST_F(PGDialogTest, ClosingWhileAPreviewIsOnItsWayLeavesNothing) {
         EXPECT_EQ(open.GetPreview(), nullptr);
         EXPECT_FALSE(open.GetInfoValid());
     }
-    // A dialog object freed with results still queued for it.
+    // A dialog object freed with results still queued for it: they are
+    // freed with it, pictures and all, and reach nothing.
+    struct TWatchedGraphic : TPixelGraphic {
+        bool* Freed;
+        explicit TWatchedGraphic(bool* freed) : Freed(freed) {}
+        ~TWatchedGraphic() override { *Freed = true; }
+    };
+    struct TDeliveries : QObject {
+        int Count = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == TPaintResultEvent::EventType || e->type() == TPaintProgressEvent::EventType) ++Count;
+            return false;
+        }
+    } deliveries;
     auto* gone = new TPGOpenDialog;
     gone->SetInitialDir(Dir);
     RunDialog(*gone, [&](QFileDialog& fd) {
         ClickFile(fd, big);
         ASSERT_TRUE(WaitFor([&] { return gone->GetInfoValid(); }));
+        // The worker goes on posting while nothing is taken from the queue.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
         fd.reject();
     });
+    bool freed = false;
+    auto watched = std::make_unique<TWatchedGraphic>(&freed);
+    watched->SetSize(8, 8, 3);
+    QCoreApplication::postEvent(gone, new TPaintResultEvent(0, std::move(watched)));
+    QCoreApplication::instance()->installEventFilter(&deliveries);
     delete gone;
+    EXPECT_TRUE(freed) << "a queued result outlived its dialog";
     QTest::qWait(50);
+    QCoreApplication::instance()->removeEventFilter(&deliveries);
+    EXPECT_EQ(deliveries.Count, 0) << "results of a freed dialog were delivered";
     // The next run starts empty.
     RunDialog(open, [&](QFileDialog& fd) {
         QTest::qWait(200);
