@@ -115,6 +115,24 @@ std::vector<std::map<std::string, std::string>> OpenEach(const std::set<std::str
     return opened;
 }
 
+// A store on a container holding "k" = "v", with "mine" = "m" added.
+void OpenAndAddMine(TQDB& db, const std::string& path) {
+    gwtest::WriteFile(path, ContainerOf({{"k", "v"}}));
+    db.SetFileName(path);
+    Add(db, "mine", "m");
+}
+
+// Takes the lock on path that savers take, as another saver would; -1 when
+// it cannot.
+int HoldLock(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd >= 0 && ::flock(fd, LOCK_EX) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 }  // namespace
 
 TEST_F(ConcurrentSaveTest, ProcessesAddingToOneContainerLoseNoSaveAndEveryStateOpens) {
@@ -214,15 +232,11 @@ TEST_F(ConcurrentSaveTest, ProcessesWritingWholeFilesLeaveOneWholeSnapshotAtEver
 
 TEST_F(ConcurrentSaveTest, ASaverWaitingForTheLockSeesTheFileTheHolderPutInPlace) {
     const std::string path = Path("w.qdb");
-    gwtest::WriteFile(path, ContainerOf({{"k", "v"}}));
     TQDB db;
-    db.SetFileName(path);
-    Add(db, "mine", "m");
-
+    OpenAndAddMine(db, path);
     // Another saver holds the lock ...
-    const int held = ::open(path.c_str(), O_RDONLY);
+    const int held = HoldLock(path);
     ASSERT_GE(held, 0);
-    ASSERT_EQ(::flock(held, LOCK_EX), 0);
     std::thread closing([&] { EXPECT_NO_THROW(db.Close()); });
     // ... while our save, written beside the file, waits for it ...
     const auto giveUp = Clock::now() + std::chrono::seconds(3);
@@ -246,14 +260,11 @@ TEST_F(ConcurrentSaveTest, ASaverWaitingForTheLockSeesTheFileTheHolderPutInPlace
 TEST_F(ConcurrentSaveTest, ASaverThatCannotGetTheLockIsRefusedAndKeepsItsWork) {
     qdb::SetLockWaitSetting(200);
     const std::string path = Path("busy.qdb");
-    gwtest::WriteFile(path, ContainerOf({{"k", "v"}}));
-    const std::string before = gwtest::ReadFile(path);
     TQDB db;
-    db.SetFileName(path);
-    Add(db, "mine", "m");
-    const int held = ::open(path.c_str(), O_RDONLY);
+    OpenAndAddMine(db, path);
+    const std::string before = gwtest::ReadFile(path);
+    const int held = HoldLock(path);
     ASSERT_GE(held, 0);
-    ASSERT_EQ(::flock(held, LOCK_EX), 0);
     try {
         db.Close();
         ADD_FAILURE() << "a save reported success while another saver held the file";
@@ -326,10 +337,8 @@ TEST_F(ConcurrentSaveTest, AFilePutInPlaceWithinTheSameClockTickIsStillSeenAsCha
     // File times may be coarser than the time between two saves: a file
     // another saver put in place carries the very time ours had.
     const std::string path = Path("tick.qdb");
-    gwtest::WriteFile(path, ContainerOf({{"k", "v"}}));
     TQDB db;
-    db.SetFileName(path);
-    Add(db, "mine", "m");
+    OpenAndAddMine(db, path);
     struct stat old;
     ASSERT_EQ(::stat(path.c_str(), &old), 0);
     gwtest::WriteFile(Path("theirs.tmp"), ContainerOf({{"theirs", "t"}}));
