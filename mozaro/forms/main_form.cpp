@@ -215,8 +215,8 @@ void Tmain::BuildForm() {
     auto* bottom = new QGridLayout;
     bottom->setHorizontalSpacing(8);
     bottom->setVerticalSpacing(2);
-    RxSlider2 = NewSlider(central, 10, 255, kDefaultCellSize);
-    RxSlider4 = NewSlider(central, 10, 255, kDefaultCellSize);
+    RxSlider2 = NewSlider(central, kMinCellSize, kMaxCellSize, kDefaultCellSize);
+    RxSlider4 = NewSlider(central, kMinCellSize, kMaxCellSize, kDefaultCellSize);
     CellWidthEdit = NewEdit(central, "150", 48);
     CellHeightEdit = NewEdit(central, "150", 48);
     bottom->addWidget(new QLabel("Cell Width:", central), 0, 0);

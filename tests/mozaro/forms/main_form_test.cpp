@@ -276,7 +276,65 @@ TEST_F(MainForm, JunkInACellEditKeepsTheSliderAndRenders) {
     EXPECT_EQ(Checksum(Form->ViewPicture()), TopLeft(Form->Model().LayerImages[0], 150, 77));
     Form->CellHeightEdit->setText("999");
     QTest::keyClick(Form->CellHeightEdit, Qt::Key_Return);
-    EXPECT_EQ(Form->RxSlider4->GetValue(), 255);
+    EXPECT_EQ(Form->RxSlider4->GetValue(), 256);
+    EXPECT_EQ(Form->CellHeightEdit->text(), "256");
+}
+
+// Mean absolute channel difference between two columns (or rows) of a
+// binary PPM's pixels.
+struct TPpm {
+    int Width = 0, Height = 0;
+    std::string Pixels;
+    int At(int x, int y, int c) const { return static_cast<unsigned char>(Pixels[(y * Width + x) * 3 + c]); }
+};
+TPpm ReadPpm(const std::string& bytes) {
+    TPpm p;
+    int maxValue = 0, consumed = 0;
+    EXPECT_EQ(sscanf(bytes.c_str(), "P6 %d %d %d%n", &p.Width, &p.Height, &maxValue, &consumed), 3);
+    EXPECT_EQ(maxValue, 255);
+    p.Pixels = bytes.substr(static_cast<size_t>(consumed) + 1);
+    EXPECT_EQ(p.Pixels.size(), static_cast<size_t>(p.Width) * p.Height * 3);
+    return p;
+}
+double ColumnStep(const TPpm& p, int a, int b) {
+    double sum = 0;
+    for (int y = 0; y < p.Height; ++y)
+        for (int c = 0; c < 3; ++c) sum += std::abs(p.At(a, y, c) - p.At(b, y, c));
+    return sum / (p.Height * 3);
+}
+double RowStep(const TPpm& p, int a, int b) {
+    double sum = 0;
+    for (int x = 0; x < p.Width; ++x)
+        for (int c = 0; c < 3; ++c) sum += std::abs(p.At(x, a, c) - p.At(x, b, c));
+    return sum / (p.Width * 3);
+}
+
+TEST_F(MainForm, TheWholeTileIsSavedAndRepeatsWithoutASeam) {
+    GW_NEED_TOOL("convert", "ImageMagick");
+    for (auto [edit, slider] : {std::pair{Form->CellWidthEdit, Form->RxSlider2},
+                                std::pair{Form->CellHeightEdit, Form->RxSlider4}}) {
+        edit->setText("256");
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_EQ(slider->GetValue(), 256);
+        EXPECT_EQ(edit->text(), "256");
+    }
+    const std::string bmp = Dir + "/whole.bmp", ppm = Dir + "/whole.ppm";
+    Form->SaveTile(bmp);
+    ASSERT_EQ(gwtest::Run("convert '" + bmp + "' '" + ppm + "'"), 0);
+    const TPpm tile = ReadPpm(gwtest::ReadFile(ppm));
+    ASSERT_EQ(std::make_pair(tile.Width, tile.Height), std::make_pair(256, 256));
+    // Placed beside itself, the last column runs into the first no less
+    // smoothly than any two neighbouring columns inside; so do the rows.
+    double inner = 0, innerRows = 0;
+    for (int i = 0; i + 1 < 256; ++i) {
+        inner = std::max(inner, ColumnStep(tile, i, i + 1));
+        innerRows = std::max(innerRows, RowStep(tile, i, i + 1));
+    }
+    EXPECT_GT(inner, 0);  // not a flat tile
+    EXPECT_LE(ColumnStep(tile, 255, 0), inner);
+    EXPECT_LE(RowStep(tile, 255, 0), innerRows);
+    // The measure tells a seam: a tile cut one column short would show one.
+    EXPECT_GT(ColumnStep(tile, 254, 0), inner);
 }
 
 TEST_F(MainForm, TheResultTabComposesAnew) {
