@@ -768,7 +768,6 @@ void Tmain::PaletteChanged(int, const TColourTable& table, const std::string& te
 
 void Tmain::DrawPaletteStrip() {
     ::DrawPaletteStrip(*PGImage4->GetPixelGraphic(), FPalette, RxSlider1->GetValue(), RxSlider3->GetValue());
-    FLastPaletteText = FPaletteText;
 }
 
 void Tmain::RenderLayer() {
@@ -920,10 +919,13 @@ void Tmain::StripMouseDown(int button, int x, int y) {
         const QPoint at = PGImage4->GetPicBox()->mapToGlobal(QPoint(x, y));
         FEditor->PopupMenu1->Popup(at.x(), at.y());
     } else if (button == mbRight && FTab != kResultTab) {
+        // The editor starts from the palette last chosen in it (the shown
+        // layer's before any was chosen), whichever layer is shown.
         FEditor->ParseGradientText(FLastPaletteText.empty() ? FPaletteText : FLastPaletteText);
-        FEditor->exec();
+        if (FEditor->exec() != mrOk) return;
         DrawPaletteStrip();
         RenderLayer();
+        FLastPaletteText = FEditor->GetGradientText();
     }
 }
 

@@ -378,6 +378,42 @@ TEST_F(MainForm, TheResultTabComposesAnew) {
     EXPECT_EQ(Checksum(Form->ViewPicture()), TopLeft(m.Result, 150, 150));
 }
 
+TEST_F(MainForm, ThePaletteEditorOpensWithTheLastChosenPalette) {
+    const std::string oak = "50;30;1;100;60;1;130;70;1;50;30;1;130;70;1;";
+    // The editor's text of the start palette, "default".
+    const std::string standard = "1;1;1;128;128;128;256;256;256;128;128;128;1;1;1;";
+    // Opens the editor from the strip as a right click does; in the editor,
+    // choose runs on what it shows and then it is closed.
+    auto rightClick = [&](const std::function<void(Tgradmaker&)>& choose) {
+        std::string opened;
+        QTimer::singleShot(0, Form.get(), [&] {
+            auto* editor = qobject_cast<Tgradmaker*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(editor);
+            opened = editor->GetGradientText();
+            if (choose) choose(*editor);
+            editor->close();
+        });
+        QTest::mousePress(Form->PGImage4->GetPicBox(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
+        return opened;
+    };
+    EXPECT_EQ(rightClick([](Tgradmaker& editor) { editor.PopupMenu1->GetItems()->Find("Natural")->Find("Oak")->Click(); }),
+              standard);
+    EXPECT_EQ(Form->LastPaletteText(), oak);
+    EXPECT_EQ(Form->Model().Layers[0].PaletteText, oak);
+
+    // Another layer, with its own palette, is shown and its strip drawn: the
+    // editor still starts from the palette chosen last.
+    Form->SelectTab(1);
+    EXPECT_EQ(Form->Model().Layers[1].PaletteText, "default");
+    Form->RxSlider1->SetValue(30);
+    Tick(*Form);
+    Tick(*Form);  // the strip redrawn
+    EXPECT_EQ(rightClick(nullptr), oak);
+    EXPECT_EQ(Form->LastPaletteText(), oak);
+    EXPECT_EQ(Form->Model().Layers[1].PaletteText, oak);
+    EXPECT_TRUE(Boxes.empty());
+}
+
 TEST_F(MainForm, ATabChangeWithATickPendingRendersTheLayerLeft) {
     Form->KV_Edit1->setText("99");
     EXPECT_TRUE(Form->timer1->GetEnabled());
