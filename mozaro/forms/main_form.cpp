@@ -256,6 +256,8 @@ void Tmain::BuildForm() {
     outer->addLayout(right, 1);
 
     ColorPanel1 = new TColorPanel(central);
+    ColorPanel1->SetBevelInner(bvLowered);
+    ColorPanel1->SetBevelWidth(3);
     ColorPanel1->SetCaption(kParsingFileText);
     ColorPanel1->resize(300, 60);
     ColorPanel1->hide();
