@@ -237,8 +237,10 @@ void Tmain::BuildForm() {
     ZoomLabel = new QLabel("100%", central);
     ZoomLabel->setMinimumWidth(40);
     auto* zoomRow = new QHBoxLayout;
+    zoomRow->setSpacing(2);
     zoomRow->addWidget(ZoomOutButton);
     zoomRow->addWidget(ZoomInButton);
+    zoomRow->addSpacing(6);
     zoomRow->addWidget(ZoomLabel);
     zoomRow->addStretch();
     TiledPreview = new QCheckBox("Tiled Preview", central);
@@ -246,6 +248,10 @@ void Tmain::BuildForm() {
     AutoUpdate->setChecked(true);
     updatebtn = new QPushButton("Update Now [F9]", central);
     updatebtn->setVisible(false);
+    // Its room is kept while hidden: the controls beside it stay in place.
+    QSizePolicy keep = updatebtn->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    updatebtn->setSizePolicy(keep);
     viewBox->addLayout(zoomRow, 0, 0);
     viewBox->addWidget(TiledPreview, 1, 0);
     viewBox->addWidget(AutoUpdate, 0, 1);
@@ -429,6 +435,11 @@ void Tmain::BuildPostPage(QWidget* page) {
     auto* note = new QLabel(kPostNote, page);
     note->setWordWrap(true);
     layout->addWidget(note);
+    // A wrapped text asks for its height only once laid out, too late for
+    // the form's minimum size, which would then squeeze the edits above:
+    // it keeps the height it needs on the narrowest page.
+    layout->activate();
+    note->setMinimumHeight(note->heightForWidth(std::max(page->minimumSizeHint().width(), 1)));
     ApplyButton = new QPushButton("&Apply", page);
     auto* applyRow = new QHBoxLayout;
     applyRow->addStretch();

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
@@ -26,6 +27,7 @@
 #include "platform/MessageBox.h"
 #include "support/TestFiles.h"
 #include "widgets/ArtLabel.h"
+#include "widgets/Notebook.h"
 #include "widgets/RxSlider.h"
 #include "widgets/kv_btns.h"
 
@@ -466,6 +468,50 @@ TEST_F(MainForm, ZoomStaysWithinItsBounds) {
     EXPECT_EQ(Form->ZoomLabel->text(), "25%");
     Form->TiledPreview->click();
     EXPECT_EQ(Form->pgimage1->GetTiling(), tRepeat);
+}
+
+TEST_F(MainForm, LayoutKeepsEveryControlAtItsSizeAndPlace) {
+    auto settle = [&] {
+        Form->centralWidget()->layout()->activate();
+        QCoreApplication::processEvents();
+    };
+    settle();
+    // The zoom label keeps apart from the "+" button.
+    const QRect plus = Form->ZoomInButton->geometry(), zoom = Form->ZoomLabel->geometry();
+    EXPECT_EQ(Form->ZoomInButton->parentWidget(), Form->ZoomLabel->parentWidget());
+    EXPECT_GE(zoom.left() - (plus.right() + 1), 4);
+    EXPECT_GE(plus.left() - (Form->ZoomOutButton->geometry().right() + 1), 2);
+
+    // The update button comes and goes without moving the cell controls.
+    const std::vector<QWidget*> cell = {Form->RxSlider2, Form->RxSlider4, Form->CellWidthEdit, Form->CellHeightEdit,
+                                        Form->TiledPreview, Form->pgimage1};
+    auto places = [&] {
+        std::vector<QRect> r;
+        for (QWidget* w : cell) r.push_back(w->geometry());
+        return r;
+    };
+    const auto before = places();
+    Form->AutoUpdate->click();
+    settle();
+    ASSERT_TRUE(Form->updatebtn->isVisible());
+    EXPECT_EQ(places(), before);
+    Form->AutoUpdate->click();
+    settle();
+    ASSERT_FALSE(Form->updatebtn->isVisible());
+    EXPECT_EQ(places(), before);
+
+    // At the form's minimum size every edit of both pages keeps its own
+    // height.
+    for (int tab : {0, kResultTab}) {
+        Form->SelectTab(tab);
+        Form->resize(1, 1);
+        settle();
+        EXPECT_EQ(Form->size(), Form->minimumSize());
+        for (TEdit97* edit : Form->findChildren<TEdit97*>())
+            if (edit->isVisible()) {
+                EXPECT_GE(edit->height(), edit->sizeHint().height()) << edit->text().toStdString() << " on " << tab;
+            }
+    }
 }
 
 // ---- buffer and keys -----------------------------------------------------------------------
