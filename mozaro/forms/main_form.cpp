@@ -1016,7 +1016,9 @@ void Tmain::SmartJpegSaver() {
 void Tmain::SetAsWallpaper(bool tiled) {
     Tinputdlg input(this);
     input.SetCaption("Set as Windows Wallpaper");
-    if (!input.Execute() || input.GetText().isEmpty()) return;
+    input.SetPrompt("Name of the wallpaper picture:");
+    // A blank name is refused with its message.
+    if (!input.Execute()) return;
     ::SetWallpaper(ViewPicture(), input.GetText().toStdString(), tiled);
 }
 

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
+#include <QSettings>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -19,6 +20,7 @@
 #include "image/PGraphic.h"
 #include "menus97/Edit97.h"
 #include "mozaro/Layer.h"
+#include "mozaro/Wallpaper.h"
 #include "mozaro/engine_support.h"
 #include "mozaro/forms/ImageListBox.h"
 #include "mozaro/forms/main_form.h"
@@ -30,6 +32,7 @@
 #include "widgets/Notebook.h"
 #include "widgets/RxSlider.h"
 #include "widgets/kv_btns.h"
+#include "widgets/kv_dlgs.h"
 
 namespace {
 
@@ -738,6 +741,57 @@ TEST_F(MainForm, TheJpegSaverLeavesTheLibraryAt30) {
         EXPECT_EQ(gwtest::ReadFile(Dir + "/q.txt"), "55");
     }
     JpegQuality = 80;
+}
+
+// A desktop that cannot be told.
+class TDeafDesktop : public TWallpaperBackend {
+public:
+    std::string Name() const override { return "deaf"; }
+    void Apply(const std::string&, bool) override { throw EWallpaperError("no desktop here"); }
+};
+
+TEST_F(MainForm, TheWallpaperNameIsAskedForWithAPromptAndBlankNamesAreRefused) {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(Dir + "/config"));
+    SetWallpaperFolder(Dir + "/pictures");
+    SetWallpaperBackend(std::make_unique<TDeafDesktop>());
+    // From the menu as a user goes; the dialog answered with name.
+    auto setWallpaper = [&](const QString& name) {
+        QString prompt;
+        QTimer::singleShot(0, Form.get(), [&] {
+            QTimer::singleShot(0, Form.get(), [&] {
+                auto* dialog = qobject_cast<Tinputdlgform*>(QApplication::activeModalWidget());
+                ASSERT_TRUE(dialog);
+                EXPECT_EQ(dialog->windowTitle(), "Set as Windows Wallpaper");
+                if (dialog->Label1->isVisible()) prompt = dialog->Label1->text();
+                EXPECT_GE(dialog->Edit1->y(), dialog->Label1->geometry().bottom());
+                dialog->Edit1->setText(name);
+                dialog->BitBtn1->click();
+            });
+            Form->Wallpaper1->Find("Tiled")->Click();
+        });
+        QCoreApplication::processEvents();
+        return prompt;
+    };
+    for (const QString& blank : {QString(), QStringLiteral("   ")}) {
+        Boxes.clear();
+        EXPECT_EQ(setWallpaper(blank), "Name of the wallpaper picture:");
+        ASSERT_EQ(Boxes.size(), 1u) << "\"" << blank.toStdString() << "\"";
+        EXPECT_EQ(Boxes[0].Text, "Please give the wallpaper a name.");
+    }
+    EXPECT_TRUE(gwtest::ListDir(Dir + "/pictures").empty());
+
+    // Saved, but the desktop was not told: a warning that says where it is.
+    Boxes.clear();
+    setWallpaper("tile");
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Type, mtWarning);
+    const std::string path = Dir + "/pictures/tile.bmp";
+    EXPECT_NE(Boxes[0].Text.find(path), std::string::npos) << Boxes[0].Text;
+    TPixelGraphic saved;
+    saved.LoadFromFile(path);
+    EXPECT_EQ(Checksum(saved), Checksum(Form->ViewPicture()));
+    SetWallpaperBackend(nullptr);
+    SetWallpaperFolder("");
 }
 
 TEST_F(MainForm, AFailedLoadShowsTheMessageAndChangesNothing) {
