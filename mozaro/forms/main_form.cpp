@@ -1149,7 +1149,11 @@ void Tmain::TogglePreview() {
     if (PreviewShown()) {
         FPreview->hide();
     } else {
-        FPreview->show();
+        // Beside the form, never over its menu bar and tabs, whose clicks it
+        // would take.
+        const QPoint tabsBottom = TabSet1->mapToGlobal(QPoint(0, TabSet1->height()));
+        const QRect frame = frameGeometry();
+        FPreview->ShowBeside(this, QRect(frame.left(), frame.top(), frame.width(), tabsBottom.y() - frame.top()));
         // Shown without an activation (no window manager) it still shows
         // the result.
         LayerActiveChanged();
