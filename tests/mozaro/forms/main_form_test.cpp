@@ -153,8 +153,17 @@ TEST_F(MainForm, TheSplashScreenShowsDuringStartUpAndForAbout) {
     auto o = Options();
     o.ShowSplash = true;
     o.SplashWaitMs = 20;
-    bool splashSeen = false;
+    // Looked for while start-up waits: the splash screen is up, with the
+    // program's title.
+    QString during;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* splash = qobject_cast<glimmo::Tsplashscreen*>(w); splash && splash->isVisible())
+                during = splash->ArtLabel1->GetCaption();
+    });
     auto form = mozaro::CreateForms(o);
+    EXPECT_EQ(during, "Mozaro !");
+    bool splashSeen = false;
     for (QWidget* w : QApplication::topLevelWidgets())
         if (qobject_cast<glimmo::Tsplashscreen*>(w)) splashSeen = splashSeen || w->isVisible();
     EXPECT_FALSE(splashSeen);  // closed once start-up is done
@@ -234,12 +243,27 @@ TEST_F(MainForm, SeedTypingRendersOnTheSecondTick) {
     EXPECT_EQ(Checksum(Form->Model().LayerImages[0]), EngineLayer(expected));
 
     // Without "Auto-Update" the ticks redraw the strip but render nothing.
+    // The cycle moved without a release: the strip waits for the ticks,
+    // then shows the palette shifted by it.
     Form->AutoUpdate->setChecked(false);
+    const TPixelGraphic& strip = *Form->PGImage4->GetPixelGraphic();
+    auto column = [&](int x) { return strip.GetPixelColor(x, 10); };
+    std::vector<TColor> unshifted;
+    for (int x = 0; x < 256; ++x) unshifted.push_back(column(x));
+    ASSERT_NE(unshifted[0], unshifted[128]);
+    Form->RxSlider1->SetValue(40);
     QTest::keyClicks(Form->KV_Edit1, "1");
     Tick(*Form);
+    EXPECT_EQ(column(100), unshifted[100]);  // not yet
     Tick(*Form);
     EXPECT_EQ(Form->RenderCount(), before + 1);
     EXPECT_FALSE(Form->timer1->GetEnabled());
+    for (int x = 0; x < 256; ++x) {
+        // Positions below 0 wrap round by 255, as the texture's do.
+        EXPECT_EQ(column(x), unshifted[x >= 40 ? x - 40 : x - 40 + 255]) << x;
+        EXPECT_EQ(strip.GetPixelColor(x, 0), column(x)) << x;
+        EXPECT_EQ(strip.GetPixelColor(x, 19), column(x)) << x;
+    }
 }
 
 TEST_F(MainForm, CheckBoxesRenderWithAutoUpdateAndSlidersAlways) {
