@@ -1181,7 +1181,12 @@ void Tmain::showEvent(QShowEvent* event) {
         // Start-up ends once the form is up, whether or not a window manager
         // ever activates it.
         FUnlockQueued = true;
-        QTimer::singleShot(0, this, [this] { FInteractionLock = false; });
+        QTimer::singleShot(0, this, [this] {
+            FInteractionLock = false;
+            // The keyboard comes to the form also where no window manager
+            // hands it over: its short-cuts work without a click first.
+            activateWindow();
+        });
     }
 }
 
