@@ -5,7 +5,7 @@
 
 #include "image/PGFormats.h"
 #include "mozaro/forms/ColorPanel.h"
-#include "mozaro/forms/main_form.h"
+#include "mozaro/forms/form_support.h"
 #include "platform/MessageBox.h"
 
 namespace {
@@ -134,11 +134,7 @@ TEST(ColorPanel, ShowNowPaintsWithoutEventProcessing) {
 // inner bevel, each 3 pixels wide, in shades of its colour.
 TEST(ColorPanel, TheMainFormsNotice) {
     InitPixelGraphicLibrary();
-    mozaro::TStartOptions o;
-    o.SplashWaitMs = 0;
-    o.ShowSplash = false;
-    o.ScreenDepth = [] { return 24; };
-    auto form = mozaro::CreateForms(o);
+    auto form = mozaro::CreateForms(mztest::QuickStart());
     ASSERT_TRUE(form);
     TColorPanel* panel = form->ColorPanel1;
     EXPECT_TRUE(panel->isHidden());

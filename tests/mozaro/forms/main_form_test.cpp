@@ -23,6 +23,7 @@
 #include "mozaro/Wallpaper.h"
 #include "mozaro/engine_support.h"
 #include "mozaro/forms/ImageListBox.h"
+#include "mozaro/forms/form_support.h"
 #include "mozaro/forms/main_form.h"
 #include "platform/Application.h"
 #include "platform/Menus.h"
@@ -64,30 +65,19 @@ void ReleaseThumb(TRxSlider* slider) {
 // One debounce tick, as the timer's thread would hand it over.
 void Tick(Tmain& form) { form.timer1->GetOnTimer()(form.timer1); }
 
-class MainForm : public ::testing::Test {
+class MainForm : public mztest::CollectsMessageBoxes {
 protected:
-    static void SetUpTestSuite() { InitPixelGraphicLibrary(); }
-
     void SetUp() override {
-        FOldHandler = SetMessageBoxHandler([this](const TMessageBoxRequest& r) {
-            Boxes.push_back(r);
-            return mrOk;
-        });
+        CollectsMessageBoxes::SetUp();
         Dir = gwtest::TempDir("mozaro_main");
         Form = Start();
     }
     void TearDown() override {
         Form.reset();
-        SetMessageBoxHandler(FOldHandler);
+        CollectsMessageBoxes::TearDown();
     }
 
-    static mozaro::TStartOptions Options() {
-        mozaro::TStartOptions o;
-        o.SplashWaitMs = 0;
-        o.ShowSplash = false;
-        o.ScreenDepth = [] { return 24; };
-        return o;
-    }
+    static mozaro::TStartOptions Options() { return mztest::QuickStart(); }
     // The forms as the program makes them, shown and past start-up.
     std::unique_ptr<Tmain> Start() {
         auto form = mozaro::CreateForms(Options());
@@ -103,12 +93,8 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
     }
 
-    std::vector<TMessageBoxRequest> Boxes;
     std::unique_ptr<Tmain> Form;
     std::string Dir;
-
-private:
-    TMessageBoxHandler FOldHandler;
 };
 
 // ---- start-up -------------------------------------------------------------------------

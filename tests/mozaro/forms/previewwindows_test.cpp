@@ -15,6 +15,7 @@
 #include "mozaro/Layer.h"
 #include "mozaro/engine_support.h"
 #include "mozaro/forms/ImageListBox.h"
+#include "mozaro/forms/form_support.h"
 #include "mozaro/forms/fullscreen.h"
 #include "mozaro/forms/main_form.h"
 #include "mozaro/forms/preview_form.h"
@@ -129,19 +130,11 @@ TEST(PreviewWindow, RefreshResultStoresTheShownLayerThenComposes) {
 }
 
 // The program's forms, shown and past start-up, message boxes collected.
-class WithMainForm : public ::testing::Test {
+class WithMainForm : public mztest::CollectsMessageBoxes {
 protected:
-    static void SetUpTestSuite() { InitPixelGraphicLibrary(); }
     void SetUp() override {
-        FOldHandler = SetMessageBoxHandler([this](const TMessageBoxRequest& r) {
-            Boxes.push_back(r);
-            return mrOk;
-        });
-        mozaro::TStartOptions o;
-        o.SplashWaitMs = 0;
-        o.ShowSplash = false;
-        o.ScreenDepth = [] { return 24; };
-        Form = mozaro::CreateForms(o);
+        CollectsMessageBoxes::SetUp();
+        Form = mozaro::CreateForms(mztest::QuickStart());
         ASSERT_TRUE(Form);
         Form->move(0, 0);
         Form->show();
@@ -150,13 +143,9 @@ protected:
     }
     void TearDown() override {
         Form.reset();
-        SetMessageBoxHandler(FOldHandler);
+        CollectsMessageBoxes::TearDown();
     }
-    std::vector<TMessageBoxRequest> Boxes;
     std::unique_ptr<mozaro::Tmain> Form;
-
-private:
-    TMessageBoxHandler FOldHandler;
 };
 
 TEST_F(WithMainForm, ActivatingThePreviewRunsTheFormsLayerIsActiveHandler) {
