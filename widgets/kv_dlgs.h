@@ -5,16 +5,15 @@
 #include <QObject>
 #include <QPushButton>
 
+// The dialog's form: Edit1, and BitBtn1 (OK) and BitBtn2 (Cancel).
 class QLabel;
 
-// The dialog's form: Edit1, and BitBtn1 (OK) and BitBtn2 (Cancel); with a
-// prompt, the line Label1 above the edit, the rest moved down for it.
 class Tinputdlgform : public QDialog {
     Q_OBJECT
 public:
     explicit Tinputdlgform(QWidget* parent = nullptr);
-    // Shows the line above the edit (an empty one: none).
-    void SetPrompt(const QString& prompt);
+    // Shows text as a prompt line above the edit (the form grows by it).
+    void SetPrompt(const QString& text);
     QLabel* Label1;
     QLineEdit* Edit1;
     QPushButton* BitBtn1;
@@ -30,12 +29,13 @@ public:
     void SetText(const QString& value) { FText = value; }
     const QString& GetCaption() const { return FCaption; }
     void SetCaption(const QString& value) { FCaption = value; }
-    // The line that tells what to type; empty: none.
+    // The line above the edit that says what to type (none when empty).
     const QString& GetPrompt() const { return FPrompt; }
     void SetPrompt(const QString& value) { FPrompt = value; }
 
-    // Shows the form modally with Text in the edit; on OK takes the edit's
-    // text into Text and returns true. Cancel leaves Text as it was.
+    // Shows the form modally with Text in the edit, selected so that typing
+    // replaces it; on OK takes the edit's text into Text and returns true.
+    // Cancel leaves Text as it was.
     bool Execute();
 
 private:
