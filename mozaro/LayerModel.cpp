@@ -14,7 +14,6 @@ constexpr int kThumbnailQuality = 30;
 constexpr int kLinesPerLayer = 13;
 constexpr int kLayerListRequired = kLayerCount * kLinesPerLayer;  // the cell size lines may be missing
 constexpr int kPostProcRequired = 22;  // files of the first layout stop before "forcesym2"
-constexpr int kMinCellSize = 10, kMaxCellSize = 255;
 
 auto Fields(const TLayerRecord& r) {
     return std::tie(r.Brightness, r.Cycle, r.Amplitude, r.Turbulence1, r.Turbulence2, r.Seed, r.Algorithm, r.Twist,

@@ -28,6 +28,9 @@
 
 constexpr int kLayerCount = 3;
 constexpr int kDefaultCellSize = 150;
+// The cell of the tile on view: up to the whole 256 x 256 tile, the one size
+// that repeats without a seam.
+constexpr int kMinCellSize = 10, kMaxCellSize = 256;
 
 // One layer's parameters as the model and the file keep them. A new record
 // is the layer of a fresh form: the controls' defaults (those of

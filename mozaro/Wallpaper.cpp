@@ -231,7 +231,8 @@ void SetWallpaperScreenSize(std::function<TSize()> screenSize) {
 }
 
 std::string WallpaperFileName(const std::string& name) {
-    if (name.empty()) throw EWallpaperError("Please give the wallpaper a name.");
+    // A name of blanks names nothing.
+    if (QString::fromStdString(name).trimmed().isEmpty()) throw EWallpaperError("Please give the wallpaper a name.");
     const bool control = std::any_of(name.begin(), name.end(), [](unsigned char c) { return c < 32 || c == 127; });
     if (control || name.find('/') != std::string::npos || name.find('\\') != std::string::npos ||
         name.find("..") != std::string::npos)
@@ -291,8 +292,10 @@ bool SetWallpaper(TPixelGraphic& picture, const std::string& name, bool tiled) {
     try {
         backend->Apply(path, tiled);
     } catch (const std::exception& e) {
-        throw EWallpaperError("The picture was saved as \"" + path + "\", but the desktop (" + backend->Name() +
-                              ") could not be told to show it:\n" + e.what());
+        // The picture is there for the user to set by hand: a warning.
+        ShowMessageBox("The picture was saved as \"" + path + "\", but the desktop (" + backend->Name() +
+                           ") could not be told to show it:\n" + e.what(),
+                       "Wallpaper", mtWarning);
     }
     return true;
 }

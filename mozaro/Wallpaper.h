@@ -71,15 +71,15 @@ void SetWallpaperScreenSize(std::function<TSize()> screenSize);
 // ---- the command ----------------------------------------------------------------------
 
 // The file name of a wallpaper name: name + ".bmp" unless it already ends in
-// ".bmp" (any case). Raises EWallpaperError for an empty name or one holding
-// "/", "\", "..", or a control character.
+// ".bmp" (any case). Raises EWallpaperError for an empty or blank name or
+// one holding "/", "\", "..", or a control character.
 std::string WallpaperFileName(const std::string& name);
 // A width x height picture (24 bits) holding the tile repeated from the
 // top-left corner, or once in the middle on black.
 void ComposeScreenPicture(const TPixelGraphic& tile, bool tiled, int width, int height, TPixelGraphic& out);
 // Saves picture under the name in the wallpaper folder (an existing file is
 // replaced only when the user confirms), records it in the settings, and
-// tells the desktop. Returns false when the user kept the existing file
-// (nothing was done). Raises EWallpaperError for a bad name, and, naming
-// the saved file's path, when the desktop could not be told.
+// tells the desktop; when the desktop cannot be told, a warning names the
+// saved file's path. Returns false when the user kept the existing file
+// (nothing was done). Raises EWallpaperError for a bad name.
 bool SetWallpaper(TPixelGraphic& picture, const std::string& name, bool tiled);

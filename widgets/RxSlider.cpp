@@ -99,6 +99,19 @@ TSliderLayout SliderLayoutFor(TSliderOrientation orientation, int width, int hei
     return l;
 }
 
+QImage DisabledSliderImage(const QImage& image) {
+    QImage out = image.convertToFormat(QImage::Format_RGB32);
+    const QRgb transparent = ToQColor(clOlive).rgb(), gray = ToQColor(clGrayText).rgb();
+    for (int y = 0; y < out.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            const QRgb c = row[x] | 0xFF000000u;
+            if (c != transparent && qGray(c) < qGray(gray)) row[x] = gray;
+        }
+    }
+    return out;
+}
+
 // ---- TSliderThumb --------------------------------------------------------------
 
 TSliderThumb::TSliderThumb(TRxSlider* slider) : QWidget(slider), FSlider(slider) {
@@ -132,7 +145,7 @@ void TSliderThumb::paintEvent(QPaintEvent*) {
         const int cell = FImage.width() / FNumThumbStates;
         src = Bounds(FDown ? cell : 0, 0, cell, FImage.height());
     }
-    DrawBitmapRectTransparent(p, 0, 0, clOlive, FImage, src);
+    DrawBitmapRectTransparent(p, 0, 0, clOlive, isEnabled() ? FImage : DisabledSliderImage(FImage), src);
 }
 
 void TSliderThumb::mousePressEvent(QMouseEvent* event) {
@@ -347,11 +360,12 @@ void TRxSlider::DefaultDrawPoints(QPainter& canvas, int64_t step, int length, in
     const int64_t last = FMinValue + (static_cast<int64_t>(FMaxValue) - FMinValue) / real * real;
     const bool horizontal = FOrientation == soHorizontal;
     const int half = (horizontal ? FThumb->width() : FThumb->height()) / 2;
+    const TColor color = isEnabled() ? clBlack : clGrayText;
     for (int64_t v = FMinValue; v <= FMaxValue; v += real) {
         const int len = (v == FMinValue || v == last) ? extremeLength : length;
         const int pos = SliderValueToPos(static_cast<int32_t>(v), FMinValue, FMaxValue, usable) + half;
-        if (horizontal) FillRect(canvas, TRect(pos, FPointsRect.Top, pos + 1, FPointsRect.Top + len), clBlack);
-        else FillRect(canvas, TRect(FPointsRect.Left, pos, FPointsRect.Left + len, pos + 1), clBlack);
+        if (horizontal) FillRect(canvas, TRect(pos, FPointsRect.Top, pos + 1, FPointsRect.Top + len), color);
+        else FillRect(canvas, TRect(FPointsRect.Left, pos, FPointsRect.Left + len, pos + 1), color);
     }
 }
 

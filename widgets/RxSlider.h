@@ -54,6 +54,10 @@ int32_t SliderPosToValue(int p, int32_t minValue, int32_t maxValue, int32_t incr
 // marks are at least 3 pixels apart (or there is only one mark).
 int64_t SliderTickStep(int32_t minValue, int32_t maxValue, int32_t increment, int usable);
 
+// A skin bitmap as a disabled slider shows it: every pixel darker than the
+// system's grey text colour (the clOlive ones excepted) in that colour.
+QImage DisabledSliderImage(const QImage& image);
+
 // Positions of thumb and track and the tick-mark rectangle.
 struct TSliderLayout {
     TPoint Thumb;
@@ -146,7 +150,8 @@ public:
     void Loaded();
 
     // Ticks every step (from MinValue while <= MaxValue), length long, the
-    // first and the last extremeLength long.
+    // first and the last extremeLength long; black, or grey text colour
+    // while the slider is disabled.
     void DefaultDrawPoints(QPainter& canvas, int64_t step, int length, int extremeLength);
 
     TSliderThumb* Thumb() const { return FThumb; }

@@ -89,6 +89,13 @@ void Tfullscreen::Execute(QWidget* mainWindow, const TPixelGraphic& picture) {
     view->setWindowModality(Qt::ApplicationModal);
     view->ShowFullScreen();
     view->exec();
+    // The keyboard goes back to the window it came from: without a window
+    // manager nobody else would hand it back, and its short-cuts would wait
+    // for a click.
+    if (mainWindow) {
+        mainWindow->raise();
+        mainWindow->activateWindow();
+    }
 }
 
 bool Tfullscreen::eventFilter(QObject* watched, QEvent* event) {

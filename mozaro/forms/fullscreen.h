@@ -20,7 +20,8 @@ public:
     Tfullscreen(QWidget* mainWindow, const TPixelGraphic& picture);
     ~Tfullscreen() override;
 
-    // Shows the view modally; returns when it has been closed.
+    // Shows the view modally; returns when it has been closed, with
+    // mainWindow active again.
     static void Execute(QWidget* mainWindow, const TPixelGraphic& picture);
     // Shows it full screen and asks for the keyboard focus (without a
     // modal loop: Execute adds one).

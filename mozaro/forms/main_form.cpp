@@ -215,8 +215,8 @@ void Tmain::BuildForm() {
     auto* bottom = new QGridLayout;
     bottom->setHorizontalSpacing(8);
     bottom->setVerticalSpacing(2);
-    RxSlider2 = NewSlider(central, 10, 255, kDefaultCellSize);
-    RxSlider4 = NewSlider(central, 10, 255, kDefaultCellSize);
+    RxSlider2 = NewSlider(central, kMinCellSize, kMaxCellSize, kDefaultCellSize);
+    RxSlider4 = NewSlider(central, kMinCellSize, kMaxCellSize, kDefaultCellSize);
     CellWidthEdit = NewEdit(central, "150", 48);
     CellHeightEdit = NewEdit(central, "150", 48);
     bottom->addWidget(new QLabel("Cell Width:", central), 0, 0);
@@ -237,8 +237,10 @@ void Tmain::BuildForm() {
     ZoomLabel = new QLabel("100%", central);
     ZoomLabel->setMinimumWidth(40);
     auto* zoomRow = new QHBoxLayout;
+    zoomRow->setSpacing(2);
     zoomRow->addWidget(ZoomOutButton);
     zoomRow->addWidget(ZoomInButton);
+    zoomRow->addSpacing(6);
     zoomRow->addWidget(ZoomLabel);
     zoomRow->addStretch();
     TiledPreview = new QCheckBox("Tiled Preview", central);
@@ -246,6 +248,10 @@ void Tmain::BuildForm() {
     AutoUpdate->setChecked(true);
     updatebtn = new QPushButton("Update Now [F9]", central);
     updatebtn->setVisible(false);
+    // Its room is kept while hidden: the controls beside it stay in place.
+    QSizePolicy keep = updatebtn->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    updatebtn->setSizePolicy(keep);
     viewBox->addLayout(zoomRow, 0, 0);
     viewBox->addWidget(TiledPreview, 1, 0);
     viewBox->addWidget(AutoUpdate, 0, 1);
@@ -256,6 +262,8 @@ void Tmain::BuildForm() {
     outer->addLayout(right, 1);
 
     ColorPanel1 = new TColorPanel(central);
+    ColorPanel1->SetBevelInner(bvLowered);
+    ColorPanel1->SetBevelWidth(3);
     ColorPanel1->SetCaption(kParsingFileText);
     ColorPanel1->resize(300, 60);
     ColorPanel1->hide();
@@ -427,6 +435,11 @@ void Tmain::BuildPostPage(QWidget* page) {
     auto* note = new QLabel(kPostNote, page);
     note->setWordWrap(true);
     layout->addWidget(note);
+    // A wrapped text asks for its height only once laid out, too late for
+    // the form's minimum size, which would then squeeze the edits above:
+    // it keeps the height it needs on the narrowest page.
+    layout->activate();
+    note->setMinimumHeight(note->heightForWidth(std::max(page->minimumSizeHint().width(), 1)));
     ApplyButton = new QPushButton("&Apply", page);
     auto* applyRow = new QHBoxLayout;
     applyRow->addStretch();
@@ -768,7 +781,6 @@ void Tmain::PaletteChanged(int, const TColourTable& table, const std::string& te
 
 void Tmain::DrawPaletteStrip() {
     ::DrawPaletteStrip(*PGImage4->GetPixelGraphic(), FPalette, RxSlider1->GetValue(), RxSlider3->GetValue());
-    FLastPaletteText = FPaletteText;
 }
 
 void Tmain::RenderLayer() {
@@ -920,10 +932,13 @@ void Tmain::StripMouseDown(int button, int x, int y) {
         const QPoint at = PGImage4->GetPicBox()->mapToGlobal(QPoint(x, y));
         FEditor->PopupMenu1->Popup(at.x(), at.y());
     } else if (button == mbRight && FTab != kResultTab) {
+        // The editor starts from the palette last chosen in it (the shown
+        // layer's before any was chosen), whichever layer is shown.
         FEditor->ParseGradientText(FLastPaletteText.empty() ? FPaletteText : FLastPaletteText);
-        FEditor->exec();
+        if (FEditor->exec() != mrOk) return;
         DrawPaletteStrip();
         RenderLayer();
+        FLastPaletteText = FEditor->GetGradientText();
     }
 }
 
@@ -1001,7 +1016,9 @@ void Tmain::SmartJpegSaver() {
 void Tmain::SetAsWallpaper(bool tiled) {
     Tinputdlg input(this);
     input.SetCaption("Set as Windows Wallpaper");
-    if (!input.Execute() || input.GetText().isEmpty()) return;
+    input.SetPrompt("Name of the wallpaper picture:");
+    // A blank name is refused with its message.
+    if (!input.Execute()) return;
     ::SetWallpaper(ViewPicture(), input.GetText().toStdString(), tiled);
 }
 
@@ -1132,7 +1149,11 @@ void Tmain::TogglePreview() {
     if (PreviewShown()) {
         FPreview->hide();
     } else {
-        FPreview->show();
+        // Beside the form, never over its menu bar and tabs, whose clicks it
+        // would take.
+        const QPoint tabsBottom = TabSet1->mapToGlobal(QPoint(0, TabSet1->height()));
+        const QRect frame = frameGeometry();
+        FPreview->ShowBeside(this, QRect(frame.left(), frame.top(), frame.width(), tabsBottom.y() - frame.top()));
         // Shown without an activation (no window manager) it still shows
         // the result.
         LayerActiveChanged();
@@ -1160,7 +1181,12 @@ void Tmain::showEvent(QShowEvent* event) {
         // Start-up ends once the form is up, whether or not a window manager
         // ever activates it.
         FUnlockQueued = true;
-        QTimer::singleShot(0, this, [this] { FInteractionLock = false; });
+        QTimer::singleShot(0, this, [this] {
+            FInteractionLock = false;
+            // The keyboard comes to the form also where no window manager
+            // hands it over: its short-cuts work without a click first.
+            activateWindow();
+        });
     }
 }
 

@@ -1,7 +1,31 @@
 #include "mozaro/forms/preview_form.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
 #include <QVBoxLayout>
+
+namespace {
+constexpr int kGap = 8;  // between the windows
+}
+
+QPoint PlaceBeside(const QRect& mainFrame, const QRect& keepClear, const QSize& size, const QRect& workArea) {
+    auto within = [&](int pos, int lo, int hi) { return std::max(lo, std::min(pos, hi)); };
+    const int top = within(mainFrame.top(), workArea.top(), workArea.bottom() + 1 - size.height());
+    const QPoint candidates[] = {
+        {mainFrame.right() + 1 + kGap, top},
+        {mainFrame.left() - kGap - size.width(), top},
+        {within(mainFrame.left(), workArea.left(), workArea.right() + 1 - size.width()),
+         mainFrame.bottom() + 1 + kGap},
+    };
+    for (const QPoint& p : candidates)
+        if (workArea.contains(QRect(p, size))) return p;
+    const int x = std::max(workArea.left(), workArea.right() + 1 - size.width());
+    int y = std::max(workArea.top(), workArea.bottom() + 1 - size.height());
+    if (QRect(x, y, size.width(), size.height()).intersects(keepClear)) y = keepClear.bottom() + 1;
+    return {x, y};
+}
 
 TPreForm::TPreForm(QWidget* mainForm) : QWidget(mainForm, Qt::Tool | Qt::WindowStaysOnTopHint) {
     setWindowTitle(QStringLiteral("Preview"));
@@ -39,6 +63,18 @@ void TPreForm::RefreshResult(TLayerModel& model, int tab, const TLayerControls& 
     if (tab >= 0 && tab < kLayerCount) model.StoreLayerParams(tab, shown);
     model.Compose();
     ShowPicture(model.Result);
+}
+
+void TPreForm::ShowBeside(QWidget* mainWindow, const QRect& keepClear) {
+    show();
+    if (!mainWindow || (FPlaced && !frameGeometry().intersects(keepClear))) return;
+    const QScreen* screen = mainWindow->screen() ? mainWindow->screen() : QGuiApplication::primaryScreen();
+    const QRect work = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), mainWindow->frameSize());
+    // Until the window has its frame, the main window's frame stands in.
+    QSize frame = frameGeometry().size();
+    if (frame == size()) frame += mainWindow->frameSize() - mainWindow->size();
+    move(PlaceBeside(mainWindow->frameGeometry(), keepClear, frame, work));  // moves the frame
+    FPlaced = true;
 }
 
 bool TPreForm::event(QEvent* event) {

@@ -10,6 +10,13 @@
 #include "platform/Controls.h"
 #include "platform/Menus.h"
 
+// Where a window of the given frame size goes beside the main window whose
+// frame is mainFrame, within the work area: right of it, else left of it,
+// else below it, each top-aligned with it as far as the work area allows;
+// where none fits, in the work area's bottom-right corner, kept below
+// keepClear (the main window's menu bar and tabs, which it must not cover).
+QPoint PlaceBeside(const QRect& mainFrame, const QRect& keepClear, const QSize& size, const QRect& workArea);
+
 class TPreForm : public QWidget {
     Q_OBJECT
 public:
@@ -33,6 +40,10 @@ public:
     // "Result" tab, 3, has none), then the result is composed and shown
     // here. Nothing happens while the preview is hidden.
     void RefreshResult(TLayerModel& model, int tab, const TLayerControls& shown);
+    // Shows the window beside mainWindow (see PlaceBeside; keepClear in
+    // screen coordinates): where it was before, unless that covers
+    // keepClear or it was never placed.
+    void ShowBeside(QWidget* mainWindow, const QRect& keepClear);
 
     // The main form's "Layer is active" handler, run when the window is
     // activated.
@@ -44,4 +55,7 @@ public:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool FPlaced = false;
 };

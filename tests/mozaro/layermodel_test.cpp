@@ -219,6 +219,33 @@ TEST_F(LayerModel, OlderAndSparseFilesLoadWithDefaults) {
               std::make_tuple(false, "y", 150, 64));
 }
 
+TEST_F(LayerModel, CellSizesFromTenToTheWholeTileLoad) {
+    TLayerModel saved;
+    saved.SaveParameterFile(Path);
+    const auto items = ReadItems(Path);
+    // Written by hand into lines 39 and 40: the whole tile, both ends of the
+    // older range, and values beyond either end.
+    const struct {
+        const char *Width, *Height;
+        int ExpectedWidth, ExpectedHeight;
+    } cases[] = {{"256", "256", 256, 256}, {"10", "255", 10, 255}, {"255", "10", 255, 10},
+                 {"123", "256", 123, 256}, {"9", "257", 10, 256},  {"-5", "1000", 10, 256}};
+    for (const auto& c : cases) {
+        auto edited = items;
+        edited["_strings"] = EditLine(EditLine(items.at("_strings"), 39, c.Width), 40, c.Height);
+        WriteItems(Path, edited);
+        TLayerModel m;
+        m.LoadParameterFile(Path);
+        EXPECT_EQ(std::make_pair(m.CellWidth, m.CellHeight), std::make_pair(c.ExpectedWidth, c.ExpectedHeight))
+            << c.Width << " x " << c.Height;
+    }
+    // And the whole tile is written as it is.
+    saved.CellWidth = saved.CellHeight = 256;
+    saved.SaveParameterFile(Path);
+    const TStringList strings = Lines(ReadItems(Path).at("_strings"));
+    EXPECT_EQ(std::make_pair(strings[39], strings[40]), std::make_pair(std::string("256"), std::string("256")));
+}
+
 TEST_F(LayerModel, DamagedFilesRaiseAndChangeNothing) {
     TLayerModel source;
     Unusual(source);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QTest>
 #include <QTimer>
 
@@ -101,6 +102,35 @@ TEST(InputDialog, OkTakesTheTextCancelKeepsIt) {
     EXPECT_EQ(dlg.GetText(), QStringLiteral("first"));
     for (QWidget* w : QApplication::topLevelWidgets())  // the form is freed
         EXPECT_EQ(qobject_cast<Tinputdlgform*>(w), nullptr);
+}
+
+TEST(InputDialog, APromptLineStandsAboveTheEdit) {
+    Tinputdlg dlg;
+    dlg.SetPrompt(QStringLiteral("Name of it:"));
+    QTimer::singleShot(0, [] {
+        auto* form = qobject_cast<Tinputdlgform*>(QApplication::activeModalWidget());
+        ASSERT_NE(form, nullptr);
+        EXPECT_TRUE(form->Label1->isVisible());
+        EXPECT_EQ(form->Label1->text(), QStringLiteral("Name of it:"));
+        // Label, edit and buttons one below the other, none covering another.
+        EXPECT_LT(form->Label1->geometry().bottom(), form->Edit1->geometry().top());
+        EXPECT_LT(form->Edit1->geometry().bottom(), form->BitBtn1->geometry().top());
+        EXPECT_LE(form->BitBtn1->geometry().bottom(), form->height());
+        EXPECT_LE(form->BitBtn2->geometry().bottom(), form->height());
+        EXPECT_EQ(form->Edit1->width(), 265);
+        QTest::mouseClick(form->BitBtn2, Qt::LeftButton);
+    });
+    EXPECT_FALSE(dlg.Execute());
+    // Without one the form is as it always was (checked above).
+    QTimer::singleShot(0, [] {
+        auto* form = qobject_cast<Tinputdlgform*>(QApplication::activeModalWidget());
+        ASSERT_NE(form, nullptr);
+        EXPECT_FALSE(form->Label1->isVisible());
+        EXPECT_EQ(form->size(), QSize(278, 72));
+        QTest::mouseClick(form->BitBtn2, Qt::LeftButton);
+    });
+    dlg.SetPrompt(QString());
+    EXPECT_FALSE(dlg.Execute());
 }
 
 TEST(KVBevel, ColoursAreLimitedToTheByteRange) {

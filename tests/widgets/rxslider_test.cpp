@@ -287,6 +287,50 @@ TEST(Slider, PaintsTrackAndTicks) {
     EXPECT_EQ(wtest::PixelAt(shot, mid, top + 1), clLime);
 }
 
+TEST(Slider, ADisabledSliderDrawsThumbAndTicksInGrey) {
+    wtest::THost host(200, 40, clLime);
+    TRxSlider s(&host);
+    s.resize(200, 40);
+    s.SetValue(50);
+    host.show();
+    const QImage enabled = host.Shot();
+    s.setEnabled(false);
+    const QImage disabled = host.Shot();
+    // The system's grey text colour, classic scheme.
+    const TColor grey = TColor(0x808080);
+    ASSERT_EQ(ColorToRGB(clGrayText), uint32_t(grey));
+
+    // The thumb's black outline turns grey; its other pixels stay.
+    const QRect thumb = s.Thumb()->geometry();
+    int outline = 0;
+    for (int y = thumb.top(); y <= thumb.bottom(); ++y)
+        for (int x = thumb.left(); x <= thumb.right(); ++x) {
+            const TColor was = wtest::PixelAt(enabled, x, y), now = wtest::PixelAt(disabled, x, y);
+            if (was == clBlack) {
+                ++outline;
+                EXPECT_EQ(now, grey) << x << "," << y;
+            } else {
+                EXPECT_EQ(now, was) << x << "," << y;
+            }
+        }
+    EXPECT_GE(outline, 17);  // the right edge and the tip at least
+    // So do the ticks: the end ones and the one under the thumb's centre.
+    const int top = s.PointsRect().Top;
+    const int first = 6 + 4, last = 6 + s.UsableLength() + 4, mid = SliderValueToPos(50, 0, 100, 179) + 4;
+    for (int x : {first, mid, last}) {
+        EXPECT_EQ(wtest::PixelAt(enabled, x, top + 2), clBlack) << x;
+        EXPECT_EQ(wtest::PixelAt(disabled, x, top + 2), grey) << x;
+    }
+    EXPECT_EQ(wtest::PixelAt(disabled, mid + 1, top + 2), clLime);
+    // The track beside the thumb is the same.
+    EXPECT_EQ(wtest::PixelAt(disabled, 40, 12), clGray);
+    EXPECT_EQ(wtest::PixelAt(disabled, 40, 10), wtest::PixelAt(enabled, 40, 10));
+
+    // Enabled again, black again.
+    s.setEnabled(true);
+    EXPECT_EQ(host.Shot(), enabled);
+}
+
 TEST(Slider, UserImagesExtraData) {
     TRxSlider s;
     s.SetImageHRuler(NumberedRuler(12, 6));

@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QTest>
 
+#include "image/PGFormats.h"
 #include "mozaro/forms/ColorPanel.h"
+#include "mozaro/forms/form_support.h"
+#include "platform/MessageBox.h"
 
 namespace {
 TColor At(const QImage& img, int x, int y) { return ImagePixelColor(img, x, y); }
@@ -125,4 +128,43 @@ TEST(ColorPanel, ShowNowPaintsWithoutEventProcessing) {
     panel->ShowNow();
     EXPECT_TRUE(panel->isVisible());
     EXPECT_GE(panel->Paints, 1);
+}
+
+// The main form's notice: hidden, and framed by a raised outer and a lowered
+// inner bevel, each 3 pixels wide, in shades of its colour.
+TEST(ColorPanel, TheMainFormsNotice) {
+    InitPixelGraphicLibrary();
+    auto form = mozaro::CreateForms(mztest::QuickStart());
+    ASSERT_TRUE(form);
+    TColorPanel* panel = form->ColorPanel1;
+    EXPECT_TRUE(panel->isHidden());
+    EXPECT_EQ(panel->GetCaption(), "Parsing file... Please be patient :-)");
+    EXPECT_EQ(panel->GetBevelOuter(), bvRaised);
+    EXPECT_EQ(panel->GetBevelInner(), bvLowered);
+    EXPECT_EQ(panel->GetBevelWidth(), 3);
+    EXPECT_EQ(panel->GetBorderWidth(), 0);
+
+    const uint32_t rgb = ColorToRGB(panel->GetColor());
+    auto shift = [](uint32_t c, int by) {
+        auto ch = [&](int v) { return std::clamp(v + by, 0, 255); };
+        return TColor(RGB(ch(GetRValue(c)), ch(GetGValue(c)), ch(GetBValue(c))));
+    };
+    const TColor face = TColor(rgb), light = shift(rgb, 64), dark = shift(rgb, -64);
+    ASSERT_NE(light, dark);
+    const QImage img = Shot(*panel);
+    const int w = img.width(), h = img.height(), midX = w / 2, midY = h / 2;
+    for (int i = 0; i < 3; ++i) {
+        // Outer, raised: light top and left, dark bottom and right.
+        EXPECT_EQ(At(img, midX, i), light) << i;
+        EXPECT_EQ(At(img, i, midY), light) << i;
+        EXPECT_EQ(At(img, midX, h - 1 - i), dark) << i;
+        EXPECT_EQ(At(img, w - 1 - i, midY), dark) << i;
+        // Inner, lowered: dark top and left, light bottom and right.
+        EXPECT_EQ(At(img, midX, 3 + i), dark) << i;
+        EXPECT_EQ(At(img, 3 + i, midY), dark) << i;
+        EXPECT_EQ(At(img, midX, h - 4 - i), light) << i;
+        EXPECT_EQ(At(img, w - 4 - i, midY), light) << i;
+    }
+    EXPECT_EQ(At(img, 6, 6), face);
+    EXPECT_EQ(At(img, w - 7, h - 7), face);
 }

@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
+#include <QSettings>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -18,16 +20,20 @@
 #include "image/PGraphic.h"
 #include "menus97/Edit97.h"
 #include "mozaro/Layer.h"
+#include "mozaro/Wallpaper.h"
 #include "mozaro/engine_support.h"
 #include "mozaro/forms/ImageListBox.h"
+#include "mozaro/forms/form_support.h"
 #include "mozaro/forms/main_form.h"
 #include "platform/Application.h"
 #include "platform/Menus.h"
 #include "platform/MessageBox.h"
 #include "support/TestFiles.h"
 #include "widgets/ArtLabel.h"
+#include "widgets/Notebook.h"
 #include "widgets/RxSlider.h"
 #include "widgets/kv_btns.h"
+#include "widgets/kv_dlgs.h"
 
 namespace {
 
@@ -59,30 +65,19 @@ void ReleaseThumb(TRxSlider* slider) {
 // One debounce tick, as the timer's thread would hand it over.
 void Tick(Tmain& form) { form.timer1->GetOnTimer()(form.timer1); }
 
-class MainForm : public ::testing::Test {
+class MainForm : public mztest::CollectsMessageBoxes {
 protected:
-    static void SetUpTestSuite() { InitPixelGraphicLibrary(); }
-
     void SetUp() override {
-        FOldHandler = SetMessageBoxHandler([this](const TMessageBoxRequest& r) {
-            Boxes.push_back(r);
-            return mrOk;
-        });
+        CollectsMessageBoxes::SetUp();
         Dir = gwtest::TempDir("mozaro_main");
         Form = Start();
     }
     void TearDown() override {
         Form.reset();
-        SetMessageBoxHandler(FOldHandler);
+        CollectsMessageBoxes::TearDown();
     }
 
-    static mozaro::TStartOptions Options() {
-        mozaro::TStartOptions o;
-        o.SplashWaitMs = 0;
-        o.ShowSplash = false;
-        o.ScreenDepth = [] { return 24; };
-        return o;
-    }
+    static mozaro::TStartOptions Options() { return mztest::QuickStart(); }
     // The forms as the program makes them, shown and past start-up.
     std::unique_ptr<Tmain> Start() {
         auto form = mozaro::CreateForms(Options());
@@ -98,12 +93,8 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
     }
 
-    std::vector<TMessageBoxRequest> Boxes;
     std::unique_ptr<Tmain> Form;
     std::string Dir;
-
-private:
-    TMessageBoxHandler FOldHandler;
 };
 
 // ---- start-up -------------------------------------------------------------------------
@@ -148,8 +139,17 @@ TEST_F(MainForm, TheSplashScreenShowsDuringStartUpAndForAbout) {
     auto o = Options();
     o.ShowSplash = true;
     o.SplashWaitMs = 20;
-    bool splashSeen = false;
+    // Looked for while start-up waits: the splash screen is up, with the
+    // program's title.
+    QString during;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* splash = qobject_cast<glimmo::Tsplashscreen*>(w); splash && splash->isVisible())
+                during = splash->ArtLabel1->GetCaption();
+    });
     auto form = mozaro::CreateForms(o);
+    EXPECT_EQ(during, "Mozaro !");
+    bool splashSeen = false;
     for (QWidget* w : QApplication::topLevelWidgets())
         if (qobject_cast<glimmo::Tsplashscreen*>(w)) splashSeen = splashSeen || w->isVisible();
     EXPECT_FALSE(splashSeen);  // closed once start-up is done
@@ -229,12 +229,27 @@ TEST_F(MainForm, SeedTypingRendersOnTheSecondTick) {
     EXPECT_EQ(Checksum(Form->Model().LayerImages[0]), EngineLayer(expected));
 
     // Without "Auto-Update" the ticks redraw the strip but render nothing.
+    // The cycle moved without a release: the strip waits for the ticks,
+    // then shows the palette shifted by it.
     Form->AutoUpdate->setChecked(false);
+    const TPixelGraphic& strip = *Form->PGImage4->GetPixelGraphic();
+    auto column = [&](int x) { return strip.GetPixelColor(x, 10); };
+    std::vector<TColor> unshifted;
+    for (int x = 0; x < 256; ++x) unshifted.push_back(column(x));
+    ASSERT_NE(unshifted[0], unshifted[128]);
+    Form->RxSlider1->SetValue(40);
     QTest::keyClicks(Form->KV_Edit1, "1");
     Tick(*Form);
+    EXPECT_EQ(column(100), unshifted[100]);  // not yet
     Tick(*Form);
     EXPECT_EQ(Form->RenderCount(), before + 1);
     EXPECT_FALSE(Form->timer1->GetEnabled());
+    for (int x = 0; x < 256; ++x) {
+        // Positions below 0 wrap round by 255, as the texture's do.
+        EXPECT_EQ(column(x), unshifted[x >= 40 ? x - 40 : x - 40 + 255]) << x;
+        EXPECT_EQ(strip.GetPixelColor(x, 0), column(x)) << x;
+        EXPECT_EQ(strip.GetPixelColor(x, 19), column(x)) << x;
+    }
 }
 
 TEST_F(MainForm, CheckBoxesRenderWithAutoUpdateAndSlidersAlways) {
@@ -276,7 +291,65 @@ TEST_F(MainForm, JunkInACellEditKeepsTheSliderAndRenders) {
     EXPECT_EQ(Checksum(Form->ViewPicture()), TopLeft(Form->Model().LayerImages[0], 150, 77));
     Form->CellHeightEdit->setText("999");
     QTest::keyClick(Form->CellHeightEdit, Qt::Key_Return);
-    EXPECT_EQ(Form->RxSlider4->GetValue(), 255);
+    EXPECT_EQ(Form->RxSlider4->GetValue(), 256);
+    EXPECT_EQ(Form->CellHeightEdit->text(), "256");
+}
+
+// Mean absolute channel difference between two columns (or rows) of a
+// binary PPM's pixels.
+struct TPpm {
+    int Width = 0, Height = 0;
+    std::string Pixels;
+    int At(int x, int y, int c) const { return static_cast<unsigned char>(Pixels[(y * Width + x) * 3 + c]); }
+};
+TPpm ReadPpm(const std::string& bytes) {
+    TPpm p;
+    int maxValue = 0, consumed = 0;
+    EXPECT_EQ(sscanf(bytes.c_str(), "P6 %d %d %d%n", &p.Width, &p.Height, &maxValue, &consumed), 3);
+    EXPECT_EQ(maxValue, 255);
+    p.Pixels = bytes.substr(static_cast<size_t>(consumed) + 1);
+    EXPECT_EQ(p.Pixels.size(), static_cast<size_t>(p.Width) * p.Height * 3);
+    return p;
+}
+double ColumnStep(const TPpm& p, int a, int b) {
+    double sum = 0;
+    for (int y = 0; y < p.Height; ++y)
+        for (int c = 0; c < 3; ++c) sum += std::abs(p.At(a, y, c) - p.At(b, y, c));
+    return sum / (p.Height * 3);
+}
+double RowStep(const TPpm& p, int a, int b) {
+    double sum = 0;
+    for (int x = 0; x < p.Width; ++x)
+        for (int c = 0; c < 3; ++c) sum += std::abs(p.At(x, a, c) - p.At(x, b, c));
+    return sum / (p.Width * 3);
+}
+
+TEST_F(MainForm, TheWholeTileIsSavedAndRepeatsWithoutASeam) {
+    GW_NEED_TOOL("convert", "ImageMagick");
+    for (auto [edit, slider] : {std::pair{Form->CellWidthEdit, Form->RxSlider2},
+                                std::pair{Form->CellHeightEdit, Form->RxSlider4}}) {
+        edit->setText("256");
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_EQ(slider->GetValue(), 256);
+        EXPECT_EQ(edit->text(), "256");
+    }
+    const std::string bmp = Dir + "/whole.bmp", ppm = Dir + "/whole.ppm";
+    Form->SaveTile(bmp);
+    ASSERT_EQ(gwtest::Run("convert '" + bmp + "' '" + ppm + "'"), 0);
+    const TPpm tile = ReadPpm(gwtest::ReadFile(ppm));
+    ASSERT_EQ(std::make_pair(tile.Width, tile.Height), std::make_pair(256, 256));
+    // Placed beside itself, the last column runs into the first no less
+    // smoothly than any two neighbouring columns inside; so do the rows.
+    double inner = 0, innerRows = 0;
+    for (int i = 0; i + 1 < 256; ++i) {
+        inner = std::max(inner, ColumnStep(tile, i, i + 1));
+        innerRows = std::max(innerRows, RowStep(tile, i, i + 1));
+    }
+    EXPECT_GT(inner, 0);  // not a flat tile
+    EXPECT_LE(ColumnStep(tile, 255, 0), inner);
+    EXPECT_LE(RowStep(tile, 255, 0), innerRows);
+    // The measure tells a seam: a tile cut one column short would show one.
+    EXPECT_GT(ColumnStep(tile, 254, 0), inner);
 }
 
 TEST_F(MainForm, TheResultTabComposesAnew) {
@@ -318,6 +391,42 @@ TEST_F(MainForm, TheResultTabComposesAnew) {
     EXPECT_EQ(m.PostProcess.Matrix[4], "2");
     EXPECT_NE(Checksum(m.Result), composed());
     EXPECT_EQ(Checksum(Form->ViewPicture()), TopLeft(m.Result, 150, 150));
+}
+
+TEST_F(MainForm, ThePaletteEditorOpensWithTheLastChosenPalette) {
+    const std::string oak = "50;30;1;100;60;1;130;70;1;50;30;1;130;70;1;";
+    // The editor's text of the start palette, "default".
+    const std::string standard = "1;1;1;128;128;128;256;256;256;128;128;128;1;1;1;";
+    // Opens the editor from the strip as a right click does; in the editor,
+    // choose runs on what it shows and then it is closed.
+    auto rightClick = [&](const std::function<void(Tgradmaker&)>& choose) {
+        std::string opened;
+        QTimer::singleShot(0, Form.get(), [&] {
+            auto* editor = qobject_cast<Tgradmaker*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(editor);
+            opened = editor->GetGradientText();
+            if (choose) choose(*editor);
+            editor->close();
+        });
+        QTest::mousePress(Form->PGImage4->GetPicBox(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
+        return opened;
+    };
+    EXPECT_EQ(rightClick([](Tgradmaker& editor) { editor.PopupMenu1->GetItems()->Find("Natural")->Find("Oak")->Click(); }),
+              standard);
+    EXPECT_EQ(Form->LastPaletteText(), oak);
+    EXPECT_EQ(Form->Model().Layers[0].PaletteText, oak);
+
+    // Another layer, with its own palette, is shown and its strip drawn: the
+    // editor still starts from the palette chosen last.
+    Form->SelectTab(1);
+    EXPECT_EQ(Form->Model().Layers[1].PaletteText, "default");
+    Form->RxSlider1->SetValue(30);
+    Tick(*Form);
+    Tick(*Form);  // the strip redrawn
+    EXPECT_EQ(rightClick(nullptr), oak);
+    EXPECT_EQ(Form->LastPaletteText(), oak);
+    EXPECT_EQ(Form->Model().Layers[1].PaletteText, oak);
+    EXPECT_TRUE(Boxes.empty());
 }
 
 TEST_F(MainForm, ATabChangeWithATickPendingRendersTheLayerLeft) {
@@ -372,6 +481,50 @@ TEST_F(MainForm, ZoomStaysWithinItsBounds) {
     EXPECT_EQ(Form->ZoomLabel->text(), "25%");
     Form->TiledPreview->click();
     EXPECT_EQ(Form->pgimage1->GetTiling(), tRepeat);
+}
+
+TEST_F(MainForm, LayoutKeepsEveryControlAtItsSizeAndPlace) {
+    auto settle = [&] {
+        Form->centralWidget()->layout()->activate();
+        QCoreApplication::processEvents();
+    };
+    settle();
+    // The zoom label keeps apart from the "+" button.
+    const QRect plus = Form->ZoomInButton->geometry(), zoom = Form->ZoomLabel->geometry();
+    EXPECT_EQ(Form->ZoomInButton->parentWidget(), Form->ZoomLabel->parentWidget());
+    EXPECT_GE(zoom.left() - (plus.right() + 1), 4);
+    EXPECT_GE(plus.left() - (Form->ZoomOutButton->geometry().right() + 1), 2);
+
+    // The update button comes and goes without moving the cell controls.
+    const std::vector<QWidget*> cell = {Form->RxSlider2, Form->RxSlider4, Form->CellWidthEdit, Form->CellHeightEdit,
+                                        Form->TiledPreview, Form->pgimage1};
+    auto places = [&] {
+        std::vector<QRect> r;
+        for (QWidget* w : cell) r.push_back(w->geometry());
+        return r;
+    };
+    const auto before = places();
+    Form->AutoUpdate->click();
+    settle();
+    ASSERT_TRUE(Form->updatebtn->isVisible());
+    EXPECT_EQ(places(), before);
+    Form->AutoUpdate->click();
+    settle();
+    ASSERT_FALSE(Form->updatebtn->isVisible());
+    EXPECT_EQ(places(), before);
+
+    // At the form's minimum size every edit of both pages keeps its own
+    // height.
+    for (int tab : {0, kResultTab}) {
+        Form->SelectTab(tab);
+        Form->resize(1, 1);
+        settle();
+        EXPECT_EQ(Form->size(), Form->minimumSize());
+        for (TEdit97* edit : Form->findChildren<TEdit97*>())
+            if (edit->isVisible()) {
+                EXPECT_GE(edit->height(), edit->sizeHint().height()) << edit->text().toStdString() << " on " << tab;
+            }
+    }
 }
 
 // ---- buffer and keys -----------------------------------------------------------------------
@@ -598,6 +751,57 @@ TEST_F(MainForm, TheJpegSaverLeavesTheLibraryAt30) {
         EXPECT_EQ(gwtest::ReadFile(Dir + "/q.txt"), "55");
     }
     JpegQuality = 80;
+}
+
+// A desktop that cannot be told.
+class TDeafDesktop : public TWallpaperBackend {
+public:
+    std::string Name() const override { return "deaf"; }
+    void Apply(const std::string&, bool) override { throw EWallpaperError("no desktop here"); }
+};
+
+TEST_F(MainForm, TheWallpaperNameIsAskedForWithAPromptAndBlankNamesAreRefused) {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(Dir + "/config"));
+    SetWallpaperFolder(Dir + "/pictures");
+    SetWallpaperBackend(std::make_unique<TDeafDesktop>());
+    // From the menu as a user goes; the dialog answered with name.
+    auto setWallpaper = [&](const QString& name) {
+        QString prompt;
+        QTimer::singleShot(0, Form.get(), [&] {
+            QTimer::singleShot(0, Form.get(), [&] {
+                auto* dialog = qobject_cast<Tinputdlgform*>(QApplication::activeModalWidget());
+                ASSERT_TRUE(dialog);
+                EXPECT_EQ(dialog->windowTitle(), "Set as Windows Wallpaper");
+                if (dialog->Label1->isVisible()) prompt = dialog->Label1->text();
+                EXPECT_GE(dialog->Edit1->y(), dialog->Label1->geometry().bottom());
+                dialog->Edit1->setText(name);
+                dialog->BitBtn1->click();
+            });
+            Form->Wallpaper1->Find("Tiled")->Click();
+        });
+        QCoreApplication::processEvents();
+        return prompt;
+    };
+    for (const QString& blank : {QString(), QStringLiteral("   ")}) {
+        Boxes.clear();
+        EXPECT_EQ(setWallpaper(blank), "Name of the wallpaper picture:");
+        ASSERT_EQ(Boxes.size(), 1u) << "\"" << blank.toStdString() << "\"";
+        EXPECT_EQ(Boxes[0].Text, "Please give the wallpaper a name.");
+    }
+    EXPECT_TRUE(gwtest::ListDir(Dir + "/pictures").empty());
+
+    // Saved, but the desktop was not told: a warning that says where it is.
+    Boxes.clear();
+    setWallpaper("tile");
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Type, mtWarning);
+    const std::string path = Dir + "/pictures/tile.bmp";
+    EXPECT_NE(Boxes[0].Text.find(path), std::string::npos) << Boxes[0].Text;
+    TPixelGraphic saved;
+    saved.LoadFromFile(path);
+    EXPECT_EQ(Checksum(saved), Checksum(Form->ViewPicture()));
+    SetWallpaperBackend(nullptr);
+    SetWallpaperFolder("");
 }
 
 TEST_F(MainForm, AFailedLoadShowsTheMessageAndChangesNothing) {
