@@ -62,14 +62,17 @@ std::string Quoted(const std::string& s) { return "'" + s + "'"; }
 class Install : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        Prefix = gwtest::TempDir("install") + "/usr";
+        Root = gwtest::TempDir("install");
+        Prefix = Root + "/usr";
         std::string out;
-        InstallStatus = Capture("cmake --install " + Quoted(kBuild) + " --prefix " + Quoted(Prefix) + " 2>&1", out);
+        InstallStatus = Capture(Quoted(GW_CMAKE) + " --install " + Quoted(kBuild) + " --prefix " + Quoted(Prefix) + " 2>&1", out);
         InstallOutput = out;
     }
+    // The sanitizer builds of the programs are large.
+    static void TearDownTestSuite() { gwtest::Run("rm -rf " + Quoted(Root)); }
     void SetUp() override { ASSERT_EQ(InstallStatus, 0) << InstallOutput; }
 
-    static inline std::string Prefix;
+    static inline std::string Root, Prefix;
     static inline int InstallStatus = -1;
     static inline std::string InstallOutput;
 };
