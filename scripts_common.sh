@@ -2,13 +2,22 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
-GW_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libjpeg62-turbo-dev libpng-dev
-  zlib1g-dev libgtest-dev libbenchmark-dev clang fonts-liberation2 imagemagick netpbm
-  libtiff-tools libvips-tools locales)
+# What building and running the programs needs.
+GW_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libjpeg62-turbo-dev libpng-dev
+  zlib1g-dev fonts-liberation2)
+# What the tests, benchmarks and fuzz targets need on top: their frameworks,
+# clang, the peer tools the tests compare with, the German locale and the
+# desktop-entry checker.
+GW_TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang imagemagick netpbm libtiff-tools libvips-tools locales
+  desktop-file-utils)
 
+# gw_install [build]: installs what is missing of the build packages and,
+# unless "build" is given, of the test packages.
 gw_install() {
+  local wanted=("${GW_BUILD_PACKAGES[@]}")
+  [ "${1:-}" = build ] || wanted+=("${GW_TEST_PACKAGES[@]}")
   local missing=()
-  for p in "${GW_PACKAGES[@]}"; do
+  for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   if ((${#missing[@]})); then

@@ -25,7 +25,9 @@ endfunction()
 
 # gw_presets(program source engine): a small program over the engine that
 # writes the program's preset files at build time into <build>/<program>/
-# (the program folder is the parent of bin/), before the program is built.
+# (the program folder is the parent of bin/), before the program is built,
+# and its icons into <build>/icons/ (laid out as share/icons/hicolor), which
+# only the install needs.
 function(gw_presets program source engine)
   if(NOT TARGET ${program})
     return()
@@ -43,4 +45,12 @@ function(gw_presets program source engine)
     VERBATIM)
   add_custom_target(${program}_preset_files ALL DEPENDS ${_stamp})
   add_dependencies(${program} ${program}_preset_files)
+  set(_icons ${CMAKE_BINARY_DIR}/CMakeFiles/${program}_icons.stamp)
+  add_custom_command(OUTPUT ${_icons}
+    COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 $<TARGET_FILE:${program}_presets> --icons ${CMAKE_BINARY_DIR}/icons
+    COMMAND ${CMAKE_COMMAND} -E touch ${_icons}
+    DEPENDS ${program}_presets
+    COMMENT "Drawing the ${program} icons"
+    VERBATIM)
+  add_custom_target(${program}_icons ALL DEPENDS ${_icons})
 endfunction()

@@ -2,6 +2,7 @@
 // the palette editor and the preset browser in that order, and runs.
 #include "glimmo/forms/main_form.h"
 #include "glimmo/forms/palette_dlg.h"
+#include "glimmo/forms/preset_check.h"
 #include "glimmo/forms/preset_dlg.h"
 #include "image/PGFormats.h"
 #include "platform/Application.h"
@@ -22,6 +23,9 @@ int main(int argc, char** argv) {
     mainForm.SetPaletteEditor(&gradmaker);
     mainForm.SetPresetBrowser(&presets);
     mainForm.show();
+    if (WantsFirstPresetLoad(argc, argv))
+        QueueFirstPresetLoad(mainForm.PresetFolder(), ".glw",
+                             [&](const std::string& file) { mainForm.LoadParametersFile(file); });
     const int result = app.exec();
     mainForm.SetPaletteEditor(nullptr);
     mainForm.SetPresetBrowser(nullptr);

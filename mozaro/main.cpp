@@ -1,4 +1,5 @@
 // Mozaro: the seamless tile generator.
+#include "glimmo/forms/preset_check.h"
 #include "image/PGFormats.h"
 #include "mozaro/forms/main_form.h"
 #include "platform/Application.h"
@@ -12,5 +13,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<mozaro::Tmain> main = mozaro::CreateForms();
     if (!main) return 0;
     main->show();
+    if (WantsFirstPresetLoad(argc, argv))
+        QueueFirstPresetLoad(main->PresetRoot + "/" + mozaro::kPresetFolders[0].Folder, ".mzo",
+                             [&](const std::string& file) { main->LoadParameters(file); });
     return app.exec();
 }

@@ -39,6 +39,7 @@
 #include "platform/Menus.h"
 #include "platform/MessageBox.h"
 #include "platform/Paint.h"
+#include "platform/ProgramFolder.h"
 #include "platform/Shape.h"
 #include "platform/Streams.h"
 #include "widgets/AutoSpinImage.h"
@@ -826,8 +827,7 @@ void Tmain::FormCreate() {
     QApplication::processEvents();
     WaitWithEvents(SplashMilliseconds);
 
-    // The program sits in bin/; its folder is the one above.
-    FProgramFolder = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/..")).toStdString();
+    FProgramFolder = ::ProgramFolder();
     FLoading = true;
     // The caption font starts as the form's own; where the font box does not
     // list its family name, the family the font resolves to.

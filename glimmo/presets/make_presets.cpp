@@ -1,7 +1,10 @@
 // Writes the button designer's preset files into the folder given as the
-// only argument. Run by the build, so that the presets are made from the
-// engine of this very build and no binary file is kept in the sources.
+// only argument, or with "--icons FOLDER" the program's icons (a small
+// bevelled button in every icon size). Run by the build, so that presets and
+// icons are made from the engine of this very build and no binary file is
+// kept in the sources.
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -9,6 +12,7 @@
 
 #include "glimmo/ButtonFile.h"
 #include "glimmo/ButtonRenderer.h"
+#include "glimmo/IconSet.h"
 #include "glimmo/Painters.h"
 #include "image/PGFormats.h"
 #include "platform/Random.h"
@@ -131,12 +135,10 @@ std::vector<TPreset> Presets() {
     return list;
 }
 
-// Renders the design as the main form does after a load, then writes it.
-void WritePreset(const std::string& folder, const TPreset& preset, uint32_t seed) {
-    TRandomGenerator random(seed);
-    TButtonRenderer renderer(random);
+// Renders the design as the main form does after a load.
+void Render(TButtonRenderer& renderer, const TButtonDesign& design) {
     renderer.Plasma().SetReseedFromClock(false);
-    renderer.Design = preset.Design;
+    renderer.Design = design;
     TButtonDesign& d = renderer.Design;
     d.BevelOffset = BevelOffsetFor(d.RelativeOffset, BevelWidthMaximum(d.Width, d.Height), d.BevelWidth);
     renderer.SetLightDirection(d.LightDirection);
@@ -148,6 +150,12 @@ void WritePreset(const std::string& folder, const TPreset& preset, uint32_t seed
     }
     renderer.SizeChanged = true;
     renderer.RefreshButton(true);
+}
+
+void WritePreset(const std::string& folder, const TPreset& preset, uint32_t seed) {
+    TRandomGenerator random(seed);
+    TButtonRenderer renderer(random);
+    Render(renderer, preset.Design);
 
     TButtonParameters parameters;
     parameters.Design = renderer.Design;
@@ -156,11 +164,31 @@ void WritePreset(const std::string& folder, const TPreset& preset, uint32_t seed
     WriteButtonFile(folder + "/" + preset.Name + ".glw", parameters, renderer.Preview);
 }
 
+// The icon: a chrome gradient button with a smooth bevel and, where there
+// is room for it, a "G"; square, so that it needs no transparency.
+void WriteIcons(const std::string& folder) {
+    for (const int size : kIconSizes) {
+        TButtonDesign d = Base(size, size, scRectangle, fmGradient, size >= 32 ? "G" : "");
+        d.GradientPaletteText = kChrome;
+        d.GradientStyle = gsRadial;
+        d.BevelStyle = bvsSmooth;
+        d.BevelWidth = std::max(2, size / 10);
+        d.FontSize = size * 9 / 20;
+        d.TextColor = clNavy;
+        d.TextOpacity = 100;
+        TRandomGenerator random(1);
+        TButtonRenderer renderer(random);
+        Render(renderer, d);
+        WriteIcon(folder, "glimmo", renderer.Preview);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    const bool icons = argc == 3 && std::string(argv[1]) == "--icons";
+    if (argc != 2 && !icons) {
+        std::fprintf(stderr, "usage: %s FOLDER | --icons FOLDER\n", argv[0]);
         return 2;
     }
     // Text is drawn with the font machinery of a GUI application; no screen
@@ -169,6 +197,10 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     InitPixelGraphicLibrary();
     try {
+        if (icons) {
+            WriteIcons(argv[2]);
+            return 0;
+        }
         uint32_t seed = 7;
         for (const TPreset& preset : Presets()) WritePreset(argv[1], preset, seed++);
     } catch (const std::exception& e) {

@@ -43,6 +43,7 @@
 #include "platform/IntText.h"
 #include "platform/Menus.h"
 #include "platform/MessageBox.h"
+#include "platform/ProgramFolder.h"
 #include "platform/Paint.h"
 #include "platform/Streams.h"
 #include "widgets/Notebook.h"
@@ -146,12 +147,6 @@ QString DocumentsFolder() {
 }
 
 }  // namespace
-
-std::string ProgramFolder() {
-    QDir dir(QCoreApplication::applicationDirPath());
-    dir.cdUp();
-    return dir.absolutePath().toStdString();
-}
 
 // ---- construction ----------------------------------------------------------------
 

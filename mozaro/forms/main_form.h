@@ -60,10 +60,6 @@ struct TPresetFolder {
 };
 extern const TPresetFolder kPresetFolders[5];
 
-// The program's folder: the parent of the folder that holds the executable
-// (programs are built into bin/).
-std::string ProgramFolder();
-
 // How the program starts. Tests shorten the waits and pretend a display.
 struct TStartOptions {
     int SplashWaitMs = 500;            // each of the two waits of start-up

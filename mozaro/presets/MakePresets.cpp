@@ -1,13 +1,17 @@
 // Writes the preset tiles of the preset browser's five folders:
 //   mozaro_presets OUTDIR
 // makes OUTDIR/wood, stone, industrial, ornamental and misc with a few
-// ".mzo" files each. The build runs it, so no tile file is kept as a binary.
+// ".mzo" files each;
+//   mozaro_presets --icons OUTDIR
+// writes the program's icons (one preset's tile in every icon size). The
+// build runs it, so no tile file is kept as a binary.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "glimmo/IconSet.h"
 #include "image/PGFormats.h"
 #include "mozaro/Blend.h"
 #include "mozaro/LayerModel.h"
@@ -85,24 +89,46 @@ const std::vector<TPreset>& Presets() {
     return presets;
 }
 
+void Render(const TPreset& p, TLayerModel& model) {
+    for (int i = 0; i < kLayerCount; ++i) {
+        const bool used = i < static_cast<int>(p.Layers.size());
+        model.Layers[i] = used ? RecordOf(p.Layers[i], true) : TLayerRecord();
+        model.RenderLayer(i);
+    }
+    model.Compose();
+}
+
+// The icon is the "Kaleidoscope" tile, resampled to each size.
+void WriteIcons(const std::string& folder) {
+    TLayerModel model;
+    for (const TPreset& p : Presets())
+        if (std::string(p.Name) == "Kaleidoscope") Render(p, model);
+    for (const int size : kIconSizes) {
+        TPixelGraphic icon;
+        icon.SetSize(size, size, 3);  // 24 bits
+        icon.StretchFrom(model.Result);
+        WriteIcon(folder, "mozaro", icon);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
+    const bool icons = argc == 3 && std::string(argv[1]) == "--icons";
+    if (argc != 2 && !icons) {
+        std::fprintf(stderr, "usage: %s OUTDIR | --icons OUTDIR\n", argv[0]);
         return 2;
     }
     try {
         InitPixelGraphicLibrary();
+        if (icons) {
+            WriteIcons(argv[2]);
+            return 0;
+        }
         const std::filesystem::path out = argv[1];
         for (const TPreset& p : Presets()) {
             TLayerModel model;
-            for (int i = 0; i < kLayerCount; ++i) {
-                const bool used = i < static_cast<int>(p.Layers.size());
-                model.Layers[i] = used ? RecordOf(p.Layers[i], true) : TLayerRecord();
-                model.RenderLayer(i);
-            }
-            model.Compose();
+            Render(p, model);
             std::filesystem::create_directories(out / p.Folder);
             model.SaveParameterFile((out / p.Folder / (std::string(p.Name) + ".mzo")).string());
         }
