@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QToolTip>
 #include <QWindow>
 
 #include "menus97/MenuBar97.h"
@@ -643,6 +644,7 @@ void TToolbar97::BeginDrag(QPoint globalPos) {
         d->FloatSize = QSize(r.Client.cx + FloatFrame().cx, r.Client.cy + FloatFrame().cy);
     }
     d->Outline = std::make_unique<TDragOutline>();
+    QToolTip::hideText();
     FDrag = std::move(d);
     grabMouse();
     qApp->installEventFilter(this);
@@ -842,6 +844,7 @@ void TToolbar97::BeginResize(Qt::Edges edge, QPoint globalPos) {
     r->Outline = std::make_unique<TDragOutline>();
     r->Outline->SetRect(r->Rect, kTB97FrameWidth);
     FResize = std::move(r);
+    QToolTip::hideText();
     FFloatParent->grabMouse();
     qApp->installEventFilter(this);
     ResizeMove(globalPos);
@@ -928,7 +931,11 @@ bool TToolbar97::eventFilter(QObject* watched, QEvent* event) {
     if ((type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) && watched->isWidgetType() &&
         HandleDropEvent(static_cast<QWidget*>(watched), event))
         return true;
-    if (FDrag || FResize) {
+    // The loops look at input only as it reaches widgets: taken from the
+    // window before that, a release would leave the window thinking the
+    // button still held over the toolbar, and every later move would go
+    // there.
+    if ((FDrag || FResize) && (watched->isWidgetType() || type == QEvent::ApplicationDeactivate)) {
         // The drag and resize loops: Esc, another left press, losing the
         // mouse or the application cancel; right and middle buttons and
         // keys are swallowed.
@@ -937,6 +944,8 @@ bool TToolbar97::eventFilter(QObject* watched, QEvent* event) {
             else EndResize(false);
         };
         switch (type) {
+            case QEvent::ToolTip:
+                return true;  // no hints while dragging or resizing
             case QEvent::KeyPress:
             case QEvent::KeyRelease: {
                 const auto* k = static_cast<QKeyEvent*>(event);

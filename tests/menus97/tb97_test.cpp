@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include "menus97/TB97.h"
 #include "platform/Exception.h"
@@ -162,6 +163,74 @@ TEST(TB97Widgets, EscapeAndALostGrabCancelTheDrag) {
     QApplication::sendEvent(f.bar, &ungrab);
     EXPECT_FALSE(f.bar->Dragging());
     EXPECT_EQ(f.bar->GetDockedTo(), f.top);
+}
+
+// After a drag loop, however it ends, the pointer belongs to the widget
+// under it again: a move over another toolbar's button makes it hot.
+TEST(TB97Widgets, AfterADragTheNextMoveReachesTheWidgetUnderThePointer) {
+    Form f;
+    auto* other = new TToolbar97(f.top);
+    other->SetCaption("Standard");
+    auto* target = new TToolbarButton97(other);
+    target->SetGlyph(Strip(16, 16));
+    QApplication::processEvents();
+    f.top->ArrangeToolbars();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
+    // Through the window, as the platform delivers the pointer.
+    QWindow* win = f.form.windowHandle();
+    auto overTarget = [&] {
+        const QPoint g = target->mapToGlobal(QPoint(8, 8));
+        QTest::mouseMove(win, f.form.mapFromGlobal(g));
+        QApplication::processEvents();
+        return target->MouseIn();
+    };
+    auto leave = [&] {
+        QTest::mouseMove(win, QPoint(300, 300));
+        target->CheckMouse();
+        ASSERT_FALSE(target->MouseIn());
+    };
+    const QPoint grip = f.form.mapFromGlobal(f.bar->mapToGlobal(QPoint(5, 5)));
+    // A press and release on the grip without moving.
+    QTest::mousePress(win, Qt::LeftButton, {}, grip);
+    ASSERT_TRUE(f.bar->Dragging());
+    QTest::mouseRelease(win, Qt::LeftButton, {}, grip);
+    EXPECT_FALSE(f.bar->Dragging());
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    EXPECT_TRUE(overTarget());
+    leave();
+    // A drag ended by Esc, the button released afterwards.
+    QTest::mousePress(win, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(win, QPoint(300, 200));
+    QTest::keyClick(&f.form, Qt::Key_Escape);
+    EXPECT_FALSE(f.bar->Dragging());
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    QTest::mouseRelease(win, Qt::LeftButton, {}, QPoint(300, 200));
+    EXPECT_TRUE(overTarget());
+    leave();
+    // A drag with Ctrl going down and up on the way, ending with a drop
+    // over the other toolbar: it docks beside it and the button takes moves.
+    QTest::mousePress(win, Qt::LeftButton, {}, grip);
+    QTest::keyPress(&f.form, Qt::Key_Control);
+    QTest::mouseMove(win, QPoint(300, 200));
+    QTest::keyRelease(&f.form, Qt::Key_Control);
+    const QPoint drop = f.form.mapFromGlobal(other->mapToGlobal(QPoint(other->width() - 2, 5)));
+    QTest::mouseMove(win, drop);
+    EXPECT_EQ(f.bar->DragTarget(), f.top);
+    QTest::mouseRelease(win, Qt::LeftButton, {}, drop);
+    EXPECT_FALSE(f.bar->Dragging());
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    EXPECT_EQ(f.bar->GetDockedTo(), f.top);
+    EXPECT_TRUE(overTarget());
+    leave();
+    // A lost grab ends it too.
+    QTest::mousePress(win, Qt::LeftButton, {}, QPoint(f.bar->x() + 5, f.bar->y() + 5) + f.top->pos());
+    ASSERT_TRUE(f.bar->Dragging());
+    QEvent ungrab(QEvent::UngrabMouse);
+    QApplication::sendEvent(f.bar, &ungrab);
+    EXPECT_FALSE(f.bar->Dragging());
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    QTest::mouseRelease(win, Qt::LeftButton, {}, QPoint(300, 300));
+    EXPECT_TRUE(overTarget());
 }
 
 // Floating windows moved by the compositor, as on Wayland.
