@@ -242,9 +242,12 @@ enum class TB97Mover { FromPlatform, Program, Compositor };
 void TB97SetMover(TB97Mover value);
 bool TB97CompositorMoves();
 
-// Width of a floating window's frame and height of its caption.
-constexpr int kTB97FrameWidth = 4;
-constexpr int kTB97CaptionHeight = 15;
+// The system's measures of window parts, as the application's style gives
+// them: the frame width of a sizeable window, the caption height of a tool
+// window, and the width of a caption button.
+int TB97FrameWidth();
+int TB97CaptionHeight();
+int TB97CaptionButtonWidth();
 
 class TDock97 : public QWidget {
     Q_OBJECT

@@ -8,6 +8,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QToolTip>
 #include <QWindow>
 
@@ -33,7 +35,7 @@ QRect ToQ(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); 
 TRect FromQ(const QRect& r) { return TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height()); }
 
 // The frame and caption a floating window adds round the toolbar.
-TSize FloatFrame() { return TSize(2 * kTB97FrameWidth, 2 * kTB97FrameWidth + kTB97CaptionHeight); }
+TSize FloatFrame() { return TSize(2 * TB97FrameWidth(), 2 * TB97FrameWidth() + TB97CaptionHeight()); }
 
 QRect AvailableArea(QPoint near) {
     QScreen* s = QGuiApplication::screenAt(near);
@@ -75,6 +77,20 @@ private:
 };
 
 }  // namespace
+
+int TB97FrameWidth() { return QApplication::style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth); }
+
+int TB97CaptionHeight() {
+    QStyleOptionTitleBar option;
+    option.titleBarFlags = Qt::Tool;
+    return QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight, &option);
+}
+
+int TB97CaptionButtonWidth() {
+    QStyleOptionTitleBar option;
+    option.titleBarFlags = Qt::Window;
+    return QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight, &option);
+}
 
 void TB97SetMover(TB97Mover value) { gMover = value; }
 
@@ -476,7 +492,7 @@ void TToolbar97::Arrange() {
         if (items[i].Visible) controls[i]->setGeometry(ToQ(items[i].Bounds));
     if (floating && FFloatParent) {
         resize(FLast.Client.cx, FLast.Client.cy);
-        move(kTB97FrameWidth, kTB97FrameWidth + kTB97CaptionHeight);
+        move(TB97FrameWidth(), TB97FrameWidth() + TB97CaptionHeight());
         const QSize outer(FLast.Client.cx + FloatFrame().cx, FLast.Client.cy + FloatFrame().cy);
         if (FFloatParent->size() != outer) FFloatParent->resize(outer);
         if (!FFloatingRect.IsEmpty())
@@ -663,12 +679,12 @@ void TToolbar97::DragMove(QPoint globalPos) {
         const QRect area = AvailableArea(globalPos);
         const QPoint p(std::clamp(globalPos.x(), area.left(), area.right()), std::clamp(globalPos.y(), area.top(), area.bottom()));
         d.Rect = QRect(p - QPoint(int(d.Grab.x() * d.FloatSize.width()), int(d.Grab.y() * d.FloatSize.height())), d.FloatSize);
-        const QRect inner = area.adjusted(kTB97FrameWidth + 4, kTB97FrameWidth + 4, -kTB97FrameWidth - 4, -kTB97FrameWidth - 4);
+        const QRect inner = area.adjusted(TB97FrameWidth() + 4, TB97FrameWidth() + 4, -TB97FrameWidth() - 4, -TB97FrameWidth() - 4);
         if (d.Rect.right() < inner.left()) d.Rect.moveRight(inner.left());
         if (d.Rect.left() > inner.right()) d.Rect.moveLeft(inner.right());
         if (d.Rect.bottom() < inner.top()) d.Rect.moveBottom(inner.top());
         if (d.Rect.top() > inner.bottom()) d.Rect.moveTop(inner.bottom());
-        thickness = kTB97FrameWidth;
+        thickness = TB97FrameWidth();
     }
     if (d.Outline && !TB97CompositorMoves()) d.Outline->SetRect(d.Rect, thickness);
 }
@@ -842,7 +858,7 @@ void TToolbar97::BeginResize(Qt::Edges edge, QPoint globalPos) {
         return;
     }
     r->Outline = std::make_unique<TDragOutline>();
-    r->Outline->SetRect(r->Rect, kTB97FrameWidth);
+    r->Outline->SetRect(r->Rect, TB97FrameWidth());
     FResize = std::move(r);
     QToolTip::hideText();
     FFloatParent->grabMouse();
@@ -885,7 +901,7 @@ void TToolbar97::ResizeMove(QPoint g) {
     if (r.Edge & Qt::LeftEdge) rect.moveRight(r.Start.right());
     if (r.Edge & Qt::TopEdge) rect.moveBottom(r.Start.bottom());
     r.Rect = rect;
-    if (r.Outline) r.Outline->SetRect(rect, kTB97FrameWidth);
+    if (r.Outline) r.Outline->SetRect(rect, TB97FrameWidth());
 }
 
 void TToolbar97::EndResize(bool accept) {
@@ -1014,8 +1030,8 @@ TFloatParent::~TFloatParent() {
 }
 
 QRect TFloatParent::CloseBox() const {
-    const int s = kTB97CaptionHeight - 4;
-    return QRect(width() - kTB97FrameWidth - 2 - s, kTB97FrameWidth + 2, s, s);
+    const int s = TB97CaptionHeight() - 4;
+    return QRect(width() - TB97FrameWidth() - 2 - s, TB97FrameWidth() + 2, s, s);
 }
 
 QString TFloatParent::ShownCaption() const {
@@ -1023,16 +1039,16 @@ QString TFloatParent::ShownCaption() const {
     f.setPixelSize(11);
     f.setBold(true);
     const QFontMetrics fm(f);
-    const int room = (FToolbar->GetCloseButton() ? CloseBox().left() : width() - kTB97FrameWidth) - kTB97FrameWidth - 4;
+    const int room = (FToolbar->GetCloseButton() ? CloseBox().left() : width() - TB97FrameWidth()) - TB97FrameWidth() - 4;
     return TB97ShortenCaption(FToolbar->GetCaption(), room, [&](const QString& s) { return fm.horizontalAdvance(s); });
 }
 
 Qt::Edges TFloatParent::EdgesAt(QPoint p) const {
     Qt::Edges e;
-    if (p.x() < kTB97FrameWidth) e |= Qt::LeftEdge;
-    else if (p.x() >= width() - kTB97FrameWidth) e |= Qt::RightEdge;
-    else if (p.y() < kTB97FrameWidth) e |= Qt::TopEdge;
-    else if (p.y() >= height() - kTB97FrameWidth) e |= Qt::BottomEdge;
+    if (p.x() < TB97FrameWidth()) e |= Qt::LeftEdge;
+    else if (p.x() >= width() - TB97FrameWidth()) e |= Qt::RightEdge;
+    else if (p.y() < TB97FrameWidth()) e |= Qt::TopEdge;
+    else if (p.y() >= height() - TB97FrameWidth()) e |= Qt::BottomEdge;
     return e;
 }
 
@@ -1041,7 +1057,7 @@ void TFloatParent::paintEvent(QPaintEvent*) {
     TRect r(0, 0, width(), height());
     p.fillRect(rect(), ToQColor(clBtnFace));
     DrawEdge(p, r, EDGE_RAISED, BF_RECT | BF_ADJUST);
-    const QRect caption(kTB97FrameWidth, kTB97FrameWidth, width() - 2 * kTB97FrameWidth, kTB97CaptionHeight - 1);
+    const QRect caption(TB97FrameWidth(), TB97FrameWidth(), width() - 2 * TB97FrameWidth(), TB97CaptionHeight() - 1);
     p.fillRect(caption, ToQColor(clActiveCaption));
     QFont f = font();
     f.setPixelSize(11);
