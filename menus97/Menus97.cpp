@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QMainWindow>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QStyleOptionMenuItem>
@@ -858,6 +859,11 @@ void TMainMenus97::SetMenuBarBorder(bool value) {
     if (!ChangeField(FMenuBarBorder, FHideMenuBar ? false : value)) return;
     Reconvert();  // the bar's entries are measured anew
     ApplyBar();
+    // A bar outside a main window's layout keeps its height unless told.
+    if (TMainMenu* menu = GetMainMenu(); menu && menu->GetMenuBar()) {
+        QMenuBar* bar = menu->GetMenuBar();
+        if (!qobject_cast<QMainWindow*>(bar->parentWidget())) bar->resize(bar->width(), bar->heightForWidth(bar->width()));
+    }
 }
 
 void TMainMenus97::SetToolBar(TCustomMenuBar97* value) {
