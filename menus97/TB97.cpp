@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShortcut>
+#include <QWindow>
 
 #include "menus97/TB97.h"
 #include "platform/DrawText.h"
@@ -237,6 +238,7 @@ TToolbarButton97::TToolbarButton97(QWidget* parent) : TGraphicControl(parent) {
     resize(23, 22);
     setAttribute(Qt::WA_Hover, false);
     ++gPatternUsers;
+    WatchActivation();
 }
 
 TToolbarButton97::~TToolbarButton97() {
@@ -447,11 +449,29 @@ void TToolbarButton97::Paint(QPainter& canvas) {
     }
 }
 
-void TToolbarButton97::EnterHot() {
-    if (FMouseIn) return;
+bool TToolbarButton97::FormIsActive() const {
     QWidget* form = window();
     if (auto* fp = qobject_cast<TFloatParent*>(form)) form = fp->Toolbar()->OwnerForm();
-    if (QGuiApplication::applicationState() != Qt::ApplicationActive || !form || !form->isActiveWindow()) return;
+    return QGuiApplication::applicationState() == Qt::ApplicationActive && form && form->isActiveWindow();
+}
+
+// Another window or application becoming active ends hot tracking.
+void TToolbarButton97::WatchActivation() {
+    static bool watching = false;
+    if (watching) return;
+    watching = true;
+    auto check = [] {
+        if (gTracked && !gTracked->FormIsActive()) gTracked->LeaveHot();
+    };
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, qApp, check);
+    QObject::connect(qApp, &QGuiApplication::applicationStateChanged, qApp, [](Qt::ApplicationState state) {
+        if (gTracked && state != Qt::ApplicationActive) gTracked->LeaveHot();
+    });
+}
+
+void TToolbarButton97::EnterHot() {
+    if (FMouseIn) return;
+    if (!FormIsActive()) return;
     if (gTracked && gTracked != this) gTracked->LeaveHot();
     FMouseIn = true;
     gTracked = this;

@@ -194,6 +194,10 @@ protected:
 
 private:
     void GroupPressed();
+    // The application is active and the button's form (a floating
+    // toolbar's: its owner form) is the active window.
+    bool FormIsActive() const;
+    static void WatchActivation();
     void EnterHot();
     void LeaveHot();
     bool ArrowShown() const;
@@ -347,6 +351,9 @@ public:
     // The length a floating line may take (kTB97Unlimited until resized).
     int GetFloatingWidth() const { return FFloatingWidth; }
     bool IsFloating() const { return GetDockedTo() == nullptr; }
+    // Floating, it hides while the application is inactive (default true).
+    bool GetHideWhenInactive() const { return FHideWhenInactive; }
+    void SetHideWhenInactive(bool value);
     TFloatParent* FloatParent() const { return FFloatParent; }
     QWidget* OwnerForm() const { return FForm; }
     // horizontal is shown except on left and right docks, vertical there.
@@ -431,6 +438,7 @@ private:
     void ResizeMove(QPoint globalPos);
     void EndResize(bool accept);
     void UpdateFloatingVisibility();
+    void UpdateFloatingVisibility(Qt::ApplicationState state);
     void SetFloatingWidth(int value) { FFloatingWidth = value; }
 
     QPointer<QWidget> FForm;
@@ -450,6 +458,7 @@ private:
     int FDisableArrange = 0;
     bool FArranging = false;
     bool FHiddenByUser = false;
+    bool FHideWhenInactive = true;
     bool FReparenting = false;
     std::unique_ptr<DragState> FDrag;
     std::unique_ptr<ResizeState> FResize;
@@ -479,6 +488,9 @@ public:
     // The frame edges at a point (0: none).
     Qt::Edges EdgesAt(QPoint p) const;
 
+    // Drawn in the active caption colours while its form is active.
+    bool CaptionActive() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -486,9 +498,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void ActivateForm();
     TToolbar97* FToolbar;
+    bool FWatchingWindow = false;
     bool FCloseTracking = false;
     bool FClosePressed = false;
 };

@@ -352,7 +352,9 @@ TToolbar97::TToolbar97(QWidget* parent) : QWidget(parent) {
     FForm = parent->window();
     FFloatParent = new TFloatParent(this, FForm);
     FForm->installEventFilter(this);
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this] { UpdateFloatingVisibility(); });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        UpdateFloatingVisibility(state);
+    });
     connect(qApp, &QGuiApplication::screenRemoved, this, [this] { QTimer::singleShot(0, this, [this] { KeepOnScreen(); }); });
     connect(qApp, &QGuiApplication::screenAdded, this, &TToolbar97::WatchScreen);
     FSnapTimer.setSingleShot(true);
@@ -511,12 +513,17 @@ void TToolbar97::setVisible(bool visible) {
     else if (TDock97* d = GetDockedTo()) d->ArrangeToolbars();
 }
 
+void TToolbar97::SetHideWhenInactive(bool value) {
+    if (ChangeField(FHideWhenInactive, value)) UpdateFloatingVisibility();
+}
+
+void TToolbar97::UpdateFloatingVisibility() { UpdateFloatingVisibility(QGuiApplication::applicationState()); }
+
 // A floating toolbar shows while its form is shown and not minimised and
-// the application is active.
-void TToolbar97::UpdateFloatingVisibility() {
+// (unless it stays) the application is active.
+void TToolbar97::UpdateFloatingVisibility(Qt::ApplicationState state) {
     if (!IsFloating() || !FForm || !FFloatParent) return;
-    const bool active = QGuiApplication::applicationState() == Qt::ApplicationActive ||
-                        QGuiApplication::applicationState() == Qt::ApplicationInactive;
+    const bool active = state == Qt::ApplicationActive || !FHideWhenInactive;
     const bool show = !FHiddenByUser && FForm->isVisible() && !FForm->isMinimized() && active;
     if (show != FFloatParent->isVisible()) FFloatParent->setVisible(show);
 }
@@ -1003,6 +1010,7 @@ bool TToolbar97::eventFilter(QObject* watched, QEvent* event) {
     if (watched == FForm) {
         if (type == QEvent::Show || type == QEvent::Hide || type == QEvent::WindowStateChange)
             QTimer::singleShot(0, this, [this] { UpdateFloatingVisibility(); });
+        if (type == QEvent::ActivationChange && FFloatParent) FFloatParent->update();  // the caption's colours
     } else if (watched->isWidgetType() && static_cast<QWidget*>(watched)->parentWidget() == this && !FArranging) {
         if (type == QEvent::ShowToParent || type == QEvent::HideToParent || type == QEvent::Resize) {
             QTimer::singleShot(0, this, [this] {
@@ -1058,12 +1066,13 @@ void TFloatParent::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), ToQColor(clBtnFace));
     DrawEdge(p, r, EDGE_RAISED, BF_RECT | BF_ADJUST);
     const QRect caption(TB97FrameWidth(), TB97FrameWidth(), width() - 2 * TB97FrameWidth(), TB97CaptionHeight() - 1);
-    p.fillRect(caption, ToQColor(clActiveCaption));
+    const bool active = CaptionActive();
+    p.fillRect(caption, ToQColor(active ? clActiveCaption : clInactiveCaption));
     QFont f = font();
     f.setPixelSize(11);
     f.setBold(true);
     p.setFont(f);
-    p.setPen(ToQColor(clCaptionText));
+    p.setPen(ToQColor(active ? clCaptionText : clInactiveCaptionText));
     p.drawText(caption.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, ShownCaption());
     if (FToolbar->GetCloseButton()) {
         const QRect b = CloseBox();
@@ -1076,6 +1085,36 @@ void TFloatParent::paintEvent(QPaintEvent*) {
         p.drawLine(QPointF(b.left() + 3 + o, b.top() + 3 + o), QPointF(b.right() - 2 + o, b.bottom() - 2 + o));
         p.drawLine(QPointF(b.right() - 2 + o, b.top() + 3 + o), QPointF(b.left() + 3 + o, b.bottom() - 2 + o));
     }
+}
+
+bool TFloatParent::CaptionActive() const {
+    const QWidget* form = FToolbar->OwnerForm();
+    return form && (form->isActiveWindow() || isActiveWindow());
+}
+
+void TFloatParent::ActivateForm() {
+    QWidget* form = FToolbar->OwnerForm();
+    if (form && form->isVisible() && !form->isMinimized() && !form->isActiveWindow()) form->activateWindow();
+}
+
+bool TFloatParent::event(QEvent* event) {
+    // The floating window shares its form's activation: activated itself
+    // (shown, or clicked), it hands the activation to the form.
+    if (event->type() == QEvent::WindowActivate) ActivateForm();
+    if (event->type() == QEvent::ActivationChange) update();
+    if (event->type() == QEvent::Show && !FWatchingWindow && windowHandle()) {
+        // Presses anywhere in the window, also on the toolbar's buttons.
+        windowHandle()->installEventFilter(this);
+        FWatchingWindow = true;
+    }
+    return QWidget::event(event);
+}
+
+bool TFloatParent::eventFilter(QObject* watched, QEvent* event) {
+    // A click on the floating window activates the form (it takes no
+    // activation itself); the press goes on as it came.
+    if (watched == windowHandle() && event->type() == QEvent::MouseButtonPress) ActivateForm();
+    return QWidget::eventFilter(watched, event);
 }
 
 void TFloatParent::mousePressEvent(QMouseEvent* event) {

@@ -233,6 +233,56 @@ TEST(TB97Widgets, AfterADragTheNextMoveReachesTheWidgetUnderThePointer) {
     EXPECT_TRUE(overTarget());
 }
 
+QRgb Rgb(TColor c) { return ToQColor(c).rgb() & 0xFFFFFF; }
+
+// The pointer moves (the platform tells the window under it).
+void PointerTo(QPoint global) {
+    if (QCursor::pos() == global) QCursor::setPos(global + QPoint(1, 0));
+    QCursor::setPos(global);
+    QApplication::processEvents();
+}
+
+TEST(TB97Widgets, AFloatingToolbarSharesItsFormsActivation) {
+    Form f;
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
+    f.bar->SetDockedTo(nullptr);
+    TFloatParent* fp = f.bar->FloatParent();
+    // Shown without taking the activation from the form (this platform
+    // activates every window shown; the activation is handed back).
+    QTest::qWait(50);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&f.form));
+    ASSERT_TRUE(fp->isVisible());
+    const QPoint inCaption(TB97FrameWidth() + 1, TB97FrameWidth() + 1);
+    auto caption = [&] { return fp->grab().toImage().pixel(inCaption) & 0xFFFFFF; };
+    EXPECT_EQ(caption(), Rgb(clActiveCaption));
+    // Another window of the application active: shown, with an inactive caption.
+    QWidget other;
+    other.resize(100, 100);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_TRUE(fp->isVisible());
+    EXPECT_EQ(caption(), Rgb(clInactiveCaption));
+    // A click on the floating toolbar activates its form.
+    QTest::mouseClick(fp->windowHandle(), Qt::LeftButton, {}, f.bar->mapTo(fp, QPoint(2, 2)));
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&f.form));
+    EXPECT_EQ(caption(), Rgb(clActiveCaption));
+    // The application inactive: hidden; active again: shown.
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+    EXPECT_FALSE(fp->isVisible());
+    emit qApp->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_TRUE(fp->isVisible());
+    // Unless it asks to stay.
+    f.bar->SetHideWhenInactive(false);
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+    EXPECT_TRUE(fp->isVisible());
+    emit qApp->applicationStateChanged(Qt::ApplicationActive);
+    // Hidden by the user: not shown again by activation.
+    f.bar->setVisible(false);
+    emit qApp->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_FALSE(fp->isVisible());
+}
+
 // Floating windows moved by the compositor, as on Wayland.
 struct CompositorMoves {
     CompositorMoves() { TB97SetMover(TB97Mover::Compositor); }
@@ -480,6 +530,39 @@ TEST(TB97Buttons, GroupedButtonsLatch) {
     QTest::mouseRelease(a, Qt::LeftButton, {}, QPoint(50, 50));
     EXPECT_FALSE(a->GetDown());
     EXPECT_EQ(clicks, 2);
+}
+
+TEST(TB97Buttons, DeactivationEndsHotTracking) {
+    Form f;
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
+    TToolbarButton97* b = f.buttons[0];
+    auto pointAt = [&] {
+        PointerTo(f.form.mapToGlobal(QPoint(300, 300)));
+        PointerTo(b->mapToGlobal(QPoint(5, 5)));
+        return b->MouseIn();
+    };
+    ASSERT_TRUE(pointAt());
+    EXPECT_EQ(TToolbarButton97::TrackedButton(), b);
+    EXPECT_EQ(b->State(), bsMouseIn);
+    // Another window becomes active.
+    QWidget other;
+    other.resize(100, 100);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_FALSE(b->MouseIn());
+    EXPECT_EQ(b->State(), bsUp);
+    EXPECT_EQ(TToolbarButton97::TrackedButton(), nullptr);
+    // While the form is not active a button does not become hot.
+    EXPECT_FALSE(pointAt());
+    // The application goes inactive.
+    f.form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
+    ASSERT_TRUE(pointAt());
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+    EXPECT_FALSE(b->MouseIn());
+    EXPECT_EQ(TToolbarButton97::TrackedButton(), nullptr);
+    emit qApp->applicationStateChanged(Qt::ApplicationActive);
 }
 
 TEST(TB97Buttons, DropDownsAndSplitClicks) {
