@@ -60,22 +60,30 @@ TEST(TB97Widgets, PlacementMessages) {
         }
         return std::string("none");
     };
-    EXPECT_EQ(message([] { TDock97 d(nullptr); }), kTB97DockOwnedByForm);
+    EXPECT_EQ(message([] { TDock97 d(nullptr); }), "TDock97 must be owned by a form");
     auto* dock = new TDock97(&form);
-    EXPECT_EQ(message([&] { new TDock97(dock); }), kTB97DockInsideDock);
+    const std::string inside = "A TDock97 control cannot be placed inside a TToolbar97 or another TDock97";
+    EXPECT_EQ(message([&] { new TDock97(dock); }), inside);
     auto* bar = new TToolbar97(dock);
-    EXPECT_EQ(message([&] { new TDock97(bar); }), kTB97DockInsideDock);
+    EXPECT_EQ(message([&] { new TDock97(bar); }), inside);
     auto* panel = new QWidget(&form);
-    EXPECT_EQ(message([&] { new TToolbar97(panel); }), kTB97ToolbarPlacement);
-    EXPECT_EQ(message([] { TToolbar97 t(nullptr); }), kTB97ToolbarOwnedByForm);
-    EXPECT_EQ(message([&] { new TToolbarSep97(&form); }), kTB97SepPlacement);
+    EXPECT_EQ(message([&] { new TToolbar97(panel); }), "TToolbar97 can only be placed on a TDock97 or directly on the form");
+    EXPECT_EQ(message([] { TToolbar97 t(nullptr); }), "TToolbar97 must be owned by a form");
+    EXPECT_EQ(message([&] { new TToolbarSep97(&form); }), "TToolbarSep97 can only be placed on a TToolbar97");
     form.show();
-    EXPECT_EQ(message([&] { dock->hide(); }), kTB97CannotHideDock);
-    EXPECT_EQ(message([&] { dock->SetPosition(dpLeft); }), kTB97CannotChangePosition);
+    EXPECT_EQ(message([&] { dock->hide(); }), "Cannot hide a TDock97");
+    EXPECT_EQ(message([&] { dock->SetPosition(dpLeft); }), "Cannot change Position of a TDock97 if it already contains controls");
     auto* empty = new TDock97(&form);
     EXPECT_EQ(message([&] { empty->SetPosition(dpBottom); }), "none");
     TGlyphList list(17, 17);
-    EXPECT_EQ(message([&] { list.AddMasked(QImage(16, 17, QImage::Format_RGB32), clOlive); }), kTB97InvalidImageSize);
+    EXPECT_EQ(message([&] { list.AddMasked(QImage(16, 17, QImage::Format_RGB32), clOlive); }), "Invalid image size");
+    // A list whose images were taken away behind its back cannot take the
+    // next one into the slot it picks.
+    const QImage cell = Strip(17, 17);
+    EXPECT_EQ(list.AddMasked(cell, clOlive), 0);
+    EXPECT_EQ(list.AddMasked(cell, clOlive), 1);
+    static_cast<TImageList&>(list).Delete(0);
+    EXPECT_EQ(message([&] { list.AddMasked(cell, clOlive); }), "Unable to Replace Image");
 }
 
 TEST(TB97Widgets, DockedLayoutAndRows) {
@@ -88,16 +96,55 @@ TEST(TB97Widgets, DockedLayoutAndRows) {
     EXPECT_EQ(f.top->height(), 26);
     EXPECT_EQ(f.left->width(), 0);
     EXPECT_EQ(f.left->y(), 26);
-    // A second toolbar: a negative DockPos sorts first; asked into the
-    // first one's place it pushes that one aside.
+    // A second toolbar goes after the first; asked into the first one's
+    // place it pushes that one aside.
     auto* second = new TToolbar97(f.top);
     new TToolbarButton97(second);
     QApplication::processEvents();
+    EXPECT_EQ(f.bar->GetDockPos(), 0);
+    EXPECT_EQ(second->GetDockPos(), f.bar->width());
+    f.bar->SetDockPos(5);
+    EXPECT_EQ(second->GetDockPos(), 5 + f.bar->width());
+    second->SetDockPos(0);
     EXPECT_EQ(second->GetDockPos(), 0);
     EXPECT_EQ(f.bar->GetDockPos(), second->width());
-    second->SetDockPos(5);
-    EXPECT_EQ(f.bar->GetDockPos(), 5 + second->width());
     EXPECT_EQ(second->GetDockRow(), 0);
+}
+
+TEST(TB97Widgets, ToolbarsCreatedInOrderLieInThatOrder) {
+    QWidget form;
+    form.resize(800, 300);
+    auto* dock = new TDock97(&form, dpTop);
+    std::vector<TToolbar97*> bars;
+    for (int n = 1; n <= 3; ++n) {
+        auto* t = new TToolbar97(dock);
+        for (int i = 0; i < n; ++i) new TToolbarButton97(t);
+        bars.push_back(t);
+    }
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QApplication::processEvents();
+    // Grip 11, n buttons of 23, right margin 2.
+    const int w1 = 11 + 23 + 2, w2 = 11 + 2 * 23 + 2, w3 = 11 + 3 * 23 + 2;
+    ASSERT_EQ(bars[0]->width(), w1);
+    EXPECT_EQ(bars[0]->geometry(), QRect(0, 0, w1, 26));
+    EXPECT_EQ(bars[1]->geometry(), QRect(w1, 0, w2, 26));
+    EXPECT_EQ(bars[2]->geometry(), QRect(w1 + w2, 0, w3, 26));
+    // Stored as arranged: the positions are the places.
+    EXPECT_EQ(bars[0]->GetDockPos(), 0);
+    EXPECT_EQ(bars[1]->GetDockPos(), w1);
+    EXPECT_EQ(bars[2]->GetDockPos(), w1 + w2);
+    // Moving one: the others keep their places (no place left over from
+    // an arrangement made while they were being filled).
+    bars[0]->SetDockPos(300);
+    EXPECT_EQ(bars[1]->x(), w1);
+    EXPECT_EQ(bars[2]->x(), w1 + w2);
+    EXPECT_EQ(bars[0]->x(), 300);
+    // Onto the second: behind it, and the third pushed along behind.
+    bars[0]->SetDockPos(w1 + 10);
+    EXPECT_EQ(bars[1]->x(), w1);
+    EXPECT_EQ(bars[0]->x(), w1 + w2);
+    EXPECT_EQ(bars[2]->x(), w1 + w2 + w1);
 }
 
 TEST(TB97Widgets, DragToLeftDockToFloatingWithCtrlAndBackByDoubleClick) {
