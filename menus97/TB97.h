@@ -230,8 +230,12 @@ private:
     class QShortcut* FShortcut = nullptr;
 };
 
-// The 8 x 8 checkerboard of 0xA06950 and white on latched buttons.
+// The 8 x 8 checkerboard of 0xA06950 and white on latched buttons, made on
+// first use.
 const QImage& TB97LatchedPattern();
+// The system colours changed: the pattern is made anew unless the button
+// face and highlight are its two colours.
+void TB97SystemColorsChanged();
 
 // ---- docks and toolbars -------------------------------------------------------------
 
@@ -279,6 +283,9 @@ public:
     void SetLimitToOneRow(bool value);
     // Raises EInvalidOperation "Cannot hide a TDock97" when hiding.
     void setVisible(bool visible) override;
+    // Shown by a right click on the dock.
+    TPopupMenu* GetPopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TPopupMenu* value) { FPopupMenu = value; }
 
     // The docked toolbars in their stored order.
     std::vector<TToolbar97*> Toolbars() const;
@@ -302,10 +309,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void childEvent(QChildEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     friend class TToolbar97;
     void UpdateMargins();
+    QPointer<TPopupMenu> FPopupMenu;
     TDockPosition FPosition = dpTop;
     bool FAllowDrag = true;
     QImage FBackground, FTransparentBackground;
@@ -359,6 +368,10 @@ public:
     // horizontal is shown except on left and right docks, vertical there.
     void SetOrientationPair(QWidget* horizontal, QWidget* vertical);
     void setVisible(bool visible) override;
+    // Shown by a right click on the toolbar or a control of it that shows
+    // no menu of its own.
+    TPopupMenu* GetPopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TPopupMenu* value) { FPopupMenu = value; }
 
     // Lays the controls out and sizes the toolbar (floating: its window).
     void Arrange();
@@ -415,9 +428,11 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void childEvent(QChildEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     friend class TFloatParent;
+    QPointer<TPopupMenu> FPopupMenu;
     friend class TDock97;
     struct DragState;
     struct ResizeState;

@@ -1,6 +1,7 @@
 // Docks, toolbars, their floating windows, dragging and resizing.
 #include <QApplication>
 #include <QChildEvent>
+#include <QContextMenuEvent>
 #include <QDrag>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -119,6 +120,11 @@ TDock97::~TDock97() {
 void TDock97::setVisible(bool visible) {
     if (!visible && !FDestroying && FForm && !FForm->isHidden()) throw EInvalidOperation(kTB97CannotHideDock);
     QWidget::setVisible(visible);
+}
+
+void TDock97::contextMenuEvent(QContextMenuEvent* event) {
+    if (!FPopupMenu) return QWidget::contextMenuEvent(event);
+    FPopupMenu->Popup(event->globalPos().x(), event->globalPos().y());
 }
 
 void TDock97::SetPosition(TDockPosition value) {
@@ -340,6 +346,9 @@ struct TToolbar97::ResizeState {
     std::vector<TB97SizeChoice> Sizes;
     std::vector<int> Extents;
     int Current = 0;
+    // Which side of the current size's edge the cursor was on (-1 inside,
+    // 1 beyond, 0 on it); none before the first move.
+    std::optional<int> Side;
     QRect Start;
     QRect Rect;
     std::unique_ptr<TDragOutline> Outline;
@@ -370,11 +379,17 @@ TToolbar97::TToolbar97(QWidget* parent) : QWidget(parent) {
     // Visible unless hidden, as every control.
     QWidget::setVisible(true);
     Arrange();
-    if (dock) dock->ArrangeToolbars();
-    else UpdateFloatingVisibility();
+    if (dock) {
+        dock->ArrangeToolbars();
+        if (dock->OnInsertRemoveBar) dock->OnInsertRemoveBar(dock, true, this);
+    } else {
+        UpdateFloatingVisibility();
+    }
 }
 
 TToolbar97::~TToolbar97() {
+    if (TDock97* dock = GetDockedTo(); dock && !dock->FDestroying && dock->OnInsertRemoveBar)
+        dock->OnInsertRemoveBar(dock, false, this);
     FDrag.reset();
     FResize.reset();
     if (FForm) FForm->removeEventFilter(this);
@@ -382,6 +397,11 @@ TToolbar97::~TToolbar97() {
 }
 
 TDock97* TToolbar97::GetDockedTo() const { return qobject_cast<TDock97*>(parentWidget()); }
+
+void TToolbar97::contextMenuEvent(QContextMenuEvent* event) {
+    if (!FPopupMenu) return QWidget::contextMenuEvent(event);  // the dock's, if any
+    FPopupMenu->Popup(event->globalPos().x(), event->globalPos().y());
+}
 
 void TToolbar97::SetCaption(const QString& value) {
     FCaption = value;
@@ -610,8 +630,9 @@ void TToolbar97::paintEvent(QPaintEvent* event) {
         p.fillRect(event->rect(), ToQColor(FColor));
         const TPen shadow{clBtnShadow}, light{clBtnHighlight};
         for (int y : FLast.SeparatorLines) {
-            Line(p, shadow, 0, y, width(), y);
-            Line(p, light, 0, y + 1, width(), y + 1);
+            // In the middle of the gap before the line.
+            Line(p, shadow, 0, y - 3, width(), y - 3);
+            Line(p, light, 0, y - 2, width(), y - 2);
         }
         return;
     }
@@ -707,7 +728,6 @@ TDock97* TToolbar97::FindDock(QPoint cursor, QPointF grab, const std::function<Q
         if (vertical && !FCanDockLeftRight) break;
         for (TDock97* dk : docks) {
             if (DockIsVertical(dk->GetPosition()) != vertical) continue;
-            if (!dk->GetAllowDrag() && dk != GetDockedTo()) continue;
             std::vector<TB97Item> items = Items();
             const TB97ToolbarResult r = TB97ArrangeToolbar(items, vertical, false, Margins(false, dk), kTB97Unlimited, 0);
             const QSize size(r.Client.cx, r.Client.cy);
@@ -900,8 +920,13 @@ void TToolbar97::ResizeMove(QPoint g) {
     else if (r.Edge & Qt::RightEdge) distance = g.x() - r.Start.left();
     else if (r.Edge & Qt::TopEdge) distance = r.Start.bottom() + 1 - g.y();
     else distance = g.y() - r.Start.top();
-    const int snap = TB97SnapDistance(r.Extents, r.Current);
+    // Snapping to the current size only on the first move and whenever the
+    // cursor crosses its edge.
+    auto side = [&](int current) { return distance > r.Extents[current] ? 1 : distance < r.Extents[current] ? -1 : 0; };
+    const bool snaps = !r.Side || *r.Side != side(r.Current);
+    const int snap = snaps ? TB97SnapDistance(r.Extents, r.Current) : 0;
     r.Current = TB97PickSize(r.Extents, r.Current, distance, snap);
+    r.Side = side(r.Current);
     const TSize s = r.Sizes[r.Current].Size;
     QRect rect(r.Start.topLeft(), QSize(s.cx, s.cy));
     // Anchored at the opposite edge.

@@ -159,7 +159,7 @@ TB97ToolbarResult TB97ArrangeToolbar(std::vector<TB97Item>& items, bool vertical
                 longest = std::max(longest, pos - ext);
                 place(sep, pos - ext, cross, 0);
                 cross += content + 6;
-                res.SeparatorLines.push_back(cross - 3);
+                res.SeparatorLines.push_back(cross);
             } else {
                 longest = std::max(longest, pos);
                 cross += content;

@@ -96,7 +96,9 @@ struct TB97Item {
 
 struct TB97ToolbarResult {
     TSize Client;                       // the toolbar's client size
-    std::vector<int> SeparatorLines;    // across positions of the lines between wrapped groups
+    // Across positions of the lines between wrapped groups: the start of
+    // the line after the 6-pixel gap (the etched line is drawn in the gap).
+    std::vector<int> SeparatorLines;
     int ContentWidth = 0, ContentHeight = 0;
     int Lines = 0;
 };

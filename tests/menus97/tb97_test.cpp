@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDrag>
 #include <QMimeData>
 #include <QScreen>
@@ -328,6 +329,74 @@ TEST(TB97Widgets, AFloatingToolbarSharesItsFormsActivation) {
     f.bar->setVisible(false);
     emit qApp->applicationStateChanged(Qt::ApplicationActive);
     EXPECT_FALSE(fp->isVisible());
+}
+
+TEST(TB97Widgets, DocksTellOfToolbarsComingAndGoingAndShowTheirMenus) {
+    Form f;
+    std::vector<std::pair<bool, TToolbar97*>> told;
+    f.top->OnInsertRemoveBar = [&](QObject* sender, bool inserting, TToolbar97* bar) {
+        EXPECT_EQ(sender, f.top);
+        told.emplace_back(inserting, bar);
+    };
+    auto* made = new TToolbar97(f.top);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0], std::make_pair(true, made));
+    delete made;
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_EQ(told[1], std::make_pair(false, made));
+    // Floating and docking again tell too.
+    f.bar->SetDockedTo(nullptr);
+    f.bar->SetDockedTo(f.top);
+    ASSERT_EQ(told.size(), 4u);
+    EXPECT_EQ(told[2], std::make_pair(false, f.bar));
+    EXPECT_EQ(told[3], std::make_pair(true, f.bar));
+    f.top->OnInsertRemoveBar = nullptr;
+
+    // A right click shows the toolbar's menu, also over one of its buttons;
+    // on the dock beside the toolbar, the dock's.
+    TPopupMenu barMenu, dockMenu;
+    barMenu.GetItems()->Add(new TMenuItem);
+    dockMenu.GetItems()->Add(new TMenuItem);
+    int barShown = 0, dockShown = 0;
+    barMenu.OnPopup = [&](QObject*) { ++barShown; };
+    dockMenu.OnPopup = [&](QObject*) { ++dockShown; };
+    f.bar->SetPopupMenu(&barMenu);
+    f.top->SetPopupMenu(&dockMenu);
+    auto rightClick = [](QWidget* w, QPoint at) {
+        QContextMenuEvent e(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
+        QApplication::sendEvent(w, &e);
+        QApplication::processEvents();
+    };
+    rightClick(f.buttons[0], QPoint(5, 5));
+    EXPECT_EQ(barShown, 1);
+    EXPECT_TRUE(barMenu.GetWidget()->isVisible());
+    barMenu.GetWidget()->close();
+    rightClick(f.top, QPoint(f.top->width() - 5, 5));
+    EXPECT_EQ(dockShown, 1);
+    EXPECT_EQ(barShown, 1);
+    dockMenu.GetWidget()->close();
+    // Without a menu of its own the toolbar leaves it to the dock.
+    f.bar->SetPopupMenu(nullptr);
+    rightClick(f.bar, QPoint(2, 2));
+    EXPECT_EQ(dockShown, 2);
+    dockMenu.GetWidget()->close();
+}
+
+TEST(TB97Widgets, ADockThatAllowsNoDraggingStillTakesDrops) {
+    Form f;
+    f.left->SetAllowDrag(false);
+    QTest::mousePress(f.bar, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(f.bar, f.InBar(QPoint(1, 200)));
+    EXPECT_EQ(f.bar->DragTarget(), f.left);
+    QTest::mouseRelease(f.bar, Qt::LeftButton, {}, f.InBar(QPoint(1, 200)));
+    EXPECT_EQ(f.bar->GetDockedTo(), f.left);
+    // Docked there it has no grip: 2 + 23 + 2 wide, the buttons from 2 down.
+    EXPECT_EQ(f.bar->width(), 27);
+    EXPECT_EQ(f.buttons[0]->geometry(), QRect(2, 2, 23, 22));
+    // And cannot be dragged from it.
+    QTest::mousePress(f.bar, Qt::LeftButton, {}, QPoint(1, 1));
+    EXPECT_FALSE(f.bar->Dragging());
+    QTest::mouseRelease(f.bar, Qt::LeftButton, {}, QPoint(1, 1));
 }
 
 // Floating windows moved by the compositor, as on Wayland.
@@ -692,6 +761,35 @@ TEST(TB97Buttons, DropDownsAndSplitClicks) {
     EXPECT_EQ(shown, 2);  // not opened again
     EXPECT_FALSE(menu.GetWidget()->isVisible());
     EXPECT_EQ(b->State(), bsUp);
+}
+
+TEST(TB97Buttons, TheDropDownArrowAndTheLatchedPattern) {
+    Form f;
+    TPopupMenu menu;
+    menu.GetItems()->Add(new TMenuItem);
+    TToolbarButton97* b = f.buttons[3];  // no glyph, no caption
+    b->SetDropdownMenu(&menu);
+    QApplication::processEvents();
+    const TPoint o = b->CurrentLayout().ArrowPos;
+    const QImage img = b->grab().toImage();
+    const QRgb ink = Rgb(clBtnText), face = Rgb(clBtnFace);
+    // The triangle (4, 0), (8, 0), (6, 2) from the arrow's origin.
+    for (int x = 4; x <= 8; ++x) EXPECT_EQ(img.pixel(o.X + x, o.Y) & 0xFFFFFF, ink) << x;
+    EXPECT_EQ(img.pixel(o.X + 3, o.Y) & 0xFFFFFF, face);
+    EXPECT_EQ(img.pixel(o.X + 9, o.Y) & 0xFFFFFF, face);
+    EXPECT_EQ(img.pixel(o.X + 6, o.Y + 2) & 0xFFFFFF, ink);
+    EXPECT_EQ(img.pixel(o.X + 5, o.Y + 2) & 0xFFFFFF, face);
+    // The latched pattern: 0xA06950 and white, made anew when the system
+    // colours change (the face and highlight are not its colours).
+    const QImage& pattern = TB97LatchedPattern();
+    EXPECT_EQ(pattern.pixel(0, 0) & 0xFFFFFF, 0x5069A0u);  // 0xA06950 is blue 0xA0, green 0x69, red 0x50
+    EXPECT_EQ(pattern.pixel(1, 0) & 0xFFFFFF, 0xFFFFFFu);
+    const qint64 before = pattern.cacheKey();
+    QPalette changed = b->palette();
+    changed.setColor(QPalette::Button, Qt::red);
+    b->setPalette(changed);
+    EXPECT_NE(TB97LatchedPattern().cacheKey(), before);
+    EXPECT_EQ(TB97LatchedPattern().pixel(0, 0) & 0xFFFFFF, 0x5069A0u);
 }
 
 TEST(TB97Buttons, LayoutFollowsStateAndMode) {

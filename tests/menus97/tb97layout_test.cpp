@@ -194,7 +194,8 @@ TEST(TB97Toolbar, WrapsBySeparatorGroups) {
     const TB97ToolbarResult r = TB97ArrangeToolbar(items, false, true, TB97ToolbarMargins(true, true), 130, 0);
     // The separator ending the first line gives way to a line across.
     EXPECT_EQ(items[3].Bounds.Width(), 0);
-    ASSERT_EQ(r.SeparatorLines, std::vector<int>{27});
+    // Recorded where the next line starts: top margin 2 + content 22 + 6.
+    ASSERT_EQ(r.SeparatorLines, std::vector<int>{30});
     EXPECT_EQ(items[4].Bounds, TRect(4, 30, 27, 52));
     EXPECT_EQ(items[6].Bounds, TRect(50, 30, 56, 52));
     EXPECT_EQ(items[7].Bounds, TRect(56, 30, 79, 52));
