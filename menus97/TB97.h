@@ -475,6 +475,7 @@ private:
     bool FHiddenByUser = false;
     bool FHideWhenInactive = true;
     bool FReparenting = false;
+    bool FFirstWhenDocked = false;
     std::unique_ptr<DragState> FDrag;
     std::unique_ptr<ResizeState> FResize;
     // A press on the body that starts the drop route once the pointer moves.

@@ -580,6 +580,7 @@ void TToolbar97::SetDockedTo(TDock97* value) {
     FReparenting = true;
     if (value) {
         setParent(value);
+        if (FFirstWhenDocked) lower();
         FFloatParent->hide();
     } else {
         if (FFloatingRect.IsEmpty()) {
@@ -754,7 +755,12 @@ void TToolbar97::DockAt(TDock97* dock, const QRect& rect) {
             if (t != this && t->FDockRow >= hit.Row) ++t->FDockRow;
     FDockRow = hit.Row;
     FDockPos = std::max(0, vertical ? r.top() : r.left());
+    // First in the stored order: at a place another toolbar has (the start
+    // of a row, say) the dropped one goes where it was dropped.
+    if (GetDockedTo() == dock) lower();
+    FFirstWhenDocked = true;
     SetDockedTo(dock);
+    FFirstWhenDocked = false;
     dock->ArrangeToolbars();
 }
 

@@ -146,6 +146,33 @@ TEST(TB97Widgets, ToolbarsCreatedInOrderLieInThatOrder) {
     EXPECT_EQ(bars[1]->x(), w1);
     EXPECT_EQ(bars[0]->x(), w1 + w2);
     EXPECT_EQ(bars[2]->x(), w1 + w2 + w1);
+    // Dragged by its grip to the start of the row, where the second lies:
+    // it goes first.
+    bars[1]->SetDockPos(0);
+    ASSERT_EQ(bars[1]->x(), 0);
+    QTest::mousePress(bars[2], Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_TRUE(bars[2]->Dragging());
+    const QPoint start = bars[2]->mapFromGlobal(form.mapToGlobal(QPoint(5, 5)));
+    QTest::mouseMove(bars[2], start);
+    QTest::mouseRelease(bars[2], Qt::LeftButton, {}, start);
+    EXPECT_EQ(bars[2]->GetDockPos(), 0);
+    EXPECT_EQ(bars[2]->x(), 0);
+    EXPECT_EQ(bars[1]->x(), w3);
+    EXPECT_EQ(bars[0]->x(), w3 + w2);
+    // Floated and dropped there again: first again.
+    bars[2]->SetDockedTo(nullptr);
+    EXPECT_EQ(bars[1]->x(), w3);  // the others keep their places
+    bars[1]->SetDockPos(0);
+    const QPoint grip = bars[2]->mapFromGlobal(bars[2]->FloatParent()->mapToGlobal(QPoint(6, 6)));
+    QTest::mousePress(bars[2], Qt::LeftButton, {}, grip);
+    ASSERT_TRUE(bars[2]->Dragging());
+    const QPoint back = bars[2]->mapFromGlobal(form.mapToGlobal(QPoint(3, 10)));
+    QTest::mouseMove(bars[2], back);
+    ASSERT_EQ(bars[2]->DragTarget(), dock);
+    QTest::mouseRelease(bars[2], Qt::LeftButton, {}, back);
+    EXPECT_EQ(bars[2]->GetDockedTo(), dock);
+    EXPECT_EQ(bars[2]->x(), 0);
+    EXPECT_EQ(bars[1]->x(), w3);
 }
 
 TEST(TB97Widgets, DragToLeftDockToFloatingWithCtrlAndBackByDoubleClick) {
