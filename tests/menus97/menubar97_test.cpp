@@ -12,6 +12,21 @@ namespace {
 
 QRgb Rgb(TColor c) { return ToQColor(c).rgb() & 0xFFFFFF; }
 
+// Top-level entries of menu with one entry each under them.
+std::vector<TMenuItem*> AddTops(TMainMenu& menu, std::initializer_list<const char*> captions) {
+    std::vector<TMenuItem*> tops;
+    for (const char* caption : captions) {
+        auto* top = new TMenuItem;
+        top->SetCaption(caption);
+        auto* sub = new TMenuItem;
+        sub->SetCaption("Entry");
+        top->Add(sub);
+        menu.GetItems()->Add(top);
+        tops.push_back(top);
+    }
+    return tops;
+}
+
 struct PanelForm {
     QWidget form;
     TMainMenu menu{&form};
@@ -19,15 +34,7 @@ struct PanelForm {
     TMenuBar97* panel;
     std::vector<TMenuItem*> tops;
     PanelForm() {
-        for (const char* caption : {"&File", "&Edit", "&Window"}) {
-            auto* top = new TMenuItem;
-            top->SetCaption(caption);
-            auto* sub = new TMenuItem;
-            sub->SetCaption("Entry");
-            top->Add(sub);
-            menu.GetItems()->Add(top);
-            tops.push_back(top);
-        }
+        tops = AddTops(menu, {"&File", "&Edit", "&Window"});
         m97.SetMainMenu(&menu);
         form.resize(400, 300);
         panel = new TMenuBar97(&form);
@@ -245,15 +252,7 @@ struct BarForm {
         QImage red(16, 16, QImage::Format_RGB32);
         red.fill(QColor(255, 0, 0));
         images.Add(red);
-        for (const char* caption : {"&File", "&Edit"}) {
-            auto* top = new TMenuItem;
-            top->SetCaption(caption);
-            auto* sub = new TMenuItem;
-            sub->SetCaption("Entry");
-            top->Add(sub);
-            menu.GetItems()->Add(top);
-            tops.push_back(top);
-        }
+        tops = AddTops(menu, {"&File", "&Edit"});
         tops[0]->SetTag(4097);  // the bar entry with image 0
         m97.SetImages(&images);
         m97.SetMainMenu(&menu);

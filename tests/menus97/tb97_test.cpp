@@ -310,6 +310,17 @@ TEST(TB97Widgets, AfterADragTheNextMoveReachesTheWidgetUnderThePointer) {
 
 QRgb Rgb(TColor c) { return ToQColor(c).rgb() & 0xFFFFFF; }
 
+// Another window of the application, shown and active.
+struct OtherWindow {
+    QWidget window;
+    OtherWindow() {
+        window.resize(100, 100);
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+};
+
 // The pointer moves (the platform tells the window under it).
 void PointerTo(QPoint global) {
     if (QCursor::pos() == global) QCursor::setPos(global + QPoint(1, 0));
@@ -331,11 +342,7 @@ TEST(TB97Widgets, AFloatingToolbarSharesItsFormsActivation) {
     auto caption = [&] { return fp->grab().toImage().pixel(inCaption) & 0xFFFFFF; };
     EXPECT_EQ(caption(), Rgb(clActiveCaption));
     // Another window of the application active: shown, with an inactive caption.
-    QWidget other;
-    other.resize(100, 100);
-    other.show();
-    other.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    OtherWindow other;
     EXPECT_TRUE(fp->isVisible());
     EXPECT_EQ(caption(), Rgb(clInactiveCaption));
     // A click on the floating toolbar activates its form.
@@ -701,11 +708,7 @@ TEST(TB97Buttons, DeactivationEndsHotTracking) {
     EXPECT_EQ(TToolbarButton97::TrackedButton(), b);
     EXPECT_EQ(b->State(), bsMouseIn);
     // Another window becomes active.
-    QWidget other;
-    other.resize(100, 100);
-    other.show();
-    other.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    OtherWindow other;
     EXPECT_FALSE(b->MouseIn());
     EXPECT_EQ(b->State(), bsUp);
     EXPECT_EQ(TToolbarButton97::TrackedButton(), nullptr);
