@@ -144,9 +144,11 @@ void TCustomMenuBar97::Rebuild() {
         FButtons[i]->hide();
     }
     if (FCurrent >= static_cast<int>(used)) FCurrent = 0;
+    const bool heightChanged = height() != itemHeight + 1;
     setMinimumHeight(itemHeight + 1);
     setFixedHeight(itemHeight + 1);
     AdjustWidth();
+    if (heightChanged) TDock97::RealignDocks(window());  // the docks lie below the panel
     if (QWidget* w = window(); w && w != this) w->setMinimumWidth(std::max(w->minimumWidth(), MinimumWidth()));
     UpdateLooks();
 }

@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <QWindow>
 
 #include "menus97/TB97.h"
@@ -414,6 +415,25 @@ TEST(TB97Widgets, DocksTellOfToolbarsComingAndGoingAndShowTheirMenus) {
     rightClick(f.bar, QPoint(2, 2));
     EXPECT_EQ(dockShown, 2);
     dockMenu.GetWidget()->close();
+}
+
+TEST(TB97Widgets, NoHintsWhileDragging) {
+    Form f;
+    TToolbarButton97* b = f.buttons[1];
+    b->setToolTip("Second");
+    auto hint = [&] {
+        QToolTip::hideText();
+        QHelpEvent e(QEvent::ToolTip, QPoint(5, 5), b->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(b, &e);
+        return QToolTip::isVisible() && QToolTip::text() == "Second";
+    };
+    ASSERT_TRUE(hint());
+    QTest::mousePress(f.bar, Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_TRUE(f.bar->Dragging());
+    EXPECT_FALSE(hint());
+    QTest::mouseRelease(f.bar, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(hint());
+    QToolTip::hideText();
 }
 
 TEST(TB97Widgets, ADockThatAllowsNoDraggingStillTakesDrops) {
