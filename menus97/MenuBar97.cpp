@@ -1,16 +1,31 @@
 #include "menus97/MenuBar97.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QTimer>
 
 #include "menus97/Menus97.h"
+#include "menus97/TB97.h"
 #include "menus97/TB97Layout.h"
+
+namespace {
+TCustomMenuBar97* BarOf(const QWidget* button) { return qobject_cast<TCustomMenuBar97*>(button->parentWidget()); }
+}  // namespace
+
+void TMenuSpeedButton::SetLook(TMenuButtonLook value) {
+    if (value == FLook && FRaised == (value != mbkFlat)) return;
+    FLook = value;
+    // The flat button's frame: none, raised, or sunken while pressed.
+    FRaised = value != mbkFlat;
+    FPressed = value == mbkPressed ? 2 : 0;
+    update();
+}
 
 void TMenuSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     TGraphicControl::MouseDown(button, shift, x, y);
     if (button != mbLeft || !isEnabled()) return;
-    auto* bar = qobject_cast<TCustomMenuBar97*>(parentWidget());
+    TCustomMenuBar97* bar = BarOf(this);
     if (!bar) return;
     const auto& b = bar->Buttons();
     const int index = static_cast<int>(std::find(b.begin(), b.end(), this) - b.begin());
@@ -22,8 +37,27 @@ void TMenuSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, 
     bar->Open(index);
 }
 
+void TMenuSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    TGraphicControl::MouseUp(button, shift, x, y);
+    if (TCustomMenuBar97* bar = BarOf(this)) bar->UpdateLooks();
+}
+
+void TMenuSpeedButton::MouseEnter() {
+    TCustomMenuBar97* bar = BarOf(this);
+    if (!bar) return TKV_Button::MouseEnter();
+    bar->FHover = this;
+    bar->UpdateLooks();
+}
+
+void TMenuSpeedButton::MouseLeave() {
+    TCustomMenuBar97* bar = BarOf(this);
+    if (!bar) return TKV_Button::MouseLeave();
+    if (bar->FHover == this) bar->FHover = nullptr;
+    bar->UpdateLooks();
+}
+
 void TMenuSpeedButton::DialogChar() {
-    if (auto* bar = qobject_cast<TCustomMenuBar97*>(parentWidget())) {
+    if (auto* bar = BarOf(this)) {
         const auto& b = bar->Buttons();
         bar->Open(static_cast<int>(std::find(b.begin(), b.end(), this) - b.begin()));
     }
@@ -32,10 +66,14 @@ void TMenuSpeedButton::DialogChar() {
 TCustomMenuBar97::TCustomMenuBar97(QWidget* parent) : QFrame(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
+    if (parent) parent->installEventFilter(this);
+    FWatchedParent = parent;
 }
 
 TCustomMenuBar97::~TCustomMenuBar97() {
+    WatchMenu(false);
     if (window()) window()->removeEventFilter(this);
+    if (FWatchedParent) FWatchedParent->removeEventFilter(this);
 }
 
 void TCustomMenuBar97::SetFullSize(bool value) {
@@ -44,9 +82,35 @@ void TCustomMenuBar97::SetFullSize(bool value) {
 }
 
 void TCustomMenuBar97::SetMenus(TCustomMainMenus97* menus) {
+    WatchMenu(false);
     FMenus = menus;
     if (window()) window()->installEventFilter(this);
+    WatchMenu(true);
     Rebuild();
+}
+
+// The top level's rows live in the form's menu bar (hidden while the panel
+// stands in for it): their changes tell of entries added, removed, renamed,
+// shown or hidden.
+void TCustomMenuBar97::WatchMenu(bool watch) {
+    if (!watch) {
+        if (FWatchedBar) FWatchedBar->removeEventFilter(this);
+        FWatchedBar = nullptr;
+        return;
+    }
+    TMainMenu* menu = FMenus ? FMenus->GetMainMenu() : nullptr;
+    FWatchedBar = menu ? menu->GetMenuBar() : nullptr;
+    if (FWatchedBar) FWatchedBar->installEventFilter(this);
+}
+
+void TCustomMenuBar97::ScheduleRebuild() {
+    if (FRebuildPending) return;
+    FRebuildPending = true;
+    // Once the change is complete (an entry is added before its caption is set).
+    QTimer::singleShot(0, this, [this] {
+        FRebuildPending = false;
+        Rebuild();
+    });
 }
 
 void TCustomMenuBar97::Rebuild() {
@@ -79,24 +143,52 @@ void TCustomMenuBar97::Rebuild() {
         FButtons[i]->SetItem(nullptr);
         FButtons[i]->hide();
     }
+    if (FCurrent >= static_cast<int>(used)) FCurrent = 0;
+    const bool heightChanged = height() != itemHeight + 1;
     setMinimumHeight(itemHeight + 1);
     setFixedHeight(itemHeight + 1);
-    if (QWidget* p = parentWidget(); p && FFullSize) setGeometry(0, y(), p->width(), itemHeight + 1);
-    else resize(MinimumWidth(), itemHeight + 1);
+    AdjustWidth();
+    if (heightChanged) TDock97::RealignDocks(window());  // the docks lie below the panel
     if (QWidget* w = window(); w && w != this) w->setMinimumWidth(std::max(w->minimumWidth(), MinimumWidth()));
+    UpdateLooks();
+}
+
+void TCustomMenuBar97::AdjustWidth() {
+    QWidget* p = parentWidget();
+    if (p && FFullSize) setGeometry(x(), y(), p->width() - x(), height());
+    else resize(MinimumWidth(), height());
 }
 
 int TCustomMenuBar97::MinimumWidth() const {
     int w = 1;
     for (TMenuSpeedButton* b : FButtons)
         if (!b->isHidden()) w += b->width();
-    return w + 2 * 4 + 14;
+    // Beyond the buttons: the frame on both sides, and without FullSize the
+    // room of the three window buttons.
+    return w + 2 * TB97FrameWidth() + (FFullSize ? 14 : 4 * TB97CaptionButtonWidth() + 18);
 }
 
 std::vector<bool> TCustomMenuBar97::VisibleButtons() const {
     std::vector<bool> v;
     for (TMenuSpeedButton* b : FButtons) v.push_back(!b->isHidden() && b->Item());
     return v;
+}
+
+TMenuSpeedButton* TCustomMenuBar97::HotButton() const {
+    if (FTracked) return nullptr;
+    if (FMenuMode) {
+        if (FCurrent < 0 || FCurrent >= static_cast<int>(FButtons.size())) return nullptr;
+        TMenuSpeedButton* b = FButtons[FCurrent];
+        return b->isHidden() || !b->Item() ? nullptr : b;
+    }
+    if (!FHover || FHover->isHidden() || !FHover->Item() || !FHover->isEnabled()) return nullptr;
+    return FHover;
+}
+
+void TCustomMenuBar97::UpdateLooks() {
+    TMenuSpeedButton* hot = HotButton();
+    for (TMenuSpeedButton* b : FButtons)
+        b->SetLook(b == FTracked ? mbkPressed : b == hot ? mbkHot : mbkFlat);
 }
 
 void TCustomMenuBar97::SetMenuMode(bool value) {
@@ -108,10 +200,13 @@ void TCustomMenuBar97::SetMenuMode(bool value) {
         setFocus();
     }
     for (size_t i = 0; i < FButtons.size(); ++i) FButtons[i]->SetDown(false);
-    update();
+    UpdateLooks();
 }
 
-void TCustomMenuBar97::Step(int step) { FCurrent = MenuBar97Step(VisibleButtons(), FCurrent, step); }
+void TCustomMenuBar97::Step(int step) {
+    FCurrent = MenuBar97Step(VisibleButtons(), FCurrent, step);
+    UpdateLooks();
+}
 
 void TCustomMenuBar97::Open(int index) {
     if (index < 0 || index >= static_cast<int>(FButtons.size())) return;
@@ -125,11 +220,21 @@ void TCustomMenuBar97::Open(int index) {
     }
     FCurrent = index;
     FTracked = b;
+    UpdateLooks();
     QMenu* menu = item->DropDown();
     menu->installEventFilter(this);
     QObject::connect(menu, &QMenu::aboutToHide, this, [this, b] {
-        if (FTracked == b) FTracked = nullptr;
+        if (FTracked != b) return;
+        FTracked = nullptr;
+        // The pointer may have left while the drop-down had it.
+        FHover = nullptr;
+        for (TMenuSpeedButton* other : FButtons)
+            if (!other->isHidden() && other->rect().contains(other->mapFromGlobal(QCursor::pos()))) FHover = other;
+        UpdateLooks();
     }, Qt::SingleShotConnection);
+    // Choosing an entry ends keyboard navigation.
+    disconnect(FTriggered);
+    FTriggered = connect(menu, &QMenu::triggered, this, [this] { SetMenuMode(false); });
     menu->popup(b->mapToGlobal(QPoint(0, b->height())));
 }
 
@@ -148,6 +253,12 @@ void TCustomMenuBar97::keyPressEvent(QKeyEvent* event) {
 // keys and the mouse on the open drop-down.
 bool TCustomMenuBar97::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (watched == FWatchedBar) {
+        if (type == QEvent::ActionAdded || type == QEvent::ActionChanged || type == QEvent::ActionRemoved)
+            ScheduleRebuild();
+        return false;
+    }
+    if (watched == parentWidget() && type == QEvent::Resize) AdjustWidth();
     if (watched == window()) {
         if (type == QEvent::KeyPress) {
             const auto* k = static_cast<QKeyEvent*>(event);

@@ -4,12 +4,16 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QMainWindow>
 #include <QPainter>
+#include <QProxyStyle>
+#include <QStyleOptionMenuItem>
 #include <QWindow>
 
 #include "platform/DrawText.h"
 #include "platform/MathUtil.h"
 #include "platform/Paint.h"
+#include "platform/Style.h"
 
 namespace {
 
@@ -45,6 +49,100 @@ template <typename Ink>
 void DrawEmbossed(QPainter& p, const QImage& src, int x, int y, Ink ink) {
     DrawInk(p, src, x + 1, y + 1, clBtnHighlight, ink);
     DrawInk(p, src, x, y, clBtnShadow, ink);
+}
+
+// The main menus97 component that draws the entries of a form's menu bar.
+TMainMenus97* BarOwner(const QWidget* widget) {
+    const auto* bar = qobject_cast<const QMenuBar*>(widget);
+    if (!bar) return nullptr;
+    for (QAction* a : bar->actions())
+        if (TMenuItem* item = MenuItemOfAction(a))
+            if (auto* owner = qobject_cast<TMainMenus97*>(item->GetOwnerDraw())) return owner;
+    return nullptr;
+}
+
+// Lets a main menu component measure and draw the entries of its form's
+// menu bar, and paint the bar's empty part.
+class TOwnerDrawBarStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override {
+        if (type == CT_MenuBarItem && option) {
+            // The bar asks by the entry's text; entries of one text measure alike.
+            const auto* mi = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+            if (TMenuItem* item = mi ? Entry(widget, [&](QAction* a) { return a->text() == mi->text; }) : nullptr) {
+                int width = 0, height = 0;
+                item->GetOwnerDraw()->MeasureMenuItem(item, const_cast<QWidget*>(widget), width, height);
+                return QSize(std::max(0, width), std::max(0, height));
+            }
+        }
+        return QProxyStyle::sizeFromContents(type, option, size, widget);
+    }
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        if (element == CE_MenuBarItem) {
+            const auto* bar = qobject_cast<const QMenuBar*>(widget);
+            TMenuItem* item = bar ? Entry(widget, [&](QAction* a) { return bar->actionGeometry(a) == option->rect; })
+                                  : nullptr;
+            if (item) {
+                TOwnerDrawState state = 0;
+                if (option->state & State_Selected) state |= odSelected;
+                if (!item->GetEnabled()) state |= odDisabled | odGrayed;
+                painter->save();
+                item->GetOwnerDraw()->DrawMenuItem(item, const_cast<QWidget*>(widget), *painter,
+                                                   TRect::FromQRect(option->rect), state);
+                painter->restore();
+                return;
+            }
+        } else if (element == CE_MenuBarEmptyArea) {
+            if (TMainMenus97* owner = BarOwner(widget)) {
+                painter->save();
+                owner->DrawBarEmptyArea(*painter, TRect::FromQRect(option->rect));
+                painter->restore();
+                return;
+            }
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        if (element == PE_PanelMenuBar && BarOwner(widget)) return;  // the empty area is the background
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        if ((metric == PM_MenuBarPanelWidth || metric == PM_MenuBarItemSpacing || metric == PM_MenuBarHMargin ||
+             metric == PM_MenuBarVMargin) &&
+            BarOwner(widget))
+            return 0;  // the entries lie edge to edge as measured
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
+private:
+    template <typename Match>
+    static TMenuItem* Entry(const QWidget* widget, Match match) {
+        const auto* bar = qobject_cast<const QMenuBar*>(widget);
+        if (!bar) return nullptr;
+        for (QAction* a : bar->actions()) {
+            if (!a->isVisible() || !match(a)) continue;
+            TMenuItem* item = MenuItemOfAction(a);
+            return item && item->GetOwnerDraw() ? item : nullptr;
+        }
+        return nullptr;
+    }
+};
+
+QStyle* BarStyle() {
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new TOwnerDrawBarStyle(CreateApplicationStyle());
+        style->setParent(qApp);
+    }
+    return style;
 }
 
 }  // namespace
@@ -687,7 +785,59 @@ int TCustomMainMenus97::GetDefaultItemHeight() {
     return Menus97ItemHeight(CheckColumnHeight(), r.Height());
 }
 
+void TCustomMainMenus97::WatchBarDropDown(TMenuItem* owner) {
+    TMainMenu* menu = GetMainMenu();
+    if (!menu || !owner || owner->GetParent() != menu->GetItems() || !owner->DropDown()) return;
+    QMenuBar* bar = menu->GetMenuBar();
+    if (!bar || bar->isHidden()) return;  // the panel's drop-downs are not the bar's
+    FBarDropped = true;
+    BarDroppedChanged();
+    connect(owner->DropDown(), &QMenu::aboutToHide, this, [this] {
+        FBarDropped = false;
+        BarDroppedChanged();
+    }, Qt::SingleShotConnection);
+}
+
 // ---- the main menu's bar -------------------------------------------------------------
+
+void TMainMenus97::SetMenu(TMenu* menu) {
+    TMainMenu* old = GetMainMenu();
+    if (menu == old) return;
+    if (old && old->GetMenuBar()) old->GetMenuBar()->setStyle(nullptr);
+    TCustomMainMenus97::SetMenu(menu);
+    if (TMainMenu* now = GetMainMenu()) {
+        connect(now, &TMenu::DropDownShowing, this, &TMainMenus97::WatchBarDropDown);
+        if (QMenuBar* bar = now->GetMenuBar()) bar->setStyle(BarStyle());
+    }
+    ApplyBar();
+    if (FToolBar) FToolBar->SetMenus(this);
+}
+
+void TMainMenus97::BarDroppedChanged() {
+    if (TMainMenu* menu = GetMainMenu(); menu && menu->GetMenuBar()) menu->GetMenuBar()->update();
+}
+
+void TMainMenus97::DoMeasureItem(TMenuItem* item, int& height, int& width) {
+    TMainMenu* menu = GetMainMenu();
+    if (FMenuBarBorder && menu && item->GetParent() == menu->GetItems() && IsBarTag(item->GetTag())) {
+        // Room for the frame round the entries.
+        height += 3;
+        width += 2;
+    }
+    TCustomMainMenus97::DoMeasureItem(item, height, width);
+}
+
+void TMainMenus97::DrawBarBorder(QPainter& canvas, int top, int bottom) {
+    TMainMenu* menu = GetMainMenu();
+    const int width = menu && menu->GetMenuBar() ? menu->GetMenuBar()->width() : 0;
+    TRect frame(0, top, width, bottom);
+    DrawEdge(canvas, frame, BDR_RAISEDINNER, BF_RECT);
+}
+
+void TMainMenus97::DrawBarEmptyArea(QPainter& canvas, const TRect& rect) {
+    FillRect(canvas, rect, GetBrush());
+    if (FMenuBarBorder && !FHideMenuBar) DrawBarBorder(canvas, rect.Top, rect.Bottom);
+}
 
 void TMainMenus97::ApplyBar() {
     TMainMenu* menu = GetMainMenu();
@@ -706,8 +856,14 @@ void TMainMenus97::SetHideMenuBar(bool value) {
 }
 
 void TMainMenus97::SetMenuBarBorder(bool value) {
-    FMenuBarBorder = FHideMenuBar ? false : value;
+    if (!ChangeField(FMenuBarBorder, FHideMenuBar ? false : value)) return;
+    Reconvert();  // the bar's entries are measured anew
     ApplyBar();
+    // A bar outside a main window's layout keeps its height unless told.
+    if (TMainMenu* menu = GetMainMenu(); menu && menu->GetMenuBar()) {
+        QMenuBar* bar = menu->GetMenuBar();
+        if (!qobject_cast<QMainWindow*>(bar->parentWidget())) bar->resize(bar->width(), bar->heightForWidth(bar->width()));
+    }
 }
 
 void TMainMenus97::SetToolBar(TCustomMenuBar97* value) {
@@ -729,14 +885,14 @@ void TMainMenus97::SetToolBar(TCustomMenuBar97* value) {
 void TMainMenus97::DrawTopItem(QPainter& canvas, TMenuItem* item, TRect rect, TOwnerDrawState state) {
     if (FHideMenuBar) return;
     if (FMenuBarBorder) {
-        TRect frame(rect.Left, rect.Top, rect.Right, rect.Bottom + 2);
-        DrawEdge(canvas, frame, BDR_RAISEDINNER, BF_RECT);
-        rect = TRect(rect.Left + 2, rect.Top + 2, rect.Right, rect.Bottom);
+        DrawBarBorder(canvas, rect.Top, rect.Bottom);
+        rect = TRect(rect.Left + 2, rect.Top + 2, rect.Right, rect.Bottom - 1);
     }
     FillRect(canvas, rect, GetBrush());
     if (state & odSelected) {
+        // Pressed while its drop-down is open, raised while only selected.
         TRect r = rect;
-        DrawEdge(canvas, r, (state & odChecked) ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+        DrawEdge(canvas, r, BarDropped() ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
     }
     int textLeft = rect.Left + 5;
     if (item->GetTag() >= 4097 && GetImages()) {

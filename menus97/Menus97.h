@@ -312,9 +312,18 @@ public:
     // ItemHeight, or the measured height of the first top-level entry.
     int GetDefaultItemHeight() override;
 
+    // A drop-down of the form's menu bar is open.
+    bool BarDropped() const { return FBarDropped; }
+
 protected:
     QMenu* BannerDropDown(TMenuItem* bannerItem) override;
     void FontChanged() override;
+    // Notes drop-downs of the bar opening and closing.
+    void WatchBarDropDown(TMenuItem* owner);
+    virtual void BarDroppedChanged() {}
+
+private:
+    bool FBarDropped = false;
 };
 
 
@@ -332,10 +341,21 @@ public:
     // A raised frame round the bar's entries (off while the bar is hidden).
     bool GetMenuBarBorder() const { return FMenuBarBorder; }
     void SetMenuBarBorder(bool value);
+    // The form's menu bar is owner-drawn: its entries are measured and
+    // drawn by this component (DrawTopItem), its empty part in Brush.
+    void SetMenu(TMenu* menu) override;
     void DrawTopItem(QPainter& canvas, TMenuItem* item, TRect rect, TOwnerDrawState state) override;
+    void DoMeasureItem(TMenuItem* item, int& height, int& width) override;
+    // The empty part of the bar right of the entries.
+    void DrawBarEmptyArea(QPainter& canvas, const TRect& rect);
+
+protected:
+    void BarDroppedChanged() override;
 
 private:
     void ApplyBar();
+    // The raised frame round the bar's entries, across its whole width.
+    void DrawBarBorder(QPainter& canvas, int top, int bottom);
     bool FHideMenuBar = false;
     bool FMenuBarBorder = false;
     QPointer<TCustomMenuBar97> FToolBar;

@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShortcut>
+#include <QWindow>
 
 #include "menus97/TB97.h"
 #include "platform/DrawText.h"
@@ -221,14 +222,28 @@ QTimer* CheckTimer() {
 int gPatternUsers = 0;
 }  // namespace
 
-const QImage& TB97LatchedPattern() {
+namespace {
+QImage& Pattern() {
     static QImage pattern;
+    return pattern;
+}
+constexpr TColor kPatternColor = 0xA06950;
+}  // namespace
+
+const QImage& TB97LatchedPattern() {
+    QImage& pattern = Pattern();
     if (pattern.isNull()) {
         pattern = QImage(8, 8, QImage::Format_RGB32);
         for (int y = 0; y < 8; ++y)
-            for (int x = 0; x < 8; ++x) pattern.setPixel(x, y, ((x + y) & 1) ? 0xFFFFFFu : ToQColor(0xA06950).rgb());
+            for (int x = 0; x < 8; ++x) pattern.setPixel(x, y, ((x + y) & 1) ? 0xFFFFFFu : ToQColor(kPatternColor).rgb());
     }
     return pattern;
+}
+
+void TB97SystemColorsChanged() {
+    // Kept only while the face and highlight are the pattern's own colours.
+    if (ColorToRGB(clBtnFace) == ColorToRGB(kPatternColor) && ColorToRGB(clBtnHighlight) == ColorToRGB(clWhite)) return;
+    Pattern() = QImage();
 }
 
 TToolbarButton97* TToolbarButton97::TrackedButton() { return gTracked; }
@@ -237,6 +252,7 @@ TToolbarButton97::TToolbarButton97(QWidget* parent) : TGraphicControl(parent) {
     resize(23, 22);
     setAttribute(Qt::WA_Hover, false);
     ++gPatternUsers;
+    WatchActivation();
 }
 
 TToolbarButton97::~TToolbarButton97() {
@@ -244,7 +260,7 @@ TToolbarButton97::~TToolbarButton97() {
         gTracked = nullptr;
         CheckTimer()->stop();
     }
-    --gPatternUsers;
+    if (--gPatternUsers == 0) Pattern() = QImage();  // freed with the last button
 }
 
 void TToolbarButton97::SetAllowAllUp(bool value) {
@@ -418,8 +434,9 @@ void TToolbarButton97::Paint(QPainter& canvas) {
     const TB97ButtonLayoutOut lay = CurrentLayout();
     if (FDisplayMode != dmTextOnly) FGlyph.Draw(canvas, lay.GlyphPos, FState);
     const TColor fontColor = GetFontColor(this);
+    // The arrow: (4, 0), (8, 0), (6, 2) from its origin.
     auto triangle = [&](int x, int y, TColor c) {
-        Polygon(canvas, TPen{c}, c, {TPoint(x, y), TPoint(x + 4, y), TPoint(x + 2, y + 2)});
+        Polygon(canvas, TPen{c}, c, {TPoint(x + 4, y), TPoint(x + 8, y), TPoint(x + 6, y + 2)});
     };
     auto arrow = [&](int x, int y) {
         if (FState == bsDisabled) {
@@ -429,8 +446,8 @@ void TToolbarButton97::Paint(QPainter& canvas) {
             triangle(x, y, fontColor);
         }
     };
-    if (ArrowShown()) arrow(lay.ArrowPos.X + 2, lay.ArrowPos.Y);
-    if (FDropdownCombo) arrow(all.Right - 13 + 2 + (FMenuPartPressed ? 1 : 0), (height() - 3) / 2 + (FMenuPartPressed ? 1 : 0));
+    if (ArrowShown()) arrow(lay.ArrowPos.X, lay.ArrowPos.Y);
+    if (FDropdownCombo) arrow(all.Right - 13 + (FMenuPartPressed ? 1 : 0), (height() - 3) / 2 + (FMenuPartPressed ? 1 : 0));
     if (FDisplayMode != dmGlyphOnly && !FCaption.isEmpty()) {
         canvas.setFont(font());
         const unsigned format = FWordWrap ? (DT_CENTER | DT_VCENTER | DT_WORDBREAK) : (DT_CENTER | DT_VCENTER | DT_SINGLELINE);
@@ -447,11 +464,29 @@ void TToolbarButton97::Paint(QPainter& canvas) {
     }
 }
 
-void TToolbarButton97::EnterHot() {
-    if (FMouseIn) return;
+bool TToolbarButton97::FormIsActive() const {
     QWidget* form = window();
     if (auto* fp = qobject_cast<TFloatParent*>(form)) form = fp->Toolbar()->OwnerForm();
-    if (QGuiApplication::applicationState() != Qt::ApplicationActive || !form || !form->isActiveWindow()) return;
+    return QGuiApplication::applicationState() == Qt::ApplicationActive && form && form->isActiveWindow();
+}
+
+// Another window or application becoming active ends hot tracking.
+void TToolbarButton97::WatchActivation() {
+    static bool watching = false;
+    if (watching) return;
+    watching = true;
+    auto check = [] {
+        if (gTracked && !gTracked->FormIsActive()) gTracked->LeaveHot();
+    };
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, qApp, check);
+    QObject::connect(qApp, &QGuiApplication::applicationStateChanged, qApp, [](Qt::ApplicationState state) {
+        if (gTracked && state != Qt::ApplicationActive) gTracked->LeaveHot();
+    });
+}
+
+void TToolbarButton97::EnterHot() {
+    if (FMouseIn) return;
+    if (!FormIsActive()) return;
     if (gTracked && gTracked != this) gTracked->LeaveHot();
     FMouseIn = true;
     gTracked = this;
@@ -615,6 +650,7 @@ void TToolbarButton97::changeEvent(QEvent* event) {
         if (!isEnabled()) LeaveHot();
         update();
     } else if (event->type() == QEvent::PaletteChange) {
+        TB97SystemColorsChanged();
         FGlyph.Invalidate();  // system colours: the disabled images are made anew
         update();
     }

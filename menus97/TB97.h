@@ -194,6 +194,10 @@ protected:
 
 private:
     void GroupPressed();
+    // The application is active and the button's form (a floating
+    // toolbar's: its owner form) is the active window.
+    bool FormIsActive() const;
+    static void WatchActivation();
     void EnterHot();
     void LeaveHot();
     bool ArrowShown() const;
@@ -226,8 +230,12 @@ private:
     class QShortcut* FShortcut = nullptr;
 };
 
-// The 8 x 8 checkerboard of 0xA06950 and white on latched buttons.
+// The 8 x 8 checkerboard of 0xA06950 and white on latched buttons, made on
+// first use.
 const QImage& TB97LatchedPattern();
+// The system colours changed: the pattern is made anew unless the button
+// face and highlight are its two colours.
+void TB97SystemColorsChanged();
 
 // ---- docks and toolbars -------------------------------------------------------------
 
@@ -242,9 +250,12 @@ enum class TB97Mover { FromPlatform, Program, Compositor };
 void TB97SetMover(TB97Mover value);
 bool TB97CompositorMoves();
 
-// Width of a floating window's frame and height of its caption.
-constexpr int kTB97FrameWidth = 4;
-constexpr int kTB97CaptionHeight = 15;
+// The system's measures of window parts, as the application's style gives
+// them: the frame width of a sizeable window, the caption height of a tool
+// window, and the width of a caption button.
+int TB97FrameWidth();
+int TB97CaptionHeight();
+int TB97CaptionButtonWidth();
 
 class TDock97 : public QWidget {
     Q_OBJECT
@@ -272,6 +283,9 @@ public:
     void SetLimitToOneRow(bool value);
     // Raises EInvalidOperation "Cannot hide a TDock97" when hiding.
     void setVisible(bool visible) override;
+    // Shown by a right click on the dock.
+    TPopupMenu* GetPopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TPopupMenu* value) { FPopupMenu = value; }
 
     // The docked toolbars in their stored order.
     std::vector<TToolbar97*> Toolbars() const;
@@ -295,10 +309,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void childEvent(QChildEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     friend class TToolbar97;
     void UpdateMargins();
+    QPointer<TPopupMenu> FPopupMenu;
     TDockPosition FPosition = dpTop;
     bool FAllowDrag = true;
     QImage FBackground, FTransparentBackground;
@@ -344,11 +360,18 @@ public:
     // The length a floating line may take (kTB97Unlimited until resized).
     int GetFloatingWidth() const { return FFloatingWidth; }
     bool IsFloating() const { return GetDockedTo() == nullptr; }
+    // Floating, it hides while the application is inactive (default true).
+    bool GetHideWhenInactive() const { return FHideWhenInactive; }
+    void SetHideWhenInactive(bool value);
     TFloatParent* FloatParent() const { return FFloatParent; }
     QWidget* OwnerForm() const { return FForm; }
     // horizontal is shown except on left and right docks, vertical there.
     void SetOrientationPair(QWidget* horizontal, QWidget* vertical);
     void setVisible(bool visible) override;
+    // Shown by a right click on the toolbar or a control of it that shows
+    // no menu of its own.
+    TPopupMenu* GetPopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TPopupMenu* value) { FPopupMenu = value; }
 
     // Lays the controls out and sizes the toolbar (floating: its window).
     void Arrange();
@@ -405,9 +428,11 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void childEvent(QChildEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     friend class TFloatParent;
+    QPointer<TPopupMenu> FPopupMenu;
     friend class TDock97;
     struct DragState;
     struct ResizeState;
@@ -428,6 +453,7 @@ private:
     void ResizeMove(QPoint globalPos);
     void EndResize(bool accept);
     void UpdateFloatingVisibility();
+    void UpdateFloatingVisibility(Qt::ApplicationState state);
     void SetFloatingWidth(int value) { FFloatingWidth = value; }
 
     QPointer<QWidget> FForm;
@@ -447,7 +473,9 @@ private:
     int FDisableArrange = 0;
     bool FArranging = false;
     bool FHiddenByUser = false;
+    bool FHideWhenInactive = true;
     bool FReparenting = false;
+    bool FFirstWhenDocked = false;
     std::unique_ptr<DragState> FDrag;
     std::unique_ptr<ResizeState> FResize;
     // A press on the body that starts the drop route once the pointer moves.
@@ -476,6 +504,9 @@ public:
     // The frame edges at a point (0: none).
     Qt::Edges EdgesAt(QPoint p) const;
 
+    // Drawn in the active caption colours while its form is active.
+    bool CaptionActive() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -483,9 +514,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void ActivateForm();
     TToolbar97* FToolbar;
+    bool FWatchingWindow = false;
     bool FCloseTracking = false;
     bool FClosePressed = false;
 };

@@ -1,6 +1,7 @@
 // Docks, toolbars, their floating windows, dragging and resizing.
 #include <QApplication>
 #include <QChildEvent>
+#include <QContextMenuEvent>
 #include <QDrag>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -8,6 +9,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
+#include <QToolTip>
 #include <QWindow>
 
 #include "menus97/MenuBar97.h"
@@ -32,7 +36,7 @@ QRect ToQ(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); 
 TRect FromQ(const QRect& r) { return TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height()); }
 
 // The frame and caption a floating window adds round the toolbar.
-TSize FloatFrame() { return TSize(2 * kTB97FrameWidth, 2 * kTB97FrameWidth + kTB97CaptionHeight); }
+TSize FloatFrame() { return TSize(2 * TB97FrameWidth(), 2 * TB97FrameWidth() + TB97CaptionHeight()); }
 
 QRect AvailableArea(QPoint near) {
     QScreen* s = QGuiApplication::screenAt(near);
@@ -75,6 +79,20 @@ private:
 
 }  // namespace
 
+int TB97FrameWidth() { return QApplication::style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth); }
+
+int TB97CaptionHeight() {
+    QStyleOptionTitleBar option;
+    option.titleBarFlags = Qt::Tool;
+    return QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight, &option);
+}
+
+int TB97CaptionButtonWidth() {
+    QStyleOptionTitleBar option;
+    option.titleBarFlags = Qt::Window;
+    return QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight, &option);
+}
+
 void TB97SetMover(TB97Mover value) { gMover = value; }
 
 bool TB97CompositorMoves() {
@@ -102,6 +120,11 @@ TDock97::~TDock97() {
 void TDock97::setVisible(bool visible) {
     if (!visible && !FDestroying && FForm && !FForm->isHidden()) throw EInvalidOperation(kTB97CannotHideDock);
     QWidget::setVisible(visible);
+}
+
+void TDock97::contextMenuEvent(QContextMenuEvent* event) {
+    if (!FPopupMenu) return QWidget::contextMenuEvent(event);
+    FPopupMenu->Popup(event->globalPos().x(), event->globalPos().y());
 }
 
 void TDock97::SetPosition(TDockPosition value) {
@@ -323,6 +346,9 @@ struct TToolbar97::ResizeState {
     std::vector<TB97SizeChoice> Sizes;
     std::vector<int> Extents;
     int Current = 0;
+    // Which side of the current size's edge the cursor was on (-1 inside,
+    // 1 beyond, 0 on it); none before the first move.
+    std::optional<int> Side;
     QRect Start;
     QRect Rect;
     std::unique_ptr<TDragOutline> Outline;
@@ -335,7 +361,9 @@ TToolbar97::TToolbar97(QWidget* parent) : QWidget(parent) {
     FForm = parent->window();
     FFloatParent = new TFloatParent(this, FForm);
     FForm->installEventFilter(this);
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this] { UpdateFloatingVisibility(); });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        UpdateFloatingVisibility(state);
+    });
     connect(qApp, &QGuiApplication::screenRemoved, this, [this] { QTimer::singleShot(0, this, [this] { KeepOnScreen(); }); });
     connect(qApp, &QGuiApplication::screenAdded, this, &TToolbar97::WatchScreen);
     FSnapTimer.setSingleShot(true);
@@ -351,11 +379,17 @@ TToolbar97::TToolbar97(QWidget* parent) : QWidget(parent) {
     // Visible unless hidden, as every control.
     QWidget::setVisible(true);
     Arrange();
-    if (dock) dock->ArrangeToolbars();
-    else UpdateFloatingVisibility();
+    if (dock) {
+        dock->ArrangeToolbars();
+        if (dock->OnInsertRemoveBar) dock->OnInsertRemoveBar(dock, true, this);
+    } else {
+        UpdateFloatingVisibility();
+    }
 }
 
 TToolbar97::~TToolbar97() {
+    if (TDock97* dock = GetDockedTo(); dock && !dock->FDestroying && dock->OnInsertRemoveBar)
+        dock->OnInsertRemoveBar(dock, false, this);
     FDrag.reset();
     FResize.reset();
     if (FForm) FForm->removeEventFilter(this);
@@ -363,6 +397,11 @@ TToolbar97::~TToolbar97() {
 }
 
 TDock97* TToolbar97::GetDockedTo() const { return qobject_cast<TDock97*>(parentWidget()); }
+
+void TToolbar97::contextMenuEvent(QContextMenuEvent* event) {
+    if (!FPopupMenu) return QWidget::contextMenuEvent(event);  // the dock's, if any
+    FPopupMenu->Popup(event->globalPos().x(), event->globalPos().y());
+}
 
 void TToolbar97::SetCaption(const QString& value) {
     FCaption = value;
@@ -475,7 +514,7 @@ void TToolbar97::Arrange() {
         if (items[i].Visible) controls[i]->setGeometry(ToQ(items[i].Bounds));
     if (floating && FFloatParent) {
         resize(FLast.Client.cx, FLast.Client.cy);
-        move(kTB97FrameWidth, kTB97FrameWidth + kTB97CaptionHeight);
+        move(TB97FrameWidth(), TB97FrameWidth() + TB97CaptionHeight());
         const QSize outer(FLast.Client.cx + FloatFrame().cx, FLast.Client.cy + FloatFrame().cy);
         if (FFloatParent->size() != outer) FFloatParent->resize(outer);
         if (!FFloatingRect.IsEmpty())
@@ -494,12 +533,17 @@ void TToolbar97::setVisible(bool visible) {
     else if (TDock97* d = GetDockedTo()) d->ArrangeToolbars();
 }
 
+void TToolbar97::SetHideWhenInactive(bool value) {
+    if (ChangeField(FHideWhenInactive, value)) UpdateFloatingVisibility();
+}
+
+void TToolbar97::UpdateFloatingVisibility() { UpdateFloatingVisibility(QGuiApplication::applicationState()); }
+
 // A floating toolbar shows while its form is shown and not minimised and
-// the application is active.
-void TToolbar97::UpdateFloatingVisibility() {
+// (unless it stays) the application is active.
+void TToolbar97::UpdateFloatingVisibility(Qt::ApplicationState state) {
     if (!IsFloating() || !FForm || !FFloatParent) return;
-    const bool active = QGuiApplication::applicationState() == Qt::ApplicationActive ||
-                        QGuiApplication::applicationState() == Qt::ApplicationInactive;
+    const bool active = state == Qt::ApplicationActive || !FHideWhenInactive;
     const bool show = !FHiddenByUser && FForm->isVisible() && !FForm->isMinimized() && active;
     if (show != FFloatParent->isVisible()) FFloatParent->setVisible(show);
 }
@@ -536,6 +580,7 @@ void TToolbar97::SetDockedTo(TDock97* value) {
     FReparenting = true;
     if (value) {
         setParent(value);
+        if (FFirstWhenDocked) lower();
         FFloatParent->hide();
     } else {
         if (FFloatingRect.IsEmpty()) {
@@ -586,8 +631,9 @@ void TToolbar97::paintEvent(QPaintEvent* event) {
         p.fillRect(event->rect(), ToQColor(FColor));
         const TPen shadow{clBtnShadow}, light{clBtnHighlight};
         for (int y : FLast.SeparatorLines) {
-            Line(p, shadow, 0, y, width(), y);
-            Line(p, light, 0, y + 1, width(), y + 1);
+            // In the middle of the gap before the line.
+            Line(p, shadow, 0, y - 3, width(), y - 3);
+            Line(p, light, 0, y - 2, width(), y - 2);
         }
         return;
     }
@@ -643,6 +689,7 @@ void TToolbar97::BeginDrag(QPoint globalPos) {
         d->FloatSize = QSize(r.Client.cx + FloatFrame().cx, r.Client.cy + FloatFrame().cy);
     }
     d->Outline = std::make_unique<TDragOutline>();
+    QToolTip::hideText();
     FDrag = std::move(d);
     grabMouse();
     qApp->installEventFilter(this);
@@ -661,12 +708,12 @@ void TToolbar97::DragMove(QPoint globalPos) {
         const QRect area = AvailableArea(globalPos);
         const QPoint p(std::clamp(globalPos.x(), area.left(), area.right()), std::clamp(globalPos.y(), area.top(), area.bottom()));
         d.Rect = QRect(p - QPoint(int(d.Grab.x() * d.FloatSize.width()), int(d.Grab.y() * d.FloatSize.height())), d.FloatSize);
-        const QRect inner = area.adjusted(kTB97FrameWidth + 4, kTB97FrameWidth + 4, -kTB97FrameWidth - 4, -kTB97FrameWidth - 4);
+        const QRect inner = area.adjusted(TB97FrameWidth() + 4, TB97FrameWidth() + 4, -TB97FrameWidth() - 4, -TB97FrameWidth() - 4);
         if (d.Rect.right() < inner.left()) d.Rect.moveRight(inner.left());
         if (d.Rect.left() > inner.right()) d.Rect.moveLeft(inner.right());
         if (d.Rect.bottom() < inner.top()) d.Rect.moveBottom(inner.top());
         if (d.Rect.top() > inner.bottom()) d.Rect.moveTop(inner.bottom());
-        thickness = kTB97FrameWidth;
+        thickness = TB97FrameWidth();
     }
     if (d.Outline && !TB97CompositorMoves()) d.Outline->SetRect(d.Rect, thickness);
 }
@@ -682,7 +729,6 @@ TDock97* TToolbar97::FindDock(QPoint cursor, QPointF grab, const std::function<Q
         if (vertical && !FCanDockLeftRight) break;
         for (TDock97* dk : docks) {
             if (DockIsVertical(dk->GetPosition()) != vertical) continue;
-            if (!dk->GetAllowDrag() && dk != GetDockedTo()) continue;
             std::vector<TB97Item> items = Items();
             const TB97ToolbarResult r = TB97ArrangeToolbar(items, vertical, false, Margins(false, dk), kTB97Unlimited, 0);
             const QSize size(r.Client.cx, r.Client.cy);
@@ -709,7 +755,12 @@ void TToolbar97::DockAt(TDock97* dock, const QRect& rect) {
             if (t != this && t->FDockRow >= hit.Row) ++t->FDockRow;
     FDockRow = hit.Row;
     FDockPos = std::max(0, vertical ? r.top() : r.left());
+    // First in the stored order: at a place another toolbar has (the start
+    // of a row, say) the dropped one goes where it was dropped.
+    if (GetDockedTo() == dock) lower();
+    FFirstWhenDocked = true;
     SetDockedTo(dock);
+    FFirstWhenDocked = false;
     dock->ArrangeToolbars();
 }
 
@@ -840,8 +891,9 @@ void TToolbar97::BeginResize(Qt::Edges edge, QPoint globalPos) {
         return;
     }
     r->Outline = std::make_unique<TDragOutline>();
-    r->Outline->SetRect(r->Rect, kTB97FrameWidth);
+    r->Outline->SetRect(r->Rect, TB97FrameWidth());
     FResize = std::move(r);
+    QToolTip::hideText();
     FFloatParent->grabMouse();
     qApp->installEventFilter(this);
     ResizeMove(globalPos);
@@ -874,15 +926,20 @@ void TToolbar97::ResizeMove(QPoint g) {
     else if (r.Edge & Qt::RightEdge) distance = g.x() - r.Start.left();
     else if (r.Edge & Qt::TopEdge) distance = r.Start.bottom() + 1 - g.y();
     else distance = g.y() - r.Start.top();
-    const int snap = TB97SnapDistance(r.Extents, r.Current);
+    // Snapping to the current size only on the first move and whenever the
+    // cursor crosses its edge.
+    auto side = [&](int current) { return distance > r.Extents[current] ? 1 : distance < r.Extents[current] ? -1 : 0; };
+    const bool snaps = !r.Side || *r.Side != side(r.Current);
+    const int snap = snaps ? TB97SnapDistance(r.Extents, r.Current) : 0;
     r.Current = TB97PickSize(r.Extents, r.Current, distance, snap);
+    r.Side = side(r.Current);
     const TSize s = r.Sizes[r.Current].Size;
     QRect rect(r.Start.topLeft(), QSize(s.cx, s.cy));
     // Anchored at the opposite edge.
     if (r.Edge & Qt::LeftEdge) rect.moveRight(r.Start.right());
     if (r.Edge & Qt::TopEdge) rect.moveBottom(r.Start.bottom());
     r.Rect = rect;
-    if (r.Outline) r.Outline->SetRect(rect, kTB97FrameWidth);
+    if (r.Outline) r.Outline->SetRect(rect, TB97FrameWidth());
 }
 
 void TToolbar97::EndResize(bool accept) {
@@ -928,7 +985,11 @@ bool TToolbar97::eventFilter(QObject* watched, QEvent* event) {
     if ((type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) && watched->isWidgetType() &&
         HandleDropEvent(static_cast<QWidget*>(watched), event))
         return true;
-    if (FDrag || FResize) {
+    // The loops look at input only as it reaches widgets: taken from the
+    // window before that, a release would leave the window thinking the
+    // button still held over the toolbar, and every later move would go
+    // there.
+    if ((FDrag || FResize) && (watched->isWidgetType() || type == QEvent::ApplicationDeactivate)) {
         // The drag and resize loops: Esc, another left press, losing the
         // mouse or the application cancel; right and middle buttons and
         // keys are swallowed.
@@ -937,6 +998,8 @@ bool TToolbar97::eventFilter(QObject* watched, QEvent* event) {
             else EndResize(false);
         };
         switch (type) {
+            case QEvent::ToolTip:
+                return true;  // no hints while dragging or resizing
             case QEvent::KeyPress:
             case QEvent::KeyRelease: {
                 const auto* k = static_cast<QKeyEvent*>(event);
@@ -978,6 +1041,7 @@ bool TToolbar97::eventFilter(QObject* watched, QEvent* event) {
     if (watched == FForm) {
         if (type == QEvent::Show || type == QEvent::Hide || type == QEvent::WindowStateChange)
             QTimer::singleShot(0, this, [this] { UpdateFloatingVisibility(); });
+        if (type == QEvent::ActivationChange && FFloatParent) FFloatParent->update();  // the caption's colours
     } else if (watched->isWidgetType() && static_cast<QWidget*>(watched)->parentWidget() == this && !FArranging) {
         if (type == QEvent::ShowToParent || type == QEvent::HideToParent || type == QEvent::Resize) {
             QTimer::singleShot(0, this, [this] {
@@ -1005,8 +1069,8 @@ TFloatParent::~TFloatParent() {
 }
 
 QRect TFloatParent::CloseBox() const {
-    const int s = kTB97CaptionHeight - 4;
-    return QRect(width() - kTB97FrameWidth - 2 - s, kTB97FrameWidth + 2, s, s);
+    const int s = TB97CaptionHeight() - 4;
+    return QRect(width() - TB97FrameWidth() - 2 - s, TB97FrameWidth() + 2, s, s);
 }
 
 QString TFloatParent::ShownCaption() const {
@@ -1014,16 +1078,16 @@ QString TFloatParent::ShownCaption() const {
     f.setPixelSize(11);
     f.setBold(true);
     const QFontMetrics fm(f);
-    const int room = (FToolbar->GetCloseButton() ? CloseBox().left() : width() - kTB97FrameWidth) - kTB97FrameWidth - 4;
+    const int room = (FToolbar->GetCloseButton() ? CloseBox().left() : width() - TB97FrameWidth()) - TB97FrameWidth() - 4;
     return TB97ShortenCaption(FToolbar->GetCaption(), room, [&](const QString& s) { return fm.horizontalAdvance(s); });
 }
 
 Qt::Edges TFloatParent::EdgesAt(QPoint p) const {
     Qt::Edges e;
-    if (p.x() < kTB97FrameWidth) e |= Qt::LeftEdge;
-    else if (p.x() >= width() - kTB97FrameWidth) e |= Qt::RightEdge;
-    else if (p.y() < kTB97FrameWidth) e |= Qt::TopEdge;
-    else if (p.y() >= height() - kTB97FrameWidth) e |= Qt::BottomEdge;
+    if (p.x() < TB97FrameWidth()) e |= Qt::LeftEdge;
+    else if (p.x() >= width() - TB97FrameWidth()) e |= Qt::RightEdge;
+    else if (p.y() < TB97FrameWidth()) e |= Qt::TopEdge;
+    else if (p.y() >= height() - TB97FrameWidth()) e |= Qt::BottomEdge;
     return e;
 }
 
@@ -1032,13 +1096,14 @@ void TFloatParent::paintEvent(QPaintEvent*) {
     TRect r(0, 0, width(), height());
     p.fillRect(rect(), ToQColor(clBtnFace));
     DrawEdge(p, r, EDGE_RAISED, BF_RECT | BF_ADJUST);
-    const QRect caption(kTB97FrameWidth, kTB97FrameWidth, width() - 2 * kTB97FrameWidth, kTB97CaptionHeight - 1);
-    p.fillRect(caption, ToQColor(clActiveCaption));
+    const QRect caption(TB97FrameWidth(), TB97FrameWidth(), width() - 2 * TB97FrameWidth(), TB97CaptionHeight() - 1);
+    const bool active = CaptionActive();
+    p.fillRect(caption, ToQColor(active ? clActiveCaption : clInactiveCaption));
     QFont f = font();
     f.setPixelSize(11);
     f.setBold(true);
     p.setFont(f);
-    p.setPen(ToQColor(clCaptionText));
+    p.setPen(ToQColor(active ? clCaptionText : clInactiveCaptionText));
     p.drawText(caption.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, ShownCaption());
     if (FToolbar->GetCloseButton()) {
         const QRect b = CloseBox();
@@ -1051,6 +1116,36 @@ void TFloatParent::paintEvent(QPaintEvent*) {
         p.drawLine(QPointF(b.left() + 3 + o, b.top() + 3 + o), QPointF(b.right() - 2 + o, b.bottom() - 2 + o));
         p.drawLine(QPointF(b.right() - 2 + o, b.top() + 3 + o), QPointF(b.left() + 3 + o, b.bottom() - 2 + o));
     }
+}
+
+bool TFloatParent::CaptionActive() const {
+    const QWidget* form = FToolbar->OwnerForm();
+    return form && (form->isActiveWindow() || isActiveWindow());
+}
+
+void TFloatParent::ActivateForm() {
+    QWidget* form = FToolbar->OwnerForm();
+    if (form && form->isVisible() && !form->isMinimized() && !form->isActiveWindow()) form->activateWindow();
+}
+
+bool TFloatParent::event(QEvent* event) {
+    // The floating window shares its form's activation: activated itself
+    // (shown, or clicked), it hands the activation to the form.
+    if (event->type() == QEvent::WindowActivate) ActivateForm();
+    if (event->type() == QEvent::ActivationChange) update();
+    if (event->type() == QEvent::Show && !FWatchingWindow && windowHandle()) {
+        // Presses anywhere in the window, also on the toolbar's buttons.
+        windowHandle()->installEventFilter(this);
+        FWatchingWindow = true;
+    }
+    return QWidget::event(event);
+}
+
+bool TFloatParent::eventFilter(QObject* watched, QEvent* event) {
+    // A click on the floating window activates the form (it takes no
+    // activation itself); the press goes on as it came.
+    if (watched == windowHandle() && event->type() == QEvent::MouseButtonPress) ActivateForm();
+    return QWidget::eventFilter(watched, event);
 }
 
 void TFloatParent::mousePressEvent(QMouseEvent* event) {

@@ -46,9 +46,12 @@ TB97DockResult TB97ArrangeDock(std::vector<TB97DockBar>& bars, int clientLength,
     for (int i = 0; i < n; ++i) res.Order[i] = i;
     // Stable: bars at equal positions keep their order from one arrangement
     // to the next.
+    // A new bar's -1 places it after the others of its row, so that bars
+    // created one after another lie in that order.
+    const auto key = [&](int i) { return bars[i].DockPos == kTB97DockPosNew ? kTB97Unlimited : bars[i].DockPos; };
     std::stable_sort(res.Order.begin(), res.Order.end(), [&](int a, int b) {
         if (bars[a].DockRow != bars[b].DockRow) return bars[a].DockRow < bars[b].DockRow;
-        return bars[a].DockPos < bars[b].DockPos;
+        return key(a) < key(b);
     });
     // Rows renumbered without gaps.
     std::vector<std::vector<int>> rows;
@@ -156,7 +159,7 @@ TB97ToolbarResult TB97ArrangeToolbar(std::vector<TB97Item>& items, bool vertical
                 longest = std::max(longest, pos - ext);
                 place(sep, pos - ext, cross, 0);
                 cross += content + 6;
-                res.SeparatorLines.push_back(cross - 3);
+                res.SeparatorLines.push_back(cross);
             } else {
                 longest = std::max(longest, pos);
                 cross += content;

@@ -63,8 +63,12 @@ struct TB97DockResult {
     int Thickness = 0;
 };
 
+// The DockPos of a toolbar not yet arranged: it goes after the others.
+constexpr int kTB97DockPosNew = -1;
+
 // Arranges bars in a dock whose client length is clientLength: stable sort
-// by (DockRow, DockPos) (a negative DockPos sorts first within its row),
+// by (DockRow, DockPos) (kTB97DockPosNew sorts last within its row, any
+// other negative DockPos first),
 // rows renumbered without gaps (all 0 with limitToOneRow), bars pushed
 // apart, the last bar of a row pulled back into the dock, DockPos never
 // below 0. Without bars the thickness is 0, or 1 with fixAlign.
@@ -92,7 +96,9 @@ struct TB97Item {
 
 struct TB97ToolbarResult {
     TSize Client;                       // the toolbar's client size
-    std::vector<int> SeparatorLines;    // across positions of the lines between wrapped groups
+    // Across positions of the lines between wrapped groups: the start of
+    // the line after the 6-pixel gap (the etched line is drawn in the gap).
+    std::vector<int> SeparatorLines;
     int ContentWidth = 0, ContentHeight = 0;
     int Lines = 0;
 };
