@@ -346,6 +346,11 @@ void TButtonRenderer::DrawBevel(int style, TPixelGraphic& target, const uint32_t
     if (shape == scRoundRect && style != bvsGradient)
         UseLightField(target, colours[0], colours[3], FLightDirection);
 
+    if (style == bvsSmooth && shape == scRoundRect && SmoothRoundRectBevel(target, width, offset, inner)) {
+        if (FDoubleBevel) MirrorLightDirection();
+        return;
+    }
+
     TPixelGraphic& copy = FBevelCopy;
     if (style == bvsSmooth) {
         FreshCanvas(copy);
@@ -366,6 +371,88 @@ void TButtonRenderer::DrawBevel(int style, TPixelGraphic& target, const uint32_t
             MixGraphicsRect(target, copy, static_cast<int>(Trunc(static_cast<long double>(e) / width * 100)), dirty);
     }
     if (FDoubleBevel) MirrorLightDirection();
+}
+
+// The copy the smooth style draws its rings into takes, on a rounded
+// rectangle, the light field's pixel wherever a ring reaches, and keeps it:
+// every ring copies from the same field. After its first ring e0 a pixel
+// therefore only mixes toward that field, once for each ring from e0 to the
+// last, and a channel t over field channel f becomes
+//   t' = ((100 - p) f + p t) div 100 = f + floor(p (t - f) / 100),
+// a step on the difference alone. The steps of rings e0..last are
+// tabulated by difference, so each pixel takes its final value at once.
+bool TButtonRenderer::SmoothRoundRectBevel(TPixelGraphic& target, int width, int offset, int inner) {
+    const TPixelGraphic* work = FWorkGraphic;
+    const int w = target.GetWidth(), h = target.GetHeight();
+    if (width < 1 || width > 0xFFFF || w > 0xFFFF || h > 0xFFFF || target.GetBitCountNum() != 3 ||
+        !target.GetBits() || !work || work->GetBitCountNum() != 3 || !work->GetBits() || work->GetWidth() < w ||
+        work->GetHeight() < h)
+        return false;
+    const bool narrow = FDesign && FDesign->BevelWidth >= 2;
+    const int inset = offset + inner;
+
+    // Which pixels the rings reach, and from which ring on.
+    TRingReach* reach = nullptr;
+    for (TRingReach& r : FRingReach)
+        if (r.Valid && r.Width == w && r.Height == h && r.Bevel == width && r.Inset == inset && r.Narrow == narrow)
+            reach = &r;
+    if (!reach) {
+        reach = &FRingReach[FNextRingReach];
+        FNextRingReach ^= 1;
+        std::vector<uint16_t> first(size_t(w) * size_t(h), 0);
+        auto mark = [&](const std::vector<TPoint>& points, int e) {
+            for (const TPoint& p : points) {
+                if (p.X < 0 || p.Y < 0 || p.X >= w || p.Y >= h) continue;
+                uint16_t& k = first[size_t(p.Y) * size_t(w) + size_t(p.X)];
+                if (k == 0) k = static_cast<uint16_t>(e);
+            }
+        };
+        TRect ring = RingRect(target, inset);
+        for (int e = 1; e <= width; ++e) {
+            if (narrow) mark(RoundRectOutlineOf(NarrowRect(ring), w, h), e);
+            mark(RoundRectOutlineOf(ring, w, h), e);
+            ring = TRect(inset + e, inset + e, w - e - inset, h - e - inset);
+        }
+        reach->Pixels.clear();
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                if (const uint16_t k = first[size_t(y) * size_t(w) + size_t(x)])
+                    reach->Pixels.push_back({static_cast<uint16_t>(x), static_cast<uint16_t>(y), k});
+        reach->Valid = true;
+        reach->Width = w;
+        reach->Height = h;
+        reach->Bevel = width;
+        reach->Inset = inset;
+        reach->Narrow = narrow;
+    }
+
+    // Row e of the steps: the difference after the mixes of rings e..width.
+    constexpr int span = 511;
+    if (FMixStepsWidth != width) {
+        FMixSteps.assign(size_t(width + 2) * span, 0);
+        for (int d = -255; d <= 255; ++d) FMixSteps[size_t(width + 1) * span + size_t(d + 255)] = static_cast<int16_t>(d);
+        for (int e = width; e >= 1; --e) {
+            const int p = static_cast<int>(Trunc(static_cast<long double>(e) / width * 100));
+            const int16_t* next = FMixSteps.data() + size_t(e + 1) * span;
+            for (int d = -255; d <= 255; ++d) {
+                const int m = p * d;
+                const int stepped = m >= 0 ? m / 100 : -((99 - m) / 100);
+                FMixSteps[size_t(e) * span + size_t(d + 255)] = next[stepped + 255];
+            }
+        }
+        FMixStepsWidth = width;
+    }
+
+    uint8_t* to = target.GetBits();
+    const uint8_t* from = work->GetBits();
+    const ptrdiff_t toRow = target.GetRowSize(), fromRow = work->GetRowSize();
+    for (const TRingReach::TPixel& p : reach->Pixels) {
+        uint8_t* t = to + p.Y * toRow + 3 * p.X;
+        const uint8_t* f = from + p.Y * fromRow + 3 * p.X;
+        const int16_t* steps = FMixSteps.data() + size_t(p.Ring) * span + 255;
+        for (int c = 0; c < 3; ++c) t[c] = static_cast<uint8_t>(f[c] + steps[t[c] - f[c]]);
+    }
+    return true;
 }
 
 // ---- caption --------------------------------------------------------------------

@@ -89,6 +89,9 @@ private:
     // The rounded-rectangle outline of rect on a picture of w x h, kept
     // between renders (the rings of a slider move repeat).
     const std::vector<TPoint>& RoundRectOutlineOf(const TRect& rect, int w, int h);
+    // The smooth bevel of a rounded rectangle at once (see DrawBevel);
+    // false when the pictures do not allow it.
+    bool SmoothRoundRectBevel(TPixelGraphic& target, int width, int offset, int inner);
     void DrawCaption(TPixelGraphic& target, const std::string& caption);
     TConvFilter& SmoothFilter(TSmoothFilterDialog& dialog, const TSmoothSettings& settings, TSmoothSettings& built,
                             bool& valid);
@@ -118,6 +121,24 @@ private:
     int FMaskShape = -1;
     bool FMaskCuts = false;  // the shape cuts (a rectangle does not)
     std::map<std::tuple<int, int, int, int>, std::vector<TPoint>> FOutlines;
+    // The pixels the rings of a smooth rounded-rectangle pass reach, each
+    // with the first ring that reaches it, in row order; kept for the two
+    // passes of a render.
+    struct TRingReach {
+        struct TPixel {
+            uint16_t X, Y, Ring;
+        };
+        bool Valid = false;
+        int Width = 0, Height = 0, Bevel = 0, Inset = 0;
+        bool Narrow = false;
+        std::vector<TPixel> Pixels;
+    };
+    TRingReach FRingReach[2];
+    int FNextRingReach = 0;
+    // What the mixes of rings e to the last make of a channel d above the
+    // light field's: row e, column d + 255 (for one bevel width).
+    std::vector<int16_t> FMixSteps;
+    int FMixStepsWidth = 0;
     int FOutlinesWidth = 0, FOutlinesHeight = 0;
     TPlasmaFill FPlasma;
     bool FDoubleBevel = false;
