@@ -286,7 +286,7 @@ const std::vector<TPoint>& TButtonRenderer::RoundRectOutlineOf(const TRect& rect
     }
     const auto key = std::make_tuple(rect.Left, rect.Top, rect.Right, rect.Bottom);
     auto it = FOutlines.find(key);
-    if (it == FOutlines.end()) it = FOutlines.emplace(key, RoundRectOutline(rect, w, h, &FOutlineScratch)).first;
+    if (it == FOutlines.end()) it = FOutlines.emplace(key, RoundRectOutline(rect, w, h)).first;
     return it->second;
 }
 

@@ -111,7 +111,6 @@ private:
     int FNextLightField = 0;
     const TPixelGraphic* FWorkGraphic = nullptr;
     void UseLightField(const TPixelGraphic& target, uint32_t light, uint32_t shadow, int direction);
-    TPixelGraphic FOutlineScratch;  // kept white between rounded-rectangle rings
     // Work pictures of a render, kept so that redraws reuse their memory
     // (allocating and releasing them cost more than their arithmetic).
     TPixelGraphic FPlain, FBeveled, FBevelCopy;

@@ -451,62 +451,19 @@ void DiamondEdges(TPGCanvas& canvas, const TRect& r, uint32_t light, int directi
 
 // ---- rounded rectangles ------------------------------------------------------
 
-std::vector<TPoint> RoundRectOutline(const TRect& rect, int width, int height, TPixelGraphic* scratch) {
-    // Drawn on a white scratch, then read back within the rectangle's extent
-    // (plus a margin for rasteriser rounding): the outline exactly as the
-    // canvas draws it.
-    std::vector<TPoint> points;
-    const TRect norm(std::min(rect.Left, rect.Right), std::min(rect.Top, rect.Bottom),
-                     std::max(rect.Left, rect.Right), std::max(rect.Top, rect.Bottom));
-    const TRect area = IntersectRect(norm.Inflated(1, 1), TRect(0, 0, width, height));
-    if (area.IsEmpty()) return points;
-    TPixelGraphic local;
-    TPixelGraphic& pad = scratch ? *scratch : local;
-    if (pad.GetWidth() != width || pad.GetHeight() != height || pad.GetBitCountNum() != 3 || pad.GetEmpty()) {
-        pad.SetSize(width, height, 3);
-        std::fill(pad.GetBits(), pad.GetBits() + pad.GetBitsSize(), 0xFF);
-    }
-    TPGCanvas& canvas = *pad.GetCanvas();
-    canvas.Pen.Color = clBlack;
-    canvas.Brush.Style = bsClear;
-    canvas.RoundRect(rect.Left, rect.Top, rect.Right, rect.Bottom, (rect.Right - rect.Left) / 2,
-                     (rect.Bottom - rect.Top) / 2);
-    for (int y = area.Top; y < area.Bottom; ++y) {
-        uint8_t* row = pad.GetScanLine(y);
-        int x = area.Left;
-        while (x < area.Right) {
-            // 32, then eight white pixels at a time: the outline is sparse.
-            if (x + 32 <= area.Right) {
-                uint64_t words[12];
-                std::memcpy(words, row + 3 * x, sizeof words);
-                uint64_t all = ~uint64_t(0);
-                for (uint64_t word : words) all &= word;
-                if (all == ~uint64_t(0)) {
-                    x += 32;
-                    continue;
-                }
-            }
-            if (x + 8 <= area.Right) {
-                uint64_t words[3];
-                std::memcpy(words, row + 3 * x, sizeof words);
-                if ((words[0] & words[1] & words[2]) == ~uint64_t(0)) {
-                    x += 8;
-                    continue;
-                }
-            }
-            const int end = std::min(x + 8, area.Right);
-            for (; x < end; ++x)
-                if (row[3 * x] != 0xFF) {
-                    points.emplace_back(x, y);
-                    std::memset(row + 3 * x, 0xFF, 3);
-                }
-        }
-    }
+std::vector<TPoint> RoundRectOutline(const TRect& rect, int width, int height) {
+    std::vector<TPoint> points = RoundRectPenPixels(rect.Left, rect.Top, rect.Right, rect.Bottom,
+                                                    (rect.Right - rect.Left) / 2, (rect.Bottom - rect.Top) / 2);
+    points.erase(std::remove_if(points.begin(), points.end(),
+                                [width, height](const TPoint& p) {
+                                    return p.X < 0 || p.Y < 0 || p.X >= width || p.Y >= height;
+                                }),
+                 points.end());
     return points;
 }
 
-void RoundRectRing(TPixelGraphic& graphic, const TRect& rect, const TPixelGraphic& work, TPixelGraphic* scratch) {
-    CopyPixelsAt(graphic, RoundRectOutline(rect, graphic.GetWidth(), graphic.GetHeight(), scratch), work);
+void RoundRectRing(TPixelGraphic& graphic, const TRect& rect, const TPixelGraphic& work) {
+    CopyPixelsAt(graphic, RoundRectOutline(rect, graphic.GetWidth(), graphic.GetHeight()), work);
 }
 
 TRect CopyPixelsAt(TPixelGraphic& graphic, const std::vector<TPoint>& points, const TPixelGraphic& work) {
