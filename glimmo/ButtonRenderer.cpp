@@ -409,8 +409,8 @@ bool TButtonRenderer::SmoothRoundRectBevel(TPixelGraphic& target, int width, int
         };
         TRect ring = RingRect(target, inset);
         for (int e = 1; e <= width; ++e) {
-            if (narrow) mark(RoundRectOutlineOf(NarrowRect(ring), w, h), e);
-            mark(RoundRectOutlineOf(ring, w, h), e);
+            if (narrow) mark(RoundRectOutline(NarrowRect(ring), w, h), e);
+            mark(RoundRectOutline(ring, w, h), e);
             ring = TRect(inset + e, inset + e, w - e - inset, h - e - inset);
         }
         reach->Pixels.clear();

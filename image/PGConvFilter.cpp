@@ -142,6 +142,32 @@ uint8_t TConvFilter::Channel(int64_t sum, int64_t weight) const {
     return static_cast<uint8_t>(Round(v));
 }
 
+// Channel (FTableBase + i, FFullWeight) for i = 0..range - 1.
+void TConvFilter::FillTable(std::vector<uint8_t>& table, int64_t range) const {
+    table.resize(size_t(range));
+    const int64_t w = FFullWeight;
+    if (!(FFactor == 1.0L && FBiasAdd == 0.0L && w > 0)) {
+        for (int64_t i = 0; i < range; ++i) table[size_t(i)] = Channel(FTableBase + i, w);
+        return;
+    }
+    // The plain mean, stepped along the sums: quotient and remainder of the
+    // sum by the weight advance without a division per entry.
+    int64_t i = 0;
+    for (; i < range && FTableBase + i <= 0; ++i) table[size_t(i)] = 0;
+    if (i == range) return;
+    const int64_t start = FTableBase + i;
+    int64_t q = start / w, r = start % w;
+    for (; i < range && FTableBase + i < 255 * w; ++i) {
+        const int64_t twice = 2 * r;
+        table[size_t(i)] = static_cast<uint8_t>(twice > w || (twice == w && (q & 1)) ? q + 1 : q);
+        if (++r == w) {
+            r = 0;
+            ++q;
+        }
+    }
+    for (; i < range; ++i) table[size_t(i)] = 255;
+}
+
 void TConvFilter::Prepare() {
     const TPixelGraphic* s = Source;
     FPrepared = s;
@@ -198,10 +224,7 @@ void TConvFilter::Prepare() {
         c.BiasAdd = FBiasAdd;
     }
     if (innerPixels > 0 && (kept || range <= limit || (again && range <= (int64_t(1) << 20)))) {
-        if (!kept) {
-            c.Table.resize(size_t(range));
-            for (int64_t i = 0; i < range; ++i) c.Table[size_t(i)] = Channel(FTableBase + i, FFullWeight);
-        }
+        if (!kept) FillTable(c.Table, range);
         FTable = c.Table.data();
     }
     // Rows at once need a source that is not the target and sums that fit

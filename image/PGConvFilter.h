@@ -103,6 +103,7 @@ private:
     void Prepare();
     bool PreparedFor(const TPixelGraphic* source) const;
     uint8_t Channel(int64_t sum, int64_t weight) const;
+    void FillTable(std::vector<uint8_t>& table, int64_t range) const;
 
     std::vector<int32_t> FCoefficients;
     int32_t FWidth = 1;
