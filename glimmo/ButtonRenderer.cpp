@@ -413,11 +413,17 @@ bool TButtonRenderer::SmoothRoundRectBevel(TPixelGraphic& target, int width, int
             mark(RoundRectOutline(ring, w, h), e);
             ring = TRect(inset + e, inset + e, w - e - inset, h - e - inset);
         }
-        reach->Pixels.clear();
+        std::vector<TRingReach::TPixel>& pixels = reach->Pixels;
+        pixels.resize(size_t(std::count_if(first.begin(), first.end(), [](uint16_t k) { return k != 0; })));
+        size_t n = 0;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
-                if (const uint16_t k = first[size_t(y) * size_t(w) + size_t(x)])
-                    reach->Pixels.push_back({static_cast<uint16_t>(x), static_cast<uint16_t>(y), k});
+                if (const uint16_t k = first[size_t(y) * size_t(w) + size_t(x)]) {
+                    TRingReach::TPixel& p = pixels[n++];
+                    p.X = static_cast<uint16_t>(x);
+                    p.Y = static_cast<uint16_t>(y);
+                    p.Ring = k;
+                }
         reach->Valid = true;
         reach->Width = w;
         reach->Height = h;
