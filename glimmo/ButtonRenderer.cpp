@@ -346,7 +346,10 @@ void TButtonRenderer::DrawBevel(int style, TPixelGraphic& target, const uint32_t
     if (shape == scRoundRect && style != bvsGradient)
         UseLightField(target, colours[0], colours[3], FLightDirection);
 
-    if (style == bvsSmooth && shape == scRoundRect && SmoothRoundRectBevel(target, width, offset, inner)) {
+    const bool lines = shape != scOval && shape != scCircle && shape != scRoundRect && shape != scDiamond &&
+                       (shape < scTriangleUp || shape > scTriangleRight);
+    if (style == bvsSmooth && ((shape == scRoundRect && SmoothRoundRectBevel(target, width, offset, inner)) ||
+                               (lines && SmoothRectangleBevel(target, colours, width, offset, inner)))) {
         if (FDoubleBevel) MirrorLightDirection();
         return;
     }
@@ -371,6 +374,58 @@ void TButtonRenderer::DrawBevel(int style, TPixelGraphic& target, const uint32_t
             MixGraphicsRect(target, copy, static_cast<int>(Trunc(static_cast<long double>(e) / width * 100)), dirty);
     }
     if (FDoubleBevel) MirrorLightDirection();
+}
+
+// Row e: what the mixes of rings e..width make of a difference d (at d + 255).
+const int16_t* TButtonRenderer::MixSteps(int width) {
+    if (FMixStepsWidth != width) {
+        constexpr int span = MixStepSpan;
+        FMixSteps.assign(size_t(width + 2) * span, 0);
+        for (int d = -255; d <= 255; ++d) FMixSteps[size_t(width + 1) * span + size_t(d + 255)] = static_cast<int16_t>(d);
+        for (int e = width; e >= 1; --e) {
+            const int p = static_cast<int>(Trunc(static_cast<long double>(e) / width * 100));
+            const int16_t* next = FMixSteps.data() + size_t(e + 1) * span;
+            for (int d = -255; d <= 255; ++d) {
+                const int m = p * d;
+                const int stepped = m >= 0 ? m / 100 : -((99 - m) / 100);
+                FMixSteps[size_t(e) * span + size_t(d + 255)] = next[stepped + 255];
+            }
+        }
+        FMixStepsWidth = width;
+    }
+    return FMixSteps.data();
+}
+
+// A rectangle's rings are nested frames that never share a pixel while none
+// is turned inside out, so a pixel of the copy changes at most once, on the
+// ring whose frame it lies on, and mixes as on a rounded rectangle (below).
+bool TButtonRenderer::SmoothRectangleBevel(TPixelGraphic& target, const uint32_t (&colours)[4], int width, int offset,
+                                           int inner) {
+    const int w = target.GetWidth(), h = target.GetHeight();
+    const int inset = offset + inner;
+    if (width < 1 || 2 * (inset + width - 1) > std::min(w, h) || target.GetBitCountNum() != 3 || !target.GetBits())
+        return false;
+    TPixelGraphic& copy = FBevelCopy;
+    FreshCanvas(copy);
+    copy.Assign(&target);
+    TRect ring = RingRect(target, inset);
+    for (int e = 1; e <= width; ++e) {
+        DrawRing(copy, ring, colours[0], colours[3]);
+        ring = TRect(inset + e, inset + e, w - e - inset, h - e - inset);
+    }
+    const int16_t* steps = MixSteps(width);
+    for (int y = 0; y < h; ++y) {
+        uint8_t* t = target.GetScanLine(y);
+        const uint8_t* f = copy.GetScanLine(y);
+        const int rowRing = std::min(y - inset, h - inset - y) + 1;
+        for (int x = 0; x < w; ++x, t += 3, f += 3) {
+            if (t[0] == f[0] && t[1] == f[1] && t[2] == f[2]) continue;
+            // The frame of ring e lies e - 1 pixels inside the first ring's.
+            const int e = std::min({rowRing, x - inset + 1, w - inset - x + 1});
+            if (e >= 1 && e <= width) MixToFinal(t, f, steps + size_t(e) * MixStepSpan);
+        }
+    }
+    return true;
 }
 
 // The copy the smooth style draws its rings into takes, on a rounded
@@ -432,31 +487,14 @@ bool TButtonRenderer::SmoothRoundRectBevel(TPixelGraphic& target, int width, int
         reach->Narrow = narrow;
     }
 
-    // Row e of the steps: the difference after the mixes of rings e..width.
-    constexpr int span = 511;
-    if (FMixStepsWidth != width) {
-        FMixSteps.assign(size_t(width + 2) * span, 0);
-        for (int d = -255; d <= 255; ++d) FMixSteps[size_t(width + 1) * span + size_t(d + 255)] = static_cast<int16_t>(d);
-        for (int e = width; e >= 1; --e) {
-            const int p = static_cast<int>(Trunc(static_cast<long double>(e) / width * 100));
-            const int16_t* next = FMixSteps.data() + size_t(e + 1) * span;
-            for (int d = -255; d <= 255; ++d) {
-                const int m = p * d;
-                const int stepped = m >= 0 ? m / 100 : -((99 - m) / 100);
-                FMixSteps[size_t(e) * span + size_t(d + 255)] = next[stepped + 255];
-            }
-        }
-        FMixStepsWidth = width;
-    }
-
+    const int16_t* steps = MixSteps(width);
     uint8_t* to = target.GetBits();
     const uint8_t* from = work->GetBits();
     const ptrdiff_t toRow = target.GetRowSize(), fromRow = work->GetRowSize();
     for (const TRingReach::TPixel& p : reach->Pixels) {
         uint8_t* t = to + p.Y * toRow + 3 * p.X;
         const uint8_t* f = from + p.Y * fromRow + 3 * p.X;
-        const int16_t* steps = FMixSteps.data() + size_t(p.Ring) * span + 255;
-        for (int c = 0; c < 3; ++c) t[c] = static_cast<uint8_t>(f[c] + steps[t[c] - f[c]]);
+        MixToFinal(t, f, steps + size_t(p.Ring) * MixStepSpan);
     }
     return true;
 }

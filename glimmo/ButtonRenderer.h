@@ -92,6 +92,15 @@ private:
     // The smooth bevel of a rounded rectangle at once (see DrawBevel);
     // false when the pictures do not allow it.
     bool SmoothRoundRectBevel(TPixelGraphic& target, int width, int offset, int inner);
+    bool SmoothRectangleBevel(TPixelGraphic& target, const uint32_t (&colours)[4], int width, int offset, int inner);
+    // The smooth style's mixes of every ring from one on, as a table (below).
+    static constexpr int MixStepSpan = 511;
+    const int16_t* MixSteps(int width);
+    // A pixel t that first differed from the copy's f at the table row's
+    // ring, after the mixes of that ring and all later ones.
+    static void MixToFinal(uint8_t* t, const uint8_t* f, const int16_t* steps) {
+        for (int c = 0; c < 3; ++c) t[c] = static_cast<uint8_t>(f[c] + steps[255 + t[c] - f[c]]);
+    }
     void DrawCaption(TPixelGraphic& target, const std::string& caption);
     TConvFilter& SmoothFilter(TSmoothFilterDialog& dialog, const TSmoothSettings& settings, TSmoothSettings& built,
                             bool& valid);
@@ -135,7 +144,7 @@ private:
     TRingReach FRingReach[2];
     int FNextRingReach = 0;
     // What the mixes of rings e to the last make of a channel d above the
-    // light field's: row e, column d + 255 (for one bevel width).
+    // copy's: row e, column d + 255 (for one bevel width).
     std::vector<int16_t> FMixSteps;
     int FMixStepsWidth = 0;
     int FOutlinesWidth = 0, FOutlinesHeight = 0;
