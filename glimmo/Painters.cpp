@@ -182,11 +182,18 @@ void BuildColourRamp(TColourTable& ramp, uint32_t c1, uint32_t c2) {
     for (int i = 0; i < ColourTableSize; ++i) ramp[i] = RampEntry(c2, c1, i);
 }
 
+namespace {
+
+// The ramp entry of the light falling on normal n.
+inline int64_t BevelRampIndex(double nx, double ny, double nz, const TLightVector& light) {
+    return Clamp<int64_t>(Round(128.0 * (light.X * nx + light.Y * ny + light.Z * nz)) + 128, 0, 255);
+}
+
+}  // namespace
+
 void ShadeBevelPixel(TPixelGraphic& graphic, int x, int y, double nx, double ny, double nz,
                      const TLightVector& light, const TColourTable& ramp) {
-    int64_t v = Round(128.0 * (light.X * nx + light.Y * ny + light.Z * nz)) + 128;
-    v = Clamp<int64_t>(v, 0, 255);
-    graphic.SetPixelColor(x, y, ramp[v]);
+    graphic.SetPixelColor(x, y, ramp[BevelRampIndex(nx, ny, nz, light)]);
 }
 
 void EllipseBevel(TPixelGraphic& graphic, int left, int top, int right, int bottom, int thickness,
@@ -194,21 +201,29 @@ void EllipseBevel(TPixelGraphic& graphic, int left, int top, int right, int bott
     const long double rx = (right - left - 1) / 2.0L, ry = (bottom - top - 1) / 2.0L;
     const long double cx = left + rx, cy = top + ry;
     const int reach = CeilValue(thickness / 2.0L) + 1;
+    // cx and cy are whole or half numbers: rounding them once and adding the
+    // whole offsets gives what rounding every sum would.
+    const int ceilX = CeilValue(cx), floorX = FloorValue(cx), ceilY = CeilValue(cy), floorY = FloorValue(cy);
+    const int w = graphic.GetWidth(), h = graphic.GetHeight();
+    const bool direct = Is24(graphic) && graphic.GetBits();
 
     auto shade = [&](int x, int y, double nx, double ny, double nz) {
-        ShadeBevelPixel(graphic, x, y, nx, ny, nz, light, ramp);
+        if (direct && x >= 0 && y >= 0 && x < w && y < h)
+            SetRowColor(graphic.GetScanLine(y), x, ramp[BevelRampIndex(nx, ny, nz, light)]);
+        else
+            ShadeBevelPixel(graphic, x, y, nx, ny, nz, light, ramp);
     };
     auto mirrored = [&](int a, int b) {
         if (a == 0 && b == 0) {
-            shade(CeilValue(cx), CeilValue(cy), 0, 0, 1);
+            shade(ceilX, ceilY, 0, 0, 1);
             return;
         }
         const double r = std::sqrt(static_cast<double>(a) * a + static_cast<double>(b) * b);
         const double f = std::sqrt(static_cast<double>(a) * a + static_cast<double>(b) * b + r * r);
-        shade(CeilValue(cx + a), CeilValue(cy - b), a / f, -b / f, r / f);
-        shade(CeilValue(cx + a), FloorValue(cy + b), a / f, b / f, r / f);
-        shade(FloorValue(cx - a), FloorValue(cy + b), -a / f, b / f, r / f);
-        shade(FloorValue(cx - a), CeilValue(cy - b), -a / f, -b / f, r / f);
+        shade(ceilX + a, ceilY - b, a / f, -b / f, r / f);
+        shade(ceilX + a, floorY + b, a / f, b / f, r / f);
+        shade(floorX - a, floorY + b, -a / f, b / f, r / f);
+        shade(floorX - a, ceilY - b, -a / f, -b / f, r / f);
     };
     auto plot = [&](long double x, long double y) {
         const int px = static_cast<int>(Round(x)), py = static_cast<int>(Round(y));
