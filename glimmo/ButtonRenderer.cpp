@@ -286,7 +286,7 @@ const std::vector<TPoint>& TButtonRenderer::RoundRectOutlineOf(const TRect& rect
     }
     const auto key = std::make_tuple(rect.Left, rect.Top, rect.Right, rect.Bottom);
     auto it = FOutlines.find(key);
-    if (it == FOutlines.end()) it = FOutlines.emplace(key, RoundRectOutline(rect, w, h, &FOutlineScratch)).first;
+    if (it == FOutlines.end()) it = FOutlines.emplace(key, RoundRectOutline(rect, w, h)).first;
     return it->second;
 }
 
@@ -346,6 +346,14 @@ void TButtonRenderer::DrawBevel(int style, TPixelGraphic& target, const uint32_t
     if (shape == scRoundRect && style != bvsGradient)
         UseLightField(target, colours[0], colours[3], FLightDirection);
 
+    const bool lines = shape != scOval && shape != scCircle && shape != scRoundRect && shape != scDiamond &&
+                       (shape < scTriangleUp || shape > scTriangleRight);
+    if (style == bvsSmooth && ((shape == scRoundRect && SmoothRoundRectBevel(target, width, offset, inner)) ||
+                               (lines && SmoothRectangleBevel(target, colours, width, offset, inner)))) {
+        if (FDoubleBevel) MirrorLightDirection();
+        return;
+    }
+
     TPixelGraphic& copy = FBevelCopy;
     if (style == bvsSmooth) {
         FreshCanvas(copy);
@@ -366,6 +374,129 @@ void TButtonRenderer::DrawBevel(int style, TPixelGraphic& target, const uint32_t
             MixGraphicsRect(target, copy, static_cast<int>(Trunc(static_cast<long double>(e) / width * 100)), dirty);
     }
     if (FDoubleBevel) MirrorLightDirection();
+}
+
+// Row e: what the mixes of rings e..width make of a difference d (at d + 255).
+const int16_t* TButtonRenderer::MixSteps(int width) {
+    if (FMixStepsWidth != width) {
+        constexpr int span = MixStepSpan;
+        FMixSteps.assign(size_t(width + 2) * span, 0);
+        for (int d = -255; d <= 255; ++d) FMixSteps[size_t(width + 1) * span + size_t(d + 255)] = static_cast<int16_t>(d);
+        for (int e = width; e >= 1; --e) {
+            const int p = static_cast<int>(Trunc(static_cast<long double>(e) / width * 100));
+            const int16_t* next = FMixSteps.data() + size_t(e + 1) * span;
+            for (int d = -255; d <= 255; ++d) {
+                const int m = p * d;
+                const int stepped = m >= 0 ? m / 100 : -((99 - m) / 100);
+                FMixSteps[size_t(e) * span + size_t(d + 255)] = next[stepped + 255];
+            }
+        }
+        FMixStepsWidth = width;
+    }
+    return FMixSteps.data();
+}
+
+// A rectangle's rings are nested frames that never share a pixel while none
+// is turned inside out, so a pixel of the copy changes at most once, on the
+// ring whose frame it lies on, and mixes as on a rounded rectangle (below).
+bool TButtonRenderer::SmoothRectangleBevel(TPixelGraphic& target, const uint32_t (&colours)[4], int width, int offset,
+                                           int inner) {
+    const int w = target.GetWidth(), h = target.GetHeight();
+    const int inset = offset + inner;
+    if (width < 1 || 2 * (inset + width - 1) > std::min(w, h) || target.GetBitCountNum() != 3 || !target.GetBits())
+        return false;
+    TPixelGraphic& copy = FBevelCopy;
+    FreshCanvas(copy);
+    copy.Assign(&target);
+    TRect ring = RingRect(target, inset);
+    for (int e = 1; e <= width; ++e) {
+        DrawRing(copy, ring, colours[0], colours[3]);
+        ring = TRect(inset + e, inset + e, w - e - inset, h - e - inset);
+    }
+    const int16_t* steps = MixSteps(width);
+    for (int y = 0; y < h; ++y) {
+        uint8_t* t = target.GetScanLine(y);
+        const uint8_t* f = copy.GetScanLine(y);
+        const int rowRing = std::min(y - inset, h - inset - y) + 1;
+        for (int x = 0; x < w; ++x, t += 3, f += 3) {
+            if (t[0] == f[0] && t[1] == f[1] && t[2] == f[2]) continue;
+            // The frame of ring e lies e - 1 pixels inside the first ring's.
+            const int e = std::min({rowRing, x - inset + 1, w - inset - x + 1});
+            if (e >= 1 && e <= width) MixToFinal(t, f, steps + size_t(e) * MixStepSpan);
+        }
+    }
+    return true;
+}
+
+// The copy the smooth style draws its rings into takes, on a rounded
+// rectangle, the light field's pixel wherever a ring reaches, and keeps it:
+// every ring copies from the same field. After its first ring e0 a pixel
+// therefore only mixes toward that field, once for each ring from e0 to the
+// last, and a channel t over field channel f becomes
+//   t' = ((100 - p) f + p t) div 100 = f + floor(p (t - f) / 100),
+// a step on the difference alone. The steps of rings e0..last are
+// tabulated by difference, so each pixel takes its final value at once.
+bool TButtonRenderer::SmoothRoundRectBevel(TPixelGraphic& target, int width, int offset, int inner) {
+    const TPixelGraphic* work = FWorkGraphic;
+    const int w = target.GetWidth(), h = target.GetHeight();
+    if (width < 1 || width > 0xFFFF || w > 0xFFFF || h > 0xFFFF || target.GetBitCountNum() != 3 ||
+        !target.GetBits() || !work || work->GetBitCountNum() != 3 || !work->GetBits() || work->GetWidth() < w ||
+        work->GetHeight() < h)
+        return false;
+    const bool narrow = FDesign && FDesign->BevelWidth >= 2;
+    const int inset = offset + inner;
+
+    // Which pixels the rings reach, and from which ring on.
+    TRingReach* reach = nullptr;
+    for (TRingReach& r : FRingReach)
+        if (r.Valid && r.Width == w && r.Height == h && r.Bevel == width && r.Inset == inset && r.Narrow == narrow)
+            reach = &r;
+    if (!reach) {
+        reach = &FRingReach[FNextRingReach];
+        FNextRingReach ^= 1;
+        std::vector<uint16_t> first(size_t(w) * size_t(h), 0);
+        auto mark = [&](const std::vector<TPoint>& points, int e) {
+            for (const TPoint& p : points) {
+                if (p.X < 0 || p.Y < 0 || p.X >= w || p.Y >= h) continue;
+                uint16_t& k = first[size_t(p.Y) * size_t(w) + size_t(p.X)];
+                if (k == 0) k = static_cast<uint16_t>(e);
+            }
+        };
+        TRect ring = RingRect(target, inset);
+        for (int e = 1; e <= width; ++e) {
+            if (narrow) mark(RoundRectOutline(NarrowRect(ring), w, h), e);
+            mark(RoundRectOutline(ring, w, h), e);
+            ring = TRect(inset + e, inset + e, w - e - inset, h - e - inset);
+        }
+        std::vector<TRingReach::TPixel>& pixels = reach->Pixels;
+        pixels.resize(size_t(std::count_if(first.begin(), first.end(), [](uint16_t k) { return k != 0; })));
+        size_t n = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                if (const uint16_t k = first[size_t(y) * size_t(w) + size_t(x)]) {
+                    TRingReach::TPixel& p = pixels[n++];
+                    p.X = static_cast<uint16_t>(x);
+                    p.Y = static_cast<uint16_t>(y);
+                    p.Ring = k;
+                }
+        reach->Valid = true;
+        reach->Width = w;
+        reach->Height = h;
+        reach->Bevel = width;
+        reach->Inset = inset;
+        reach->Narrow = narrow;
+    }
+
+    const int16_t* steps = MixSteps(width);
+    uint8_t* to = target.GetBits();
+    const uint8_t* from = work->GetBits();
+    const ptrdiff_t toRow = target.GetRowSize(), fromRow = work->GetRowSize();
+    for (const TRingReach::TPixel& p : reach->Pixels) {
+        uint8_t* t = to + p.Y * toRow + 3 * p.X;
+        const uint8_t* f = from + p.Y * fromRow + 3 * p.X;
+        MixToFinal(t, f, steps + size_t(p.Ring) * MixStepSpan);
+    }
+    return true;
 }
 
 // ---- caption --------------------------------------------------------------------

@@ -89,6 +89,18 @@ private:
     // The rounded-rectangle outline of rect on a picture of w x h, kept
     // between renders (the rings of a slider move repeat).
     const std::vector<TPoint>& RoundRectOutlineOf(const TRect& rect, int w, int h);
+    // The smooth bevel of a rounded rectangle at once (see DrawBevel);
+    // false when the pictures do not allow it.
+    bool SmoothRoundRectBevel(TPixelGraphic& target, int width, int offset, int inner);
+    bool SmoothRectangleBevel(TPixelGraphic& target, const uint32_t (&colours)[4], int width, int offset, int inner);
+    // The smooth style's mixes of every ring from one on, as a table (below).
+    static constexpr int MixStepSpan = 511;
+    const int16_t* MixSteps(int width);
+    // A pixel t that first differed from the copy's f at the table row's
+    // ring, after the mixes of that ring and all later ones.
+    static void MixToFinal(uint8_t* t, const uint8_t* f, const int16_t* steps) {
+        for (int c = 0; c < 3; ++c) t[c] = static_cast<uint8_t>(f[c] + steps[255 + t[c] - f[c]]);
+    }
     void DrawCaption(TPixelGraphic& target, const std::string& caption);
     TConvFilter& SmoothFilter(TSmoothFilterDialog& dialog, const TSmoothSettings& settings, TSmoothSettings& built,
                             bool& valid);
@@ -108,7 +120,6 @@ private:
     int FNextLightField = 0;
     const TPixelGraphic* FWorkGraphic = nullptr;
     void UseLightField(const TPixelGraphic& target, uint32_t light, uint32_t shadow, int direction);
-    TPixelGraphic FOutlineScratch;  // kept white between rounded-rectangle rings
     // Work pictures of a render, kept so that redraws reuse their memory
     // (allocating and releasing them cost more than their arithmetic).
     TPixelGraphic FPlain, FBeveled, FBevelCopy;
@@ -118,6 +129,24 @@ private:
     int FMaskShape = -1;
     bool FMaskCuts = false;  // the shape cuts (a rectangle does not)
     std::map<std::tuple<int, int, int, int>, std::vector<TPoint>> FOutlines;
+    // The pixels the rings of a smooth rounded-rectangle pass reach, each
+    // with the first ring that reaches it, in row order; kept for the two
+    // passes of a render.
+    struct TRingReach {
+        struct TPixel {
+            uint16_t X, Y, Ring;
+        };
+        bool Valid = false;
+        int Width = 0, Height = 0, Bevel = 0, Inset = 0;
+        bool Narrow = false;
+        std::vector<TPixel> Pixels;
+    };
+    TRingReach FRingReach[2];
+    int FNextRingReach = 0;
+    // What the mixes of rings e to the last make of a channel d above the
+    // copy's: row e, column d + 255 (for one bevel width).
+    std::vector<int16_t> FMixSteps;
+    int FMixStepsWidth = 0;
     int FOutlinesWidth = 0, FOutlinesHeight = 0;
     TPlasmaFill FPlasma;
     bool FDoubleBevel = false;

@@ -182,11 +182,18 @@ void BuildColourRamp(TColourTable& ramp, uint32_t c1, uint32_t c2) {
     for (int i = 0; i < ColourTableSize; ++i) ramp[i] = RampEntry(c2, c1, i);
 }
 
+namespace {
+
+// The ramp entry of the light falling on normal n.
+inline int64_t BevelRampIndex(double nx, double ny, double nz, const TLightVector& light) {
+    return Clamp<int64_t>(Round(128.0 * (light.X * nx + light.Y * ny + light.Z * nz)) + 128, 0, 255);
+}
+
+}  // namespace
+
 void ShadeBevelPixel(TPixelGraphic& graphic, int x, int y, double nx, double ny, double nz,
                      const TLightVector& light, const TColourTable& ramp) {
-    int64_t v = Round(128.0 * (light.X * nx + light.Y * ny + light.Z * nz)) + 128;
-    v = Clamp<int64_t>(v, 0, 255);
-    graphic.SetPixelColor(x, y, ramp[v]);
+    graphic.SetPixelColor(x, y, ramp[BevelRampIndex(nx, ny, nz, light)]);
 }
 
 void EllipseBevel(TPixelGraphic& graphic, int left, int top, int right, int bottom, int thickness,
@@ -194,21 +201,29 @@ void EllipseBevel(TPixelGraphic& graphic, int left, int top, int right, int bott
     const long double rx = (right - left - 1) / 2.0L, ry = (bottom - top - 1) / 2.0L;
     const long double cx = left + rx, cy = top + ry;
     const int reach = CeilValue(thickness / 2.0L) + 1;
+    // cx and cy are whole or half numbers: rounding them once and adding the
+    // whole offsets gives what rounding every sum would.
+    const int ceilX = CeilValue(cx), floorX = FloorValue(cx), ceilY = CeilValue(cy), floorY = FloorValue(cy);
+    const int w = graphic.GetWidth(), h = graphic.GetHeight();
+    const bool direct = Is24(graphic) && graphic.GetBits();
 
     auto shade = [&](int x, int y, double nx, double ny, double nz) {
-        ShadeBevelPixel(graphic, x, y, nx, ny, nz, light, ramp);
+        if (direct && x >= 0 && y >= 0 && x < w && y < h)
+            SetRowColor(graphic.GetScanLine(y), x, ramp[BevelRampIndex(nx, ny, nz, light)]);
+        else
+            ShadeBevelPixel(graphic, x, y, nx, ny, nz, light, ramp);
     };
     auto mirrored = [&](int a, int b) {
         if (a == 0 && b == 0) {
-            shade(CeilValue(cx), CeilValue(cy), 0, 0, 1);
+            shade(ceilX, ceilY, 0, 0, 1);
             return;
         }
         const double r = std::sqrt(static_cast<double>(a) * a + static_cast<double>(b) * b);
         const double f = std::sqrt(static_cast<double>(a) * a + static_cast<double>(b) * b + r * r);
-        shade(CeilValue(cx + a), CeilValue(cy - b), a / f, -b / f, r / f);
-        shade(CeilValue(cx + a), FloorValue(cy + b), a / f, b / f, r / f);
-        shade(FloorValue(cx - a), FloorValue(cy + b), -a / f, b / f, r / f);
-        shade(FloorValue(cx - a), CeilValue(cy - b), -a / f, -b / f, r / f);
+        shade(ceilX + a, ceilY - b, a / f, -b / f, r / f);
+        shade(ceilX + a, floorY + b, a / f, b / f, r / f);
+        shade(floorX - a, floorY + b, -a / f, b / f, r / f);
+        shade(floorX - a, ceilY - b, -a / f, -b / f, r / f);
     };
     auto plot = [&](long double x, long double y) {
         const int px = static_cast<int>(Round(x)), py = static_cast<int>(Round(y));
@@ -451,62 +466,19 @@ void DiamondEdges(TPGCanvas& canvas, const TRect& r, uint32_t light, int directi
 
 // ---- rounded rectangles ------------------------------------------------------
 
-std::vector<TPoint> RoundRectOutline(const TRect& rect, int width, int height, TPixelGraphic* scratch) {
-    // Drawn on a white scratch, then read back within the rectangle's extent
-    // (plus a margin for rasteriser rounding): the outline exactly as the
-    // canvas draws it.
-    std::vector<TPoint> points;
-    const TRect norm(std::min(rect.Left, rect.Right), std::min(rect.Top, rect.Bottom),
-                     std::max(rect.Left, rect.Right), std::max(rect.Top, rect.Bottom));
-    const TRect area = IntersectRect(norm.Inflated(1, 1), TRect(0, 0, width, height));
-    if (area.IsEmpty()) return points;
-    TPixelGraphic local;
-    TPixelGraphic& pad = scratch ? *scratch : local;
-    if (pad.GetWidth() != width || pad.GetHeight() != height || pad.GetBitCountNum() != 3 || pad.GetEmpty()) {
-        pad.SetSize(width, height, 3);
-        std::fill(pad.GetBits(), pad.GetBits() + pad.GetBitsSize(), 0xFF);
-    }
-    TPGCanvas& canvas = *pad.GetCanvas();
-    canvas.Pen.Color = clBlack;
-    canvas.Brush.Style = bsClear;
-    canvas.RoundRect(rect.Left, rect.Top, rect.Right, rect.Bottom, (rect.Right - rect.Left) / 2,
-                     (rect.Bottom - rect.Top) / 2);
-    for (int y = area.Top; y < area.Bottom; ++y) {
-        uint8_t* row = pad.GetScanLine(y);
-        int x = area.Left;
-        while (x < area.Right) {
-            // 32, then eight white pixels at a time: the outline is sparse.
-            if (x + 32 <= area.Right) {
-                uint64_t words[12];
-                std::memcpy(words, row + 3 * x, sizeof words);
-                uint64_t all = ~uint64_t(0);
-                for (uint64_t word : words) all &= word;
-                if (all == ~uint64_t(0)) {
-                    x += 32;
-                    continue;
-                }
-            }
-            if (x + 8 <= area.Right) {
-                uint64_t words[3];
-                std::memcpy(words, row + 3 * x, sizeof words);
-                if ((words[0] & words[1] & words[2]) == ~uint64_t(0)) {
-                    x += 8;
-                    continue;
-                }
-            }
-            const int end = std::min(x + 8, area.Right);
-            for (; x < end; ++x)
-                if (row[3 * x] != 0xFF) {
-                    points.emplace_back(x, y);
-                    std::memset(row + 3 * x, 0xFF, 3);
-                }
-        }
-    }
+std::vector<TPoint> RoundRectOutline(const TRect& rect, int width, int height) {
+    std::vector<TPoint> points = RoundRectPenPixels(rect.Left, rect.Top, rect.Right, rect.Bottom,
+                                                    (rect.Right - rect.Left) / 2, (rect.Bottom - rect.Top) / 2);
+    points.erase(std::remove_if(points.begin(), points.end(),
+                                [width, height](const TPoint& p) {
+                                    return p.X < 0 || p.Y < 0 || p.X >= width || p.Y >= height;
+                                }),
+                 points.end());
     return points;
 }
 
-void RoundRectRing(TPixelGraphic& graphic, const TRect& rect, const TPixelGraphic& work, TPixelGraphic* scratch) {
-    CopyPixelsAt(graphic, RoundRectOutline(rect, graphic.GetWidth(), graphic.GetHeight(), scratch), work);
+void RoundRectRing(TPixelGraphic& graphic, const TRect& rect, const TPixelGraphic& work) {
+    CopyPixelsAt(graphic, RoundRectOutline(rect, graphic.GetWidth(), graphic.GetHeight()), work);
 }
 
 TRect CopyPixelsAt(TPixelGraphic& graphic, const std::vector<TPoint>& points, const TPixelGraphic& work) {

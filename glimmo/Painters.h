@@ -125,13 +125,11 @@ void RoundRectLight(const TPixelGraphic& graphic, uint32_t light, uint32_t shado
 
 // Pixels of the one-pixel RoundRect outline of rect with corner ellipse
 // ((r - l) div 2, (b - t) div 2), as the canvas draws it, clipped to a
-// picture of width x height. A scratch picture may be handed in for reuse
-// across calls: it is kept white at width x height between calls.
-std::vector<TPoint> RoundRectOutline(const TRect& rect, int width, int height, TPixelGraphic* scratch = nullptr);
+// picture of width x height, in row order.
+std::vector<TPoint> RoundRectOutline(const TRect& rect, int width, int height);
 // Copies the light field of work onto the rounded-rectangle outline of rect
 // (as drawing work through a mask holding only that outline would).
-void RoundRectRing(TPixelGraphic& graphic, const TRect& rect, const TPixelGraphic& work,
-                   TPixelGraphic* scratch = nullptr);
+void RoundRectRing(TPixelGraphic& graphic, const TRect& rect, const TPixelGraphic& work);
 // Copies the pixels of work at points onto graphic; returns their bounds.
 TRect CopyPixelsAt(TPixelGraphic& graphic, const std::vector<TPoint>& points, const TPixelGraphic& work);
 

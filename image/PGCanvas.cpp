@@ -38,7 +38,55 @@ TSpans EllipseSpans(int w, int h) {
     return spans;
 }
 
+// Spans of RoundRect(x1, y1, x2, y2, w, h); none when the box is empty.
+TSpans RoundRectSpans(int x1, int y1, int x2, int y2, int w, int h) {
+    const int W = x2 - x1, H = y2 - y1;
+    if (W <= 0 || H <= 0) return {};
+    w = std::clamp(w, 0, W);
+    h = std::clamp(h, 0, H);
+    TSpans spans(H, {x1, x2 - 1});
+    if (w < 2 || h < 2) return spans;  // a plain rectangle
+    // Top and bottom rows follow the corner ellipse; the rows between are whole.
+    const TSpans corner = EllipseSpans(w, h);
+    for (int r = 0; r < H; ++r) {
+        int e = -1;
+        if (r < h / 2) e = r;
+        else if (r >= H - h / 2) e = r - (H - h);
+        if (e >= 0) spans[r] = {x1 + corner[e].first, x1 + (W - w) + corner[e].second};
+    }
+    return spans;
+}
+
+// Row i's interior [lo, hi] (empty when lo > hi): inside both neighbour rows
+// and off the ends. The rest of the row is the region's outline (pixels with
+// a 4-neighbour outside), 8-connected, so that a 4-connected flood fill
+// cannot pass through it.
+std::pair<int, int> RegionInterior(const TSpans& spans, int i) {
+    const int rows = static_cast<int>(spans.size());
+    int lo = spans[i].first + 1, hi = spans[i].second - 1;
+    if (i == 0 || i == rows - 1) return {lo, lo - 1};
+    lo = std::max({lo, spans[i - 1].first, spans[i + 1].first});
+    hi = std::min({hi, spans[i - 1].second, spans[i + 1].second});
+    return {lo, hi};
+}
+
 }  // namespace
+
+std::vector<TPoint> RoundRectPenPixels(int x1, int y1, int x2, int y2, int w, int h) {
+    const TSpans spans = RoundRectSpans(x1, y1, x2, y2, w, h);
+    std::vector<TPoint> points;
+    for (int i = 0; i < static_cast<int>(spans.size()); ++i) {
+        const auto [lo, hi] = RegionInterior(spans, i);
+        for (int x = spans[i].first; x <= spans[i].second; ++x) {
+            if (x == lo && lo <= hi) {
+                x = hi;
+                continue;
+            }
+            points.emplace_back(x, y1 + i);
+        }
+    }
+    return points;
+}
 
 // ---- font ---------------------------------------------------------------------------
 
@@ -103,21 +151,12 @@ void TPGCanvas::Polyline(const std::vector<TPoint>& points) {
     Changed();
 }
 
-// The region's outline (pixels with a 4-neighbour outside the region) takes
-// the pen, the rest the brush. An 8-connected outline results, so that a
-// 4-connected flood fill cannot pass through it.
+// The region's outline takes the pen, its interior the brush.
 void TPGCanvas::DrawRegion(int top, const TSpans& spans) {
     const uint32_t pen = DeviceColor(Pen.Color), brush = DeviceColor(Brush.Color);
     const int rows = static_cast<int>(spans.size());
     for (int i = 0; i < rows; ++i) {
-        // Interior of this row: inside both neighbour rows and off the ends.
-        int lo = spans[i].first + 1, hi = spans[i].second - 1;
-        if (i == 0 || i == rows - 1) {
-            hi = lo - 1;
-        } else {
-            lo = std::max({lo, spans[i - 1].first, spans[i + 1].first});
-            hi = std::min({hi, spans[i - 1].second, spans[i + 1].second});
-        }
+        const auto [lo, hi] = RegionInterior(spans, i);
         for (int x = spans[i].first; x <= spans[i].second; ++x) {
             if (x == lo && lo <= hi) {
                 // A clear brush leaves the interior alone: skip it whole.
@@ -145,24 +184,8 @@ void TPGCanvas::Ellipse(int x1, int y1, int x2, int y2) {
 }
 
 void TPGCanvas::RoundRect(int x1, int y1, int x2, int y2, int w, int h) {
-    const int W = x2 - x1, H = y2 - y1;
-    if (W <= 0 || H <= 0) return;
-    w = std::clamp(w, 0, W);
-    h = std::clamp(h, 0, H);
-    if (w < 2 || h < 2) {
-        Rectangle(x1, y1, x2, y2);
-        return;
-    }
-    // Top and bottom rows follow the corner ellipse; the rows between are whole.
-    const TSpans corner = EllipseSpans(w, h);
-    TSpans spans(H, {x1, x2 - 1});
-    for (int r = 0; r < H; ++r) {
-        int e = -1;
-        if (r < h / 2) e = r;
-        else if (r >= H - h / 2) e = r - (H - h);
-        if (e >= 0) spans[r] = {x1 + corner[e].first, x1 + (W - w) + corner[e].second};
-    }
-    DrawRegion(y1, spans);
+    if (x2 <= x1 || y2 <= y1) return;
+    DrawRegion(y1, RoundRectSpans(x1, y1, x2, y2, w, h));
 }
 
 void TPGCanvas::FillRect(const TRect& r) {

@@ -118,3 +118,7 @@ private:
 
     TPixelGraphic* FGraphic;
 };
+
+// The pixels RoundRect(x1, y1, x2, y2, w, h) gives the pen, row by row from
+// the top, left to right (not clipped to any picture).
+std::vector<TPoint> RoundRectPenPixels(int x1, int y1, int x2, int y2, int w, int h);

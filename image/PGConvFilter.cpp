@@ -142,6 +142,32 @@ uint8_t TConvFilter::Channel(int64_t sum, int64_t weight) const {
     return static_cast<uint8_t>(Round(v));
 }
 
+// Channel (FTableBase + i, FFullWeight) for i = 0..range - 1.
+void TConvFilter::FillTable(std::vector<uint8_t>& table, int64_t range) const {
+    table.resize(size_t(range));
+    const int64_t w = FFullWeight;
+    if (!(FFactor == 1.0L && FBiasAdd == 0.0L && w > 0)) {
+        for (int64_t i = 0; i < range; ++i) table[size_t(i)] = Channel(FTableBase + i, w);
+        return;
+    }
+    // The plain mean, stepped along the sums: quotient and remainder of the
+    // sum by the weight advance without a division per entry.
+    int64_t i = 0;
+    for (; i < range && FTableBase + i <= 0; ++i) table[size_t(i)] = 0;
+    if (i == range) return;
+    const int64_t start = FTableBase + i;
+    int64_t q = start / w, r = start % w;
+    for (; i < range && FTableBase + i < 255 * w; ++i) {
+        const int64_t twice = 2 * r;
+        table[size_t(i)] = static_cast<uint8_t>(twice > w || (twice == w && (q & 1)) ? q + 1 : q);
+        if (++r == w) {
+            r = 0;
+            ++q;
+        }
+    }
+    for (; i < range; ++i) table[size_t(i)] = 255;
+}
+
 void TConvFilter::Prepare() {
     const TPixelGraphic* s = Source;
     FPrepared = s;
@@ -198,10 +224,7 @@ void TConvFilter::Prepare() {
         c.BiasAdd = FBiasAdd;
     }
     if (innerPixels > 0 && (kept || range <= limit || (again && range <= (int64_t(1) << 20)))) {
-        if (!kept) {
-            c.Table.resize(size_t(range));
-            for (int64_t i = 0; i < range; ++i) c.Table[size_t(i)] = Channel(FTableBase + i, FFullWeight);
-        }
+        if (!kept) FillTable(c.Table, range);
         FTable = c.Table.data();
     }
     // Rows at once need a source that is not the target and sums that fit
@@ -216,6 +239,7 @@ void TConvFilter::Prepare() {
         FRowSums16.resize(FShortSums ? 3 * n : 0);
         FRowSums32.resize(FShortSums ? 0 : 3 * n);
         FRowColours.resize(size_t(std::max(0, FInnerX1 - FInnerX0 + 1)));
+        if (FShortSums) PrepareGroups();
         // Edge pixels divide by the weight of the cells inside: a rectangle
         // of the matrix, summed from these prefixes.
         FWeightPrefix.assign(size_t(FWidth + 1) * size_t(FHeight + 1), 0);
@@ -248,6 +272,75 @@ void TConvFilter::SumRow(TSum* out, int Y, int x0, int n) const {
     }
 }
 
+void TConvFilter::PrepareGroups() {
+    FRowGroups.clear();
+    for (int32_t row = 0; row < FHeight; ++row) {
+        const int32_t* c = FCoefficients.data() + size_t(row) * size_t(FWidth);
+        if (std::all_of(c, c + FWidth, [](int32_t w) { return w == 0; })) continue;
+        auto same = [&](const TRowGroup& g) {
+            return std::equal(c, c + FWidth, FCoefficients.data() + size_t(g.Rows[0]) * size_t(FWidth));
+        };
+        auto group = std::find_if(FRowGroups.begin(), FRowGroups.end(), same);
+        if (group != FRowGroups.end()) {
+            group->Rows.push_back(row);
+            continue;
+        }
+        TRowGroup g;
+        g.Rows.push_back(row);
+        for (int32_t col = 0; col < FWidth; ++col) {
+            if (c[col] == 0) continue;
+            // Weights act modulo 65536, as in the sums.
+            const uint16_t w = uint16_t(c[col]);
+            auto it = std::find_if(g.Weights.begin(), g.Weights.end(), [w](const TWeightColumns& k) { return k.Weight == w; });
+            if (it == g.Weights.end()) it = g.Weights.insert(g.Weights.end(), TWeightColumns{w, {}});
+            it->Cols.push_back(col);
+        }
+        FRowGroups.push_back(std::move(g));
+    }
+    FGroupSums.assign(3 * (size_t(FSrcWidth) + size_t(FWidth)), 0);
+}
+
+// With g the sum of a group's source rows (zero beyond the picture's sides):
+// out[x] = sum over weights w of w * (sum of g[x + XOffset + col] over w's
+// columns), all modulo 65536 like SumRow, which it equals.
+void TConvFilter::SumRowGrouped(uint16_t* out, int Y, int x0, int n) {
+    const ptrdiff_t count = 3 * ptrdiff_t(n);
+    std::fill(out, out + count, uint16_t(0));
+    // g holds source columns x0 + XOffset .. x0 + XOffset + n + Width - 2.
+    const int64_t gx0 = int64_t(x0) + FXOffset;
+    const int64_t first = std::max<int64_t>(gx0, 0);
+    const int64_t end = std::min<int64_t>(gx0 + n + FWidth - 1, FSrcWidth);
+    uint16_t* g = FGroupSums.data();
+    for (const TRowGroup& group : FRowGroups) {
+        bool any = false;
+        for (int32_t row : group.Rows) {
+            const int64_t sy = int64_t(Y) + FYOffset + row;
+            if (sy < 0 || sy >= FSrcHeight || first >= end) continue;
+            if (!any) std::fill(g, g + 3 * (ptrdiff_t(n) + FWidth - 1), uint16_t(0));
+            any = true;
+            const uint8_t* src = FBits + sy * FRowSize + first * 3;
+            uint16_t* to = g + 3 * (first - gx0);
+            for (ptrdiff_t i = 0, m = ptrdiff_t(3 * (end - first)); i < m; ++i) to[i] = uint16_t(to[i] + src[i]);
+        }
+        if (!any) continue;
+        for (const TWeightColumns& k : group.Weights) {
+            const uint32_t w = k.Weight;  // unsigned products: no overflow
+            const uint16_t* a = g + 3 * ptrdiff_t(k.Cols[0]);
+            if (k.Cols.size() == 1) {
+                for (ptrdiff_t i = 0; i < count; ++i) out[i] = uint16_t(out[i] + w * a[i]);
+            } else if (k.Cols.size() == 2) {
+                const uint16_t* b = g + 3 * ptrdiff_t(k.Cols[1]);
+                for (ptrdiff_t i = 0; i < count; ++i) out[i] = uint16_t(out[i] + w * uint16_t(a[i] + b[i]));
+            } else {
+                for (const int32_t col : k.Cols) {
+                    const uint16_t* c = g + 3 * ptrdiff_t(col);
+                    for (ptrdiff_t i = 0; i < count; ++i) out[i] = uint16_t(out[i] + w * c[i]);
+                }
+            }
+        }
+    }
+}
+
 int64_t TConvFilter::WeightInside(int X, int Y) const {
     const int64_t x0 = int64_t(X) + FXOffset, y0 = int64_t(Y) + FYOffset;
     const int64_t c0 = std::max<int64_t>(0, -x0), c1 = std::min<int64_t>(FWidth - 1, FSrcWidth - 1 - x0);
@@ -271,7 +364,7 @@ void TConvFilter::ComputeInnerRow(int Y) {
     };
     const int n = int(FRowColours.size());
     if (FShortSums) {
-        SumRow(FRowSums16.data(), Y, FInnerX0, n);
+        SumRowGrouped(FRowSums16.data(), Y, FInnerX0, n);
         lookUp(FRowSums16.data());
     } else {
         SumRow(FRowSums32.data(), Y, FInnerX0, n);
@@ -317,7 +410,7 @@ void TConvFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
         return;
     }
     if (FShortSums) {
-        SumRow(FRowSums16.data(), Y, 0, Width);
+        SumRowGrouped(FRowSums16.data(), Y, 0, Width);
         StoreRow(FRowSums16.data(), Y, Row, Width);
     } else {
         SumRow(FRowSums32.data(), Y, 0, Width);

@@ -82,6 +82,11 @@ private:
     };
     template <typename TSum>
     void SumRow(TSum* out, int Y, int x0, int n) const;
+    // The 16-bit sums of SumRow, modulo 65536, in fewer steps: source rows
+    // under equal matrix rows are added up first, and cells of one row with
+    // equal weights share one multiplication.
+    void SumRowGrouped(uint16_t* out, int Y, int x0, int n);
+    void PrepareGroups();
     template <typename TSum>
     void StoreRow(const TSum* sums, int Y, uint8_t* Row, int Width) const;
     int64_t WeightInside(int X, int Y) const;
@@ -98,6 +103,7 @@ private:
     void Prepare();
     bool PreparedFor(const TPixelGraphic* source) const;
     uint8_t Channel(int64_t sum, int64_t weight) const;
+    void FillTable(std::vector<uint8_t>& table, int64_t range) const;
 
     std::vector<int32_t> FCoefficients;
     int32_t FWidth = 1;
@@ -135,6 +141,18 @@ private:
     int FCachedRow = -1;
     bool FShortSums = false;  // sums kept in 16 bits
     std::vector<uint16_t> FRowSums16;
+    // Matrix rows with equal coefficients, and in each the columns of each
+    // weight (16-bit sums only).
+    struct TWeightColumns {
+        uint16_t Weight;
+        std::vector<int32_t> Cols;
+    };
+    struct TRowGroup {
+        std::vector<int32_t> Rows;
+        std::vector<TWeightColumns> Weights;
+    };
+    std::vector<TRowGroup> FRowGroups;
+    std::vector<uint16_t> FGroupSums;  // one group's source rows added up, padded by the matrix width
     std::vector<int32_t> FRowSums32;
     std::vector<uint32_t> FRowColours;
 };

@@ -7,6 +7,7 @@
 #include "image/PGCanvas.h"
 #include "image/PGFilterDialogs.h"
 #include "image/PGraphic.h"
+#include "platform/MathUtil.h"
 
 namespace {
 
@@ -238,6 +239,71 @@ TEST(ButtonRenderer, DoubleBevelMirrorsTheInnerRingsAndRestoresTheLight) {
     p = Render(r, d);
     EXPECT_EQ(p->GetPixelColor(50, 1), Fill);
     for (int y = 2; y < 10; ++y) EXPECT_EQ(p->GetPixelColor(50, y), y < 6 ? clWhite : clBlack) << y;
+}
+
+// The smooth bevel of rounded rectangles and rectangles, step by step from
+// the painters: each ring drawn into a copy (through its outline from the
+// light field, or as edge lines), then mixed in by e / W x 100 percent; both
+// passes (the second mirrored and moved inward under "Double Bevel"), then
+// the cut. Rings that cross at the centre and offsets beyond the border
+// included.
+TEST(ButtonRenderer, SmoothBevelEqualsRingByRingMixing) {
+    TRandomGenerator random(31);
+    TButtonRenderer renderer;  // kept: its cached rings must follow each design
+    for (int round = 0; round < 90; ++round) {
+        const int shape = round % 3 == 0 ? scRoundRect : round % 3 == 1 ? scRectangle : scSquare;
+        const int w = 1 + random.NextInt(90), h = 1 + random.NextInt(70);
+        TButtonDesign d = PlainDesign(w, h);
+        auto fill = std::make_shared<TPixelGraphic>();
+        fill->SetSize(w, h, 3);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                fill->SetPixelColor(x, y, round % 4 == 0 ? Fill : uint32_t(random.NextInt(1 << 24)));
+        d.FillImage = fill;
+        d.BitmapPlacement = bpOriginal;
+        d.Shape = shape;
+        d.BevelStyle = bvsSmooth;
+        d.BevelWidth = 1 + random.NextInt(round % 5 == 0 ? 100 : 30);
+        d.BevelOffset = round % 4 == 1 ? random.NextInt(14) - 3 : 0;
+        d.DoubleBevel = round % 2 == 1;
+        d.LightDirection = 1 + random.NextInt(9);
+        d.BevelColors[0] = RGB(random.NextInt(256), random.NextInt(256), random.NextInt(256));
+        d.BevelColors[3] = RGB(random.NextInt(256), random.NextInt(256), random.NextInt(256));
+
+        TPixelGraphic b, copy, work, mask, expected;
+        b.Assign(fill.get());
+        for (int pass = 0; pass < 2; ++pass) {
+            const bool twice = pass == 1 && d.DoubleBevel;
+            const int inner = twice ? d.BevelWidth : 0;
+            const int direction = twice && d.LightDirection != 5 ? 10 - d.LightDirection : d.LightDirection;
+            if (shape == scRoundRect) RoundRectLight(b, d.BevelColors[0], d.BevelColors[3], direction, work);
+            copy.Assign(&b);
+            TRect ring = RingRect(b, d.BevelOffset + inner);
+            for (int e = 1; e <= d.BevelWidth; ++e) {
+                if (shape != scRoundRect) {
+                    DrawBevelEdges(*copy.GetCanvas(), ring, d.BevelColors[0], d.BevelColors[3], direction);
+                } else {
+                    if (d.BevelWidth >= 2) RoundRectRing(copy, NarrowRect(ring), work);
+                    RoundRectRing(copy, ring, work);
+                }
+                const int k = d.BevelOffset + inner + e;
+                ring = TRect(k, k, w - k, h - k);
+                MixGraphics(b, copy, int(Trunc(static_cast<long double>(e) / d.BevelWidth * 100)));
+            }
+        }
+        if (shape == scRoundRect) {
+            MakeFlat(expected, w, h, d.CanvasColor);
+            mask.SetSize(w, h, 3);
+            RoundRectMask(mask);
+            DrawMasked(expected, 0, 0, b, mask);
+        } else {
+            expected.Assign(&b);
+        }
+
+        auto got = Render(renderer, d);
+        ASSERT_TRUE(SamePixels(*got, expected)) << "round " << round << ": " << w << " x " << h << ", bevel "
+                                                << d.BevelWidth << ", offset " << d.BevelOffset;
+    }
 }
 
 TEST(ButtonRenderer, AntiAliasingAboveItsThresholdIsTheSmoothFilter) {

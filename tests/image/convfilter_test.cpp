@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -260,6 +261,49 @@ TEST(ConvFilterPixels, WholeRowsAgreeWithTheDefinition) {
     const int most = std::numeric_limits<int32_t>::max();
     SetKernel(gauss, {{most, 1, -most}, {-most, most, 7}}, -1, 0);
     expectRows(gauss, pictures[3]);
+}
+
+// Kernels with repeated rows and repeated weights (the distribution kernels,
+// mirrored and box matrices, a few large and negative weights) on random
+// pictures, some narrower or lower than the matrix, with off-centre offsets
+// so that whole rows and columns of the matrix fall outside: every pixel as
+// the definition gives it, through whole rows and pixel by pixel.
+TEST(ConvFilterPixels, RepeatedRowsAndWeightsAgreeWithTheDefinition) {
+    std::mt19937 rng(23);
+    auto pick = [&rng](int lo, int hi) { return lo + int(rng() % unsigned(hi - lo + 1)); };
+    for (int round = 0; round < 60; ++round) {
+        TConvFilter f;
+        if (round < 12) {
+            f.SetDistributionKernel(TDistributionShape(round % 3), round % 2 == 0, 0.4L + 0.09L * round);
+            if (round % 4 == 3) f.SetSmoothKernel(TDistributionShape(round % 3), true, 1.3L, 10 + 7 * round);
+        } else {
+            const int w = pick(1, 9), h = pick(1, 9);
+            const int kind = round % 4;
+            Matrix m(h, std::vector<int>(w));
+            for (int r = 0; r < h; ++r)
+                for (int c = 0; c < w; ++c) {
+                    const int mr = std::min(r, h - 1 - r), mc = std::min(c, w - 1 - c);
+                    m[r][c] = kind == 0   ? 1                                  // box
+                              : kind == 1 ? (mr + 1) * (mc + 1) % 5            // mirrored, zeros inside
+                              : kind == 2 ? (mr + mc) % 3 - 1                  // mirrored, negative
+                                          : (mr % 2) * 900 + (mc % 2) * 13;   // large weights
+                }
+            SetKernel(f, m, -pick(0, w + 2), -pick(0, h + 2));
+        }
+        TPixelGraphic src;
+        FillRandom(src, pick(1, 40), pick(1, 30), unsigned(round));
+        if (round % 5 == 0)  // white rows: the largest sums
+            for (int y = 0; y < src.GetHeight(); y += 2)
+                for (int x = 0; x < src.GetWidth(); ++x) src.SetPixelColor(x, y, RGB(255, 255, 255));
+        TPixelGraphic out, copy;
+        copy.Assign(&src);
+        out.ApplyFilter(f, copy);
+        for (int y = 0; y < src.GetHeight(); ++y)
+            for (int x = 0; x < src.GetWidth(); ++x)
+                ASSERT_EQ(out.GetPixelColor(x, y), Reference(f, src, x, y))
+                    << "round " << round << " at " << x << "," << y;
+        ExpectLikeReference(f, src);
+    }
 }
 
 TEST(ConvFilterPixels, EdgesBiasFactorAndRounding) {

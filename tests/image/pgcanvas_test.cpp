@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <random>
 #include <set>
 
 #include "image/PGCanvas.h"
@@ -109,6 +110,44 @@ TEST(PGCanvas, ShapesTouchTheirBoxAndKeepEdgesExclusive) {
     c.Brush.Style = bsClear;
     c.FillRect(TRect(0, 0, 20, 12));
     EXPECT_EQ(g.GetPixel(0, 0), 0u);
+}
+
+// The pen pixels of a rounded rectangle are those the canvas lights, in row
+// order, each once; boxes reaching past the picture keep their pixels
+// outside it. A corner under 2 pixels is the plain rectangle's border.
+TEST(PGCanvas, RoundRectPenPixelsAreTheDrawnOutline) {
+    std::mt19937 rng(5);
+    auto pick = [&rng](int lo, int hi) { return lo + int(rng() % unsigned(hi - lo + 1)); };
+    for (int round = 0; round < 300; ++round) {
+        const int x1 = pick(-10, 70), y1 = pick(-10, 50), x2 = pick(-10, 90), y2 = pick(-10, 70);
+        const int w = round % 7 == 0 ? pick(0, 1) : (x2 - x1) / 2, h = round % 5 == 0 ? pick(-3, 30) : (y2 - y1) / 2;
+        TPixelGraphic g;
+        Make(g, 80, 60);
+        TPGCanvas& c = *g.GetCanvas();
+        c.Pen.Color = clWhite;
+        c.Brush.Style = bsClear;
+        c.RoundRect(x1, y1, x2, y2, w, h);
+        const std::vector<TPoint> points = RoundRectPenPixels(x1, y1, x2, y2, w, h);
+        std::set<std::pair<int, int>> listed;
+        for (size_t i = 0; i < points.size(); ++i) {
+            const TPoint& p = points[i];
+            ASSERT_TRUE(p.X >= x1 && p.X < x2 && p.Y >= y1 && p.Y < y2) << p.X << "," << p.Y;
+            if (i > 0) {
+                ASSERT_TRUE(std::make_pair(p.Y, p.X) > std::make_pair(points[i - 1].Y, points[i - 1].X));
+            }
+            if (p.X >= 0 && p.Y >= 0 && p.X < 80 && p.Y < 60) listed.insert({p.X, p.Y});
+        }
+        std::set<std::pair<int, int>> lit;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 80; ++x)
+                if (g.GetPixelColor(x, y) == clWhite) lit.insert({x, y});
+        ASSERT_EQ(listed, lit) << x1 << "," << y1 << "," << x2 << "," << y2 << " corner " << w << " x " << h;
+        if (w < 2 && x2 > x1 && y2 > y1) {
+            const int bw = x2 - x1, bh = y2 - y1;
+            const int border = bw <= 2 || bh <= 2 ? bw * bh : 2 * bw + 2 * (bh - 2);
+            EXPECT_EQ(int(points.size()), border);
+        }
+    }
 }
 
 TEST(PGCanvas, LinesLeaveOutTheirEndPixel) {
