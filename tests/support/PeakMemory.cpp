@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <new>
 #include <string>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -101,6 +102,9 @@ int64_t PeakMemoryOf(const std::function<void()>& call, int64_t limit) {
         StartCounting();
         try {
             call();
+        } catch (const std::bad_alloc&) {
+            Report(limit);  // refused by the address-space limit
+            ::_exit(0);
         } catch (...) {
         }
         Report(StopCounting());

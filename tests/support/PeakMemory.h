@@ -8,7 +8,8 @@
 
 namespace gwtest {
 // Bytes above what the process held when the call started; the child stops
-// (and the result is at least limit) as soon as the call passes limit.
+// (and the result is at least limit) as soon as the call passes limit, or,
+// without the sanitizer, when an allocation fails for want of room.
 // -1 when the call crashed or the child could not be started.
 int64_t PeakMemoryOf(const std::function<void()>& call, int64_t limit = int64_t(512) << 20);
 }  // namespace gwtest
