@@ -51,7 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     p.Cards = flags & 4;
     p.Embossed = flags & 8;
     const int32_t mode = in.Int(), weight = in.Int(), tag = in.Int();
-    const int64_t position = (static_cast<int64_t>(in.Int()) << 32) ^ static_cast<uint32_t>(in.Int());
+    // Unsigned shift: a negative high word is an ordinary input.
+    const uint64_t high = static_cast<uint32_t>(in.Int());
+    const int64_t position = static_cast<int64_t>(high << 32 | static_cast<uint32_t>(in.Int()));
     TColourTable palette;
     for (size_t i = 0; i < palette.size(); ++i) palette[i] = static_cast<uint32_t>(in.Int()) ^ (i * 0x010203u);
     p.SeedText.assign(reinterpret_cast<const char*>(in.Data), in.Size);

@@ -27,6 +27,10 @@ struct TPngContext {
     char Message[512] = {};
     TPGWarningAction Mode = pgwaRaise;
     TCodecStream Stream;
+    // Where the next chunk starts, counted in bytes read from the stream:
+    // its length is checked against the bytes left before libpng sees it.
+    int64_t Offset = 0;
+    int64_t NextChunk = 8;
 };
 
 TPngContext* ContextOf(png_structp png) { return static_cast<TPngContext*>(png_get_error_ptr(png)); }
@@ -42,11 +46,31 @@ void WarningFn(png_structp png, png_const_charp message) {
     if (!CodecWarningGoesOn(ctx->Mode, "PNG", message, ctx->Message, sizeof ctx->Message)) png_longjmp(png, 1);
 }
 
+[[noreturn]] void EndOfFile(png_structp png) {
+    TPngContext* ctx = ContextOf(png);
+    {
+        const std::string text = GetLangStr(32);  // gone before the jump
+        std::snprintf(ctx->Message, sizeof ctx->Message, "%s", text.c_str());
+    }
+    png_longjmp(png, 1);
+}
+
 void ReadFn(png_structp png, png_bytep data, size_t length) {
     TPngContext* ctx = static_cast<TPngContext*>(png_get_io_ptr(png));
     const int64_t n = ctx->Stream.Read(data, static_cast<int64_t>(length));
     if (n < 0) ErrorFn(png, "stream failure");
-    if (n != static_cast<int64_t>(length)) ErrorFn(png, "Unexpected end of file");
+    if (n != static_cast<int64_t>(length)) EndOfFile(png);
+    // libpng reads a chunk's length and type in one call. A length past the
+    // end of the input (with the checksum behind the data) is refused here,
+    // whatever the warning mode: libpng would take the memory for the whole
+    // chunk before finding that the file ends.
+    if (ctx->Offset == ctx->NextChunk && n >= 4) {
+        const int64_t chunkLength = int64_t(data[0]) << 24 | int64_t(data[1]) << 16 | int64_t(data[2]) << 8 | data[3];
+        const int64_t left = ctx->Stream.Stream->Remaining() + (n - 8);
+        if (chunkLength + 4 > left) EndOfFile(png);
+        ctx->NextChunk += 8 + chunkLength + 4;
+    }
+    ctx->Offset += n;
 }
 
 void WriteFn(png_structp png, png_bytep data, size_t length) {
@@ -85,11 +109,27 @@ struct TReadRecords {
     }
 };
 
+// libpng's own allocation limits: any width and height a picture of the
+// library can have (the pixel buffer is checked once the depth is known),
+// no more than this for one ancillary chunk (decompressed), and only a few
+// stored chunks.
+constexpr png_uint_32 kMaxWidth = PNG_UINT_31_MAX;
+const png_uint_32 kMaxHeight = static_cast<png_uint_32>(PGMaxBitsSize / RowSizeOf(1, 1));
+constexpr png_alloc_size_t kChunkMallocMax = 8 << 20;
+constexpr png_uint_32 kChunkCacheMax = 128;
+
 void CreateReadRecords(TPngContext& ctx, TReadRecords& r) {
     r.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &ctx, ErrorFn, WarningFn);
     if (!r.Png) PNGError(FormatLangStr1(31, "png_create_read_struct"));
     r.Info = png_create_info_struct(r.Png);
     if (!r.Info) PNGError(FormatLangStr1(31, "png_create_info_struct"));
+    png_set_user_limits(r.Png, kMaxWidth, kMaxHeight);
+    png_set_chunk_malloc_max(r.Png, kChunkMallocMax);
+    png_set_chunk_cache_max(r.Png, kChunkCacheMax);
+    // Text and suggested palettes are never used; libpng would keep every
+    // one of them in memory.
+    static const png_byte kUnused[] = "tEXt\0zTXt\0iTXt\0sPLT";
+    png_set_keep_unknown_chunks(r.Png, PNG_HANDLE_CHUNK_NEVER, kUnused, 4);
 }
 
 enum TReadProblem { rpNone, rpTooLarge, rpRowBytes, rpShort };
@@ -133,7 +173,10 @@ bool ReadSteps(TPngContext* ctx, png_structp png, png_infop info, TReadState* st
             default: bitCountNum = 2; break;
         }
     }
-    if (!PictureSizeAcceptable(width, height, BitCountOf(bitCountNum))) {
+    // libpng keeps two rows of the file's own depth (up to 64 bits a pixel):
+    // together they stay within the memory a picture may take.
+    if (!PictureSizeAcceptable(width, height, BitCountOf(bitCountNum)) ||
+        2 * (int64_t(png_get_rowbytes(png, info)) + 1) > PGMaxBitsSize) {
         st->Problem = rpTooLarge;
         return true;
     }
