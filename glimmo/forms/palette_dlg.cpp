@@ -168,6 +168,7 @@ void Tgradmaker::BuildForm() {
     }
     inputdlg1 = new Tinputdlg(this);
     inputdlg1->SetCaption(QStringLiteral("Save current"));
+    inputdlg1->SetPrompt(QStringLiteral("Name of the gradient:"));
 
     // The strip above the stop grid, "Cycled" and the buttons below; the
     // whole block centred.

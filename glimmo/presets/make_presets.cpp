@@ -138,7 +138,6 @@ void WritePreset(const std::string& folder, const TPreset& preset, uint32_t seed
     renderer.Plasma().SetReseedFromClock(false);
     renderer.Design = preset.Design;
     TButtonDesign& d = renderer.Design;
-    d.BevelOffset = BevelOffsetFor(d.RelativeOffset, BevelWidthMaximum(d.Width, d.Height), d.BevelWidth);
     renderer.SetLightDirection(d.LightDirection);
     if (d.FillMode == fmPlasma) {
         renderer.RenderPlasma(true);
