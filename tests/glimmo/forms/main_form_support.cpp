@@ -32,7 +32,7 @@ TTestMain::~TTestMain() { SetPaletteEditor(nullptr); }
 
 bool TTestMain::ExecuteFileDialog(glimmo::TFileDialogKind kind, std::string& fileName, int& filterIndex) {
     FileDialogs.push_back(kind);
-    if (RealDialogs) return Tmain::ExecuteFileDialog(kind, fileName, filterIndex);
+    if (RealFileDialogs) return Tmain::ExecuteFileDialog(kind, fileName, filterIndex);
     if (!FileOk) return false;
     fileName = FileName;
     filterIndex = FilterIndex;

@@ -22,10 +22,11 @@ public:
     ~TTestMain() override;
     Tgradmaker* Editor() const { return FEditor.get(); }
 
-    // When set, the form's own file, palette-editor, preset-browser and JPEG
+    // When set, the form's own palette-editor, preset-browser and JPEG
     // saver steps run (the real dialogs, driven by the test) instead of
-    // the answers below.
+    // the answers below; RealFileDialogs likewise for the file dialogs.
     bool RealDialogs = false;
+    bool RealFileDialogs = false;
 
     // File dialogs: every request is recorded; the answer is FileName and
     // FilterIndex, or Cancel when FileOk is false.

@@ -5,6 +5,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPushButton>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -12,10 +15,14 @@
 #include <QTest>
 #include <QTimer>
 
+#include "glimmo/ButtonFile.h"
 #include "glimmo/GlimmoTestUtil.h"
 #include "glimmo/Painters.h"
 #include "glimmo/PaletteText.h"
 #include "glimmo/forms/main_form_support.h"
+#include "glimmo/forms/splash_support.h"
+#include "glimmo/forms/jpeger.h"
+#include "glimmo/forms/preset_dlg.h"
 #include "glimmo/forms/splash.h"
 #include "image/PGImage.h"
 #include "platform/Application.h"
@@ -706,17 +713,141 @@ TEST(MainFormFills, AssignButtonsSetTheFillAndRender) {
     EXPECT_EQ(form.Renderer().Preview.GetPixelColor(50, 12), ColorToRGB(clGray));
 }
 
+// ---- the form's own dialogs, driven offscreen -------------------------------------------
+
+// Runs step on the modal dialog of type T once it shows (within 5 s).
+template <class T, class Step>
+void OnModal(Step step) {
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    auto* tries = new int(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, step] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog && ++*tries < 250) return;
+        timer->stop();
+        timer->deleteLater();
+        delete tries;
+        if (dialog) step(dialog);
+    });
+    timer->start();
+}
+
+TEST(MainFormDialogs, SaveAndLoadGoThroughTheFileDialogsAndAMissingFolderIsNamed) {
+    TTestMain form;
+    form.RealFileDialogs = true;
+    TMessageRecorder messages;
+    const std::string dir = gwtest::TempDir("dialogs");
+    const std::string file = dir + "/mine.glw";
+    OnModal<QFileDialog>([&](QFileDialog* d) {
+        EXPECT_EQ(d->acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_EQ(d->nameFilters(), QStringList("Glimworks Files (*.glw)"));
+        d->selectFile(QString::fromStdString(dir + "/mine"));  // the default extension follows
+        static_cast<QDialog*>(d)->accept();
+    });
+    form.SaveParameters1->Click();
+    ASSERT_TRUE(QFileInfo::exists(QString::fromStdString(file)));
+    EXPECT_TRUE(messages.Boxes.empty());
+
+    // A folder that is not there is said to be missing, by its name.
+    const std::string missing = dir + "/nowhere/x.glw";
+    form.RealFileDialogs = false;
+    form.FileName = missing;
+    form.SaveParameters1->Click();
+    form.RealFileDialogs = true;
+    ASSERT_EQ(messages.Boxes.size(), 1u);
+    EXPECT_NE(messages.Boxes[0].Text.find("does not exist"), std::string::npos) << messages.Boxes[0].Text;
+    EXPECT_NE(messages.Boxes[0].Text.find(dir + "/nowhere"), std::string::npos) << messages.Boxes[0].Text;
+    EXPECT_EQ(messages.Boxes[0].Text.find("drive"), std::string::npos);
+
+    // The load dialog starts from the file last written, not the failed one.
+    form.Memo1->setPlainText("Changed");
+    QString offered;
+    OnModal<QFileDialog>([&](QFileDialog* d) {
+        EXPECT_EQ(d->acceptMode(), QFileDialog::AcceptOpen);
+        offered = d->selectedFiles().value(0);
+        d->selectFile(QString::fromStdString(file));
+        static_cast<QDialog*>(d)->accept();
+    });
+    form.LoadParameters2->Click();
+    EXPECT_EQ(offered.toStdString(), file);
+    EXPECT_EQ(form.Renderer().Design.Caption, "");
+    EXPECT_TRUE(form.Memo1->toPlainText().isEmpty());
+}
+
+TEST(MainFormDialogs, ThePresetBrowserLoadsTheClickedPreset) {
+    TTestMain form;
+    form.RealDialogs = true;
+    Tpreset_dlg browser(".glw", "pgimage1");
+    form.SetPresetBrowser(&browser);
+    std::string clicked;
+    OnModal<Tpreset_dlg>([&](Tpreset_dlg* d) {
+        ASSERT_FALSE(d->Thumbnails().empty());
+        tthumb* first = d->Thumbnails().front();
+        clicked = first->toolTip().toStdString();
+        d->thumbclick(first);
+    });
+    form.BrowsePresets1->Click();
+    form.SetPresetBrowser(nullptr);
+    ASSERT_FALSE(clicked.empty());
+    EXPECT_EQ(form.PresetFolderShown, form.PresetFolder());
+    // The preset's design is the form's now: its thumbnail is its button.
+    TButtonParameters p = ReadButtonFile(browser.ChosenFile(), TButtonParameters());
+    EXPECT_EQ(form.Renderer().Design.Width, p.Design.Width);
+    EXPECT_EQ(form.Renderer().Design.Caption, p.Design.Caption);
+    EXPECT_EQ(form.RxSlider3->GetValue(), p.Design.Width);
+}
+
+TEST(MainFormDialogs, TheSmartJpegSaverWritesWhatItShowed) {
+    TTestMain form;
+    form.RealDialogs = true;
+    const std::string dir = gwtest::TempDir("saver");
+    form.FileName = dir + "/saved";  // the file dialog answers from the test
+    std::vector<uint8_t> shown;
+    OnModal<Tjpeger_f>([&](Tjpeger_f* d) {
+        shown = d->EncodedJpeg();
+        d->BitBtn1->click();
+    });
+    form.SmartJPEGSaver1->Click();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(form.FileDialogs, std::vector<glimmo::TFileDialogKind>{glimmo::fdSaveJpeg});
+    const std::string bytes = gwtest::ReadFile(dir + "/saved.jpg");
+    EXPECT_EQ(bytes, std::string(shown.begin(), shown.end()));
+    TPixelGraphic back;
+    back.LoadFromFile(dir + "/saved.jpg");
+    EXPECT_EQ(back.GetWidth(), 100);
+    EXPECT_EQ(back.GetHeight(), 25);
+}
+
+TEST(MainFormDialogs, ThePaletteEditorShowsTheDesignsTextAndGivesItsOwnBack) {
+    TTestMain form(true);
+    form.RealDialogs = true;
+    form.Renderer().Design.GradientPaletteText = "1;5;15;1;20;30;240;240;255;1;20;30;1;5;15;";
+    std::string shownText;
+    OnModal<Tgradmaker>([&](Tgradmaker* e) {
+        shownText = e->GetGradientText();
+        e->SpinEdit(7)->SetValue(17);
+        e->close();
+    });
+    ClickControl(form.KV_Button11);
+    EXPECT_EQ(shownText, "1;5;15;1;20;30;240;240;255;1;20;30;1;5;15;");
+    EXPECT_EQ(form.Renderer().Design.GradientPaletteText, "1;5;15;1;20;30;17;240;255;1;20;30;1;5;15;");
+}
+
 // ---- start-up ----------------------------------------------------------------------
 
 TEST(MainFormStartUp, AClickOnTheSplashOnlyHidesItAndItIsFreedOnce) {
     const int old = glimmo::Tmain::SplashMilliseconds;
     glimmo::Tmain::SplashMilliseconds = 400;
-    bool clicked = false;
+    bool clicked = false, named = false;
     QTimer::singleShot(150, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* splash = qobject_cast<glimmo::Tsplashscreen*>(w); splash && splash->isVisible()) {
                 EXPECT_EQ(splash->width(), glimmo::Tsplashscreen::kClientWidth);
                 EXPECT_EQ(splash->height(), glimmo::Tsplashscreen::kClientHeight);
+                // The program's name as the art label over the picture.
+                EXPECT_EQ(gwtest::SplashCaption(*splash), "Glimmo !");
+                EXPECT_TRUE(gwtest::SplashCaptionShown(*splash));
+                named = true;
                 ClickControl(splash);
                 clicked = !splash->isVisible();
                 QTest::keyClick(splash, Qt::Key_Escape);
@@ -728,6 +859,7 @@ TEST(MainFormStartUp, AClickOnTheSplashOnlyHidesItAndItIsFreedOnce) {
     }
     glimmo::Tmain::SplashMilliseconds = old;
     EXPECT_TRUE(clicked);
+    EXPECT_TRUE(named);
     for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<glimmo::Tsplashscreen*>(w), nullptr);
 }
 
