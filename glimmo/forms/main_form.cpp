@@ -61,6 +61,9 @@ int Tmain::SplashMilliseconds = 1000;
 
 namespace {
 
+// Between a label and the control it names.
+constexpr int kLabelGap = 6;
+
 // The zoom's bounds: 12.5 % (shown "12%") and 1600 %.
 constexpr long double kMinZoom = 0.125L;
 constexpr long double kMaxZoom = 16.0L;
@@ -621,7 +624,9 @@ void Tmain::BuildPages() {
         styleRow->addWidget(inside);
         styleRow->addStretch(1);
         l->addLayout(styleRow, 2, 0, 1, 4);
+        // Labels keep the layout's gap to the swatch or field they name.
         auto* colourRow = new QHBoxLayout;
+        colourRow->setSpacing(kLabelGap);
         colourRow->addWidget(MakeLabel(g, QStringLiteral("Text Color:")));
         Shape6 = MakeSwatch(g, clWhite);
         colourRow->addWidget(Shape6);
@@ -656,6 +661,7 @@ void Tmain::BuildPages() {
         alignRow->addStretch(1);
         l->addLayout(alignRow, 6, 0, 1, 4);
         auto* offsetRow = new QHBoxLayout;
+        offsetRow->setSpacing(kLabelGap);
         offsetRow->addWidget(MakeLabel(g, QStringLiteral("Manual Offset")));
         RxSpinEdit1 = MakeSpinEdit(g, -200, 200, 0);
         RxSpinEdit2 = MakeSpinEdit(g, -200, 200, 0);

@@ -890,3 +890,49 @@ TEST(MainFormStartUp, HelpShowsItsMessageAndWindowCaptionsCarryNoProgramTitle) {
 }
 
 }  // namespace
+
+namespace {
+
+QLabel* LabelNamed(QWidget& form, const char* text) {
+    for (QLabel* l : form.findChildren<QLabel*>())
+        if (l->text() == QLatin1String(text)) return l;
+    return nullptr;
+}
+
+// The gap between a label's text and the control right of it.
+int GapAfter(QLabel* label, QWidget* control) {
+    const QPoint labelRight = label->mapTo(label->window(), QPoint(label->width(), 0));
+    const QPoint controlLeft = control->mapTo(control->window(), QPoint(0, 0));
+    return controlLeft.x() - labelRight.x();
+}
+
+TEST(MainFormLayout, CaptionLabelsKeepAGapToTheirSwatchesAndFields) {
+    TTestMain form;
+    form.show();
+    form.Font1Click();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const std::pair<const char*, QWidget*> pairs[] = {
+        {"Text Color:", form.Shape6}, {"Outline Color:", form.Shape8}, {"X", form.RxSpinEdit1}, {"Y", form.RxSpinEdit2}};
+    for (const auto& [text, control] : pairs) {
+        SCOPED_TRACE(text);
+        QLabel* label = LabelNamed(form, text);
+        ASSERT_NE(label, nullptr);
+        EXPECT_GE(GapAfter(label, control), 4);
+    }
+}
+
+TEST(MainFormLayout, CycledLeavesThePaletteGridWhereItIs) {
+    TTestMain form(true);
+    Tgradmaker& editor = *form.Editor();
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    const QPoint first = editor.SpinEdit(1)->pos(), strip = editor.Image1->pos();
+    editor.checkbox1->SetChecked(true);
+    QApplication::processEvents();
+    EXPECT_FALSE(editor.SpinEdit(13)->isVisible());
+    EXPECT_EQ(editor.SpinEdit(1)->pos(), first);
+    EXPECT_EQ(editor.Image1->pos(), strip);
+    editor.hide();
+}
+
+}  // namespace
