@@ -6,16 +6,22 @@
 
 namespace {
 
+// A 90 x 30 design of that shape.
+TButtonDesign Wide(int shape) {
+    TButtonDesign d;
+    d.Shape = shape;
+    d.Width = 90;
+    d.Height = 30;
+    return d;
+}
+
 TEST(ShapeRule, SquareCircleAndTheFourTrianglesKeepTheirSizesEqual) {
     const int square[] = {scSquare, scCircle, scTriangleUp, scTriangleDown, scTriangleLeft, scTriangleRight};
     const int free[] = {scOval, scRectangle, scRoundRect, scDiamond};
     for (int shape : square) {
         SCOPED_TRACE(shape);
         EXPECT_TRUE(KeepsSquare(shape));
-        TButtonDesign d;
-        d.Shape = shape;
-        d.Width = 90;
-        d.Height = 30;
+        TButtonDesign d = Wide(shape);
         KeepSquare(d, true);
         EXPECT_EQ(d.Height, 90);
         d.Height = 44;
@@ -25,10 +31,7 @@ TEST(ShapeRule, SquareCircleAndTheFourTrianglesKeepTheirSizesEqual) {
     for (int shape : free) {
         SCOPED_TRACE(shape);
         EXPECT_FALSE(KeepsSquare(shape));
-        TButtonDesign d;
-        d.Shape = shape;
-        d.Width = 90;
-        d.Height = 30;
+        TButtonDesign d = Wide(shape);
         KeepSquare(d, true);
         KeepSquare(d, false);
         EXPECT_EQ(d.Width, 90);
