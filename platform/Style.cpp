@@ -117,6 +117,11 @@ public:
             case PM_ButtonShiftHorizontal:
             case PM_ButtonShiftVertical: return 1;
             case PM_TabBarBaseOverlap: return 2;
+            // The classic raised menu frame: a 2-pixel edge and a line of
+            // the menu colour.
+            case PM_MenuPanelWidth: return 3;
+            case PM_MenuHMargin:
+            case PM_MenuVMargin: return 0;
             default: return QProxyStyle::pixelMetric(metric, option, widget);
         }
     }

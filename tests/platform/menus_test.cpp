@@ -198,6 +198,11 @@ TEST(MenuLook, PlainMenusTakeTheSystemMenuColoursAndTheFormsFont) {
         return n;
     };
     const QColor silver(192, 192, 192), navy(0, 0, 128), grey(128, 128, 128);
+    // The classic raised frame: a dark outer edge at the right and bottom,
+    // the highlight inside at the left and top.
+    EXPECT_EQ(QColor(img.pixel(img.width() - 1, img.height() / 2)), QColor(0, 0, 0));
+    EXPECT_EQ(QColor(img.pixel(1, img.height() / 2)), QColor(255, 255, 255));
+    EXPECT_GE(a.left(), 3);
     // The selected entry: mostly the bar, its text white.
     EXPECT_GT(count(a, navy), a.width() * a.height() / 2);
     int light = 0;  // the antialiased text, near white
