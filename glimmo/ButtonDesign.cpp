@@ -12,6 +12,24 @@ void SetAntiAliasLevel(TSmoothSettings& settings, TAntiAliasLevel level) {
     }
 }
 
+bool KeepsSquare(int shape) {
+    switch (shape & 0x7F) {
+        case scSquare:
+        case scCircle:
+        case scTriangleUp:
+        case scTriangleDown:
+        case scTriangleLeft:
+        case scTriangleRight: return true;
+        default: return false;
+    }
+}
+
+void KeepSquare(TButtonDesign& design, bool widthMoved) {
+    if (!KeepsSquare(design.Shape)) return;
+    if (widthMoved) design.Height = design.Width;
+    else design.Width = design.Height;
+}
+
 int BevelOffsetFor(int relativeOffset, int bevelWidthMaximum, int bevelWidth) {
     return static_cast<int>(Round(relativeOffset * 0.1L * (bevelWidthMaximum - bevelWidth)));
 }
@@ -26,7 +44,6 @@ void ClampToControls(TButtonDesign& d) {
     d.BevelWidth = Clamp(d.BevelWidth, 1, 100);
     d.BevelOpacity = Clamp(d.BevelOpacity, 1, 100);
     d.RelativeOffset = Clamp(d.RelativeOffset, 0, 10);
-    d.BevelOffset = Clamp(d.BevelOffset, -100, 100);
     d.InnerLuminance = Clamp(d.InnerLuminance, -100, 100);
     d.FontSize = Clamp(d.FontSize, 5, 100);
     d.TextOpacity = Clamp(d.TextOpacity, 1, 100);

@@ -69,8 +69,7 @@ struct TButtonDesign {
     int BevelStyle = bvsNone;
     int BevelWidth = 4;      // 1..100
     int BevelOpacity = 80;   // 1..100
-    int RelativeOffset = 0;  // "Relative Offset" slider, 0..10
-    int BevelOffset = 0;     // the inset it gives, in pixels (BevelOffsetFor)
+    int RelativeOffset = 0;  // "Relative Offset" slider, 0..10 (the inset: BevelOffsetFor)
     // Shape1..Shape4: light start, light end, shadow start, shadow end.
     TColor BevelColors[4] = {clWhite, clBlack, clWhite, clBlack};
     bool DoubleBevel = false;
@@ -110,6 +109,14 @@ struct TButtonDesign {
 // Limits every number to the range of the control it comes from (a
 // parameter file may hold anything); the renderer draws a limited copy.
 void ClampToControls(TButtonDesign& design);
+
+// The shapes whose height is kept equal to their width (square, circle and
+// the four triangles): pressing one, or moving either size of one, gives
+// both sizes the value just set.
+bool KeepsSquare(int shape);
+// Applies that rule after a size change: the other size takes the one that
+// moved (widthMoved: the width did).
+void KeepSquare(TButtonDesign& design, bool widthMoved);
 
 // Inset of the bevel: Round(relative x 0.1 x (bevel-width maximum - bevel width)).
 int BevelOffsetFor(int relativeOffset, int bevelWidthMaximum, int bevelWidth);

@@ -246,7 +246,6 @@ TButtonParameters ReadButtonFile(const std::string& fileName, const TButtonParam
     // The bevel-width slider's maximum follows the button's size.
     d.BevelWidth = std::min(d.BevelWidth, BevelWidthMaximum(d.Width, d.Height));
     d.PlasmaStyle = Clamp(d.PlasmaStyle, 0, 4);
-    d.BevelOffset = BevelOffsetFor(d.RelativeOffset, BevelWidthMaximum(d.Width, d.Height), d.BevelWidth);
     return p;
 }
 

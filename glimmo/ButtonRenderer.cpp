@@ -332,8 +332,10 @@ TRect TButtonRenderer::DrawRing(TPixelGraphic& target, const TRect& ring, uint32
 void TButtonRenderer::DrawBevel(int style, TPixelGraphic& target, const uint32_t (&colours)[4], int width) {
     if (style != bvsGradient && style != bvsSmooth) style = bvsSolid;
     const int shape = FDesign ? FDesign->Shape & 0x7F : scRectangle;
-    const int offset = FDesign ? FDesign->BevelOffset : 0;
     const int w = target.GetWidth(), h = target.GetHeight();
+    // The inset follows the relative offset, the bevel width and the
+    // room the picture leaves (the bevel-width maximum).
+    const int offset = FDesign ? BevelOffsetFor(FDesign->RelativeOffset, BevelWidthMaximum(w, h), width) : 0;
     // Under "Double Bevel" the rings move a bevel width inward, lit from the
     // opposite side.
     const int inner = FDoubleBevel ? width : 0;

@@ -1,6 +1,8 @@
 #include "platform/Style.h"
 
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProxyStyle>
 #include <QStyleFactory>
 #include <QStyleOption>
@@ -115,6 +117,11 @@ public:
             case PM_ButtonShiftHorizontal:
             case PM_ButtonShiftVertical: return 1;
             case PM_TabBarBaseOverlap: return 2;
+            // The classic raised menu frame: a 2-pixel edge and a line of
+            // the menu colour.
+            case PM_MenuPanelWidth: return 3;
+            case PM_MenuHMargin:
+            case PM_MenuVMargin: return 0;
             default: return QProxyStyle::pixelMetric(metric, option, widget);
         }
     }
@@ -214,6 +221,16 @@ public:
                 ButtonArrow(*p, option->rect, type, enabled);
                 return;
             }
+            // Plain drop-downs and the menu bar: the menu colour in the
+            // classic raised frame.
+            case PE_PanelMenu:
+            case PE_PanelMenuBar: p->fillRect(option->rect, ToQColor(clMenu)); return;
+            case PE_FrameMenu: {
+                TRect r = R(option->rect);
+                DrawEdge(*p, r, EDGE_RAISED, BF_RECT | BF_ADJUST);
+                FrameRect(*p, r, clMenu);
+                return;
+            }
             default: break;
         }
         QProxyStyle::drawPrimitive(element, option, p, widget);
@@ -243,10 +260,26 @@ public:
                     return;
                 }
                 break;
+            case CE_MenuEmptyArea:
+            case CE_MenuBarEmptyArea: p->fillRect(option->rect, ToQColor(clMenu)); return;
+            case CE_MenuItem:
+            case CE_MenuBarItem:
+                if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
+                    DrawPlainMenuItem(element, *item, p, widget);
+                    return;
+                }
+                break;
             default: break;
         }
         QProxyStyle::drawControl(element, option, p, widget);
     }
+
+    // The menus take the form's font rather than a menu font of their own.
+    void polish(QWidget* widget) override {
+        QProxyStyle::polish(widget);
+        if (qobject_cast<QMenu*>(widget) || qobject_cast<QMenuBar*>(widget)) widget->setFont(QApplication::font());
+    }
+    using QProxyStyle::polish;
 
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* p,
                             const QWidget* widget) const override {
@@ -485,6 +518,38 @@ private:
             ButtonPanel(p, h, sl->palette, false);
             if (sl->state & State_HasFocus) DrawFocusRect(p, R(sl->rect));
         }
+    }
+
+    // A plain menu entry in the system's menu colours: clMenu face and
+    // clMenuText, the clHighlight bar with clHighlightText, clGrayText for
+    // disabled entries. The base style draws marks, text and short-cuts with
+    // these colours on the bar already laid.
+    void DrawPlainMenuItem(ControlElement element, const QStyleOptionMenuItem& item, QPainter* p,
+                           const QWidget* widget) const {
+        const bool enabled = item.state & State_Enabled;
+        const bool selected = enabled && (item.state & State_Selected) &&
+                              item.menuItemType != QStyleOptionMenuItem::Separator;
+        p->fillRect(item.rect, ToQColor(selected ? clHighlight : clMenu));
+        if (element == CE_MenuBarItem) {
+            const int flags = Qt::AlignCenter | Qt::TextShowMnemonic | Qt::TextDontClip | Qt::TextSingleLine;
+            p->save();
+            p->setFont(item.font);
+            p->setPen(ToQColor(!enabled ? clGrayText : selected ? clHighlightText : clMenuText));
+            p->drawText(item.rect, flags, item.text);
+            p->restore();
+            return;
+        }
+        QStyleOptionMenuItem copy = item;
+        copy.state &= ~State_Selected;
+        const QColor text = ToQColor(selected ? clHighlightText : clMenuText);
+        for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
+            for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+                copy.palette.setColor(g, role, text);
+            copy.palette.setColor(g, QPalette::Window, ToQColor(clMenu));
+        }
+        for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+            copy.palette.setColor(QPalette::Disabled, role, ToQColor(clGrayText));
+        QProxyStyle::drawControl(element, &copy, p, widget);
     }
 
     void DrawScrollBar(QPainter& p, const QStyleOptionSlider* sb, const QWidget* widget) const {

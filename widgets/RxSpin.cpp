@@ -325,6 +325,8 @@ TRxSpinEdit::TRxSpinEdit(QWidget* parent) : QLineEdit(parent), FHolder(new QWidg
     setAcceptDrops(false);
     setAlignment(QtAlignmentOf(FAlignment));
     connect(this, &QLineEdit::textChanged, this, [this] {
+        double v;
+        if (ParseSpinValue(text(), FValueType, LocaleDecimalSeparator(), v)) FInForce = v;
         if (OnChange) OnChange(this);
     });
     setText(QStringLiteral("0"));
@@ -366,6 +368,13 @@ double TRxSpinEdit::ValueOfText(const QString& text, TValueType type) const {
 }
 
 double TRxSpinEdit::GetValue() const { return ValueOfText(text(), FValueType); }
+
+bool TRxSpinEdit::HasValue() const {
+    double v;
+    return ParseSpinValue(text(), FValueType, LocaleDecimalSeparator(), v);
+}
+
+double TRxSpinEdit::GetValueInForce() const { return HasValue() ? GetValue() : FInForce; }
 
 void TRxSpinEdit::SetValue(double value) {
     setText(FormatSpinValue(CheckValue(value), FValueType, FDecimal, LocaleDecimalSeparator()));
@@ -428,8 +437,10 @@ void TRxSpinEdit::focusOutEvent(QFocusEvent* event) {
     // Pasted text has not passed the character filter: it does so now, and
     // is then clamped and written anew like a value out of the limits.
     const QString filtered = FilterSpinText(text(), FValueType, LocaleDecimalSeparator());
-    const double v = ValueOfText(filtered, FValueType);
-    if (filtered != text() || CheckValue(v) != v) SetValue(v);
+    double v;
+    // Text that is no number (an emptied field) shows the value in force.
+    if (!ParseSpinValue(filtered, FValueType, LocaleDecimalSeparator(), v)) SetValue(FInForce);
+    else if (filtered != text() || CheckValue(v) != v) SetValue(v);
 }
 
 void TRxSpinEdit::resizeEvent(QResizeEvent* event) {

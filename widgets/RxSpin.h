@@ -118,6 +118,12 @@ public:
 
     // The text parsed; MinValue (rounded for vtInteger) when it does not parse.
     double GetValue() const;
+    // Whether the text is a number.
+    bool HasValue() const;
+    // The value of the last text that was a number (the field is being
+    // emptied or retyped meanwhile); leaving a field whose text is no number
+    // writes this value back.
+    double GetValueInForce() const;
     // Limited by CheckValue and formatted into the text.
     void SetValue(double value);
     double CheckValue(double value) const { return SpinCheckValue(value, FMinValue, FMaxValue); }
@@ -158,4 +164,5 @@ private:
     TValueType FValueType = vtInteger;
     int FDecimal = 2;
     bool FEditorEnabled = true;
+    double FInForce = 0;
 };

@@ -13,10 +13,10 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QShortcut>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -61,6 +61,13 @@ const char* const ExportFilter =
 int Tmain::SplashMilliseconds = 1000;
 
 namespace {
+
+// Between a label and the control it names.
+constexpr int kLabelGap = 6;
+
+// The zoom's bounds: 12.5 % (shown "12%") and 1600 %.
+constexpr long double kMinZoom = 0.125L;
+constexpr long double kMaxZoom = 16.0L;
 
 const char* const kParameterFilter = "Glimworks Files|*.glw|";
 const char* const kJpegFilter = "JPEG|*.jpg|";
@@ -198,6 +205,7 @@ Tmain::Tmain(QWidget* parent) : QMainWindow(parent) {
 Tmain::~Tmain() {
     // The pictures shown belong to the renderer and the form state, which
     // die before the child controls: let go of them first.
+    qApp->removeEventFilter(this);
     KV_Timer1->SetEnabled(false);
     pgimage1->SetPixelGraphic(nullptr);
     PGImage2->SetPixelGraphic(nullptr);
@@ -253,8 +261,8 @@ void Tmain::BuildForm() {
     KV_Timer1 = new TKV_Timer(this);
     KV_Timer1->SetEnabled(false);
     KV_Timer1->SetInterval(500);
-    F9Shortcut = new QShortcut(QKeySequence(Qt::Key_F9), this);
-    F9Shortcut->setContext(Qt::WindowShortcut);
+    // Key preview: F9 is seen in whichever control has the focus.
+    qApp->installEventFilter(this);
 
     PGOpenDialog1 = new TPGOpenDialog(this);
     PGOpenDialog1->SetOptions(PGOpenDialog1->GetOptions() | ofFileMustExist);
@@ -617,7 +625,9 @@ void Tmain::BuildPages() {
         styleRow->addWidget(inside);
         styleRow->addStretch(1);
         l->addLayout(styleRow, 2, 0, 1, 4);
+        // Labels keep the layout's gap to the swatch or field they name.
         auto* colourRow = new QHBoxLayout;
+        colourRow->setSpacing(kLabelGap);
         colourRow->addWidget(MakeLabel(g, QStringLiteral("Text Color:")));
         Shape6 = MakeSwatch(g, clWhite);
         colourRow->addWidget(Shape6);
@@ -652,6 +662,7 @@ void Tmain::BuildPages() {
         alignRow->addStretch(1);
         l->addLayout(alignRow, 6, 0, 1, 4);
         auto* offsetRow = new QHBoxLayout;
+        offsetRow->setSpacing(kLabelGap);
         offsetRow->addWidget(MakeLabel(g, QStringLiteral("Manual Offset")));
         RxSpinEdit1 = MakeSpinEdit(g, -200, 200, 0);
         RxSpinEdit2 = MakeSpinEdit(g, -200, 200, 0);
@@ -739,7 +750,6 @@ void Tmain::BuildMenus() {
 }
 
 void Tmain::ConnectHandlers() {
-    F9Shortcut->connect(F9Shortcut, &QShortcut::activated, this, [this] { FormKeyUp(Qt::Key_F9); });
     for (TShape* s : {Shape1, Shape2, Shape3, Shape4, Shape6, Shape7, Shape8})
         s->OnMouseDown = [this, s](QObject*, TMouseButton button, TShiftState, int, int) {
             if (button == mbLeft) Shape1MouseDown(s);
@@ -762,9 +772,20 @@ void Tmain::ConnectHandlers() {
     }
     RxSlider8->OnChange = [this](QObject*) { RxSlider8Change(); };
     RxSlider8->OnThumbUp = [this](QObject*) { RxSlider3ThumbUp(); };
+    RxSlider1->OnChange = [this](QObject*) { RxSlider1Change(); };
     RxSlider1->OnThumbUp = [this](QObject*) { RxSlider1ThumbUp(); };
+    RxSlider2->OnChange = [this](QObject*) { RxSlider2Change(); };
     RxSlider2->OnThumbUp = [this](QObject*) { RxSlider2ThumbUp(); };
+    RxSlider7->OnChange = [this](QObject*) { RxSlider7Change(); };
     RxSlider7->OnThumbUp = [this](QObject*) { RxSlider7ThumbUp(); };
+    for (TRxSlider* s : {RxSlider5, RxSlider6}) s->OnChange = [this](QObject*) { RxSlider5Change(); };
+    for (QRadioButton* r : {stretch1, original1, targetrect1})
+        connect(r, &QRadioButton::toggled, this, [this](bool checked) {
+            if (checked) BitmapPlacementClick();
+        });
+    for (TRxSpinEdit* e : {left1, top1, right1, bottom1}) e->OnChange = [this, e](QObject*) { TargetRectChange(e); };
+    for (TRxSpinEdit* e : {RxSpinEdit1, RxSpinEdit2}) e->OnChange = [this, e](QObject*) { RxSpinEdit1Change(e); };
+    connect(Memo1, &QPlainTextEdit::textChanged, this, [this] { Memo1Change(); });
     pgimage1->OnPixelGraphicChange = [this](QObject*) { pgimage1PixelGraphicChange(); };
     for (TKV_Button* b :
          {Rectangle1, Square1, Circle1, Oval1, RoundRect1, diamond1, Triangle1, triangle3, Triangle2, triangle4})
@@ -850,14 +871,13 @@ void Tmain::FormCreate() {
     d.LightDirection = 1;
     FRenderer.SetLightDirection(1);
 
-    ControlsToDesign();
-    auto fill = std::make_shared<TPixelGraphic>();
-    fill->SetSize(d.Width, d.Height, 3);
-    fill->Clear();
-    d.FillImage = fill;
-    FFormState.BitmapImage = std::make_shared<TPixelGraphic>();
+    // The design starts as the controls show it; the solid-colour fill is
+    // the "Blank Color" (grey), as its "Assign" gives it.
     FRenderer.Preview.SetSize(d.Width, d.Height, 3);
     FRenderer.Preview.Clear();
+    d.FillImage.reset();
+    FRenderer.SolidColourFill();
+    FFormState.BitmapImage = std::make_shared<TPixelGraphic>();
     FRenderer.GradientImage.SetSize(d.Width, d.Height, 3);
     FRenderer.GradientImage.Clear();
     FRenderer.PlasmaImage.SetSize(PlasmaImageSize, PlasmaImageSize, 3);
@@ -885,54 +905,9 @@ void Tmain::closeEvent(QCloseEvent* event) {
 
 // ---- mapping ----------------------------------------------------------------------------
 
-void Tmain::ControlsToDesign() {
-    TButtonDesign& d = FRenderer.Design;
-    d.Width = RxSlider3->GetValue();
-    d.Height = RxSlider4->GetValue();
-    d.Shape = PressedShape();
-    d.PlasmaStretch = CheckBox2->isChecked();
-    d.BitmapPlacement = stretch1->isChecked()      ? bpStretch
-                        : targetrect1->isChecked() ? bpTargetRect
-                                                   : bpOriginal;
-    d.TargetRect = TRect(static_cast<int>(Trunc(left1->GetValue())), static_cast<int>(Trunc(top1->GetValue())),
-                         static_cast<int>(Trunc(right1->GetValue())), static_cast<int>(Trunc(bottom1->GetValue())));
-    d.BlankColor = Shape5->GetBrushColor();
-    d.CanvasColor = Shape7->GetBrushColor();
-    d.BevelWidth = RxSlider1->GetValue();
-    d.BevelOpacity = RxSlider2->GetValue();
-    d.RelativeOffset = RxSlider7->GetValue();
-    d.BevelColors[0] = Shape1->GetBrushColor();
-    d.BevelColors[1] = Shape2->GetBrushColor();
-    d.BevelColors[2] = Shape3->GetBrushColor();
-    d.BevelColors[3] = Shape4->GetBrushColor();
-    d.DoubleBevel = double1->isChecked();
-    d.InnerLuminance = RxSlider8->GetValue();
-    d.Caption = Memo1->toPlainText().toStdString();
-    d.FontSize = RxSlider9->GetValue();
-    d.Bold = bold->GetDown();
-    d.Italic = italic->GetDown();
-    d.Underline = underlined->GetDown();
-    d.Outlined = glow1->GetDown();
-    d.PaintInside = inside->isChecked();
-    d.TextColor = Shape6->GetBrushColor();
-    d.OutlineColor = Shape8->GetBrushColor();
-    d.TextOpacity = RxSlider10->GetValue();
-    d.HorzAlign = alignL->GetDown() ? haLeft : alignR->GetDown() ? haRight : haCenter;
-    d.VertAlign = vcenter->GetDown() ? vaCenter : vtop->GetDown() ? vaTop : vaBottom;
-    d.TextOffsetX = static_cast<int>(Trunc(RxSpinEdit1->GetValue()));
-    d.TextOffsetY = static_cast<int>(Trunc(RxSpinEdit2->GetValue()));
-    d.GradientStyle = linear1->GetDown()        ? gsLinear
-                      : rectangular1->GetDown() ? gsRectangular
-                      : linear2->GetDown()      ? gsLinear90
-                      : radial1->GetDown()      ? gsRadial
-                                                : gsLinear;
-    d.PlasmaStyle = std::max(0, SpinImage1->GetItemIndex());
-    d.PlasmaNoise = RxSlider5->GetValue();
-    d.PlasmaBrightness = RxSlider6->GetValue();
-}
-
 void Tmain::DesignToControls() {
     const TButtonDesign& d = FRenderer.Design;
+    TLoadingScope showing(FShowingDesign);
     RxSlider3->SetValue(d.Width);
     RxSlider4->SetValue(d.Height);
     if (TKV_Button* b = ShapeButton(d.Shape)) b->SetDown(true);
@@ -992,26 +967,32 @@ void Tmain::DesignToControls() {
     PaintStrip(Tgradmaker::tgGradient);
 }
 
-void Tmain::UpdateLabels() {
-    Label3->setText(QStringLiteral("Width: %1 Pixels").arg(RxSlider3->GetValue()));
-    Label4->setText(QStringLiteral("Height: %1 Pixels").arg(RxSlider4->GetValue()));
-    Label8->setText(QStringLiteral("Inner Luminance: %1%").arg(RxSlider8->GetValue()));
-    Label1->setText(QStringLiteral("Bevel Width: %1 pixels").arg(RxSlider1->GetValue()));
-    Label2->setText(QStringLiteral("Bevel Opacity: %1 %").arg(RxSlider2->GetValue()));
-    Label10->setText(QStringLiteral("Total Text Opacity: %1 %").arg(RxSlider10->GetValue()));
+void Tmain::UpdateLabel(QLabel* label) {
+    const TButtonDesign& d = FRenderer.Design;
+    if (label == Label3) label->setText(QStringLiteral("Width: %1 Pixels").arg(d.Width));
+    else if (label == Label4) label->setText(QStringLiteral("Height: %1 Pixels").arg(d.Height));
+    else if (label == Label8) label->setText(QStringLiteral("Inner Luminance: %1%").arg(d.InnerLuminance));
+    else if (label == Label1) label->setText(QStringLiteral("Bevel Width: %1 pixels").arg(d.BevelWidth));
+    else if (label == Label2) label->setText(QStringLiteral("Bevel Opacity: %1 %").arg(d.BevelOpacity));
+    else if (label == Label10) label->setText(QStringLiteral("Total Text Opacity: %1 %").arg(d.TextOpacity));
 }
 
-void Tmain::Refresh(bool force) {
-    ControlsToDesign();
-    FRenderer.RefreshButton(force);
+void Tmain::UpdateLabels() {
+    for (QLabel* label : {Label3, Label4, Label8, Label1, Label2, Label10}) UpdateLabel(label);
 }
+
+void Tmain::Refresh(bool force) { FRenderer.RefreshButton(force); }
 
 void Tmain::SetBevelWidthMaximum() {
-    const int before = RxSlider1->GetValue();
-    RxSlider1->SetMaxValue(BevelWidthMaximum(FRenderer.Preview.GetWidth(), FRenderer.Preview.GetHeight()));
-    // The slider keeps its value within the new range; the label follows.
-    if (RxSlider1->GetValue() != before)
-        Label1->setText(QStringLiteral("Bevel Width: %1 pixels").arg(RxSlider1->GetValue()));
+    {
+        TLoadingScope showing(FShowingDesign);
+        RxSlider1->SetMaxValue(BevelWidthMaximum(FRenderer.Preview.GetWidth(), FRenderer.Preview.GetHeight()));
+    }
+    // The slider keeps its value within the new range; the design and the
+    // label follow it (the render under way draws the new width).
+    if (FLoading || FRenderer.Design.BevelWidth == RxSlider1->GetValue()) return;
+    FRenderer.Design.BevelWidth = RxSlider1->GetValue();
+    UpdateLabel(Label1);
 }
 
 void Tmain::PaintStrip(int target) {
@@ -1028,7 +1009,6 @@ void Tmain::PaletteChanged(int target, const TColourTable&, const std::string& t
 void Tmain::DrawPaletteStrip(int target) { PaintStrip(target); }
 
 void Tmain::RenderPalette(int target) {
-    ControlsToDesign();
     if (target == Tgradmaker::tgPlasma) FRenderer.RenderPlasma(true);
     else FRenderer.RenderGradientFill();
 }
@@ -1062,12 +1042,26 @@ void Tmain::FillFromCopy(const TPixelGraphic& source, int fillMode) {
     FRenderer.Design.FillMode = fillMode;
 }
 
-void Tmain::RunGuarded(const std::function<void()>& command) {
+bool Tmain::RunGuarded(const std::function<void()>& command) {
     try {
         command();
+        return true;
     } catch (const std::exception& e) {
         TApplication::ShowException(e);
+        return false;
     }
+}
+
+bool Tmain::RunSave(const std::string& fileName, const std::function<void()>& command) {
+    // A typed folder that is not there is said as such, before any writer
+    // reports it in its own words.
+    const QString folder = QFileInfo(QString::fromStdString(fileName)).absolutePath();
+    if (!QFileInfo(folder).isDir()) {
+        TApplication::ShowException(
+            std::runtime_error("The folder " + QDir::toNativeSeparators(folder).toStdString() + " does not exist."));
+        return false;
+    }
+    return RunGuarded(command);
 }
 
 // ---- handlers -----------------------------------------------------------------------------
@@ -1076,33 +1070,56 @@ void Tmain::FormKeyUp(int key) {
     if (key == Qt::Key_F9) Refresh(true);
 }
 
+bool Tmain::eventFilter(QObject* watched, QEvent* event) {
+    // A held key repeats its press and release: only the release that ends
+    // the press counts.
+    if (event->type() == QEvent::KeyRelease) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        if (key->key() == Qt::Key_F9 && !key->isAutoRepeat() && widget && widget->window() == this &&
+            !key->modifiers()) {
+            FormKeyUp(Qt::Key_F9);
+            return true;  // seen once, not again by every parent
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void Tmain::Shape1MouseDown(TShape* sender) {
-    if (FLoading) return;
+    if (Quiet()) return;
     TColor color = sender->GetBrushColor();
     if (ExecuteColorDialog(color)) sender->SetBrushColor(color);
+    TButtonDesign& d = FRenderer.Design;
+    const std::pair<TShape*, TColor*> fields[] = {{Shape1, &d.BevelColors[0]}, {Shape2, &d.BevelColors[1]},
+                                                  {Shape3, &d.BevelColors[2]}, {Shape4, &d.BevelColors[3]},
+                                                  {Shape6, &d.TextColor},      {Shape7, &d.CanvasColor},
+                                                  {Shape8, &d.OutlineColor}};
+    for (const auto& [swatch, field] : fields)
+        if (swatch == sender) *field = sender->GetBrushColor();
     Refresh(false);
 }
 
 void Tmain::Shape5MouseDown() {
-    if (FLoading) return;
+    if (Quiet()) return;
     TColor color = Shape5->GetBrushColor();
     if (ExecuteColorDialog(color)) Shape5->SetBrushColor(color);
-    if (FRenderer.Design.FillMode == fmColor) {
-        ControlsToDesign();
-        FRenderer.SolidColourFill();
-    }
+    FRenderer.Design.BlankColor = Shape5->GetBrushColor();
+    if (FRenderer.Design.FillMode == fmColor) FRenderer.SolidColourFill();
     Refresh(false);
 }
 
 void Tmain::RadioButton1Click(QRadioButton* sender) {
+    if (Quiet()) return;
     const int tag = sender->property("Tag").toInt();
     FRenderer.Design.LightDirection = tag;
     FRenderer.SetLightDirection(tag);
-    if (!FLoading) Refresh(false);
+    Refresh(false);
 }
 
 void Tmain::CheckBox1Click() {
-    if (!FLoading) Refresh(false);
+    if (Quiet()) return;
+    FRenderer.Design.DoubleBevel = double1->isChecked();
+    Refresh(false);
 }
 
 void Tmain::NvOS8Checkbox1Click() {
@@ -1114,58 +1131,126 @@ void Tmain::updatebtnClick() { Refresh(true); }
 
 void Tmain::KV_GradientButton5Click() { Refresh(true); }
 
-void Tmain::RxSlider3Change(TRxSlider* sender) {
-    if (FLoading) return;
-    if (Square1->GetDown() || Circle1->GetDown() || Triangle1->GetDown())
-        (sender == RxSlider3 ? RxSlider4 : RxSlider3)->SetValue(sender->GetValue());
-    Label3->setText(QStringLiteral("Width: %1 Pixels").arg(RxSlider3->GetValue()));
-    Label4->setText(QStringLiteral("Height: %1 Pixels").arg(RxSlider4->GetValue()));
-    Label8->setText(QStringLiteral("Inner Lumination: %1 %").arg(RxSlider8->GetValue()));
+void Tmain::SliderChanged(TRxSlider* slider) {
+    if (!slider->Thumb()->GetDown()) Refresh(false);
+}
+
+void Tmain::SizeChange(bool widthMoved) {
+    TButtonDesign& d = FRenderer.Design;
+    d.Width = RxSlider3->GetValue();
+    d.Height = RxSlider4->GetValue();
+    KeepSquare(d, widthMoved);
+    {
+        // The slider that moved keeps its value (its thumb may be held).
+        TLoadingScope showing(FShowingDesign);
+        if (widthMoved) RxSlider4->SetValue(d.Height);
+        else RxSlider3->SetValue(d.Width);
+    }
+    UpdateLabel(Label3);
+    UpdateLabel(Label4);
     FRenderer.SizeChanged = true;
+}
+
+void Tmain::RxSlider3Change(TRxSlider* sender) {
+    if (Quiet()) return;
+    SizeChange(sender == RxSlider3);
+    SliderChanged(sender);
 }
 
 void Tmain::RxSlider3ThumbUp() { Refresh(false); }
 
 void Tmain::RxSlider8Change() {
-    if (FLoading) return;
-    Label8->setText(QStringLiteral("Inner Luminance: %1%").arg(RxSlider8->GetValue()));
+    if (Quiet()) return;
+    FRenderer.Design.InnerLuminance = RxSlider8->GetValue();
+    UpdateLabel(Label8);
     KV_Timer1->SetEnabled(false);
     KV_Timer1->SetEnabled(true);
 }
 
+void Tmain::RxSlider1Change() {
+    if (Quiet()) return;
+    FRenderer.Design.BevelWidth = RxSlider1->GetValue();
+    UpdateLabel(Label1);
+    SliderChanged(RxSlider1);
+}
+
 void Tmain::RxSlider1ThumbUp() {
-    Label1->setText(QStringLiteral("Bevel Width: %1 pixels").arg(RxSlider1->GetValue()));
     if (!FLoading) Refresh(false);
+}
+
+void Tmain::RxSlider2Change() {
+    if (Quiet()) return;
+    FRenderer.Design.BevelOpacity = RxSlider2->GetValue();
+    UpdateLabel(Label2);
+    SliderChanged(RxSlider2);
 }
 
 void Tmain::RxSlider2ThumbUp() {
-    Label2->setText(QStringLiteral("Bevel Opacity: %1 %").arg(RxSlider2->GetValue()));
     if (!FLoading) Refresh(false);
 }
 
+void Tmain::RxSlider7Change() {
+    if (Quiet()) return;
+    FRenderer.Design.RelativeOffset = RxSlider7->GetValue();
+    SliderChanged(RxSlider7);
+}
+
 void Tmain::RxSlider7ThumbUp() {
-    if (FLoading) return;
-    FRenderer.Design.BevelOffset =
-        BevelOffsetFor(RxSlider7->GetValue(), RxSlider1->GetMaxValue(), RxSlider1->GetValue());
+    if (!FLoading) Refresh(false);
+}
+
+void Tmain::RxSlider5Change() {
+    // Noise and brightness shape the next plasma grown ("Re-Render").
+    if (Quiet()) return;
+    FRenderer.Design.PlasmaNoise = RxSlider5->GetValue();
+    FRenderer.Design.PlasmaBrightness = RxSlider6->GetValue();
+}
+
+void Tmain::BitmapPlacementClick() {
+    if (Quiet()) return;
+    FRenderer.Design.BitmapPlacement = stretch1->isChecked()      ? bpStretch
+                                       : targetrect1->isChecked() ? bpTargetRect
+                                                                  : bpOriginal;
+    Refresh(false);
+}
+
+void Tmain::TargetRectChange(TRxSpinEdit* sender) {
+    // A field being emptied or retyped leaves the value in force.
+    if (Quiet() || !sender->HasValue()) return;
+    FRenderer.Design.TargetRect =
+        TRect(static_cast<int>(Trunc(left1->GetValueInForce())), static_cast<int>(Trunc(top1->GetValueInForce())),
+              static_cast<int>(Trunc(right1->GetValueInForce())), static_cast<int>(Trunc(bottom1->GetValueInForce())));
+    Refresh(false);
+}
+
+void Tmain::RxSpinEdit1Change(TRxSpinEdit* sender) {
+    if (Quiet() || !sender->HasValue()) return;
+    FRenderer.Design.TextOffsetX = static_cast<int>(Trunc(RxSpinEdit1->GetValueInForce()));
+    FRenderer.Design.TextOffsetY = static_cast<int>(Trunc(RxSpinEdit2->GetValueInForce()));
+    Refresh(false);
+}
+
+void Tmain::Memo1Change() {
+    const std::string caption = Memo1->toPlainText().toStdString();
+    if (Quiet() || caption == FRenderer.Design.Caption) return;
+    FRenderer.Design.Caption = caption;
     Refresh(false);
 }
 
 void Tmain::pgimage1PixelGraphicChange() { SetBevelWidthMaximum(); }
 
 void Tmain::Triangle1Click(TKV_Button* sender) {
-    if (FLoading) return;
+    if (Quiet()) return;
     sender->SetDown(true);
-    const int shape = PressedShape();
-    FRenderer.Design.Shape = shape;
-    switch (shape) {
-        case scSquare:
-        case scCircle:
-        case scTriangleUp:
-        case scTriangleDown:
-        case scTriangleLeft:
-        case scTriangleRight: RxSlider4->SetValue(RxSlider3->GetValue()); break;
-        default: break;
+    TButtonDesign& d = FRenderer.Design;
+    d.Shape = PressedShape();
+    if (KeepsSquare(d.Shape)) {
+        KeepSquare(d, true);
+        TLoadingScope showing(FShowingDesign);
+        RxSlider4->SetValue(d.Height);
     }
+    UpdateLabel(Label4);
+    FRenderer.SizeChanged = true;
     Refresh(true);
 }
 
@@ -1227,7 +1312,6 @@ void Tmain::KV_Button4Click() {
 }
 
 void Tmain::KV_Button6Click() {
-    ControlsToDesign();
     FRenderer.RenderPlasma(true);
     if (FRenderer.Design.FillMode == fmPlasma) KV_Button7Click();
 }
@@ -1243,13 +1327,14 @@ void Tmain::KV_Button8Click() {
     // The engine maps the plasma through the design's text: store it first.
     FRenderer.Design.PlasmaPaletteText = text;
     PaintStrip(Tgradmaker::tgPlasma);
-    ControlsToDesign();
     FRenderer.RenderPlasma(false);
     if (FRenderer.Design.FillMode == fmPlasma) KV_Button7Click();
 }
 
 void Tmain::CheckBox2Click() {
-    if (!FLoading && FRenderer.Design.FillMode == fmPlasma) Refresh(false);
+    if (Quiet()) return;
+    FRenderer.Design.PlasmaStretch = CheckBox2->isChecked();
+    if (FRenderer.Design.FillMode == fmPlasma) Refresh(false);
 }
 
 void Tmain::SpinImage1Click() { PopupMenu5->Popup(QCursor::pos().x(), QCursor::pos().y()); }
@@ -1257,21 +1342,23 @@ void Tmain::SpinImage1Click() { PopupMenu5->Popup(QCursor::pos().x(), QCursor::p
 void Tmain::Aquarell1Click(TMenuItem* sender) { SpinImage1->SetItemIndex(sender->GetTag()); }
 
 void Tmain::SpinImage1Change() {
-    if (FLoading) return;
-    ControlsToDesign();
+    if (Quiet()) return;
+    FRenderer.Design.PlasmaStyle = std::max(0, SpinImage1->GetItemIndex());
     FRenderer.RenderPlasma(false);
     if (FRenderer.Design.FillMode == fmPlasma) KV_Button7Click();
 }
 
 void Tmain::gradchoose(TKV_Button* sender) {
     sender->SetDown(true);
-    ControlsToDesign();
+    FRenderer.Design.GradientStyle = sender == linear2        ? gsLinear90
+                                     : sender == rectangular1 ? gsRectangular
+                                     : sender == radial1      ? gsRadial
+                                                              : gsLinear;
     FRenderer.RenderGradientFill();
 }
 
 void Tmain::KV_Button33Click() {
-    if (FLoading) return;
-    ControlsToDesign();
+    if (Quiet()) return;
     FRenderer.RenderGradientFill();
     FillFromCopy(FRenderer.GradientImage, fmGradient);
     Refresh(true);
@@ -1283,42 +1370,56 @@ void Tmain::KV_Button11Click() {
         FRenderer.Design.GradientPaletteText = text;
         PaintStrip(Tgradmaker::tgGradient);
     }
-    ControlsToDesign();
     FRenderer.RenderGradientFill();
 }
 
 void Tmain::KV_Button9Click() {
-    ControlsToDesign();
     FRenderer.SolidColourFill();
     if (!FLoading) Refresh(false);
 }
 
 void Tmain::italicClick(TKV_ImageButton* sender) {
     sender->SetDown(!sender->GetDown());
+    TButtonDesign& d = FRenderer.Design;
+    d.Bold = bold->GetDown();
+    d.Italic = italic->GetDown();
+    d.Underline = underlined->GetDown();
+    d.Outlined = glow1->GetDown();
     Refresh(false);
 }
 
 void Tmain::vbottomClick(TKV_Button* sender) {
     sender->SetDown(true);
+    TButtonDesign& d = FRenderer.Design;
+    d.HorzAlign = alignL->GetDown() ? haLeft : alignR->GetDown() ? haRight : haCenter;
+    d.VertAlign = vcenter->GetDown() ? vaCenter : vtop->GetDown() ? vaTop : vaBottom;
     Refresh(false);
 }
 
 void Tmain::FontBoxChange() {
-    if (FLoading) return;
+    if (Quiet()) return;
     if (!FontBox->GetFontName().isEmpty()) FRenderer.Design.FontName = FontBox->GetFontName().toStdString();
     Refresh(false);
 }
 
-void Tmain::RxSlider9Change() { KV_Timer1->SetEnabled(true); }
+void Tmain::RxSlider9Change() {
+    if (Quiet()) return;
+    FRenderer.Design.FontSize = RxSlider9->GetValue();
+    KV_Timer1->SetEnabled(true);
+}
 
 void Tmain::RxSlider10Change() {
+    if (Quiet()) return;
     KV_Timer1->SetEnabled(false);
-    Label10->setText(QStringLiteral("Total Text Opacity: %1 %").arg(RxSlider10->GetValue()));
-    if (!FLoading) KV_Timer1->SetEnabled(true);
+    FRenderer.Design.TextOpacity = RxSlider10->GetValue();
+    UpdateLabel(Label10);
+    KV_Timer1->SetEnabled(true);
 }
 
 void Tmain::insideClick() {
-    if (!Memo1->toPlainText().isEmpty()) Refresh(false);
+    if (Quiet()) return;
+    FRenderer.Design.PaintInside = inside->isChecked();
+    if (!FRenderer.Design.Caption.empty()) Refresh(false);
 }
 
 void Tmain::KV_Timer1Timer() {
@@ -1330,22 +1431,23 @@ void Tmain::KV_Timer1Timer() {
 }
 
 void Tmain::zoominClick() {
+    // 1600 % at most: a pixel of the button 16 pixels wide.
+    if (pgimage1->GetZoomFactor() * 2 > kMaxZoom) return;
     pgimage1->SetZoomFactor(pgimage1->GetZoomFactor() * 2);
     zoomlabel->setText(ZoomText(pgimage1->GetZoomFactor()));
 }
 
 void Tmain::zoomout() {
+    // 12 % at least (12.5 %, three halvings): below that a button is gone.
+    if (pgimage1->GetZoomFactor() * 0.5L < kMinZoom) return;
     pgimage1->SetZoomFactor(pgimage1->GetZoomFactor() * 0.5L);
     zoomlabel->setText(ZoomText(pgimage1->GetZoomFactor()));
 }
 
 // ---- commands -------------------------------------------------------------------------------
 
-void Tmain::SaveParametersFile(const std::string& fileName) {
-    RunGuarded([&] {
-        ControlsToDesign();
-        SaveButtonParameters(fileName, FRenderer, FFormState);
-    });
+bool Tmain::SaveParametersFile(const std::string& fileName) {
+    return RunSave(fileName, [&] { SaveButtonParameters(fileName, FRenderer, FFormState); });
 }
 
 void Tmain::LoadParametersFile(const std::string& fileName) {
@@ -1354,8 +1456,7 @@ void Tmain::LoadParametersFile(const std::string& fileName) {
     {
         TLoadingScope loading(FLoading);
         try {
-            // Lines that older files lack keep the values of the controls.
-            ControlsToDesign();
+            // Lines that older files lack keep the values in force.
             LoadButtonParameters(fileName, FRenderer, FFormState);
         } catch (const std::exception& e) {
             TApplication::ShowException(e);
@@ -1371,8 +1472,8 @@ void Tmain::SaveParameters1Click() {
     std::string name = FParameterFileName;
     int filterIndex = 1;
     if (!ExecuteFileDialog(fdSaveParameters, name, filterIndex)) return;
-    FParameterFileName = name;
-    SaveParametersFile(name);
+    // The next dialog starts from the last file that was written or read.
+    if (SaveParametersFile(name)) FParameterFileName = name;
 }
 
 void Tmain::LoadParameters2Click() {
@@ -1388,8 +1489,8 @@ void Tmain::BrowsePresets1Click() {
     if (ExecutePresetBrowser(PresetFolder(), chosen)) LoadParametersFile(chosen);
 }
 
-void Tmain::ExportButton(const std::string& fileName) {
-    RunGuarded([&] { FRenderer.Preview.SaveToFile(fileName); });
+bool Tmain::ExportButton(const std::string& fileName) {
+    return RunSave(fileName, [&] { FRenderer.Preview.SaveToFile(fileName); });
 }
 
 void Tmain::Exportsinglebutton1Click() {
@@ -1402,8 +1503,6 @@ void Tmain::Exportsinglebutton1Click() {
 }
 
 void Tmain::batchr() {
-    // Every line is rendered with the design the controls show now.
-    ControlsToDesign();
     BatchRender(this, FRenderer, FRenderer.Design, FRenderer.Preview);
 }
 
@@ -1416,7 +1515,7 @@ void Tmain::SmartJPEGSaver1Click() {
         int filterIndex = 1;
         if (ExecuteFileDialog(fdSaveJpeg, name, filterIndex)) {
             const std::string file = WithDefaultExtension(name, "jpg");
-            RunGuarded([&] { TMemoryStream(std::move(bytes)).SaveToFile(file); });
+            RunSave(file, [&] { TMemoryStream(std::move(bytes)).SaveToFile(file); });
         }
     }
     // The saver starts from this quality next time.

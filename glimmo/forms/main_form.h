@@ -83,10 +83,10 @@ public:
     // Reads a parameter file into the form; a damaged one shows its message
     // and changes nothing.
     void LoadParametersFile(const std::string& fileName);
-    // Writes the current design; failures show their message.
-    void SaveParametersFile(const std::string& fileName);
+    // Writes the current design; failures show their message (false).
+    bool SaveParametersFile(const std::string& fileName);
     // Saves the preview by the extension of fileName (JPEG at quality 80).
-    void ExportButton(const std::string& fileName);
+    bool ExportButton(const std::string& fileName);
     // The palette editor the "Edit Palette" buttons show (created after the
     // form, with the form as its host).
     void SetPaletteEditor(Tgradmaker* editor) { FPaletteEditor = editor; }
@@ -99,9 +99,6 @@ public:
     void PaletteChanged(int target, const TColourTable& table, const std::string& text) override;
     void DrawPaletteStrip(int target) override;
     void RenderPalette(int target) override;
-    // The form's mapping: every control that carries a setting into the
-    // renderer's design.
-    void ControlsToDesign();
 
     // ---- handlers ----------------------------------------------------------------
     void FormKeyUp(int key);
@@ -115,9 +112,17 @@ public:
     void RxSlider3Change(TRxSlider* sender);
     void RxSlider3ThumbUp();
     void RxSlider8Change();
+    void RxSlider1Change();
     void RxSlider1ThumbUp();
+    void RxSlider2Change();
     void RxSlider2ThumbUp();
+    void RxSlider7Change();
     void RxSlider7ThumbUp();
+    void RxSlider5Change();
+    void BitmapPlacementClick();
+    void TargetRectChange(TRxSpinEdit* sender);
+    void RxSpinEdit1Change(TRxSpinEdit* sender);
+    void Memo1Change();
     void pgimage1PixelGraphicChange();
     void Triangle1Click(TKV_Button* sender);
     void Solid1Click();
@@ -316,7 +321,6 @@ public:
     TMenuItem* Help2;
     TMenuItem* About1;
     TKV_Timer* KV_Timer1;
-    QShortcut* F9Shortcut;
     // The picture dialogs: the bitmap fill's and the export's.
     TPGOpenDialog* PGOpenDialog1;
     TPGSaveDialog* PGSaveDialog1;
@@ -339,6 +343,8 @@ protected:
     virtual void ShowAboutBox();
 
     void closeEvent(QCloseEvent* event) override;
+    // The form's key preview: F9 released in any of its controls.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildForm();
@@ -349,25 +355,39 @@ private:
     void ConnectHandlers();
     void FormCreate();
 
-    // RefreshButton after mapping the controls; force renders whatever
-    // "Auto-Update" says.
+    // RefreshButton: force renders whatever "Auto-Update" says.
     void Refresh(bool force);
+    // The end of a slider's change: a key step or a click on the track
+    // renders at once, a drag when the thumb is released.
+    void SliderChanged(TRxSlider* slider);
+    // Handlers do nothing while the form is loading or shows the design.
+    bool Quiet() const { return FLoading || FShowingDesign; }
     // Sets every control from the renderer's design and form state (the
-    // handlers do nothing meanwhile), then every label from its control.
+    // handlers do nothing meanwhile), then every label from the design.
     void DesignToControls();
+    // The labels that show a setting, each drawn from the design.
+    void UpdateLabel(QLabel* label);
     void UpdateLabels();
+    // The sizes after a change of either slider (the shape may keep them
+    // equal); both sliders show the design's sizes.
+    void SizeChange(bool widthMoved);
     void SetBevelWidthMaximum();
     void PaintStrip(int target);
     void ShowPage(const char* name);
     TKV_Button* ShapeButton(int code) const;
     int PressedShape() const;
     void FillFromCopy(const TPixelGraphic& source, int fillMode);
-    void RunGuarded(const std::function<void()>& command);
+    // Runs command; an exception shows its message and gives false.
+    bool RunGuarded(const std::function<void()>& command);
+    // As RunGuarded for a command that writes fileName; a folder that does
+    // not exist is reported without running it.
+    bool RunSave(const std::string& fileName, const std::function<void()>& command);
     void AttachPictures();
 
     TButtonRenderer FRenderer;
     TButtonFormState FFormState;
     bool FLoading = false;
+    bool FShowingDesign = false;
     int FTicks = 0;
     std::string FProgramFolder;
     std::unique_ptr<TPixelGraphic> FStrip1, FStrip2;

@@ -168,6 +168,7 @@ void Tgradmaker::BuildForm() {
     }
     inputdlg1 = new Tinputdlg(this);
     inputdlg1->SetCaption(QStringLiteral("Save current"));
+    inputdlg1->SetPrompt(QStringLiteral("Name of the gradient:"));
 
     // The strip above the stop grid, "Cycled" and the buttons below; the
     // whole block centred.
@@ -187,6 +188,12 @@ void Tgradmaker::BuildForm() {
         for (int stop = 0; stop < 5; ++stop) grid->addWidget(FSpinEdits[3 * stop + row], row + 2, stop + 1);
     }
     grid->setColumnMinimumWidth(0, kRowLabelWidth);
+    // Stop 5 hides under "Cycled" but keeps its room: the grid stays put.
+    for (int n = 13; n <= 15; ++n) {
+        QSizePolicy policy = FSpinEdits[n - 1]->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        FSpinEdits[n - 1]->setSizePolicy(policy);
+    }
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(6);

@@ -140,7 +140,6 @@ void Render(TButtonRenderer& renderer, const TButtonDesign& design) {
     renderer.Plasma().SetReseedFromClock(false);
     renderer.Design = design;
     TButtonDesign& d = renderer.Design;
-    d.BevelOffset = BevelOffsetFor(d.RelativeOffset, BevelWidthMaximum(d.Width, d.Height), d.BevelWidth);
     renderer.SetLightDirection(d.LightDirection);
     if (d.FillMode == fmPlasma) {
         renderer.RenderPlasma(true);

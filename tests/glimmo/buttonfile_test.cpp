@@ -32,7 +32,7 @@ protected:
 auto Fields(const TButtonDesign& d) {
     return std::make_tuple(
         d.Width, d.Height, d.Shape, d.FillMode, d.PlasmaStretch, d.BitmapPlacement, d.TargetRect, d.BlankColor,
-        d.CanvasColor, d.BevelStyle, d.BevelWidth, d.BevelOpacity, d.RelativeOffset, d.BevelOffset,
+        d.CanvasColor, d.BevelStyle, d.BevelWidth, d.BevelOpacity, d.RelativeOffset,
         std::make_tuple(d.BevelColors[0], d.BevelColors[1], d.BevelColors[2], d.BevelColors[3]), d.DoubleBevel,
         d.LightDirection, d.InnerLuminance, d.Caption, d.FontName, d.FontSize, d.Bold, d.Italic, d.Underline,
         d.Outlined, d.PaintInside, d.TextColor, d.OutlineColor, d.TextOpacity, d.HorzAlign, d.VertAlign,
@@ -47,7 +47,6 @@ TButtonDesign UnusualDesign() {
     d.BitmapPlacement = bpTargetRect, d.TargetRect = TRect(-5, 3, 90, 31);
     d.BlankColor = RGB(10, 20, 30), d.CanvasColor = clBtnFace;
     d.BevelStyle = bvsGradient, d.BevelWidth = 6, d.BevelOpacity = 65, d.RelativeOffset = 3;
-    d.BevelOffset = BevelOffsetFor(3, BevelWidthMaximum(120, 40), 6);
     d.BevelColors[0] = clYellow, d.BevelColors[1] = RGB(1, 2, 3), d.BevelColors[2] = clAqua, d.BevelColors[3] = clNavy;
     d.DoubleBevel = true, d.LightDirection = 9, d.InnerLuminance = -35;
     d.Caption = "One\nTwo lines\nThree", d.FontName = "DejaVu Sans", d.FontSize = 14;

@@ -234,8 +234,9 @@ TEST(ButtonRenderer, DoubleBevelMirrorsTheInnerRingsAndRestoresTheLight) {
     EXPECT_EQ(r.GetLightVector().X, -1);
     EXPECT_EQ(r.GetLightVector().Y, -1);
 
-    // The offset moves every ring inward.
-    d.BevelOffset = 2;
+    // The offset moves every ring inward: Round(3 x 0.1 x (12 - 4)) = 2
+    // pixels, 12 being the 100 x 25 picture's bevel-width maximum.
+    d.RelativeOffset = 3;
     p = Render(r, d);
     EXPECT_EQ(p->GetPixelColor(50, 1), Fill);
     for (int y = 2; y < 10; ++y) EXPECT_EQ(p->GetPixelColor(50, y), y < 6 ? clWhite : clBlack) << y;

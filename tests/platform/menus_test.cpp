@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "platform/Menus.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -171,4 +172,62 @@ TEST(MenuModel, OwnerDrawnEntriesAreMeasuredAndPaintedByTheirPainter) {
     EXPECT_EQ(a->GetOwnerDraw(), nullptr);
     EXPECT_FALSE(w->grab().isNull());
     w->hide();
+}
+
+// Plain menus (no painter) in the system colour table: clMenu face (silver),
+// the clHighlight bar (navy) with clHighlightText, clMenuText and
+// clGrayText, in the application's font, in drop-downs and on the bar.
+TEST(MenuLook, PlainMenusTakeTheSystemMenuColoursAndTheFormsFont) {
+    TPopupMenu menu;
+    TMenuItem* first = AddItem(menu.GetItems(), "First entry");
+    TMenuItem* gone = AddItem(menu.GetItems(), "Disabled entry");
+    gone->SetEnabled(false);
+    TMenuPopup* w = menu.GetWidget();
+    w->popup(QPoint(0, 0));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    EXPECT_EQ(w->font(), QApplication::font());
+    w->setActiveAction(first->Action());
+    const QImage img = w->grab().toImage();
+    img.save(QString::fromStdString(gwtest::TempDir("menulook") + "/popup.png"));
+    const QRect a = w->actionGeometry(first->Action());
+    const QRect d = w->actionGeometry(gone->Action());
+    auto count = [&](const QRect& r, QColor c) {
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) n += QColor(img.pixel(x, y)) == c;
+        return n;
+    };
+    const QColor silver(192, 192, 192), navy(0, 0, 128), grey(128, 128, 128);
+    // The classic raised frame: a dark outer edge at the right and bottom,
+    // the highlight inside at the left and top.
+    EXPECT_EQ(QColor(img.pixel(img.width() - 1, img.height() / 2)), QColor(0, 0, 0));
+    EXPECT_EQ(QColor(img.pixel(1, img.height() / 2)), QColor(255, 255, 255));
+    EXPECT_GE(a.left(), 3);
+    // The selected entry: mostly the bar, its text white.
+    EXPECT_GT(count(a, navy), a.width() * a.height() / 2);
+    int light = 0;  // the antialiased text, near white
+    for (int y = a.top(); y <= a.bottom(); ++y)
+        for (int x = a.left(); x <= a.right(); ++x) light += qGray(img.pixel(x, y)) > 200;
+    EXPECT_GT(light, 10);
+    EXPECT_EQ(count(a, silver), 0);
+    // The disabled entry on the face, its text grey.
+    EXPECT_GT(count(d, silver), d.width() * d.height() / 2);
+    EXPECT_GT(count(d, grey), 5);
+    w->hide();
+
+    QMainWindow form;
+    TMainMenu bar(&form);
+    TMenuItem* file = AddItem(bar.GetItems(), "&File");
+    AddItem(file, "Open");
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QMenuBar* mb = bar.GetMenuBar();
+    EXPECT_EQ(mb->font(), QApplication::font());
+    const QImage barImg = mb->grab().toImage();
+    const QRect f = mb->actionGeometry(file->Action());
+    EXPECT_EQ(QColor(barImg.pixel(f.right() + 20, f.center().y())), silver);
+    int black = 0;
+    for (int x = f.left(); x <= f.right(); ++x)
+        for (int y = f.top(); y <= f.bottom(); ++y) black += QColor(barImg.pixel(x, y)) == QColor(0, 0, 0);
+    EXPECT_GT(black, 5);  // clMenuText
 }

@@ -1,5 +1,7 @@
 #include "glimmo/forms/main_form_support.h"
 
+#include <QApplication>
+#include <QMouseEvent>
 #include <QTest>
 
 #include "image/PGFormats.h"
@@ -30,6 +32,7 @@ TTestMain::~TTestMain() { SetPaletteEditor(nullptr); }
 
 bool TTestMain::ExecuteFileDialog(glimmo::TFileDialogKind kind, std::string& fileName, int& filterIndex) {
     FileDialogs.push_back(kind);
+    if (RealFileDialogs) return Tmain::ExecuteFileDialog(kind, fileName, filterIndex);
     if (!FileOk) return false;
     fileName = FileName;
     filterIndex = FilterIndex;
@@ -44,12 +47,14 @@ bool TTestMain::ExecuteColorDialog(TColor& color) {
 
 bool TTestMain::ExecutePaletteEditor(int target, std::string& paletteText) {
     PaletteEditors.push_back(target);
+    if (RealDialogs) return Tmain::ExecutePaletteEditor(target, paletteText);
     paletteText = PaletteText;
     return true;
 }
 
 bool TTestMain::ExecutePresetBrowser(const std::string& folder, std::string& chosen) {
     PresetFolderShown = folder;
+    if (RealDialogs) return Tmain::ExecutePresetBrowser(folder, chosen);
     chosen = ChosenPreset;
     return !chosen.empty();
 }
@@ -57,6 +62,7 @@ bool TTestMain::ExecutePresetBrowser(const std::string& folder, std::string& cho
 bool TTestMain::ExecuteJpegSaver(const TPixelGraphic& picture, std::vector<uint8_t>& jpegBytes) {
     SaverWidth = picture.GetWidth();
     SaverHeight = picture.GetHeight();
+    if (RealDialogs) return Tmain::ExecuteJpegSaver(picture, jpegBytes);
     jpegBytes = SaverBytes;
     return SaverOk;
 }
@@ -82,6 +88,14 @@ void ReleaseThumb(TRxSlider* slider) {
 void DragSlider(TRxSlider* slider, int value) {
     slider->SetValue(value);
     ReleaseThumb(slider);
+}
+
+void ReleaseThumbWhereItIs(TRxSlider* slider) {
+    // No move back to the press point comes first.
+    const QPointF at(2, 2);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, slider->Thumb()->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(slider->Thumb(), &release);
 }
 
 }  // namespace gwtest

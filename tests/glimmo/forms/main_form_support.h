@@ -22,6 +22,12 @@ public:
     ~TTestMain() override;
     Tgradmaker* Editor() const { return FEditor.get(); }
 
+    // When set, the form's own palette-editor, preset-browser and JPEG
+    // saver steps run (the real dialogs, driven by the test) instead of
+    // the answers below; RealFileDialogs likewise for the file dialogs.
+    bool RealDialogs = false;
+    bool RealFileDialogs = false;
+
     // File dialogs: every request is recorded; the answer is FileName and
     // FilterIndex, or Cancel when FileOk is false.
     std::vector<glimmo::TFileDialogKind> FileDialogs;
@@ -71,7 +77,10 @@ private:
 void ClickControl(QWidget* control);
 // Presses and releases a slider's thumb where it is (its "thumb up").
 void ReleaseThumb(TRxSlider* slider);
-// Sets a slider's value, then releases its thumb, as a drag would end.
+// Sets a slider's value (a change of its own), then presses and releases
+// its thumb.
 void DragSlider(TRxSlider* slider, int value);
+// Releases a pressed thumb where it is now.
+void ReleaseThumbWhereItIs(TRxSlider* slider);
 
 }  // namespace gwtest

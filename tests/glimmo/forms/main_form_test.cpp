@@ -5,6 +5,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPushButton>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -12,9 +15,14 @@
 #include <QTest>
 #include <QTimer>
 
+#include "glimmo/ButtonFile.h"
+#include "glimmo/GlimmoTestUtil.h"
 #include "glimmo/Painters.h"
 #include "glimmo/PaletteText.h"
 #include "glimmo/forms/main_form_support.h"
+#include "glimmo/forms/splash_support.h"
+#include "glimmo/forms/jpeger.h"
+#include "glimmo/forms/preset_dlg.h"
 #include "glimmo/forms/splash.h"
 #include "image/PGImage.h"
 #include "platform/Application.h"
@@ -27,6 +35,7 @@
 #include "widgets/RxSpin.h"
 #include "widgets/kv_btns.h"
 #include "widgets/kv_timer.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -163,23 +172,66 @@ TEST(MainFormDefaults, ButtonsChecksPagesAndMenus) {
     for (int i = 0; i < 5; ++i) EXPECT_EQ(form.PopupMenu5->GetItems()->GetItem(i)->GetTag(), i);
 }
 
-TEST(MainFormDefaults, TheFirstRenderShowsTheDefaultButton) {
+// The start design's button: the "Blank Color" grey under the white-and-
+// black bevel at 80 %, lit from the top left.
+void ExpectStartButton(const TPixelGraphic& p) {
+    ASSERT_EQ(p.GetWidth(), 100);
+    ASSERT_EQ(p.GetHeight(), 25);
+    const int light = 204 + 26;  // 0.8 x 255 + 0.2 x 128 = 229.6
+    const int dark = 26;         // 0.2 x 128 = 25.6
+    auto near = [](uint32_t c, int v) {
+        return std::abs(int(GetRValue(c)) - v) <= 1 && GetRValue(c) == GetGValue(c) && GetGValue(c) == GetBValue(c);
+    };
+    // Four rings of 4 pixels' bevel; the shadow sides of the rings lie one
+    // pixel inside the light ones, so the innermost shadow line falls
+    // outside the picture: 4 light lines, 3 dark ones.
+    for (int y = 4; y < 22; ++y)
+        for (int x = 4; x < 97; ++x) ASSERT_EQ(p.GetPixelColor(x, y), RGB(128, 128, 128)) << x << "," << y;
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_PRED2(near, p.GetPixelColor(50, k), light) << "top ring " << k;
+        EXPECT_PRED2(near, p.GetPixelColor(k, 12), light) << "left ring " << k;
+    }
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_PRED2(near, p.GetPixelColor(50, 24 - k), dark) << "bottom ring " << k;
+        EXPECT_PRED2(near, p.GetPixelColor(99 - k, 12), dark) << "right ring " << k;
+    }
+}
+
+TEST(MainFormDefaults, TheStartDesignGivesOnePictureInThePreviewAnExportAReloadAndABatch) {
     TTestMain form;
-    const TPixelGraphic& preview = form.Renderer().Preview;
-    ASSERT_EQ(preview.GetWidth(), 100);
-    ASSERT_EQ(preview.GetHeight(), 25);
     EXPECT_EQ(form.Renderer().RenderCount(), 1u);
     EXPECT_EQ(form.pgimage1->GetPixelGraphic(), &form.Renderer().Preview);
-    // A black fill under a white-and-black bevel at 80 %: the top-left ring is
-    // 80 % white over black, the middle stays black.
-    EXPECT_EQ(preview.GetPixelColor(0, 0), RGB(204, 204, 204));
-    EXPECT_EQ(preview.GetPixelColor(50, 12), RGB(0, 0, 0));
     EXPECT_EQ(form.Renderer().Design.FillMode, fmColor);
+    TPixelGraphic preview;
+    preview.Assign(&form.Renderer().Preview);
+    {
+        SCOPED_TRACE("preview");
+        ExpectStartButton(preview);
+    }
+
+    const std::string dir = gwtest::TempDir("startdesign");
+    ASSERT_TRUE(form.ExportButton(dir + "/start.bmp"));
+    TPixelGraphic exported;
+    exported.LoadFromFile(dir + "/start.bmp");
+    EXPECT_TRUE(gwtest::SamePixels(exported, preview));
+
+    // A batch line renders the design into a copy of the preview.
+    TPixelGraphic batch;
+    batch.Assign(&preview);
+    form.Renderer().RenderButton(form.Renderer().Design, batch, "");
+    EXPECT_TRUE(gwtest::SamePixels(batch, preview));
+
+    ASSERT_TRUE(form.SaveParametersFile(dir + "/start.glw"));
+    TTestMain other;
+    other.LoadParametersFile(dir + "/start.glw");
+    EXPECT_TRUE(gwtest::SamePixels(other.Renderer().Preview, preview));
+    form.LoadParametersFile(dir + "/start.glw");
+    EXPECT_TRUE(gwtest::SamePixels(form.Renderer().Preview, preview));
 }
 
 // ---- shapes and sizes -------------------------------------------------------------
 
-TEST(MainFormShapes, SquareLocksHeightToWidthAndTriangleRightOnlyWhenPressed) {
+TEST(MainFormShapes, SquareCircleAndTrianglesKeepHeightEqualToWidth) {
     TTestMain form;
     ClickControl(form.Square1);
     EXPECT_TRUE(form.Square1->GetDown());
@@ -194,41 +246,37 @@ TEST(MainFormShapes, SquareLocksHeightToWidthAndTriangleRightOnlyWhenPressed) {
     EXPECT_EQ(form.RxSlider3->GetValue(), 70);
     EXPECT_EQ(form.Label3->text().toStdString(), "Width: 70 Pixels");
     EXPECT_EQ(form.Label4->text().toStdString(), "Height: 70 Pixels");
-    EXPECT_EQ(form.Label8->text().toStdString(), "Inner Lumination: 0 %");
+    EXPECT_EQ(form.Label8->text().toStdString(), "Inner Luminance: 0%");
     EXPECT_EQ(form.Renderer().Preview.GetWidth(), 70);
     EXPECT_EQ(form.Renderer().Preview.GetHeight(), 70);
 
-    // Triangle right (shape 7) takes the width once, when it is pressed...
-    DragSlider(form.RxSlider4, 40);
-    ClickControl(form.Triangle2);
-    EXPECT_EQ(form.Renderer().Design.Shape, scTriangleRight);
-    EXPECT_EQ(form.RxSlider4->GetValue(), 40);  // width and height were already equal
-    DragSlider(form.RxSlider3, 90);
-    EXPECT_EQ(form.RxSlider4->GetValue(), 40);  // ...but does not follow it
-    ClickControl(form.Triangle2);
-    EXPECT_EQ(form.RxSlider4->GetValue(), 90);
-    EXPECT_EQ(form.Renderer().Preview.GetHeight(), 90);
-
     // Rounded rectangle, diamond and oval keep their own height.
+    ClickControl(form.Rectangle1);
     for (TKV_Button* b : {form.RoundRect1, form.diamond1, form.Oval1}) {
         DragSlider(form.RxSlider4, 30);
         ClickControl(b);
         EXPECT_EQ(form.RxSlider4->GetValue(), 30);
+        EXPECT_EQ(form.RxSlider3->GetValue(), 70);
     }
-    // The other triangles and the circle set height to width.
-    for (TKV_Button* b : {form.Circle1, form.Triangle1, form.triangle3, form.triangle4}) {
+    // The circle and every triangle set height to width when pressed, and
+    // keep them equal while either size moves.
+    for (TKV_Button* b : {form.Circle1, form.Triangle1, form.triangle3, form.Triangle2, form.triangle4}) {
+        SCOPED_TRACE(b->toolTip().toStdString());
         ClickControl(form.Rectangle1);
         DragSlider(form.RxSlider3, 90);
         DragSlider(form.RxSlider4, 30);
         ClickControl(b);
         EXPECT_EQ(form.RxSlider4->GetValue(), 90);
+        EXPECT_EQ(form.Renderer().Preview.GetHeight(), 90);
+        EXPECT_EQ(form.Label4->text().toStdString(), "Height: 90 Pixels");
+        DragSlider(form.RxSlider3, 50);
+        EXPECT_EQ(form.RxSlider4->GetValue(), 50);
+        form.RxSlider4->setFocus();
+        QTest::keyClick(form.RxSlider4, Qt::Key_Left);
+        EXPECT_EQ(form.RxSlider3->GetValue(), 49);
+        EXPECT_EQ(form.Renderer().Preview.GetWidth(), 49);
+        EXPECT_EQ(form.Renderer().Preview.GetHeight(), 49);
     }
-    // Of those, only the circle and the triangle up keep them locked.
-    DragSlider(form.RxSlider3, 50);
-    EXPECT_EQ(form.RxSlider4->GetValue(), 90);
-    ClickControl(form.Circle1);
-    DragSlider(form.RxSlider4, 66);
-    EXPECT_EQ(form.RxSlider3->GetValue(), 66);
 }
 
 TEST(MainFormShapes, BevelWidthMaximumFollowsThePreviewAndNeverFallsBelowTwo) {
@@ -255,7 +303,16 @@ TEST(MainFormShapes, BevelWidthMaximumFollowsThePreviewAndNeverFallsBelowTwo) {
     ASSERT_EQ(form.RxSlider1->GetMaxValue(), 20);
     DragSlider(form.RxSlider1, 5);
     DragSlider(form.RxSlider7, 3);
-    EXPECT_EQ(form.Renderer().Design.BevelOffset, 4);  // Round(3 x 0.1 x (20 - 5)) = Round(4.5)
+    // Round(3 x 0.1 x (20 - 5)) = Round(4.5) = 4: rows 0..3 keep the fill,
+    // the light ring takes rows 4..8.
+    const TPixelGraphic& p = form.Renderer().Preview;
+    for (int y = 0; y < 4; ++y) EXPECT_EQ(p.GetPixelColor(50, y), RGB(128, 128, 128)) << y;
+    for (int y = 4; y < 9; ++y) EXPECT_GT(gwtest::Red(p, 50, y), 200) << y;
+    EXPECT_EQ(p.GetPixelColor(50, 9), RGB(128, 128, 128));
+    // The inset follows the bevel width without touching the offset slider.
+    form.RxSlider1->setFocus();
+    QTest::keyClick(form.RxSlider1, Qt::Key_End);  // 20: Round(3 x 0.1 x 0) = 0
+    EXPECT_GT(gwtest::Red(p, 50, 0), 200);
 }
 
 // ---- renders ------------------------------------------------------------------------
@@ -334,7 +391,9 @@ TEST(MainFormRenders, WithoutAutoUpdateOnlyForcedRendersAndSizeChangesRender) {
 
     form.NvOS8Checkbox1->Toggle();
     EXPECT_FALSE(form.updatebtn->isVisible());
-    DragSlider(form.RxSlider1, 5);
+    QTest::mousePress(form.RxSlider1->Thumb(), Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    form.RxSlider1->SetValue(10);
+    gwtest::ReleaseThumbWhereItIs(form.RxSlider1);
     EXPECT_EQ(form.Renders(), ++count);
 }
 
@@ -406,9 +465,18 @@ TEST(MainFormRenders, ZoomDoublesAndHalvesAndTheLabelFollows) {
     ClickControl(form.zoomoutbtn);
     EXPECT_EQ(form.zoomlabel->text().toStdString(), "50%");
     ClickControl(form.zoomoutbtn);
+    EXPECT_EQ(form.zoomlabel->text().toStdString(), "25%");
     ClickControl(form.zoomoutbtn);
-    ClickControl(form.zoomoutbtn);
-    EXPECT_EQ(form.zoomlabel->text().toStdString(), "6%");  // Trunc(6.25)
+    EXPECT_EQ(form.zoomlabel->text().toStdString(), "12%");  // Trunc(12.5)
+    // No further: a smaller button would vanish.
+    for (int i = 0; i < 5; ++i) ClickControl(form.zoomoutbtn);
+    EXPECT_EQ(form.zoomlabel->text().toStdString(), "12%");
+    EXPECT_EQ(form.pgimage1->GetZoomFactor(), 0.125L);
+    for (int i = 0; i < 7; ++i) ClickControl(form.zoomin);
+    EXPECT_EQ(form.zoomlabel->text().toStdString(), "1600%");
+    ClickControl(form.zoomin);
+    EXPECT_EQ(form.zoomlabel->text().toStdString(), "1600%");
+    EXPECT_EQ(form.pgimage1->GetZoomFactor(), 16.0L);
 }
 
 TEST(MainFormRenders, CaptionStyleButtonsToggleAndAlignmentButtonsPress) {
@@ -433,9 +501,153 @@ TEST(MainFormRenders, CaptionStyleButtonsToggleAndAlignmentButtonsPress) {
     const uint64_t count = form.Renders();
     form.inside->setChecked(true);
     EXPECT_EQ(form.Renders(), count + 1);
-    form.Memo1->clear();
+    form.Memo1->clear();  // a caption change of its own
+    EXPECT_EQ(form.Renders(), count + 2);
     form.inside->setChecked(false);
-    EXPECT_EQ(form.Renders(), count + 1);
+    EXPECT_EQ(form.Renders(), count + 2);
+    EXPECT_FALSE(form.Renderer().Design.PaintInside);
+}
+
+// ---- every control change ends in a render ----------------------------------------------
+
+struct TSliderCase {
+    const char* Name;
+    TRxSlider* TTestMain::*Slider;
+    QLabel* TTestMain::*Label;  // nullptr: the label shows no value
+    const char* Expected;        // the label after one step to the right
+    bool Debounced;              // rendered through the debounce timer
+};
+
+TEST(MainFormChanges, AKeyStepOnEverySliderUpdatesItsLabelAndThePreview) {
+    const TSliderCase cases[] = {
+        {"width", &TTestMain::RxSlider3, &TTestMain::Label3, "Width: 101 Pixels", false},
+        {"height", &TTestMain::RxSlider4, &TTestMain::Label4, "Height: 26 Pixels", false},
+        {"inner luminance", &TTestMain::RxSlider8, &TTestMain::Label8, "Inner Luminance: 1%", true},
+        {"bevel width", &TTestMain::RxSlider1, &TTestMain::Label1, "Bevel Width: 5 pixels", false},
+        {"bevel opacity", &TTestMain::RxSlider2, &TTestMain::Label2, "Bevel Opacity: 85 %", false},
+        {"relative offset", &TTestMain::RxSlider7, nullptr, "Relative Offset:", false},
+        {"font size", &TTestMain::RxSlider9, nullptr, nullptr, true},
+        {"text opacity", &TTestMain::RxSlider10, &TTestMain::Label10, "Total Text Opacity: 85 %", true},
+    };
+    for (const TSliderCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TTestMain form;
+        form.Memo1->setPlainText("Home");  // the caption sliders need a caption to show
+        TPixelGraphic before;
+        before.Assign(&form.Renderer().Preview);
+        const uint64_t renders = form.Renders();
+        TRxSlider* slider = form.*c.Slider;
+        const int value = slider->GetValue();
+        slider->setFocus();
+        QTest::keyClick(slider, Qt::Key_Right);
+        EXPECT_EQ(slider->GetValue(), value + slider->GetIncrement());
+        if (c.Label) {
+            EXPECT_EQ((form.*c.Label)->text().toStdString(), c.Expected);
+        }
+        if (c.Debounced) {
+            EXPECT_TRUE(form.KV_Timer1->GetEnabled());
+            ASSERT_TRUE(QTest::qWaitFor([&] { return form.Renders() == renders + 1; }, 3000));
+        }
+        EXPECT_EQ(form.Renders(), renders + 1);
+        EXPECT_FALSE(gwtest::SamePixels(before, form.Renderer().Preview));
+    }
+}
+
+TEST(MainFormChanges, EndHomeAndAClickOnTheTrackAreChangesLikeARelease) {
+    TTestMain form;
+    // A click on the track right of the thumb steps the bevel width up.
+    const uint64_t renders = form.Renders();
+    TRxSlider* bevel = form.RxSlider1;
+    const QPoint right(bevel->width() - 8, bevel->Thumb()->geometry().center().y());
+    ASSERT_GT(right.x(), bevel->Thumb()->geometry().right());
+    const int value = bevel->GetValue();
+    QTest::mousePress(bevel, Qt::LeftButton, Qt::NoModifier, right);
+    QTest::mouseRelease(bevel, Qt::LeftButton, Qt::NoModifier, right);
+    ASSERT_NE(bevel->GetValue(), value);
+    EXPECT_EQ(form.Label1->text().toStdString(), "Bevel Width: " + std::to_string(bevel->GetValue()) + " pixels");
+    EXPECT_EQ(form.Renderer().Design.BevelWidth, bevel->GetValue());
+    EXPECT_EQ(form.Renders(), renders + 1);
+
+    form.RxSlider3->setFocus();
+    QTest::keyClick(form.RxSlider3, Qt::Key_End);
+    EXPECT_EQ(form.Label3->text().toStdString(), "Width: 200 Pixels");
+    EXPECT_EQ(form.Renderer().Preview.GetWidth(), 200);
+    QTest::keyClick(form.RxSlider3, Qt::Key_Home);
+    EXPECT_EQ(form.Renderer().Preview.GetWidth(), 1);
+
+    // While the thumb is dragged nothing renders; its release does, once.
+    const uint64_t dragged = form.Renders();
+    QTest::mousePress(form.RxSlider2->Thumb(), Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    form.RxSlider2->SetValue(31);  // a step of 5 from 1
+    EXPECT_EQ(form.Label2->text().toStdString(), "Bevel Opacity: 31 %");
+    EXPECT_EQ(form.Renders(), dragged);
+    gwtest::ReleaseThumbWhereItIs(form.RxSlider2);
+    EXPECT_EQ(form.Renders(), dragged + 1);
+    EXPECT_EQ(form.Renderer().Design.BevelOpacity, 31);
+}
+
+TEST(MainFormChanges, ManualOffsetTargetRectangleAndCaptionRenderAtOnce) {
+    TTestMain form;
+    form.Memo1->setPlainText("Go");
+    uint64_t renders = form.Renders();
+    form.RxSpinEdit1->SetValue(7);
+    EXPECT_EQ(form.Renderer().Design.TextOffsetX, 7);
+    EXPECT_EQ(form.Renders(), ++renders);
+    form.RxSpinEdit2->setFocus();
+    QTest::keyClick(form.RxSpinEdit2, Qt::Key_Up);
+    EXPECT_EQ(form.Renderer().Design.TextOffsetY, 1);
+    EXPECT_EQ(form.Renders(), ++renders);
+    form.right1->SetValue(40);
+    EXPECT_EQ(form.Renderer().Design.TargetRect, TRect(0, 0, 40, 1));
+    EXPECT_EQ(form.Renders(), ++renders);
+    ClickControl(form.targetrect1);
+    EXPECT_EQ(form.Renderer().Design.BitmapPlacement, bpTargetRect);
+    EXPECT_EQ(form.Renders(), ++renders);
+    form.Memo1->setPlainText("Stop");
+    EXPECT_EQ(form.Renderer().Design.Caption, "Stop");
+    EXPECT_EQ(form.Renders(), ++renders);
+}
+
+TEST(MainFormChanges, AnEmptiedSpinEditShowsTheValueInForceWhenLeft) {
+    TTestMain form;
+    form.show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    form.Font1Click();
+    form.RxSpinEdit1->SetValue(12);
+    form.RxSpinEdit1->setFocus();
+    form.RxSpinEdit1->selectAll();
+    QTest::keyClick(form.RxSpinEdit1, Qt::Key_Delete);
+    ASSERT_TRUE(form.RxSpinEdit1->text().isEmpty());
+    // Meanwhile the offset in force stays 12 (not the field's minimum).
+    EXPECT_EQ(form.Renderer().Design.TextOffsetX, 12);
+    form.RxSpinEdit2->setFocus();
+    EXPECT_EQ(form.RxSpinEdit1->text().toStdString(), "12");
+    EXPECT_EQ(form.Renderer().Design.TextOffsetX, 12);
+}
+
+TEST(MainFormChanges, HoldingF9DownRendersOncePerPress) {
+    TTestMain form;
+    form.NvOS8Checkbox1->Toggle();  // Auto-Update off: only F9 renders
+    const uint64_t renders = form.Renders();
+    auto key = [&](QEvent::Type type, bool repeat) {
+        QKeyEvent e(type, Qt::Key_F9, Qt::NoModifier, QString(), repeat);
+        QApplication::sendEvent(form.Memo1, &e);
+    };
+    key(QEvent::KeyPress, false);
+    for (int i = 0; i < 5; ++i) {
+        key(QEvent::KeyRelease, true);
+        key(QEvent::KeyPress, true);
+    }
+    EXPECT_EQ(form.Renders(), renders);
+    key(QEvent::KeyRelease, false);
+    EXPECT_EQ(form.Renders(), renders + 1);
+    QTest::keyClick(form.RxSlider1, Qt::Key_F9);
+    EXPECT_EQ(form.Renders(), renders + 2);
+    // Another window's F9 is not the form's.
+    QWidget other;
+    QTest::keyClick(&other, Qt::Key_F9);
+    EXPECT_EQ(form.Renders(), renders + 2);
 }
 
 // ---- fills and palettes --------------------------------------------------------------
@@ -501,17 +713,141 @@ TEST(MainFormFills, AssignButtonsSetTheFillAndRender) {
     EXPECT_EQ(form.Renderer().Preview.GetPixelColor(50, 12), ColorToRGB(clGray));
 }
 
+// ---- the form's own dialogs, driven offscreen -------------------------------------------
+
+// Runs step on the modal dialog of type T once it shows (within 5 s).
+template <class T, class Step>
+void OnModal(Step step) {
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    auto* tries = new int(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, step] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog && ++*tries < 250) return;
+        timer->stop();
+        timer->deleteLater();
+        delete tries;
+        if (dialog) step(dialog);
+    });
+    timer->start();
+}
+
+TEST(MainFormDialogs, SaveAndLoadGoThroughTheFileDialogsAndAMissingFolderIsNamed) {
+    TTestMain form;
+    form.RealFileDialogs = true;
+    TMessageRecorder messages;
+    const std::string dir = gwtest::TempDir("dialogs");
+    const std::string file = dir + "/mine.glw";
+    OnModal<QFileDialog>([&](QFileDialog* d) {
+        EXPECT_EQ(d->acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_EQ(d->nameFilters(), QStringList("Glimworks Files (*.glw)"));
+        d->selectFile(QString::fromStdString(dir + "/mine"));  // the default extension follows
+        static_cast<QDialog*>(d)->accept();
+    });
+    form.SaveParameters1->Click();
+    ASSERT_TRUE(QFileInfo::exists(QString::fromStdString(file)));
+    EXPECT_TRUE(messages.Boxes.empty());
+
+    // A folder that is not there is said to be missing, by its name.
+    const std::string missing = dir + "/nowhere/x.glw";
+    form.RealFileDialogs = false;
+    form.FileName = missing;
+    form.SaveParameters1->Click();
+    form.RealFileDialogs = true;
+    ASSERT_EQ(messages.Boxes.size(), 1u);
+    EXPECT_NE(messages.Boxes[0].Text.find("does not exist"), std::string::npos) << messages.Boxes[0].Text;
+    EXPECT_NE(messages.Boxes[0].Text.find(dir + "/nowhere"), std::string::npos) << messages.Boxes[0].Text;
+    EXPECT_EQ(messages.Boxes[0].Text.find("drive"), std::string::npos);
+
+    // The load dialog starts from the file last written, not the failed one.
+    form.Memo1->setPlainText("Changed");
+    QString offered;
+    OnModal<QFileDialog>([&](QFileDialog* d) {
+        EXPECT_EQ(d->acceptMode(), QFileDialog::AcceptOpen);
+        offered = d->selectedFiles().value(0);
+        d->selectFile(QString::fromStdString(file));
+        static_cast<QDialog*>(d)->accept();
+    });
+    form.LoadParameters2->Click();
+    EXPECT_EQ(offered.toStdString(), file);
+    EXPECT_EQ(form.Renderer().Design.Caption, "");
+    EXPECT_TRUE(form.Memo1->toPlainText().isEmpty());
+}
+
+TEST(MainFormDialogs, ThePresetBrowserLoadsTheClickedPreset) {
+    TTestMain form;
+    form.RealDialogs = true;
+    Tpreset_dlg browser(".glw", "pgimage1");
+    form.SetPresetBrowser(&browser);
+    std::string clicked;
+    OnModal<Tpreset_dlg>([&](Tpreset_dlg* d) {
+        ASSERT_FALSE(d->Thumbnails().empty());
+        tthumb* first = d->Thumbnails().front();
+        clicked = first->toolTip().toStdString();
+        d->thumbclick(first);
+    });
+    form.BrowsePresets1->Click();
+    form.SetPresetBrowser(nullptr);
+    ASSERT_FALSE(clicked.empty());
+    EXPECT_EQ(form.PresetFolderShown, form.PresetFolder());
+    // The preset's design is the form's now: its thumbnail is its button.
+    TButtonParameters p = ReadButtonFile(browser.ChosenFile(), TButtonParameters());
+    EXPECT_EQ(form.Renderer().Design.Width, p.Design.Width);
+    EXPECT_EQ(form.Renderer().Design.Caption, p.Design.Caption);
+    EXPECT_EQ(form.RxSlider3->GetValue(), p.Design.Width);
+}
+
+TEST(MainFormDialogs, TheSmartJpegSaverWritesWhatItShowed) {
+    TTestMain form;
+    form.RealDialogs = true;
+    const std::string dir = gwtest::TempDir("saver");
+    form.FileName = dir + "/saved";  // the file dialog answers from the test
+    std::vector<uint8_t> shown;
+    OnModal<Tjpeger_f>([&](Tjpeger_f* d) {
+        shown = d->EncodedJpeg();
+        d->BitBtn1->click();
+    });
+    form.SmartJPEGSaver1->Click();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(form.FileDialogs, std::vector<glimmo::TFileDialogKind>{glimmo::fdSaveJpeg});
+    const std::string bytes = gwtest::ReadFile(dir + "/saved.jpg");
+    EXPECT_EQ(bytes, std::string(shown.begin(), shown.end()));
+    TPixelGraphic back;
+    back.LoadFromFile(dir + "/saved.jpg");
+    EXPECT_EQ(back.GetWidth(), 100);
+    EXPECT_EQ(back.GetHeight(), 25);
+}
+
+TEST(MainFormDialogs, ThePaletteEditorShowsTheDesignsTextAndGivesItsOwnBack) {
+    TTestMain form(true);
+    form.RealDialogs = true;
+    form.Renderer().Design.GradientPaletteText = "1;5;15;1;20;30;240;240;255;1;20;30;1;5;15;";
+    std::string shownText;
+    OnModal<Tgradmaker>([&](Tgradmaker* e) {
+        shownText = e->GetGradientText();
+        e->SpinEdit(7)->SetValue(17);
+        e->close();
+    });
+    ClickControl(form.KV_Button11);
+    EXPECT_EQ(shownText, "1;5;15;1;20;30;240;240;255;1;20;30;1;5;15;");
+    EXPECT_EQ(form.Renderer().Design.GradientPaletteText, "1;5;15;1;20;30;17;240;255;1;20;30;1;5;15;");
+}
+
 // ---- start-up ----------------------------------------------------------------------
 
 TEST(MainFormStartUp, AClickOnTheSplashOnlyHidesItAndItIsFreedOnce) {
     const int old = glimmo::Tmain::SplashMilliseconds;
     glimmo::Tmain::SplashMilliseconds = 400;
-    bool clicked = false;
+    bool clicked = false, named = false;
     QTimer::singleShot(150, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* splash = qobject_cast<glimmo::Tsplashscreen*>(w); splash && splash->isVisible()) {
                 EXPECT_EQ(splash->width(), glimmo::Tsplashscreen::kClientWidth);
                 EXPECT_EQ(splash->height(), glimmo::Tsplashscreen::kClientHeight);
+                // The program's name as the art label over the picture.
+                EXPECT_EQ(gwtest::SplashCaption(*splash), "Glimmo !");
+                EXPECT_TRUE(gwtest::SplashCaptionShown(*splash));
+                named = true;
                 ClickControl(splash);
                 clicked = !splash->isVisible();
                 QTest::keyClick(splash, Qt::Key_Escape);
@@ -523,6 +859,7 @@ TEST(MainFormStartUp, AClickOnTheSplashOnlyHidesItAndItIsFreedOnce) {
     }
     glimmo::Tmain::SplashMilliseconds = old;
     EXPECT_TRUE(clicked);
+    EXPECT_TRUE(named);
     for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<glimmo::Tsplashscreen*>(w), nullptr);
 }
 
@@ -550,6 +887,52 @@ TEST(MainFormStartUp, HelpShowsItsMessageAndWindowCaptionsCarryNoProgramTitle) {
     EXPECT_EQ(messages.Boxes[0].Caption, "Glimmo!");
     EXPECT_NE(QGuiApplication::applicationDisplayName().toStdString(), "Glimmo!");
     EXPECT_EQ(form.windowTitle().toStdString(), "Glimmo !");
+}
+
+}  // namespace
+
+namespace {
+
+QLabel* LabelNamed(QWidget& form, const char* text) {
+    for (QLabel* l : form.findChildren<QLabel*>())
+        if (l->text() == QLatin1String(text)) return l;
+    return nullptr;
+}
+
+// The gap between a label's text and the control right of it.
+int GapAfter(QLabel* label, QWidget* control) {
+    const QPoint labelRight = label->mapTo(label->window(), QPoint(label->width(), 0));
+    const QPoint controlLeft = control->mapTo(control->window(), QPoint(0, 0));
+    return controlLeft.x() - labelRight.x();
+}
+
+TEST(MainFormLayout, CaptionLabelsKeepAGapToTheirSwatchesAndFields) {
+    TTestMain form;
+    form.show();
+    form.Font1Click();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const std::pair<const char*, QWidget*> pairs[] = {
+        {"Text Color:", form.Shape6}, {"Outline Color:", form.Shape8}, {"X", form.RxSpinEdit1}, {"Y", form.RxSpinEdit2}};
+    for (const auto& [text, control] : pairs) {
+        SCOPED_TRACE(text);
+        QLabel* label = LabelNamed(form, text);
+        ASSERT_NE(label, nullptr);
+        EXPECT_GE(GapAfter(label, control), 4);
+    }
+}
+
+TEST(MainFormLayout, CycledLeavesThePaletteGridWhereItIs) {
+    TTestMain form(true);
+    Tgradmaker& editor = *form.Editor();
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    const QPoint first = editor.SpinEdit(1)->pos(), strip = editor.Image1->pos();
+    editor.checkbox1->SetChecked(true);
+    QApplication::processEvents();
+    EXPECT_FALSE(editor.SpinEdit(13)->isVisible());
+    EXPECT_EQ(editor.SpinEdit(1)->pos(), first);
+    EXPECT_EQ(editor.Image1->pos(), strip);
+    editor.hide();
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <set>
 #include <sstream>
 
+#include "glimmo/PaletteText.h"
 #include "glimmo/UserGradients.h"
 #include "glimmo/forms/palette_dlg.h"
 #include "platform/Cursors.h"
@@ -25,6 +26,8 @@
 #include "widgets/kv_btns.h"
 #include "widgets/kv_dlgs.h"
 #include "tests/support/TempSettings.h"
+#include "glimmo/forms/main_form_support.h"
+#include "image/PGImage.h"
 
 namespace {
 
@@ -307,20 +310,83 @@ TEST_F(PaletteEditorTest, PresetsButtonOnlyOpensItsMenu) {
     EXPECT_EQ(Host.Calls.size(), calls);
 }
 
-TEST_F(PaletteEditorTest, ClosingAlwaysGivesOne) {
-    Tgradmaker editor(Host, pevTileGenerator);
-    int renders = 0;
-    // The main form's use: render once when the editor ends with 1.
-    auto runAsMainForm = [&](std::function<void()> closeIt) {
-        QTimer::singleShot(50, closeIt);
-        if (editor.exec() == mrOk) ++renders;
+TEST_F(PaletteEditorTest, ClosingAlwaysGivesOneAndTheMainFormRendersOnce) {
+    gwtest::TTestMain form(true);
+    form.RealDialogs = true;
+    Tgradmaker& editor = *form.Editor();
+    form.KV_Button7Click();  // plasma fill: a palette change shows in the button
+    int value = 100;
+    const std::function<void(Tgradmaker&)> closers[] = {
+        [](Tgradmaker& e) { QTest::keyClick(&e, Qt::Key_Escape); },
+        [](Tgradmaker& e) { e.close(); },
+        [](Tgradmaker& e) { e.reject(); },
     };
-    runAsMainForm([&] { QTest::keyClick(&editor, Qt::Key_Escape); });
-    EXPECT_EQ(renders, 1);
-    runAsMainForm([&] { editor.close(); });
-    EXPECT_EQ(renders, 2);
-    runAsMainForm([&] { editor.reject(); });
-    EXPECT_EQ(renders, 3);
+    for (const auto& closeIt : closers) {
+        SCOPED_TRACE(value);
+        const uint64_t renders = form.Renders();
+        bool shown = false;
+        QTimer::singleShot(50, [&] {
+            shown = QApplication::activeModalWidget() == &editor;
+            editor.SpinEdit(1)->SetValue(value);
+            closeIt(editor);
+        });
+        gwtest::ClickControl(form.KV_Button8);
+        EXPECT_TRUE(shown);
+        EXPECT_FALSE(editor.isVisible());
+        // The editor's text is the design's, the strip shows it and the
+        // button was rendered once with it.
+        EXPECT_EQ(form.Renderer().Design.PlasmaPaletteText.substr(0, 4), std::to_string(value) + ";");
+        const TColourTable table = PaletteTextToTable(form.Renderer().Design.PlasmaPaletteText);
+        EXPECT_EQ(form.PGImage4->GetPixelGraphic()->GetPixelColor(0, 5), table[0]);
+        EXPECT_EQ(form.Renders(), renders + 1);
+        value += 50;
+    }
+}
+
+TEST_F(PaletteEditorTest, AnEmptiedFieldShowsTheValueInForceWhenLeft) {
+    Tgradmaker editor(Host, pevButtonDesigner);
+    editor.SetTarget(Tgradmaker::tgGradient);
+    editor.show();
+    QApplication::setActiveWindow(&editor);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+    editor.ParseGradientText("10;20;30;40;50;60;70;80;90;100;110;120;130;140;150;");
+    TRxSpinEdit* field = editor.SpinEdit(4);
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Backspace);
+    ASSERT_TRUE(field->text().isEmpty());
+    editor.SpinEdit(5)->setFocus();
+    EXPECT_EQ(field->text().toStdString(), "40");
+    EXPECT_EQ(editor.GetGradientText(), "10;20;30;40;50;60;70;80;90;100;110;120;130;140;150;");
+    // Stop 2's red (entry 64) is drawn from 40 again.
+    EXPECT_EQ(GetRValue(Host.Table[1][64]), 39);
+}
+
+TEST_F(PaletteEditorTest, TheNameBoxPromptsAndSelectsTheLastNameSoTypingReplacesIt) {
+    Tgradmaker editor(Host, pevButtonDesigner);
+    TMenuItem* save = MenuPath(editor, {"Save current"});
+    AnswerNamePrompt("gold");
+    save->Action()->trigger();
+    std::string prompt, shownText, selected, typed;
+    QTimer::singleShot(50, [&] {
+        auto* form = qobject_cast<Tinputdlgform*>(QApplication::activeModalWidget());
+        if (!form) return;
+        if (form->Label1->isVisible()) prompt = form->Label1->text().toStdString();
+        shownText = form->Edit1->text().toStdString();
+        selected = form->Edit1->selectedText().toStdString();
+        // The prompt line sits above the edit, the edit above the buttons.
+        EXPECT_LT(form->Label1->geometry().bottom(), form->Edit1->y());
+        EXPECT_LT(form->Edit1->geometry().bottom(), form->BitBtn1->y());
+        QTest::keyClicks(form->Edit1, "Silver");
+        typed = form->Edit1->text().toStdString();
+        form->BitBtn1->click();
+    });
+    save->Action()->trigger();
+    EXPECT_EQ(prompt, "Name of the gradient:");
+    EXPECT_EQ(shownText, "gold");
+    EXPECT_EQ(selected, "gold");
+    EXPECT_EQ(typed, "Silver");
+    EXPECT_EQ(editor.LastSavedName(), "Silver");
 }
 
 // ---- creation and the host --------------------------------------------------------------------
