@@ -265,7 +265,9 @@ TEST(ButtonRenderer, SmoothBevelEqualsRingByRingMixing) {
         d.Shape = shape;
         d.BevelStyle = bvsSmooth;
         d.BevelWidth = 1 + random.NextInt(round % 5 == 0 ? 100 : 30);
-        d.BevelOffset = round % 4 == 1 ? random.NextInt(14) - 3 : 0;
+        d.RelativeOffset = round % 4 == 1 ? random.NextInt(11) : 0;
+        // The inset the renderer derives; negative where the bevel is wider than the slider allows.
+        const int offset = BevelOffsetFor(d.RelativeOffset, BevelWidthMaximum(w, h), d.BevelWidth);
         d.DoubleBevel = round % 2 == 1;
         d.LightDirection = 1 + random.NextInt(9);
         d.BevelColors[0] = RGB(random.NextInt(256), random.NextInt(256), random.NextInt(256));
@@ -279,7 +281,7 @@ TEST(ButtonRenderer, SmoothBevelEqualsRingByRingMixing) {
             const int direction = twice && d.LightDirection != 5 ? 10 - d.LightDirection : d.LightDirection;
             if (shape == scRoundRect) RoundRectLight(b, d.BevelColors[0], d.BevelColors[3], direction, work);
             copy.Assign(&b);
-            TRect ring = RingRect(b, d.BevelOffset + inner);
+            TRect ring = RingRect(b, offset + inner);
             for (int e = 1; e <= d.BevelWidth; ++e) {
                 if (shape != scRoundRect) {
                     DrawBevelEdges(*copy.GetCanvas(), ring, d.BevelColors[0], d.BevelColors[3], direction);
@@ -287,7 +289,7 @@ TEST(ButtonRenderer, SmoothBevelEqualsRingByRingMixing) {
                     if (d.BevelWidth >= 2) RoundRectRing(copy, NarrowRect(ring), work);
                     RoundRectRing(copy, ring, work);
                 }
-                const int k = d.BevelOffset + inner + e;
+                const int k = offset + inner + e;
                 ring = TRect(k, k, w - k, h - k);
                 MixGraphics(b, copy, int(Trunc(static_cast<long double>(e) / d.BevelWidth * 100)));
             }
@@ -303,7 +305,7 @@ TEST(ButtonRenderer, SmoothBevelEqualsRingByRingMixing) {
 
         auto got = Render(renderer, d);
         ASSERT_TRUE(SamePixels(*got, expected)) << "round " << round << ": " << w << " x " << h << ", bevel "
-                                                << d.BevelWidth << ", offset " << d.BevelOffset;
+                                                << d.BevelWidth << ", offset " << offset;
     }
 }
 

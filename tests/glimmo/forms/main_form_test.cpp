@@ -3,6 +3,8 @@
 // renders, zoom, colour swatches, palettes and the start-up splash.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
@@ -10,9 +12,11 @@
 #include <QPushButton>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTest>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include "glimmo/ButtonFile.h"
@@ -715,21 +719,42 @@ TEST(MainFormFills, AssignButtonsSetTheFillAndRender) {
 
 // ---- the form's own dialogs, driven offscreen -------------------------------------------
 
-// Runs step on the modal dialog of type T once it shows (within 5 s).
+// Runs step on the modal dialog of type T once it shows. A dialog that does
+// not show within 30 s fails the test and whatever modal dialog there is gets
+// rejected, so the test never waits in exec() for ever. The timer belongs to
+// the application, so one the test outlives is not a leak.
 template <class T, class Step>
 void OnModal(Step step) {
-    auto* timer = new QTimer;
+    auto* timer = new QTimer(qApp);
     timer->setInterval(20);
-    auto* tries = new int(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, step] {
-        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dialog && ++*tries < 250) return;
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, step] {
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* dialog = qobject_cast<T*>(modal);
+        if (!dialog && clock->elapsed() < 30000) return;
         timer->stop();
         timer->deleteLater();
-        delete tries;
-        if (dialog) step(dialog);
+        if (dialog) {
+            step(dialog);
+            return;
+        }
+        ADD_FAILURE() << "no " << T::staticMetaObject.className() << " showed; modal: "
+                      << (modal ? modal->metaObject()->className() : "none");
+        if (auto* other = qobject_cast<QDialog*>(modal)) other->reject();
     });
     timer->start();
+}
+
+// Types a file name into the dialog's name field, as a person does:
+// selectFile leaves the field alone while it has the focus, which in an
+// offscreen run it may or may not have yet.
+void TypeFileName(QFileDialog* dialog, const std::string& path) {
+    const QFileInfo info(QString::fromStdString(path));
+    dialog->setDirectory(info.absolutePath());
+    auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(edit, nullptr);
+    edit->setText(info.fileName());
 }
 
 TEST(MainFormDialogs, SaveAndLoadGoThroughTheFileDialogsAndAMissingFolderIsNamed) {
@@ -741,7 +766,7 @@ TEST(MainFormDialogs, SaveAndLoadGoThroughTheFileDialogsAndAMissingFolderIsNamed
     OnModal<QFileDialog>([&](QFileDialog* d) {
         EXPECT_EQ(d->acceptMode(), QFileDialog::AcceptSave);
         EXPECT_EQ(d->nameFilters(), QStringList("Glimworks Files (*.glw)"));
-        d->selectFile(QString::fromStdString(dir + "/mine"));  // the default extension follows
+        TypeFileName(d, dir + "/mine");  // the default extension follows
         static_cast<QDialog*>(d)->accept();
     });
     form.SaveParameters1->Click();
@@ -765,7 +790,7 @@ TEST(MainFormDialogs, SaveAndLoadGoThroughTheFileDialogsAndAMissingFolderIsNamed
     OnModal<QFileDialog>([&](QFileDialog* d) {
         EXPECT_EQ(d->acceptMode(), QFileDialog::AcceptOpen);
         offered = d->selectedFiles().value(0);
-        d->selectFile(QString::fromStdString(file));
+        TypeFileName(d, file);
         static_cast<QDialog*>(d)->accept();
     });
     form.LoadParameters2->Click();
