@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "image/PGConvFilter.h"
 #include "image/PGraphic.h"
@@ -107,10 +108,80 @@ struct TScratch {
     void CopyTo(TPixelGraphic& picture) const {
         if (Size) std::memcpy(picture.GetBits(), Bits, Size);
     }
+    void CopyFrom(const TPixelGraphic& picture) {
+        if (Size) std::memcpy(Bits, picture.GetBits(), Size);
+    }
     int Width, Height, RowSize;
     size_t Size;
     TScratchPicture Store;
     uint8_t* Bits = nullptr;
+};
+
+// The parsers of a pass split by what their nodes read: X per column, Y
+// per row, R, G and B per pixel (TGridStages). The parsers' variables are set
+// as the whole list would see them, since the nodes run per pixel read them.
+class TPassStages {
+public:
+    bool Prepare(TParser* const* parsers, int count, bool symmetric, int width, int height) {
+        std::vector<double> xs(static_cast<size_t>(std::max(width, 0))), ys(static_cast<size_t>(std::max(height, 0)));
+        for (size_t k = 0; k < xs.size(); ++k) xs[k] = Coordinate(static_cast<int>(k), symmetric);
+        for (size_t k = 0; k < ys.size(); ++k) ys[k] = Coordinate(static_cast<int>(k), symmetric);
+        FRows = std::move(ys);
+        for (std::vector<double>& column : FIn) column.resize(FRows.size());
+        FAtOnce = true;
+        for (int k = 0; k < count; ++k) {
+            TParser& p = *parsers[k];
+            FOut[k].resize(FRows.size());
+            if (!FStages[k].Prepare(p, &p.X, xs, &p.Y, FRows, {&p.r, &p.g, &p.B},
+                                    {FIn[0].data(), FIn[1].data(), FIn[2].data()}))
+                return false;
+            FAtOnce = FAtOnce && FStages[k].GetColumnAtOnce();
+        }
+        return true;
+    }
+    // No parser draws random numbers: whole columns run node by node.
+    bool ColumnAtOnce() const { return FAtOnce; }
+    void EnterColumn(TParser* const* parsers, int count, int x, double cx) {
+        for (int k = 0; k < count; ++k) {
+            parsers[k]->X = cx;
+            FStages[k].EnterColumn(x);
+        }
+    }
+    // The values of the parsers at row y of the column entered, R, G, B from
+    // the pixel bgr; in the parsers' order, as the whole lists run.
+    void Values(TParser* const* parsers, int count, int y, const uint8_t* bgr, double* out) {
+        const double cy = FRows[static_cast<size_t>(y)];
+        for (int k = 0; k < count; ++k) {
+            TParser& p = *parsers[k];
+            p.r = bgr[2];
+            p.g = bgr[1];
+            p.B = bgr[0];
+            p.Y = cy;
+        }
+        for (int k = 0; k < count; ++k) out[k] = FStages[k].Value(y);
+    }
+    // The values of the parsers at every row of column x (entered) of
+    // picture: Column(k)[y].
+    void ColumnValues(int count, const TScratch& picture, int x) {
+        double* const r = FIn[0].data();
+        double* const g = FIn[1].data();
+        double* const b = FIn[2].data();
+        const uint8_t* px = picture.Pixel(x, 0);
+        for (size_t y = 0; y < FRows.size(); ++y, px += picture.RowSize) {
+            r[y] = px[2];
+            g[y] = px[1];
+            b[y] = px[0];
+        }
+        for (int k = 0; k < count; ++k) FStages[k].ColumnValues(FOut[k].data());
+    }
+    const double* Column(int k) const { return FOut[k].data(); }
+
+private:
+    TGridStages FStages[3];
+    std::vector<double> FRows;
+    std::vector<double> FIn[3];   // R, G, B down the column
+    std::vector<double> FOut[3];  // each parser's values down the column
+    bool FAtOnce = false;
 };
 
 void Require24Bits(const TPixelGraphic& picture) {
@@ -174,20 +245,53 @@ void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TPar
     TParser* const parsers[] = {&red, &green, &blue};
     // Three equal texts: one evaluation serves all channels.
     const bool grey = SameValues(red, green) && SameValues(red, blue);
-    RunNamingPass(kRgbPassName, [&] {
+    const int count = grey ? 1 : 3;
+    TPassStages stages;
+    const bool staged = stages.Prepare(parsers, count, symmetric, work.Width, work.Height);
+    auto run = [&](bool atOnce) {
         for (int x = 0; x < work.Width; ++x) {
             const double cx = Coordinate(x, symmetric);
+            if (staged) stages.EnterColumn(parsers, count, x, cx);
+            if (atOnce) {
+                stages.ColumnValues(count, work, x);
+                const double* const vr = stages.Column(0);
+                const double* const vg = stages.Column(grey ? 0 : 1);
+                const double* const vb = stages.Column(grey ? 0 : 2);
+                uint8_t* px = work.Pixel(x, 0);
+                for (int y = 0; y < work.Height; ++y, px += work.RowSize) {
+                    px[0] = LowByte(vb[y]);
+                    px[1] = LowByte(vg[y]);
+                    px[2] = LowByte(vr[y]);
+                }
+                continue;
+            }
             for (int y = 0; y < work.Height; ++y) {
                 uint8_t* px = work.Pixel(x, y);
-                SetVariables(parsers, grey ? 1 : 3, px, cx, Coordinate(y, symmetric));
-                const double r = red.GetValue();
-                const double g = grey ? r : green.GetValue();
-                const double b = grey ? r : blue.GetValue();
-                px[0] = LowByte(b);
-                px[1] = LowByte(g);
-                px[2] = LowByte(r);
+                double v[3];
+                if (staged) {
+                    stages.Values(parsers, count, y, px, v);
+                } else {
+                    SetVariables(parsers, count, px, cx, Coordinate(y, symmetric));
+                    for (int k = 0; k < count; ++k) v[k] = parsers[k]->GetValue();
+                }
+                px[0] = LowByte(v[grey ? 0 : 2]);
+                px[1] = LowByte(v[grey ? 0 : 1]);
+                px[2] = LowByte(v[0]);
             }
         }
+    };
+    RunNamingPass(kRgbPassName, [&] {
+        if (staged && stages.ColumnAtOnce()) {
+            try {
+                run(true);
+                return;
+            } catch (const Exception&) {
+                // Point by point again from the start: that raises the
+                // fault of the first pixel in the pass's order.
+                work.CopyFrom(result);
+            }
+        }
+        run(false);
     });
     work.CopyTo(result);
     result.DoChange();
@@ -202,18 +306,50 @@ void DisplacementPass(TPixelGraphic& result, TParser& newX, TParser& newY, bool 
     const uint32_t background = result.GetBackgroundColor();
     const uint8_t outside[3] = {GetBValue(background), GetGValue(background), GetRValue(background)};
     uint8_t* const bits = result.GetBits();
+    TPassStages stages;
+    const bool staged = stages.Prepare(parsers, 2, symmetric, source.Width, source.Height);
+    auto put = [&](int x, int y, double newXValue, double newYValue) {
+        const int sx = Displaced(newXValue);
+        const int sy = Displaced(newYValue);
+        const uint8_t* from = sx < source.Width && sy < source.Height ? source.Pixel(sx, sy) : outside;
+        std::memcpy(bits + source.Offset(x, y), from, 3);
+    };
+    auto run = [&](bool atOnce) {
+        for (int x = 0; x < source.Width; ++x) {
+            const double cx = Coordinate(x, symmetric);
+            if (staged) stages.EnterColumn(parsers, 2, x, cx);
+            if (atOnce) {
+                stages.ColumnValues(2, source, x);
+                const double* const nx = stages.Column(0);
+                const double* const ny = stages.Column(1);
+                for (int y = 0; y < source.Height; ++y) put(x, y, nx[y], ny[y]);
+                continue;
+            }
+            for (int y = 0; y < source.Height; ++y) {
+                double v[2];
+                if (staged) {
+                    stages.Values(parsers, 2, y, source.Pixel(x, y), v);
+                } else {
+                    SetVariables(parsers, 2, source.Pixel(x, y), cx, Coordinate(y, symmetric));
+                    v[0] = newX.GetValue();
+                    v[1] = newY.GetValue();
+                }
+                put(x, y, v[0], v[1]);
+            }
+        }
+    };
     try {
         RunNamingPass(kDisplacementPassName, [&] {
-            for (int x = 0; x < source.Width; ++x) {
-                const double cx = Coordinate(x, symmetric);
-                for (int y = 0; y < source.Height; ++y) {
-                    SetVariables(parsers, 2, source.Pixel(x, y), cx, Coordinate(y, symmetric));
-                    const int sx = Displaced(newX.GetValue());
-                    const int sy = Displaced(newY.GetValue());
-                    const uint8_t* from = sx < source.Width && sy < source.Height ? source.Pixel(sx, sy) : outside;
-                    std::memcpy(bits + source.Offset(x, y), from, 3);
+            if (staged && stages.ColumnAtOnce()) {
+                try {
+                    run(true);
+                    return;
+                } catch (const Exception&) {
+                    // Point by point again: every pixel is written anew, and
+                    // the fault raised is the first pixel's in the pass's order.
                 }
             }
+            run(false);
         });
     } catch (...) {
         source.CopyTo(result);
