@@ -775,7 +775,8 @@ std::vector<TParserOp> TCustomParser::CompiledOps() const {
 namespace {
 // One node's operation: every way of running a list goes through here, so
 // a value worked out ahead is the same double as one worked out in place.
-[[gnu::always_inline]] inline double Evaluate(TParserOp op, double a, double b) {
+// EvaluateRaw leaves the check for a NaN or an infinity to the caller.
+[[gnu::always_inline]] inline double EvaluateRaw(TParserOp op, double a, double b) {
     using O = TParserOp;
     double r;
     switch (op) {
@@ -834,6 +835,11 @@ namespace {
         case O::Gamma: r = Gamma(a, b); break;
         default: throw EParserInternalError(kMsgInternal);
     }
+    return r;
+}
+
+[[gnu::always_inline]] inline double Evaluate(TParserOp op, double a, double b) {
+    const double r = EvaluateRaw(op, a, b);
     if (!std::isfinite(r)) ThrowNonFinite(r);
     return r;
 }
@@ -976,10 +982,30 @@ bool TGridStages::Prepare(TCustomParser& parser, double* column, const std::vect
 }
 
 namespace {
-// One operation down a column.
+// One operation down a column; the results are checked at the end, so that
+// the simple operations run several rows at a time.
+template <TParserOp Op, typename A, typename B>
+[[gnu::always_inline]] inline void EvaluateColumnOf(A a, B b, double* out, size_t n) {
+    bool finite = true;
+    for (size_t y = 0; y < n; ++y) {
+        const double r = EvaluateRaw(Op, a(y), b(y));
+        out[y] = r;
+        finite &= std::isfinite(r);
+    }
+    if (finite) return;
+    for (size_t y = 0; y < n; ++y)
+        if (!std::isfinite(out[y])) ThrowNonFinite(out[y]);
+}
+
 template <TParserOp Op>
 void EvaluateColumn(const double* a, size_t aStep, const double* b, size_t bStep, double* out, size_t n) {
-    for (size_t y = 0; y < n; ++y) out[y] = Evaluate(Op, a[y * aStep], b[y * bStep]);
+    auto down = [](const double* p) { return [p](size_t y) { return p[y]; }; };
+    auto one = [](const double* p) { return [v = *p](size_t) { return v; }; };
+    auto step = [](const double* p, size_t k) { return [p, k](size_t y) { return p[y * k]; }; };
+    if (aStep == 1 && bStep == 1) return EvaluateColumnOf<Op>(down(a), down(b), out, n);
+    if (aStep == 1 && bStep == 0) return EvaluateColumnOf<Op>(down(a), one(b), out, n);
+    if (aStep == 0 && bStep == 1) return EvaluateColumnOf<Op>(one(a), down(b), out, n);
+    EvaluateColumnOf<Op>(step(a, aStep), step(b, bStep), out, n);
 }
 using TColumnFn = void (*)(const double*, size_t, const double*, size_t, double*, size_t);
 template <size_t... I>
@@ -990,12 +1016,14 @@ constexpr auto kColumnFunctions =
     ColumnFunctions(std::make_index_sequence<static_cast<size_t>(TParserOp::Gamma) + 1>());
 }  // namespace
 
-void TGridStages::ColumnValues(double* out) {
+const double* TGridStages::ColumnValues(double* spare) {
     const size_t rows = FRowValues.size();
     for (const TColumnNode& node : FColumnNodes)
         kColumnFunctions[static_cast<size_t>(node.Op)](node.Arg1.Data, node.Arg1.Step, node.Arg2.Data, node.Arg2.Step,
                                                        node.Result, rows);
-    for (size_t y = 0; y < rows; ++y) out[y] = FColumnValue.Data[y * FColumnValue.Step];
+    if (FColumnValue.Step == 1) return FColumnValue.Data;
+    for (size_t y = 0; y < rows; ++y) spare[y] = FColumnValue.Data[y * FColumnValue.Step];
+    return spare;
 }
 
 double TGridStages::RunPoint() { return RunNodes(FPoint.data(), FPoint.data() + FPoint.size()); }

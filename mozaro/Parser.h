@@ -210,9 +210,10 @@ public:
     bool GetColumnAtOnce() const { return FColumnAtOnce; }
     // The values at every row of the column entered (rowValues.size() of
     // them), the column variable set and the rows of the per-point variables
-    // filled. A fault may come from a later row than running point by point
-    // would raise it at.
-    void ColumnValues(double* out);
+    // filled: where the last node left them, or in spare when they are one
+    // value for every row or a row table's. A fault may come from a later row
+    // than running point by point would raise it at.
+    const double* ColumnValues(double* spare);
     // Nodes left to run at every point (for inspection).
     size_t PointNodeCount() const { return FPoint.size(); }
 

@@ -78,7 +78,9 @@ void SetVariables(TParser* const* parsers, int count, const uint8_t* bgr, double
 
 // Low 8 bits of the value truncated toward zero (300 gives 44, -1 gives 255).
 uint8_t LowByte(double v) {
-    if (v > -2147483648.0 && v < 2147483648.0) return static_cast<uint8_t>(static_cast<int32_t>(v) & 0xFF);
+    // Within 2^63 the conversion truncates exactly, and its low byte is the
+    // remainder modulo 256 in two's complement.
+    if (std::fabs(v) < 9223372036854775808.0) return static_cast<uint8_t>(static_cast<int64_t>(v));
     double t = std::fmod(std::trunc(v), 256.0);
     if (t < 0) t += 256;
     return static_cast<uint8_t>(t);
@@ -117,38 +119,66 @@ struct TScratch {
     uint8_t* Bits = nullptr;
 };
 
-// The parsers of a pass split by what their nodes read: X per column, Y
-// per row, R, G and B per pixel (TGridStages). The parsers' variables are set
-// as the whole list would see them, since the nodes run per pixel read them.
+// The parsers of a pass split by what their nodes read (TGridStages): X
+// per column, Y per row, R, G and B per pixel. When no text draws random
+// numbers the order of the pixels does not matter, and whole rows run node by
+// node (Y the outer variable, X down the line); else x runs outer and y
+// inner, point by point, as the whole lists would, the parsers' variables set
+// as they would see them.
 class TPassStages {
 public:
     bool Prepare(TParser* const* parsers, int count, bool symmetric, int width, int height) {
         std::vector<double> xs(static_cast<size_t>(std::max(width, 0))), ys(static_cast<size_t>(std::max(height, 0)));
         for (size_t k = 0; k < xs.size(); ++k) xs[k] = Coordinate(static_cast<int>(k), symmetric);
         for (size_t k = 0; k < ys.size(); ++k) ys[k] = Coordinate(static_cast<int>(k), symmetric);
-        FRows = std::move(ys);
-        for (std::vector<double>& column : FIn) column.resize(FRows.size());
+        for (std::vector<double>& line : FIn) line.resize(xs.size());
         FAtOnce = true;
+        for (int k = 0; k < count && FAtOnce; ++k) {
+            TParser& p = *parsers[k];
+            FOut[k].resize(xs.size());
+            FAtOnce = FStages[k].Prepare(p, &p.Y, ys, &p.X, xs, {&p.r, &p.g, &p.B},
+                                         {FIn[0].data(), FIn[1].data(), FIn[2].data()}) &&
+                      FStages[k].GetColumnAtOnce();
+        }
+        if (FAtOnce) return true;
+        FRows = std::move(ys);
         for (int k = 0; k < count; ++k) {
             TParser& p = *parsers[k];
-            FOut[k].resize(FRows.size());
-            if (!FStages[k].Prepare(p, &p.X, xs, &p.Y, FRows, {&p.r, &p.g, &p.B},
-                                    {FIn[0].data(), FIn[1].data(), FIn[2].data()}))
-                return false;
-            FAtOnce = FAtOnce && FStages[k].GetColumnAtOnce();
+            if (!FStages[k].Prepare(p, &p.X, xs, &p.Y, FRows, {&p.r, &p.g, &p.B})) return false;
         }
         return true;
     }
-    // No parser draws random numbers: whole columns run node by node.
-    bool ColumnAtOnce() const { return FAtOnce; }
+    // No parser draws random numbers: whole rows run node by node.
+    bool RowsAtOnce() const { return FAtOnce; }
+
+    // Rows at once: the values of the parsers at every pixel of row y of
+    // picture, Line(k)[x].
+    void RowValues(TParser* const* parsers, int count, const TScratch& picture, int y, double cy) {
+        double* const r = FIn[0].data();
+        double* const g = FIn[1].data();
+        double* const b = FIn[2].data();
+        const uint8_t* px = picture.Pixel(0, y);
+        for (size_t x = 0; x < FIn[0].size(); ++x, px += 3) {
+            r[x] = px[2];
+            g[x] = px[1];
+            b[x] = px[0];
+        }
+        for (int k = 0; k < count; ++k) {
+            parsers[k]->Y = cy;
+            FStages[k].EnterColumn(y);
+            FLine[k] = FStages[k].ColumnValues(FOut[k].data());
+        }
+    }
+    const double* Line(int k) const { return FLine[k]; }
+
+    // Point by point: enters column x, then the values of the parsers at row
+    // y of it, R, G, B from the pixel bgr, in the parsers' order.
     void EnterColumn(TParser* const* parsers, int count, int x, double cx) {
         for (int k = 0; k < count; ++k) {
             parsers[k]->X = cx;
             FStages[k].EnterColumn(x);
         }
     }
-    // The values of the parsers at row y of the column entered, R, G, B from
-    // the pixel bgr; in the parsers' order, as the whole lists run.
     void Values(TParser* const* parsers, int count, int y, const uint8_t* bgr, double* out) {
         const double cy = FRows[static_cast<size_t>(y)];
         for (int k = 0; k < count; ++k) {
@@ -160,27 +190,13 @@ public:
         }
         for (int k = 0; k < count; ++k) out[k] = FStages[k].Value(y);
     }
-    // The values of the parsers at every row of column x (entered) of
-    // picture: Column(k)[y].
-    void ColumnValues(int count, const TScratch& picture, int x) {
-        double* const r = FIn[0].data();
-        double* const g = FIn[1].data();
-        double* const b = FIn[2].data();
-        const uint8_t* px = picture.Pixel(x, 0);
-        for (size_t y = 0; y < FRows.size(); ++y, px += picture.RowSize) {
-            r[y] = px[2];
-            g[y] = px[1];
-            b[y] = px[0];
-        }
-        for (int k = 0; k < count; ++k) FStages[k].ColumnValues(FOut[k].data());
-    }
-    const double* Column(int k) const { return FOut[k].data(); }
 
 private:
     TGridStages FStages[3];
     std::vector<double> FRows;
-    std::vector<double> FIn[3];   // R, G, B down the column
-    std::vector<double> FOut[3];  // each parser's values down the column
+    std::vector<double> FIn[3];   // R, G, B along a row
+    std::vector<double> FOut[3];  // room for each parser's values along a row
+    const double* FLine[3] = {};  // the values
     bool FAtOnce = false;
 };
 
@@ -248,27 +264,29 @@ void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TPar
     const int count = grey ? 1 : 3;
     TPassStages stages;
     const bool staged = stages.Prepare(parsers, count, symmetric, work.Width, work.Height);
-    auto run = [&](bool atOnce) {
+    auto rowsAtOnce = [&] {
+        const int width = work.Width, height = work.Height;
+        for (int y = 0; y < height; ++y) {
+            stages.RowValues(parsers, count, work, y, Coordinate(y, symmetric));
+            const double* const vr = stages.Line(0);
+            const double* const vg = stages.Line(grey ? 0 : 1);
+            const double* const vb = stages.Line(grey ? 0 : 2);
+            uint8_t* px = work.Pixel(0, y);
+            for (int x = 0; x < width; ++x, px += 3) {
+                px[0] = LowByte(vb[x]);
+                px[1] = LowByte(vg[x]);
+                px[2] = LowByte(vr[x]);
+            }
+        }
+    };
+    auto pointByPoint = [&](bool useStages) {
         for (int x = 0; x < work.Width; ++x) {
             const double cx = Coordinate(x, symmetric);
-            if (staged) stages.EnterColumn(parsers, count, x, cx);
-            if (atOnce) {
-                stages.ColumnValues(count, work, x);
-                const double* const vr = stages.Column(0);
-                const double* const vg = stages.Column(grey ? 0 : 1);
-                const double* const vb = stages.Column(grey ? 0 : 2);
-                uint8_t* px = work.Pixel(x, 0);
-                for (int y = 0; y < work.Height; ++y, px += work.RowSize) {
-                    px[0] = LowByte(vb[y]);
-                    px[1] = LowByte(vg[y]);
-                    px[2] = LowByte(vr[y]);
-                }
-                continue;
-            }
+            if (useStages) stages.EnterColumn(parsers, count, x, cx);
             for (int y = 0; y < work.Height; ++y) {
                 uint8_t* px = work.Pixel(x, y);
                 double v[3];
-                if (staged) {
+                if (useStages) {
                     stages.Values(parsers, count, y, px, v);
                 } else {
                     SetVariables(parsers, count, px, cx, Coordinate(y, symmetric));
@@ -281,17 +299,19 @@ void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TPar
         }
     };
     RunNamingPass(kRgbPassName, [&] {
-        if (staged && stages.ColumnAtOnce()) {
+        if (staged && stages.RowsAtOnce()) {
             try {
-                run(true);
+                rowsAtOnce();
                 return;
             } catch (const Exception&) {
-                // Point by point again from the start: that raises the
-                // fault of the first pixel in the pass's order.
+                // The whole lists point by point from the start: that raises
+                // the fault of the first pixel in the pass's order.
                 work.CopyFrom(result);
+                pointByPoint(false);
+                return;
             }
         }
-        run(false);
+        pointByPoint(staged);
     });
     work.CopyTo(result);
     result.DoChange();
@@ -314,20 +334,22 @@ void DisplacementPass(TPixelGraphic& result, TParser& newX, TParser& newY, bool 
         const uint8_t* from = sx < source.Width && sy < source.Height ? source.Pixel(sx, sy) : outside;
         std::memcpy(bits + source.Offset(x, y), from, 3);
     };
-    auto run = [&](bool atOnce) {
+    auto rowsAtOnce = [&] {
+        const int width = source.Width, height = source.Height;
+        for (int y = 0; y < height; ++y) {
+            stages.RowValues(parsers, 2, source, y, Coordinate(y, symmetric));
+            const double* const nx = stages.Line(0);
+            const double* const ny = stages.Line(1);
+            for (int x = 0; x < width; ++x) put(x, y, nx[x], ny[x]);
+        }
+    };
+    auto pointByPoint = [&](bool useStages) {
         for (int x = 0; x < source.Width; ++x) {
             const double cx = Coordinate(x, symmetric);
-            if (staged) stages.EnterColumn(parsers, 2, x, cx);
-            if (atOnce) {
-                stages.ColumnValues(2, source, x);
-                const double* const nx = stages.Column(0);
-                const double* const ny = stages.Column(1);
-                for (int y = 0; y < source.Height; ++y) put(x, y, nx[y], ny[y]);
-                continue;
-            }
+            if (useStages) stages.EnterColumn(parsers, 2, x, cx);
             for (int y = 0; y < source.Height; ++y) {
                 double v[2];
-                if (staged) {
+                if (useStages) {
                     stages.Values(parsers, 2, y, source.Pixel(x, y), v);
                 } else {
                     SetVariables(parsers, 2, source.Pixel(x, y), cx, Coordinate(y, symmetric));
@@ -340,16 +362,19 @@ void DisplacementPass(TPixelGraphic& result, TParser& newX, TParser& newY, bool 
     };
     try {
         RunNamingPass(kDisplacementPassName, [&] {
-            if (staged && stages.ColumnAtOnce()) {
+            if (staged && stages.RowsAtOnce()) {
                 try {
-                    run(true);
+                    rowsAtOnce();
                     return;
                 } catch (const Exception&) {
-                    // Point by point again: every pixel is written anew, and
-                    // the fault raised is the first pixel's in the pass's order.
+                    // The whole lists point by point: every pixel is written
+                    // anew, and the fault raised is the first pixel's in the
+                    // pass's order.
+                    pointByPoint(false);
+                    return;
                 }
             }
-            run(false);
+            pointByPoint(staged);
         });
     } catch (...) {
         source.CopyTo(result);
