@@ -866,6 +866,7 @@ bool TGridStages::Prepare(TCustomParser& parser, double* column, const std::vect
                           double* row, const std::vector<double>& rowValues, const std::vector<const double*>& perPoint,
                           const std::vector<const double*>& rowsOfPerPoint) {
     FColumnAtOnce = false;
+    FPointVariable = -1;
     FColumnNodes.clear();
     FPoint.clear();
     FColumnCells.clear();
@@ -920,6 +921,11 @@ bool TGridStages::Prepare(TCustomParser& parser, double* column, const std::vect
     }
     FValue = &nodes.back().Result;
     needs(FValue);
+    FPointVariable = -1;
+    if (n == 1 && nodes[0].Op == TParserOp::Copy) {
+        const auto it = std::find(perPoint.begin(), perPoint.end(), nodes[0].Arg1);
+        if (it != perPoint.end()) FPointVariable = static_cast<int>(it - perPoint.begin());
+    }
 
     // The values worked out ahead, each node reading its arguments' cells.
     FColumnTable.resize(columnValues.size() * FColumnCells.size());

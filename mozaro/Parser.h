@@ -214,6 +214,9 @@ public:
     // value for every row or a row table's. A fault may come from a later row
     // than running point by point would raise it at.
     const double* ColumnValues(double* spare);
+    // k when the text is perPoint[k] alone (its value is that variable's,
+    // when finite), else -1.
+    int GetPointVariable() const { return FPointVariable; }
     // Nodes left to run at every point (for inspection).
     size_t PointNodeCount() const { return FPoint.size(); }
 
@@ -245,6 +248,7 @@ private:
     std::vector<double> FRowTable;
     const double* FValue = nullptr;     // the last node's result
 
+    int FPointVariable = -1;
     bool FColumnAtOnce = false;
     std::vector<TColumnNode> FColumnNodes;  // FPoint for whole columns
     std::vector<double> FColumnResults;     // their results, node by node

@@ -127,7 +127,8 @@ struct TScratch {
 // as they would see them.
 class TPassStages {
 public:
-    bool Prepare(TParser* const* parsers, int count, bool symmetric, int width, int height) {
+    bool Prepare(TParser* const* parsers, int count, bool symmetric, int width, int height, bool bytes = false) {
+        FBytes = bytes;
         std::vector<double> xs(static_cast<size_t>(std::max(width, 0))), ys(static_cast<size_t>(std::max(height, 0)));
         for (size_t k = 0; k < xs.size(); ++k) xs[k] = Coordinate(static_cast<int>(k), symmetric);
         for (size_t k = 0; k < ys.size(); ++k) ys[k] = Coordinate(static_cast<int>(k), symmetric);
@@ -164,12 +165,21 @@ public:
             b[x] = px[0];
         }
         for (int k = 0; k < count; ++k) {
+            if (FBytes && Channel(k) >= 0) continue;
             parsers[k]->Y = cy;
             FStages[k].EnterColumn(y);
             FLine[k] = FStages[k].ColumnValues(FOut[k].data());
         }
     }
     const double* Line(int k) const { return FLine[k]; }
+    // Rows at once, for a pass that takes bytes as they are: the byte of the
+    // pixel (0 blue, 1 green, 2 red) that is parser k's value when its text
+    // is R, G or B alone, else -1. Such a parser's line is not worked out.
+    int Channel(int k) const {
+        if (!FBytes) return -1;
+        const int v = FStages[k].GetPointVariable();
+        return v < 0 ? -1 : 2 - v;
+    }
 
     // Point by point: enters column x, then the values of the parsers at row
     // y of it, R, G, B from the pixel bgr, in the parsers' order.
@@ -197,6 +207,7 @@ private:
     std::vector<double> FIn[3];   // R, G, B along a row
     std::vector<double> FOut[3];  // room for each parser's values along a row
     const double* FLine[3] = {};  // the values
+    bool FBytes = false;
     bool FAtOnce = false;
 };
 
@@ -263,19 +274,33 @@ void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TPar
     const bool grey = SameValues(red, green) && SameValues(red, blue);
     const int count = grey ? 1 : 3;
     TPassStages stages;
-    const bool staged = stages.Prepare(parsers, count, symmetric, work.Width, work.Height);
+    // A channel's text R, G or B alone gives the pixel's byte (a value 0..255
+    // keeps its low byte).
+    const bool staged = stages.Prepare(parsers, count, symmetric, work.Width, work.Height, true);
     auto rowsAtOnce = [&] {
         const int width = work.Width, height = work.Height;
         for (int y = 0; y < height; ++y) {
             stages.RowValues(parsers, count, work, y, Coordinate(y, symmetric));
-            const double* const vr = stages.Line(0);
-            const double* const vg = stages.Line(grey ? 0 : 1);
-            const double* const vb = stages.Line(grey ? 0 : 2);
+            const int r = 0, g = grey ? 0 : 1, b = grey ? 0 : 2;
+            const double* const vr = stages.Line(r);
+            const double* const vg = stages.Line(g);
+            const double* const vb = stages.Line(b);
+            const int cr = stages.Channel(r), cg = stages.Channel(g), cb = stages.Channel(b);
             uint8_t* px = work.Pixel(0, y);
+            if (cr >= 0 && cg >= 0 && cb >= 0) {
+                for (int x = 0; x < width; ++x, px += 3) {
+                    const uint8_t old[3] = {px[0], px[1], px[2]};
+                    px[0] = old[cb];
+                    px[1] = old[cg];
+                    px[2] = old[cr];
+                }
+                continue;
+            }
             for (int x = 0; x < width; ++x, px += 3) {
-                px[0] = LowByte(vb[x]);
-                px[1] = LowByte(vg[x]);
-                px[2] = LowByte(vr[x]);
+                const uint8_t old[3] = {px[0], px[1], px[2]};
+                px[0] = cb >= 0 ? old[cb] : LowByte(vb[x]);
+                px[1] = cg >= 0 ? old[cg] : LowByte(vg[x]);
+                px[2] = cr >= 0 ? old[cr] : LowByte(vr[x]);
             }
         }
     };

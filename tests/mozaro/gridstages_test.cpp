@@ -454,3 +454,26 @@ TEST(GridStages, PassesEqualThePointByPointPasses) {
     EXPECT_GT(compiled, 50);
     EXPECT_GT(faulted, 3);
 }
+
+// Channels whose text is R, G or B alone, swapped and mixed with others.
+TEST(GridStages, ChannelTextsEqualThePointByPointPass) {
+    TPixelGraphic start;
+    FillPicture(start, 64, 40);
+    const char* const triples[][3] = {{"r", "g", "b"}, {"g", "b", "r"}, {"b", "b", "g"},
+                                      {"r", "SIN(X/16)*128+128", "b"}, {"X+Y", "r", "R"}, {"g", "g", "g"}};
+    for (const auto& t : triples) {
+        TParser red, green, blue;
+        red.SetExpression(t[0]);
+        green.SetExpression(t[1]);
+        blue.SetExpression(t[2]);
+        TParser* const parsers[3] = {&red, &green, &blue};
+        for (bool symmetric : {false, true}) {
+            TPixelGraphic expected, got;
+            expected.Assign(&start);
+            got.Assign(&start);
+            ASSERT_EQ(ReferenceRgb(expected, parsers, symmetric), "");
+            RgbExpressionPass(got, red, green, blue, symmetric);
+            EXPECT_TRUE(SamePixels(got, expected)) << t[0] << " / " << t[1] << " / " << t[2];
+        }
+    }
+}
