@@ -866,6 +866,7 @@ bool TGridStages::Prepare(TCustomParser& parser, double* column, const std::vect
                           double* row, const std::vector<double>& rowValues, const std::vector<const double*>& perPoint,
                           const std::vector<const double*>& rowsOfPerPoint) {
     FColumnAtOnce = false;
+    FRowsRead.clear();
     FPointVariable = -1;
     FColumnNodes.clear();
     FPoint.clear();
@@ -970,14 +971,18 @@ bool TGridStages::Prepare(TCustomParser& parser, double* column, const std::vect
                     });
     if (!FColumnAtOnce) return true;
     FRowValues = rowValues;
+    FRowsRead.assign(perPoint.size(), false);
     FColumnResults.assign(FPoint.size() * rows, 0);
     auto span = [&](const double* p) -> TSpan {
         for (size_t k = 0; k < FPoint.size(); ++k)
             if (FPoint[k].Result == p) return {FColumnResults.data() + k * rows, 1};
         for (size_t k = 0; k < FRowCells.size(); ++k)
             if (FRowCells[k] == p) return {FRowTable.data() + k, FRowCells.size()};
-        for (size_t k = 0; k < perPoint.size(); ++k)
-            if (perPoint[k] == p) return {rowsOfPerPoint[k], 1};
+        for (size_t k = 0; k < perPoint.size(); ++k) {
+            if (perPoint[k] != p) continue;
+            FRowsRead[k] = true;
+            return {rowsOfPerPoint[k], 1};
+        }
         if (p == row) return {FRowValues.data(), 1};
         return {p, 0};
     };

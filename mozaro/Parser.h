@@ -214,6 +214,8 @@ public:
     // value for every row or a row table's. A fault may come from a later row
     // than running point by point would raise it at.
     const double* ColumnValues(double* spare);
+    // Whether running whole columns reads the rows of perPoint[k].
+    bool ReadsRowsOf(size_t k) const { return k < FRowsRead.size() && FRowsRead[k]; }
     // k when the text is perPoint[k] alone (its value is that variable's,
     // when finite), else -1.
     int GetPointVariable() const { return FPointVariable; }
@@ -254,6 +256,7 @@ private:
     std::vector<double> FColumnResults;     // their results, node by node
     std::vector<double> FRowValues;
     TSpan FColumnValue{};                   // the last node's results
+    std::vector<bool> FRowsRead;            // per per-point variable
 };
 
 // The parser of the post-processing passes, with its 17 variables. Names in

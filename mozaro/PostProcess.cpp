@@ -155,14 +155,14 @@ public:
     // Rows at once: the values of the parsers at every pixel of row y of
     // picture, Line(k)[x].
     void RowValues(TParser* const* parsers, int count, const TScratch& picture, int y, double cy) {
-        double* const r = FIn[0].data();
-        double* const g = FIn[1].data();
-        double* const b = FIn[2].data();
-        const uint8_t* px = picture.Pixel(0, y);
-        for (size_t x = 0; x < FIn[0].size(); ++x, px += 3) {
-            r[x] = px[2];
-            g[x] = px[1];
-            b[x] = px[0];
+        // R, G and B of the row, those that a text reads.
+        for (int c = 0; c < 3; ++c) {
+            bool read = false;
+            for (int k = 0; k < count; ++k) read = read || (Channel(k) < 0 && FStages[k].ReadsRowsOf(c));
+            if (!read) continue;
+            double* const to = FIn[c].data();
+            const uint8_t* px = picture.Pixel(0, y) + 2 - c;
+            for (size_t x = 0; x < FIn[c].size(); ++x, px += 3) to[x] = *px;
         }
         for (int k = 0; k < count; ++k) {
             if (FBytes && Channel(k) >= 0) continue;
