@@ -184,26 +184,21 @@ public:
     // Point by point: enters column x, then the values of the parsers at row
     // y of it, R, G, B from the pixel bgr, in the parsers' order.
     void EnterColumn(TParser* const* parsers, int count, int x, double cx) {
+        FColumnX = cx;
         for (int k = 0; k < count; ++k) {
             parsers[k]->X = cx;
             FStages[k].EnterColumn(x);
         }
     }
     void Values(TParser* const* parsers, int count, int y, const uint8_t* bgr, double* out) {
-        const double cy = FRows[static_cast<size_t>(y)];
-        for (int k = 0; k < count; ++k) {
-            TParser& p = *parsers[k];
-            p.r = bgr[2];
-            p.g = bgr[1];
-            p.B = bgr[0];
-            p.Y = cy;
-        }
+        SetVariables(parsers, count, bgr, FColumnX, FRows[static_cast<size_t>(y)]);
         for (int k = 0; k < count; ++k) out[k] = FStages[k].Value(y);
     }
 
 private:
     TGridStages FStages[3];
     std::vector<double> FRows;
+    double FColumnX = 0;
     std::vector<double> FIn[3];   // R, G, B along a row
     std::vector<double> FOut[3];  // room for each parser's values along a row
     const double* FLine[3] = {};  // the values

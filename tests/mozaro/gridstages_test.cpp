@@ -106,26 +106,15 @@ struct TGrid {
     }
 };
 
-// The whole list at every point, x outer, until the first fault.
-std::vector<TOutcome> Reference(TParser& p, const TGrid& grid) {
+// The whole list at every point, x outer: until the first fault, or each
+// point on its own.
+std::vector<TOutcome> Reference(TParser& p, const TGrid& grid, bool untilFault = true) {
     std::vector<TOutcome> out;
     for (size_t x = 0; x < grid.Xs.size(); ++x) {
         for (size_t y = 0; y < grid.Ys.size(); ++y) {
             grid.Set(p, x, y);
             out.push_back(Outcome([&] { return p.GetValue(); }));
-            if (!out.back().Fault.empty()) return out;
-        }
-    }
-    return out;
-}
-
-// The whole list at every point, each on its own.
-std::vector<TOutcome> EveryPoint(TParser& p, const TGrid& grid) {
-    std::vector<TOutcome> out;
-    for (size_t x = 0; x < grid.Xs.size(); ++x) {
-        for (size_t y = 0; y < grid.Ys.size(); ++y) {
-            grid.Set(p, x, y);
-            out.push_back(Outcome([&] { return p.GetValue(); }));
+            if (untilFault && !out.back().Fault.empty()) return out;
         }
     }
     return out;
@@ -137,16 +126,22 @@ struct TCounts {
     int Compiled = 0, Hoisted = 0, Faulted = 0;
 };
 
-// Point by point (x outer, y inner) against the reference, the generator
-// seeded alike.
-void ExpectPointByPointSame(const std::string& text, const TGrid& grid, TCounts& counts) {
-    TParser p;
+// Compiles text into p, A set; false when it does not compile.
+bool Compiles(TParser& p, const std::string& text) {
     p.A = 1.25;
     try {
         p.SetExpression(text);
     } catch (const EMathParserError&) {
-        return;
+        return false;
     }
+    return true;
+}
+
+// Point by point (x outer, y inner) against the reference, the generator
+// seeded alike.
+void ExpectPointByPointSame(const std::string& text, const TGrid& grid, TCounts& counts) {
+    TParser p;
+    if (!Compiles(p, text)) return;
     ++counts.Compiled;
     SetRandSeed(4711);
     const std::vector<TOutcome> expected = Reference(p, grid);
@@ -181,13 +176,8 @@ void ExpectPointByPointSame(const std::string& text, const TGrid& grid, TCounts&
 // it, against the reference point by point.
 void ExpectLinesSame(const std::string& text, const TGrid& grid) {
     TParser p;
-    p.A = 1.25;
-    try {
-        p.SetExpression(text);
-    } catch (const EMathParserError&) {
-        return;
-    }
-    const std::vector<TOutcome> expected = EveryPoint(p, grid);
+    if (!Compiles(p, text)) return;
+    const std::vector<TOutcome> expected = Reference(p, grid, false);
     const size_t columns = grid.Xs.size(), rows = grid.Ys.size();
     std::vector<double> r(columns), g(columns), b(columns), spare(columns);
     TGridStages stages;
