@@ -987,7 +987,8 @@ bool TGridStages::Prepare(TCustomParser& parser, double* column, const std::vect
         return {p, 0};
     };
     for (size_t k = 0; k < FPoint.size(); ++k)
-        FColumnNodes.push_back({FPoint[k].Op, span(FPoint[k].Arg1), span(FPoint[k].Arg2), FColumnResults.data() + k * rows});
+        FColumnNodes.push_back(
+            {FPoint[k].Op, span(FPoint[k].Arg1), span(FPoint[k].Arg2), FColumnResults.data() + k * rows});
     FColumnValue = span(FValue);
     return true;
 }
