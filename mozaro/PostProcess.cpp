@@ -119,6 +119,13 @@ struct TScratch {
     uint8_t* Bits = nullptr;
 };
 
+// 0.0 .. 255.0 by byte: looked up, the bytes three apart are read one by one.
+constexpr std::array<double, 256> kByteValues = [] {
+    std::array<double, 256> v{};
+    for (int k = 0; k < 256; ++k) v[static_cast<size_t>(k)] = k;
+    return v;
+}();
+
 // The parsers of a pass split by what their nodes read (TGridStages): X
 // per column, Y per row, R, G and B per pixel. When no text draws random
 // numbers the order of the pixels does not matter, and whole rows run node by
@@ -162,7 +169,7 @@ public:
             if (!read) continue;
             double* const to = FIn[c].data();
             const uint8_t* px = picture.Pixel(0, y) + 2 - c;
-            for (size_t x = 0; x < FIn[c].size(); ++x, px += 3) to[x] = *px;
+            for (size_t x = 0; x < FIn[c].size(); ++x, px += 3) to[x] = kByteValues[*px];
         }
         for (int k = 0; k < count; ++k) {
             if (FBytes && Channel(k) >= 0) continue;
