@@ -86,6 +86,26 @@ uint8_t LowByte(double v) {
     return static_cast<uint8_t>(t);
 }
 
+// LowByte of n values. Their exponents are checked first (in integer
+// arithmetic, several at a time): below 2^63 one conversion each suffices.
+void LowBytes(const double* v, size_t n, uint8_t* out) {
+    constexpr uint64_t kExponent = 0x7FF0000000000000u;
+    // Adding 2048 - (1023 + 63) to the exponent field carries into the top
+    // bit exactly when the magnitude is 2^63 or more.
+    constexpr uint64_t kLift = uint64_t(2048 - 1086) << 52;
+    uint64_t over = 0;
+    for (size_t x = 0; x < n; ++x) {
+        uint64_t bits;
+        std::memcpy(&bits, v + x, sizeof bits);
+        over |= (bits & kExponent) + kLift;
+    }
+    if (over >> 63) {
+        for (size_t x = 0; x < n; ++x) out[x] = LowByte(v[x]);
+        return;
+    }
+    for (size_t x = 0; x < n; ++x) out[x] = static_cast<uint8_t>(static_cast<int64_t>(v[x]));
+}
+
 // |Trunc(v)| limited to at most 256.
 int Displaced(double v) {
     const double a = std::fabs(std::trunc(v));
@@ -281,16 +301,18 @@ void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TPar
     const bool staged = stages.Prepare(parsers, count, symmetric, work.Width, work.Height, true);
     auto rowsAtOnce = [&] {
         const int width = work.Width, height = work.Height;
+        const size_t w = static_cast<size_t>(std::max(width, 0));
+        // The row's new blue, green and red bytes, each one after the other.
+        std::vector<uint8_t> bytes(3 * w);
+        const int parserOf[3] = {grey ? 0 : 2, grey ? 0 : 1, 0};
         for (int y = 0; y < height; ++y) {
             stages.RowValues(parsers, count, work, y, Coordinate(y, symmetric));
-            const int r = 0, g = grey ? 0 : 1, b = grey ? 0 : 2;
-            const double* const vr = stages.Line(r);
-            const double* const vg = stages.Line(g);
-            const double* const vb = stages.Line(b);
-            const int cr = stages.Channel(r), cg = stages.Channel(g), cb = stages.Channel(b);
-            uint8_t* px = work.Pixel(0, y);
-            if (cr >= 0 && cg >= 0 && cb >= 0) {
-                for (int x = 0; x < width; ++x, px += 3) {
+            uint8_t* const row = work.Pixel(0, y);
+            const int cb = stages.Channel(parserOf[0]), cg = stages.Channel(parserOf[1]), cr = stages.Channel(0);
+            if (cb >= 0 && cg >= 0 && cr >= 0) {
+                // Bytes swapped only.
+                uint8_t* px = row;
+                for (size_t x = 0; x < w; ++x, px += 3) {
                     const uint8_t old[3] = {px[0], px[1], px[2]};
                     px[0] = old[cb];
                     px[1] = old[cg];
@@ -298,11 +320,25 @@ void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TPar
                 }
                 continue;
             }
-            for (int x = 0; x < width; ++x, px += 3) {
-                const uint8_t old[3] = {px[0], px[1], px[2]};
-                px[0] = cb >= 0 ? old[cb] : LowByte(vb[x]);
-                px[1] = cg >= 0 ? old[cg] : LowByte(vg[x]);
-                px[2] = cr >= 0 ? old[cr] : LowByte(vr[x]);
+            const uint8_t* line[3];
+            for (int c = 0; c < 3; ++c) {
+                const int k = parserOf[c];
+                uint8_t* const out = bytes.data() + c * w;
+                line[c] = out;
+                if (c > 0 && grey) {
+                    line[c] = line[0];
+                } else if (stages.Channel(k) >= 0) {
+                    const uint8_t* from = row + stages.Channel(k);
+                    for (size_t x = 0; x < w; ++x, from += 3) out[x] = *from;
+                } else {
+                    LowBytes(stages.Line(k), w, out);
+                }
+            }
+            uint8_t* px = row;
+            for (size_t x = 0; x < w; ++x, px += 3) {
+                px[0] = line[0][x];
+                px[1] = line[1][x];
+                px[2] = line[2][x];
             }
         }
     };

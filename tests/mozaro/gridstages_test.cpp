@@ -445,12 +445,16 @@ TEST(GridStages, PassesEqualThePointByPointPasses) {
     EXPECT_GT(faulted, 3);
 }
 
-// Channels whose text is R, G or B alone, swapped and mixed with others.
+// Channels whose text is R, G or B alone, swapped and mixed with others, and
+// values too large for a 64-bit integer.
 TEST(GridStages, ChannelTextsEqualThePointByPointPass) {
     TPixelGraphic start;
     FillPicture(start, 64, 40);
     const char* const triples[][3] = {{"r", "g", "b"}, {"g", "b", "r"}, {"b", "b", "g"},
-                                      {"r", "SIN(X/16)*128+128", "b"}, {"X+Y", "r", "R"}, {"g", "g", "g"}};
+                                      {"r", "SIN(X/16)*128+128", "b"}, {"X+Y", "r", "R"}, {"g", "g", "g"},
+                                      // magnitudes past 2^63 in some pixels of a row and not in others
+                                      {"EXP(X/2+20)", "0-EXP(Y/3+30)", "X*Y*10000000000000000"},
+                                      {"EXP(X/2+20)", "EXP(X/2+20)", "EXP(X/2+20)"}};
     for (const auto& t : triples) {
         TParser red, green, blue;
         red.SetExpression(t[0]);
