@@ -391,14 +391,18 @@ void DisplacementPass(TPixelGraphic& result, TParser& newX, TParser& newY, bool 
     uint8_t* const bits = result.GetBits();
     TPassStages stages;
     const bool staged = stages.Prepare(parsers, 2, symmetric, source.Width, source.Height);
-    auto put = [&](int x, int y, double newXValue, double newYValue) {
+    // Copies of what every pixel needs, which the byte stores cannot change.
+    const int width = source.Width, height = source.Height;
+    const size_t rowSize = static_cast<size_t>(source.RowSize);
+    const uint8_t* const from0 = source.Bits;
+    auto put = [=](int x, int y, double newXValue, double newYValue) {
         const int sx = Displaced(newXValue);
         const int sy = Displaced(newYValue);
-        const uint8_t* from = sx < source.Width && sy < source.Height ? source.Pixel(sx, sy) : outside;
-        std::memcpy(bits + source.Offset(x, y), from, 3);
+        const uint8_t* from =
+            sx < width && sy < height ? from0 + static_cast<size_t>(sy) * rowSize + 3 * static_cast<size_t>(sx) : outside;
+        std::memcpy(bits + static_cast<size_t>(y) * rowSize + 3 * static_cast<size_t>(x), from, 3);
     };
     auto rowsAtOnce = [&] {
-        const int width = source.Width, height = source.Height;
         for (int y = 0; y < height; ++y) {
             stages.RowValues(parsers, 2, source, y, Coordinate(y, symmetric));
             const double* const nx = stages.Line(0);
