@@ -398,8 +398,8 @@ void DisplacementPass(TPixelGraphic& result, TParser& newX, TParser& newY, bool 
     auto put = [=](int x, int y, double newXValue, double newYValue) {
         const int sx = Displaced(newXValue);
         const int sy = Displaced(newYValue);
-        const uint8_t* from =
-            sx < width && sy < height ? from0 + static_cast<size_t>(sy) * rowSize + 3 * static_cast<size_t>(sx) : outside;
+        const uint8_t* from = outside;
+        if (sx < width && sy < height) from = from0 + static_cast<size_t>(sy) * rowSize + 3 * static_cast<size_t>(sx);
         std::memcpy(bits + static_cast<size_t>(y) * rowSize + 3 * static_cast<size_t>(x), from, 3);
     };
     auto rowsAtOnce = [&] {
