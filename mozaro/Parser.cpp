@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "platform/MathUtil.h"
 #include "platform/Random.h"
@@ -771,74 +772,278 @@ std::vector<TParserOp> TCustomParser::CompiledOps() const {
     return ops;
 }
 
-double TCustomParser::Run() {
+namespace {
+// One node's operation: every way of running a list goes through here, so
+// a value worked out ahead is the same double as one worked out in place.
+// EvaluateRaw leaves the check for a NaN or an infinity to the caller.
+[[gnu::always_inline]] inline double EvaluateRaw(TParserOp op, double a, double b) {
     using O = TParserOp;
+    double r;
+    switch (op) {
+        case O::Copy: r = a; break;
+        case O::Negate: r = -a; break;
+        case O::Add: r = a + b; break;
+        case O::Subtract: r = a - b; break;
+        case O::Multiply: r = a * b; break;
+        case O::Divide: r = Divide(a, b); break;
+        case O::Mod: r = ModOp(a, b); break;
+        case O::Div: r = DivOp(a, b); break;
+        case O::IntPower:
+        case O::IntPowerFn: r = IntPower(a, b); break;
+        case O::RealPower:
+        case O::Power: r = RealPower(a, b); break;
+        case O::Square:
+        case O::Sqr: r = a * a; break;
+        case O::Cube: r = a * a * a; break;
+        case O::Fourth: r = (a * a) * (a * a); break;
+        case O::Tan: r = std::tan(a); break;
+        case O::Sin: r = std::sin(a); break;
+        case O::Cos: r = std::cos(a); break;
+        case O::Sinh: r = (std::exp(a) - std::exp(-a)) / 2; break;
+        case O::Cosh: r = (std::exp(a) + std::exp(-a)) / 2; break;
+        case O::ArcTan: r = std::atan(a); break;
+        case O::Cotan: r = Divide(1, std::tan(a)); break;
+        case O::Exp: r = std::exp(a); break;
+        case O::Ln: r = Logarithm(a, std::log); break;
+        case O::Log10: r = Logarithm(a, std::log10); break;
+        case O::Log2: r = Logarithm(a, std::log2); break;
+        case O::Sqrt:
+            if (a < 0) ThrowInvalidOp();
+            r = std::sqrt(a);
+            break;
+        case O::Abs: r = std::fabs(a); break;
+        case O::Trunc:
+        case O::Int: r = std::trunc(a); break;
+        case O::Ceil: r = Ceil(a); break;
+        case O::Floor: r = Floor(a); break;
+        case O::Heav: r = a >= 0 ? 1 : 0; break;
+        case O::Sign: r = a > 0 ? 1 : a < 0 ? -1 : 0; break;
+        case O::Zero: r = a == 0 ? 0 : 1; break;
+        case O::Ph: r = Ph(a); break;
+        case O::Rnd: r = std::trunc(a) * Random(); break;
+        case O::Random: r = Random(); break;
+        case O::Odd: r = Odd(a); break;
+        case O::Prime: r = Prime(a); break;
+        case O::Max: r = a > b ? a : b; break;
+        case O::Min: r = a < b ? a : b; break;
+        case O::LogN: r = LogN(a, b); break;
+        case O::Arg: r = Arg(a, b); break;
+        case O::BitAnd: r = static_cast<double>(Round(a) & Round(b)); break;
+        case O::BitOr: r = static_cast<double>(Round(a) | Round(b)); break;
+        case O::BitAndNot: r = static_cast<double>(Round(a) & ~Round(b)); break;
+        case O::GRnd: r = GRnd(a, b); break;
+        case O::Gamma: r = Gamma(a, b); break;
+        default: throw EParserInternalError(kMsgInternal);
+    }
+    return r;
+}
+
+[[gnu::always_inline]] inline double Evaluate(TParserOp op, double a, double b) {
+    const double r = EvaluateRaw(op, a, b);
+    if (!std::isfinite(r)) ThrowNonFinite(r);
+    return r;
+}
+
+// Runs nodes [first, end) in order and returns the last result. A node
+// whose argument is the node just before it takes it from a register.
+template <typename TNodeT>
+[[gnu::always_inline]] inline double RunNodes(TNodeT* node, TNodeT* end) {
     double last = 0;
-    for (TNode& node : FNodes) {
-        const double a = node.Arg1IsLast ? last : *node.Arg1;
-        const double b = node.Arg2IsLast ? last : *node.Arg2;
-        double r;
-        switch (node.Op) {
-            case O::Copy: r = a; break;
-            case O::Negate: r = -a; break;
-            case O::Add: r = a + b; break;
-            case O::Subtract: r = a - b; break;
-            case O::Multiply: r = a * b; break;
-            case O::Divide: r = Divide(a, b); break;
-            case O::Mod: r = ModOp(a, b); break;
-            case O::Div: r = DivOp(a, b); break;
-            case O::IntPower:
-            case O::IntPowerFn: r = IntPower(a, b); break;
-            case O::RealPower:
-            case O::Power: r = RealPower(a, b); break;
-            case O::Square:
-            case O::Sqr: r = a * a; break;
-            case O::Cube: r = a * a * a; break;
-            case O::Fourth: r = (a * a) * (a * a); break;
-            case O::Tan: r = std::tan(a); break;
-            case O::Sin: r = std::sin(a); break;
-            case O::Cos: r = std::cos(a); break;
-            case O::Sinh: r = (std::exp(a) - std::exp(-a)) / 2; break;
-            case O::Cosh: r = (std::exp(a) + std::exp(-a)) / 2; break;
-            case O::ArcTan: r = std::atan(a); break;
-            case O::Cotan: r = Divide(1, std::tan(a)); break;
-            case O::Exp: r = std::exp(a); break;
-            case O::Ln: r = Logarithm(a, std::log); break;
-            case O::Log10: r = Logarithm(a, std::log10); break;
-            case O::Log2: r = Logarithm(a, std::log2); break;
-            case O::Sqrt:
-                if (a < 0) ThrowInvalidOp();
-                r = std::sqrt(a);
-                break;
-            case O::Abs: r = std::fabs(a); break;
-            case O::Trunc:
-            case O::Int: r = std::trunc(a); break;
-            case O::Ceil: r = Ceil(a); break;
-            case O::Floor: r = Floor(a); break;
-            case O::Heav: r = a >= 0 ? 1 : 0; break;
-            case O::Sign: r = a > 0 ? 1 : a < 0 ? -1 : 0; break;
-            case O::Zero: r = a == 0 ? 0 : 1; break;
-            case O::Ph: r = Ph(a); break;
-            case O::Rnd: r = std::trunc(a) * Random(); break;
-            case O::Random: r = Random(); break;
-            case O::Odd: r = Odd(a); break;
-            case O::Prime: r = Prime(a); break;
-            case O::Max: r = a > b ? a : b; break;
-            case O::Min: r = a < b ? a : b; break;
-            case O::LogN: r = LogN(a, b); break;
-            case O::Arg: r = Arg(a, b); break;
-            case O::BitAnd: r = static_cast<double>(Round(a) & Round(b)); break;
-            case O::BitOr: r = static_cast<double>(Round(a) | Round(b)); break;
-            case O::BitAndNot: r = static_cast<double>(Round(a) & ~Round(b)); break;
-            case O::GRnd: r = GRnd(a, b); break;
-            case O::Gamma: r = Gamma(a, b); break;
-            default: throw EParserInternalError(kMsgInternal);
-        }
-        if (!std::isfinite(r)) ThrowNonFinite(r);
-        node.Result = last = r;
+    for (; node != end; ++node) {
+        const double a = node->Arg1IsLast ? last : *node->Arg1;
+        const double b = node->Arg2IsLast ? last : *node->Arg2;
+        *node->ResultCell() = last = Evaluate(node->Op, a, b);
     }
     return last;
 }
+}  // namespace
+
+double TCustomParser::Run() { return RunNodes(FNodes.data(), FNodes.data() + FNodes.size()); }
+
+// ---- TGridStages --------------------------------------------------------------------
+
+bool TGridStages::Prepare(TCustomParser& parser, double* column, const std::vector<double>& columnValues,
+                          double* row, const std::vector<double>& rowValues, const std::vector<const double*>& perPoint,
+                          const std::vector<const double*>& rowsOfPerPoint) {
+    FColumnAtOnce = false;
+    FRowsRead.clear();
+    FPointVariable = -1;
+    FColumnNodes.clear();
+    FPoint.clear();
+    FColumnCells.clear();
+    FColumnTable.clear();
+    FRowCells.clear();
+    FRowTable.clear();
+    FValue = nullptr;
+    std::vector<TCustomParser::TNode>& nodes = parser.FNodes;
+    if (!parser.FValid || nodes.empty()) return false;
+
+    // What each node reads, through its arguments and theirs.
+    enum : uint8_t { kPass = 0, kColumn = 1, kRow = 2, kPoint = 4 };
+    const size_t n = nodes.size();
+    auto nodeOf = [&](const double* p) -> ptrdiff_t {
+        const auto base = reinterpret_cast<uintptr_t>(nodes.data()), at = reinterpret_cast<uintptr_t>(p);
+        if (at < base || at >= base + n * sizeof(TCustomParser::TNode)) return -1;
+        return static_cast<ptrdiff_t>((at - base) / sizeof(TCustomParser::TNode));
+    };
+    std::vector<uint8_t> reads(n, kPass);
+    auto readsOf = [&](const double* p) -> uint8_t {
+        const ptrdiff_t k = nodeOf(p);
+        if (k >= 0) return reads[static_cast<size_t>(k)];
+        if (p == column) return kColumn;
+        if (p == row) return kRow;
+        return std::find(perPoint.begin(), perPoint.end(), p) != perPoint.end() ? kPoint : kPass;
+    };
+    for (size_t k = 0; k < n; ++k) {
+        const TParserOp op = nodes[k].Op;
+        const bool drawsRandom = op == TParserOp::Rnd || op == TParserOp::Random || op == TParserOp::GRnd;
+        reads[k] = drawsRandom ? kPoint : readsOf(nodes[k].Arg1) | readsOf(nodes[k].Arg2);
+        if (reads[k] & kPoint || reads[k] == (kColumn | kRow)) reads[k] = kPoint;
+    }
+
+    // The nodes run at every point, and the results they read of the others.
+    auto keep = [](std::vector<double*>& cells, double* cell) {
+        if (std::find(cells.begin(), cells.end(), cell) == cells.end()) cells.push_back(cell);
+    };
+    auto needs = [&](const double* p) {
+        const ptrdiff_t k = nodeOf(p);
+        if (k < 0) return;
+        TCustomParser::TNode& node = nodes[static_cast<size_t>(k)];
+        if (reads[static_cast<size_t>(k)] == kColumn) keep(FColumnCells, &node.Result);
+        if (reads[static_cast<size_t>(k)] == kRow) keep(FRowCells, &node.Result);
+    };
+    for (size_t k = 0; k < n; ++k) {
+        TCustomParser::TNode& node = nodes[k];
+        if (reads[k] != kPoint) continue;
+        needs(node.Arg1);
+        needs(node.Arg2);
+        const double* last = FPoint.empty() ? nullptr : FPoint.back().Result;
+        FPoint.push_back({node.Op, node.Arg1 == last, node.Arg2 == last, node.Arg1, node.Arg2, &node.Result});
+    }
+    FValue = &nodes.back().Result;
+    needs(FValue);
+    FPointVariable = -1;
+    if (n == 1 && nodes[0].Op == TParserOp::Copy) {
+        const auto it = std::find(perPoint.begin(), perPoint.end(), nodes[0].Arg1);
+        if (it != perPoint.end()) FPointVariable = static_cast<int>(it - perPoint.begin());
+    }
+
+    // The values worked out ahead, each node reading its arguments' cells.
+    FColumnTable.resize(columnValues.size() * FColumnCells.size());
+    FRowTable.resize(rowValues.size() * FRowCells.size());
+    auto run = [&](uint8_t stage) {
+        for (size_t k = 0; k < n; ++k) {
+            TCustomParser::TNode& node = nodes[k];
+            if (reads[k] == stage) node.Result = Evaluate(node.Op, *node.Arg1, *node.Arg2);
+        }
+    };
+    const double oldColumn = *column, oldRow = *row;
+    bool ok = true;
+    try {
+        run(kPass);
+        double* to = FColumnTable.data();
+        for (double v : columnValues) {
+            *column = v;
+            run(kColumn);
+            for (const double* cell : FColumnCells) *to++ = *cell;
+        }
+        to = FRowTable.data();
+        for (double v : rowValues) {
+            *row = v;
+            run(kRow);
+            for (const double* cell : FRowCells) *to++ = *cell;
+        }
+    } catch (const Exception&) {
+        ok = false;
+    }
+    *column = oldColumn;
+    *row = oldRow;
+    if (!ok) {
+        FPoint.clear();
+        return false;
+    }
+
+    // The same nodes for whole columns, when no draw fixes their order.
+    const size_t rows = rowValues.size();
+    FColumnAtOnce = rowsOfPerPoint.size() == perPoint.size() &&
+                    std::none_of(nodes.begin(), nodes.end(), [](const TCustomParser::TNode& node) {
+                        return node.Op == TParserOp::Rnd || node.Op == TParserOp::Random || node.Op == TParserOp::GRnd;
+                    });
+    if (!FColumnAtOnce) return true;
+    FRowValues = rowValues;
+    FRowsRead.assign(perPoint.size(), false);
+    FColumnResults.assign(FPoint.size() * rows, 0);
+    auto span = [&](const double* p) -> TSpan {
+        for (size_t k = 0; k < FPoint.size(); ++k)
+            if (FPoint[k].Result == p) return {FColumnResults.data() + k * rows, 1};
+        for (size_t k = 0; k < FRowCells.size(); ++k)
+            if (FRowCells[k] == p) return {FRowTable.data() + k, FRowCells.size()};
+        for (size_t k = 0; k < perPoint.size(); ++k) {
+            if (perPoint[k] != p) continue;
+            FRowsRead[k] = true;
+            return {rowsOfPerPoint[k], 1};
+        }
+        if (p == row) return {FRowValues.data(), 1};
+        return {p, 0};
+    };
+    for (size_t k = 0; k < FPoint.size(); ++k)
+        FColumnNodes.push_back(
+            {FPoint[k].Op, span(FPoint[k].Arg1), span(FPoint[k].Arg2), FColumnResults.data() + k * rows});
+    FColumnValue = span(FValue);
+    return true;
+}
+
+namespace {
+// One operation down a column; the results are checked at the end, so that
+// the simple operations run several rows at a time.
+template <TParserOp Op, typename A, typename B>
+[[gnu::always_inline]] inline void EvaluateColumnOf(A a, B b, double* out, size_t n) {
+    for (size_t y = 0; y < n; ++y) out[y] = EvaluateRaw(Op, a(y), b(y));
+    // A NaN or an infinity is all ones in the exponent: adding one to the
+    // exponent field then carries into the top bit (in integer arithmetic,
+    // which runs several rows at a time).
+    constexpr uint64_t kExponent = 0x7FF0000000000000u, kExponentOne = 0x0010000000000000u;
+    uint64_t special = 0;
+    for (size_t y = 0; y < n; ++y) {
+        uint64_t bits;
+        std::memcpy(&bits, out + y, sizeof bits);
+        special |= (bits & kExponent) + kExponentOne;
+    }
+    if (!(special >> 63)) return;
+    for (size_t y = 0; y < n; ++y)
+        if (!std::isfinite(out[y])) ThrowNonFinite(out[y]);
+}
+
+template <TParserOp Op>
+void EvaluateColumn(const double* a, size_t aStep, const double* b, size_t bStep, double* out, size_t n) {
+    auto down = [](const double* p) { return [p](size_t y) { return p[y]; }; };
+    auto one = [](const double* p) { return [v = *p](size_t) { return v; }; };
+    auto step = [](const double* p, size_t k) { return [p, k](size_t y) { return p[y * k]; }; };
+    if (aStep == 1 && bStep == 1) return EvaluateColumnOf<Op>(down(a), down(b), out, n);
+    if (aStep == 1 && bStep == 0) return EvaluateColumnOf<Op>(down(a), one(b), out, n);
+    if (aStep == 0 && bStep == 1) return EvaluateColumnOf<Op>(one(a), down(b), out, n);
+    EvaluateColumnOf<Op>(step(a, aStep), step(b, bStep), out, n);
+}
+using TColumnFn = void (*)(const double*, size_t, const double*, size_t, double*, size_t);
+template <size_t... I>
+constexpr std::array<TColumnFn, sizeof...(I)> ColumnFunctions(std::index_sequence<I...>) {
+    return {&EvaluateColumn<static_cast<TParserOp>(I)>...};
+}
+constexpr auto kColumnFunctions =
+    ColumnFunctions(std::make_index_sequence<static_cast<size_t>(TParserOp::Gamma) + 1>());
+}  // namespace
+
+const double* TGridStages::ColumnValues(double* spare) {
+    const size_t rows = FRowValues.size();
+    for (const TColumnNode& node : FColumnNodes)
+        kColumnFunctions[static_cast<size_t>(node.Op)](node.Arg1.Data, node.Arg1.Step, node.Arg2.Data, node.Arg2.Step,
+                                                       node.Result, rows);
+    if (FColumnValue.Step == 1) return FColumnValue.Data;
+    for (size_t y = 0; y < rows; ++y) spare[y] = FColumnValue.Data[y * FColumnValue.Step];
+    return spare;
+}
+
+double TGridStages::RunPoint() { return RunNodes(FPoint.data(), FPoint.data() + FPoint.size()); }
 
 // ---- TParser -------------------------------------------------------------------
 

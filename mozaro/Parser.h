@@ -139,6 +139,7 @@ protected:
 
 private:
     friend class TParserCompiler;
+    friend class TGridStages;
 
     struct TNode {
         TParserOp Op;
@@ -148,6 +149,7 @@ private:
         const double* Arg1;
         const double* Arg2;
         double Result;
+        double* ResultCell() { return &Result; }
     };
     using TNameMap = std::map<std::string, TParserOp, std::less<>>;
 
@@ -165,6 +167,96 @@ private:
     size_t FLongestFunction = 0;
     std::vector<TNode> FNodes;
     std::vector<double> FConstants;
+};
+
+// A parser's compiled list split for a pass over a grid of points, by what
+// each node reads. A node reading neither the column variable nor the row
+// variable (nor anything read from a node that does) runs once, when the pass
+// is prepared; one reading only the column variable once per column, only the
+// row variable once per row; the rest at every point. The random functions
+// always run at every point, in the list's order, so they draw what running
+// the whole list per point draws. Every value is the same double the whole
+// list gives, as every node runs the same operation on the same arguments.
+//
+// Variables other than the column, row and per-point ones must keep their
+// values through the pass, and the parser must not compile a new text.
+class TGridStages {
+public:
+    // Splits parser's list for a pass that sets *column to columnValues[x] in
+    // column x, *row to rowValues[y] in row y and changes the variables at
+    // perPoint at every point, and works out every column and row value ahead.
+    // For whole columns at once, rowsOfPerPoint[k] is where the pass puts the
+    // column's values of perPoint[k], row by row (may be empty otherwise).
+    // False when nothing was compiled or a value worked out ahead fails: the
+    // pass then runs the whole list per point instead, which raises that fault
+    // at the point where it belongs.
+    bool Prepare(TCustomParser& parser, double* column, const std::vector<double>& columnValues, double* row,
+                 const std::vector<double>& rowValues, const std::vector<const double*>& perPoint,
+                 const std::vector<const double*>& rowsOfPerPoint = {});
+    // Enters column x: its values for the nodes at every point.
+    void EnterColumn(int x) {
+        const double* v = FColumnTable.data() + static_cast<size_t>(x) * FColumnCells.size();
+        for (double* cell : FColumnCells) *cell = *v++;
+    }
+    // The parser's value at row y of the column entered, the column and row
+    // variables set to that point's values and the per-point ones to its own.
+    double Value(int y) {
+        const double* v = FRowTable.data() + static_cast<size_t>(y) * FRowCells.size();
+        for (double* cell : FRowCells) *cell = *v++;
+        return FPoint.empty() ? *FValue : RunPoint();
+    }
+    // True when no node draws random numbers and the pass gave the rows of
+    // its per-point variables: then a whole column can run node by node.
+    bool GetColumnAtOnce() const { return FColumnAtOnce; }
+    // The values at every row of the column entered (rowValues.size() of
+    // them), the column variable set and the rows of the per-point variables
+    // filled: where the last node left them, or in spare when they are one
+    // value for every row or a row table's. A fault may come from a later row
+    // than running point by point would raise it at.
+    const double* ColumnValues(double* spare);
+    // Whether running whole columns reads the rows of perPoint[k].
+    bool ReadsRowsOf(size_t k) const { return k < FRowsRead.size() && FRowsRead[k]; }
+    // k when the text is perPoint[k] alone (its value is that variable's,
+    // when finite), else -1.
+    int GetPointVariable() const { return FPointVariable; }
+    // Nodes left to run at every point (for inspection).
+    size_t PointNodeCount() const { return FPoint.size(); }
+
+private:
+    struct TNode {
+        TParserOp Op;
+        bool Arg1IsLast, Arg2IsLast;
+        const double* Arg1;
+        const double* Arg2;
+        double* Result;
+        double* ResultCell() { return Result; }
+    };
+    // Values along a column: Data[y * Step] (Step 0: one value for all rows).
+    struct TSpan {
+        const double* Data;
+        size_t Step;
+    };
+    struct TColumnNode {
+        TParserOp Op;
+        TSpan Arg1, Arg2;
+        double* Result;  // one value per row
+    };
+    double RunPoint();
+
+    std::vector<TNode> FPoint;          // the nodes run at every point, in list order
+    std::vector<double*> FColumnCells;  // results of column nodes read at every point
+    std::vector<double> FColumnTable;   // their values, column by column
+    std::vector<double*> FRowCells;     // the same for rows
+    std::vector<double> FRowTable;
+    const double* FValue = nullptr;     // the last node's result
+
+    int FPointVariable = -1;
+    bool FColumnAtOnce = false;
+    std::vector<TColumnNode> FColumnNodes;  // FPoint for whole columns
+    std::vector<double> FColumnResults;     // their results, node by node
+    std::vector<double> FRowValues;
+    TSpan FColumnValue{};                   // the last node's results
+    std::vector<bool> FRowsRead;            // per per-point variable
 };
 
 // The parser of the post-processing passes, with its 17 variables. Names in

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "image/PGConvFilter.h"
 #include "image/PGraphic.h"
@@ -77,10 +78,32 @@ void SetVariables(TParser* const* parsers, int count, const uint8_t* bgr, double
 
 // Low 8 bits of the value truncated toward zero (300 gives 44, -1 gives 255).
 uint8_t LowByte(double v) {
-    if (v > -2147483648.0 && v < 2147483648.0) return static_cast<uint8_t>(static_cast<int32_t>(v) & 0xFF);
+    // Within 2^63 the conversion truncates exactly, and its low byte is the
+    // remainder modulo 256 in two's complement.
+    if (std::fabs(v) < 9223372036854775808.0) return static_cast<uint8_t>(static_cast<int64_t>(v));
     double t = std::fmod(std::trunc(v), 256.0);
     if (t < 0) t += 256;
     return static_cast<uint8_t>(t);
+}
+
+// LowByte of n values. Their exponents are checked first (in integer
+// arithmetic, several at a time): below 2^63 one conversion each suffices.
+void LowBytes(const double* v, size_t n, uint8_t* out) {
+    constexpr uint64_t kExponent = 0x7FF0000000000000u;
+    // Adding 2048 - (1023 + 63) to the exponent field carries into the top
+    // bit exactly when the magnitude is 2^63 or more.
+    constexpr uint64_t kLift = uint64_t(2048 - 1086) << 52;
+    uint64_t over = 0;
+    for (size_t x = 0; x < n; ++x) {
+        uint64_t bits;
+        std::memcpy(&bits, v + x, sizeof bits);
+        over |= (bits & kExponent) + kLift;
+    }
+    if (over >> 63) {
+        for (size_t x = 0; x < n; ++x) out[x] = LowByte(v[x]);
+        return;
+    }
+    for (size_t x = 0; x < n; ++x) out[x] = static_cast<uint8_t>(static_cast<int64_t>(v[x]));
 }
 
 // |Trunc(v)| limited to at most 256.
@@ -107,10 +130,107 @@ struct TScratch {
     void CopyTo(TPixelGraphic& picture) const {
         if (Size) std::memcpy(picture.GetBits(), Bits, Size);
     }
+    void CopyFrom(const TPixelGraphic& picture) {
+        if (Size) std::memcpy(Bits, picture.GetBits(), Size);
+    }
     int Width, Height, RowSize;
     size_t Size;
     TScratchPicture Store;
     uint8_t* Bits = nullptr;
+};
+
+// 0.0 .. 255.0 by byte: looked up, the bytes three apart are read one by one.
+constexpr std::array<double, 256> kByteValues = [] {
+    std::array<double, 256> v{};
+    for (int k = 0; k < 256; ++k) v[static_cast<size_t>(k)] = k;
+    return v;
+}();
+
+// The parsers of a pass split by what their nodes read (TGridStages): X
+// per column, Y per row, R, G and B per pixel. When no text draws random
+// numbers the order of the pixels does not matter, and whole rows run node by
+// node (Y the outer variable, X down the line); else x runs outer and y
+// inner, point by point, as the whole lists would, the parsers' variables set
+// as they would see them.
+class TPassStages {
+public:
+    bool Prepare(TParser* const* parsers, int count, bool symmetric, int width, int height, bool bytes = false) {
+        FBytes = bytes;
+        std::vector<double> xs(static_cast<size_t>(std::max(width, 0))), ys(static_cast<size_t>(std::max(height, 0)));
+        for (size_t k = 0; k < xs.size(); ++k) xs[k] = Coordinate(static_cast<int>(k), symmetric);
+        for (size_t k = 0; k < ys.size(); ++k) ys[k] = Coordinate(static_cast<int>(k), symmetric);
+        for (std::vector<double>& line : FIn) line.resize(xs.size());
+        FAtOnce = true;
+        for (int k = 0; k < count && FAtOnce; ++k) {
+            TParser& p = *parsers[k];
+            FOut[k].resize(xs.size());
+            FAtOnce = FStages[k].Prepare(p, &p.Y, ys, &p.X, xs, {&p.r, &p.g, &p.B},
+                                         {FIn[0].data(), FIn[1].data(), FIn[2].data()}) &&
+                      FStages[k].GetColumnAtOnce();
+        }
+        if (FAtOnce) return true;
+        FRows = std::move(ys);
+        for (int k = 0; k < count; ++k) {
+            TParser& p = *parsers[k];
+            if (!FStages[k].Prepare(p, &p.X, xs, &p.Y, FRows, {&p.r, &p.g, &p.B})) return false;
+        }
+        return true;
+    }
+    // No parser draws random numbers: whole rows run node by node.
+    bool RowsAtOnce() const { return FAtOnce; }
+
+    // Rows at once: the values of the parsers at every pixel of row y of
+    // picture, Line(k)[x].
+    void RowValues(TParser* const* parsers, int count, const TScratch& picture, int y, double cy) {
+        // R, G and B of the row, those that a text reads.
+        for (int c = 0; c < 3; ++c) {
+            bool read = false;
+            for (int k = 0; k < count; ++k) read = read || (Channel(k) < 0 && FStages[k].ReadsRowsOf(c));
+            if (!read) continue;
+            double* const to = FIn[c].data();
+            const uint8_t* px = picture.Pixel(0, y) + 2 - c;
+            for (size_t x = 0; x < FIn[c].size(); ++x, px += 3) to[x] = kByteValues[*px];
+        }
+        for (int k = 0; k < count; ++k) {
+            if (FBytes && Channel(k) >= 0) continue;
+            parsers[k]->Y = cy;
+            FStages[k].EnterColumn(y);
+            FLine[k] = FStages[k].ColumnValues(FOut[k].data());
+        }
+    }
+    const double* Line(int k) const { return FLine[k]; }
+    // Rows at once, for a pass that takes bytes as they are: the byte of the
+    // pixel (0 blue, 1 green, 2 red) that is parser k's value when its text
+    // is R, G or B alone, else -1. Such a parser's line is not worked out.
+    int Channel(int k) const {
+        if (!FBytes) return -1;
+        const int v = FStages[k].GetPointVariable();
+        return v < 0 ? -1 : 2 - v;
+    }
+
+    // Point by point: enters column x, then the values of the parsers at row
+    // y of it, R, G, B from the pixel bgr, in the parsers' order.
+    void EnterColumn(TParser* const* parsers, int count, int x, double cx) {
+        FColumnX = cx;
+        for (int k = 0; k < count; ++k) {
+            parsers[k]->X = cx;
+            FStages[k].EnterColumn(x);
+        }
+    }
+    void Values(TParser* const* parsers, int count, int y, const uint8_t* bgr, double* out) {
+        SetVariables(parsers, count, bgr, FColumnX, FRows[static_cast<size_t>(y)]);
+        for (int k = 0; k < count; ++k) out[k] = FStages[k].Value(y);
+    }
+
+private:
+    TGridStages FStages[3];
+    std::vector<double> FRows;
+    double FColumnX = 0;
+    std::vector<double> FIn[3];   // R, G, B along a row
+    std::vector<double> FOut[3];  // room for each parser's values along a row
+    const double* FLine[3] = {};  // the values
+    bool FBytes = false;
+    bool FAtOnce = false;
 };
 
 void Require24Bits(const TPixelGraphic& picture) {
@@ -174,20 +294,87 @@ void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TPar
     TParser* const parsers[] = {&red, &green, &blue};
     // Three equal texts: one evaluation serves all channels.
     const bool grey = SameValues(red, green) && SameValues(red, blue);
-    RunNamingPass(kRgbPassName, [&] {
-        for (int x = 0; x < work.Width; ++x) {
-            const double cx = Coordinate(x, symmetric);
-            for (int y = 0; y < work.Height; ++y) {
-                uint8_t* px = work.Pixel(x, y);
-                SetVariables(parsers, grey ? 1 : 3, px, cx, Coordinate(y, symmetric));
-                const double r = red.GetValue();
-                const double g = grey ? r : green.GetValue();
-                const double b = grey ? r : blue.GetValue();
-                px[0] = LowByte(b);
-                px[1] = LowByte(g);
-                px[2] = LowByte(r);
+    const int count = grey ? 1 : 3;
+    TPassStages stages;
+    // A channel's text R, G or B alone gives the pixel's byte (a value 0..255
+    // keeps its low byte).
+    const bool staged = stages.Prepare(parsers, count, symmetric, work.Width, work.Height, true);
+    auto rowsAtOnce = [&] {
+        const int width = work.Width, height = work.Height;
+        const size_t w = static_cast<size_t>(std::max(width, 0));
+        // The row's new blue, green and red bytes, each one after the other.
+        std::vector<uint8_t> bytes(3 * w);
+        const int parserOf[3] = {grey ? 0 : 2, grey ? 0 : 1, 0};
+        for (int y = 0; y < height; ++y) {
+            stages.RowValues(parsers, count, work, y, Coordinate(y, symmetric));
+            uint8_t* const row = work.Pixel(0, y);
+            const int cb = stages.Channel(parserOf[0]), cg = stages.Channel(parserOf[1]), cr = stages.Channel(0);
+            if (cb >= 0 && cg >= 0 && cr >= 0) {
+                // Bytes swapped only.
+                uint8_t* px = row;
+                for (size_t x = 0; x < w; ++x, px += 3) {
+                    const uint8_t old[3] = {px[0], px[1], px[2]};
+                    px[0] = old[cb];
+                    px[1] = old[cg];
+                    px[2] = old[cr];
+                }
+                continue;
+            }
+            const uint8_t* line[3];
+            for (int c = 0; c < 3; ++c) {
+                const int k = parserOf[c];
+                uint8_t* const out = bytes.data() + c * w;
+                line[c] = out;
+                if (c > 0 && grey) {
+                    line[c] = line[0];
+                } else if (stages.Channel(k) >= 0) {
+                    const uint8_t* from = row + stages.Channel(k);
+                    for (size_t x = 0; x < w; ++x, from += 3) out[x] = *from;
+                } else {
+                    LowBytes(stages.Line(k), w, out);
+                }
+            }
+            uint8_t* px = row;
+            for (size_t x = 0; x < w; ++x, px += 3) {
+                px[0] = line[0][x];
+                px[1] = line[1][x];
+                px[2] = line[2][x];
             }
         }
+    };
+    auto pointByPoint = [&](bool useStages) {
+        for (int x = 0; x < work.Width; ++x) {
+            const double cx = Coordinate(x, symmetric);
+            if (useStages) stages.EnterColumn(parsers, count, x, cx);
+            for (int y = 0; y < work.Height; ++y) {
+                uint8_t* px = work.Pixel(x, y);
+                double v[3];
+                if (useStages) {
+                    stages.Values(parsers, count, y, px, v);
+                } else {
+                    SetVariables(parsers, count, px, cx, Coordinate(y, symmetric));
+                    for (int k = 0; k < count; ++k) v[k] = parsers[k]->GetValue();
+                }
+                px[0] = LowByte(v[grey ? 0 : 2]);
+                px[1] = LowByte(v[grey ? 0 : 1]);
+                px[2] = LowByte(v[0]);
+            }
+        }
+    };
+    RunNamingPass(kRgbPassName, [&] {
+        if (staged && stages.RowsAtOnce()) {
+            try {
+                rowsAtOnce();
+                return;
+            } catch (const Exception&) {
+                // The whole lists point by point from the start: that raises
+                // the fault of the first pixel in the pass's order.
+                work.CopyFrom(result);
+                pointByPoint(false);
+                return;
+            }
+        }
+        pointByPoint(staged);
     });
     work.CopyTo(result);
     result.DoChange();
@@ -202,18 +389,59 @@ void DisplacementPass(TPixelGraphic& result, TParser& newX, TParser& newY, bool 
     const uint32_t background = result.GetBackgroundColor();
     const uint8_t outside[3] = {GetBValue(background), GetGValue(background), GetRValue(background)};
     uint8_t* const bits = result.GetBits();
+    TPassStages stages;
+    const bool staged = stages.Prepare(parsers, 2, symmetric, source.Width, source.Height);
+    // Copies of what every pixel needs, which the byte stores cannot change.
+    const int width = source.Width, height = source.Height;
+    const size_t rowSize = static_cast<size_t>(source.RowSize);
+    const uint8_t* const from0 = source.Bits;
+    auto put = [=](int x, int y, double newXValue, double newYValue) {
+        const int sx = Displaced(newXValue);
+        const int sy = Displaced(newYValue);
+        const uint8_t* from = outside;
+        if (sx < width && sy < height) from = from0 + static_cast<size_t>(sy) * rowSize + 3 * static_cast<size_t>(sx);
+        std::memcpy(bits + static_cast<size_t>(y) * rowSize + 3 * static_cast<size_t>(x), from, 3);
+    };
+    auto rowsAtOnce = [&] {
+        for (int y = 0; y < height; ++y) {
+            stages.RowValues(parsers, 2, source, y, Coordinate(y, symmetric));
+            const double* const nx = stages.Line(0);
+            const double* const ny = stages.Line(1);
+            for (int x = 0; x < width; ++x) put(x, y, nx[x], ny[x]);
+        }
+    };
+    auto pointByPoint = [&](bool useStages) {
+        for (int x = 0; x < source.Width; ++x) {
+            const double cx = Coordinate(x, symmetric);
+            if (useStages) stages.EnterColumn(parsers, 2, x, cx);
+            for (int y = 0; y < source.Height; ++y) {
+                double v[2];
+                if (useStages) {
+                    stages.Values(parsers, 2, y, source.Pixel(x, y), v);
+                } else {
+                    SetVariables(parsers, 2, source.Pixel(x, y), cx, Coordinate(y, symmetric));
+                    v[0] = newX.GetValue();
+                    v[1] = newY.GetValue();
+                }
+                put(x, y, v[0], v[1]);
+            }
+        }
+    };
     try {
         RunNamingPass(kDisplacementPassName, [&] {
-            for (int x = 0; x < source.Width; ++x) {
-                const double cx = Coordinate(x, symmetric);
-                for (int y = 0; y < source.Height; ++y) {
-                    SetVariables(parsers, 2, source.Pixel(x, y), cx, Coordinate(y, symmetric));
-                    const int sx = Displaced(newX.GetValue());
-                    const int sy = Displaced(newY.GetValue());
-                    const uint8_t* from = sx < source.Width && sy < source.Height ? source.Pixel(sx, sy) : outside;
-                    std::memcpy(bits + source.Offset(x, y), from, 3);
+            if (staged && stages.RowsAtOnce()) {
+                try {
+                    rowsAtOnce();
+                    return;
+                } catch (const Exception&) {
+                    // The whole lists point by point: every pixel is written
+                    // anew, and the fault raised is the first pixel's in the
+                    // pass's order.
+                    pointByPoint(false);
+                    return;
                 }
             }
+            pointByPoint(staged);
         });
     } catch (...) {
         source.CopyTo(result);
