@@ -9,7 +9,6 @@
 #endif
 
 #include "image/PGMessages.h"
-#include "platform/MessageBox.h"
 
 // ---- settings ------------------------------------------------------------------
 TPGFontDescription PreviewInfoFont;
@@ -50,7 +49,8 @@ TRegistry& Registry() {
 std::mutex gInitMutex;
 bool gInitialised = false;
 
-thread_local int gJpegQualityOverride = -1;
+thread_local const TCodecOptions* gCodecOptions = nullptr;
+TWarningHandler gWarningHandler;
 
 std::string LowerCase(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -203,15 +203,57 @@ int BitCountToNum(int bits) {
 
 void SaveToStreamExtWithJpegQuality(TPixelGraphic& graphic, TStream& stream, const std::string& extension,
                                     int jpegQuality) {
-    struct TRestore {
-        int Old = gJpegQualityOverride;
-        ~TRestore() { gJpegQualityOverride = Old; }
-    } restore;
-    gJpegQualityOverride = std::clamp(jpegQuality, 0, 100);
+    TCodecOptions options = CodecOptions();
+    options.JpegQuality = uint8_t(std::clamp(jpegQuality, 0, 100));
+    TCodecOptionsScope scope(std::move(options));
     graphic.SaveToStreamExt(stream, extension);
 }
 
-int CurrentJpegQuality() { return gJpegQualityOverride >= 0 ? gJpegQualityOverride : JpegQuality; }
+int CurrentJpegQuality() { return CodecOptions().JpegQuality; }
+
+TCodecOptions DefaultCodecOptions() {
+    TCodecOptions o;
+    o.BMP16BitExpand = BMP16BitExpand;
+    o.JpegDCTMethod = JpegDCTMethod;
+    o.JpegWriteDCTMethod = JpegWriteDCTMethod;
+    o.JpegQuality = JpegQuality;
+    o.JpegProgressive = JpegProgressive;
+    o.GammaCorrection = GammaCorrection;
+    o.PngFileBackground = PngFileBackground;
+    o.PngWriteGamma = PngWriteGamma;
+    o.PxMWriteBinary = PxMWriteBinary;
+    o.TiffMaxImages = TiffMaxImages;
+    o.TiffCountImages = TiffCountImages;
+    o.TiffCompression = TiffCompression;
+    o.TiffWriteCMYK = TiffWriteCMYK;
+    o.TiffWhiteIsZero = TiffWhiteIsZero;
+    o.TiffBigEndian = TiffBigEndian;
+    o.TiffResolutionUnit = TiffResolutionUnit;
+    std::copy(TiffXResolution, TiffXResolution + 2, o.TiffXResolution);
+    std::copy(TiffYResolution, TiffYResolution + 2, o.TiffYResolution);
+    o.Warning = gWarningHandler;
+    return o;
+}
+
+TWarningHandler SetWarningHandler(TWarningHandler handler) {
+    std::swap(gWarningHandler, handler);
+    return handler;
+}
+
+const TCodecOptions& CodecOptions() {
+    if (gCodecOptions) return *gCodecOptions;
+    thread_local TCodecOptions now;
+    now = DefaultCodecOptions();
+    return now;
+}
+
+TCodecOptionsScope::TCodecOptionsScope() : TCodecOptionsScope(CodecOptions()) {}
+
+TCodecOptionsScope::TCodecOptionsScope(TCodecOptions options) : FOptions(std::move(options)), FOuter(gCodecOptions) {
+    gCodecOptions = &FOptions;
+}
+
+TCodecOptionsScope::~TCodecOptionsScope() { gCodecOptions = FOuter; }
 
 // ---- helpers -----------------------------------------------------------------------
 bool PictureSizeAcceptable(int64_t width, int64_t height, int bitCount) {
@@ -234,19 +276,13 @@ void FireProgressEnd(TPixelGraphic& g) {
     if (g.OnProgressEnd) g.OnProgressEnd(&g);
 }
 
+TWarningAnswer AnswerWarningUnasked(TPGWarningAction mode) { return mode == pgwaRaise ? waRaise : waGoOn; }
+
 TWarningAnswer AskWarning(TPGWarningAction mode, const std::string& caption, const std::string& text) {
-    switch (mode) {
-        case pgwaIgnore: return waGoOn;
-        case pgwaRaise: return waRaise;
-        case pgwaOKBox:
-            if (IsGuiThread()) ShowMessageBox(text, caption, mtWarning, mbOK);
-            return waGoOn;
-        case pgwaOKCancelBox:
-            // A worker thread cannot ask anybody: the warning is let pass.
-            if (!IsGuiThread()) return waGoOn;
-            return ShowMessageBox(text, caption, mtWarning, mbOKCancel) == mrOk ? waGoOn : waAbort;
-    }
-    return waGoOn;
+    if (mode == pgwaIgnore) return waGoOn;
+    if (mode == pgwaRaise) return waRaise;
+    const TCodecOptions& options = CodecOptions();
+    return options.Warning ? options.Warning(mode, caption, text) : AnswerWarningUnasked(mode);
 }
 
 int64_t TCodecStream::Read(void* buffer, int64_t count) noexcept {
