@@ -14,7 +14,7 @@
 #include "glimmo/ButtonDesign.h"
 #include "glimmo/Painters.h"
 #include "glimmo/Plasma.h"
-#include "image/PGFilterDialogs.h"
+#include "image/PGConvFilter.h"
 #include "image/PGraphic.h"
 #include "platform/Random.h"
 
@@ -90,8 +90,8 @@ private:
     // between renders (the rings of a slider move repeat).
     const std::vector<TPoint>& RoundRectOutlineOf(const TRect& rect, int w, int h);
     void DrawCaption(TPixelGraphic& target, const std::string& caption);
-    TConvFilter& SmoothFilter(TSmoothFilterDialog& dialog, const TSmoothSettings& settings, TSmoothSettings& built,
-                            bool& valid);
+    TConvFilter& SmoothFilter(TConvFilter& filter, const TSmoothSettings& settings, TSmoothSettings& built,
+                              bool& valid);
 
     int FLightDirection = 1;
     TLightVector FLightVector;
@@ -123,10 +123,10 @@ private:
     bool FDoubleBevel = false;
     uint64_t FRenderCount = 0;
 
-    // The smoothing components (outline blur, anti-aliasing) and the settings
-    // their filters were last built from.
-    TSmoothFilterDialog FOutlineBlur;
-    TSmoothFilterDialog FAntiAliasing;
+    // The smoothing filters (outline blur, anti-aliasing) and the settings
+    // they were last built from.
+    TConvFilter FOutlineBlur;
+    TConvFilter FAntiAliasing;
     TSmoothSettings FOutlineBlurBuilt, FAntiAliasingBuilt;
     bool FOutlineBlurValid = false, FAntiAliasingValid = false;
 
