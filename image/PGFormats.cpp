@@ -12,24 +12,26 @@
 
 // ---- settings ------------------------------------------------------------------
 TPGFontDescription PreviewInfoFont;
-bool BMP16BitExpand = true;
-uint8_t JpegDCTMethod = 0;
-uint8_t JpegWriteDCTMethod = 2;
-uint8_t JpegQuality = 80;
-bool JpegProgressive = false;
-bool GammaCorrection = true;
-bool PngFileBackground = true;
-bool PngWriteGamma = true;
-bool PxMWriteBinary = false;
-int32_t TiffMaxImages = 1000;
-bool TiffCountImages = false;
-int32_t TiffCompression = 1;
-bool TiffWriteCMYK = false;
-bool TiffWhiteIsZero = false;
-bool TiffBigEndian = false;
-uint8_t TiffResolutionUnit = 1;
-int32_t TiffXResolution[2] = {300, 1};
-int32_t TiffYResolution[2] = {300, 1};
+// The defaults are those of TCodecOptions.
+const TCodecOptions kDefaultOptions;
+bool BMP16BitExpand = kDefaultOptions.BMP16BitExpand;
+uint8_t JpegDCTMethod = kDefaultOptions.JpegDCTMethod;
+uint8_t JpegWriteDCTMethod = kDefaultOptions.JpegWriteDCTMethod;
+uint8_t JpegQuality = kDefaultOptions.JpegQuality;
+bool JpegProgressive = kDefaultOptions.JpegProgressive;
+bool GammaCorrection = kDefaultOptions.GammaCorrection;
+bool PngFileBackground = kDefaultOptions.PngFileBackground;
+bool PngWriteGamma = kDefaultOptions.PngWriteGamma;
+bool PxMWriteBinary = kDefaultOptions.PxMWriteBinary;
+int32_t TiffMaxImages = kDefaultOptions.TiffMaxImages;
+bool TiffCountImages = kDefaultOptions.TiffCountImages;
+int32_t TiffCompression = kDefaultOptions.TiffCompression;
+bool TiffWriteCMYK = kDefaultOptions.TiffWriteCMYK;
+bool TiffWhiteIsZero = kDefaultOptions.TiffWhiteIsZero;
+bool TiffBigEndian = kDefaultOptions.TiffBigEndian;
+uint8_t TiffResolutionUnit = kDefaultOptions.TiffResolutionUnit;
+int32_t TiffXResolution[2] = {kDefaultOptions.TiffXResolution[0], kDefaultOptions.TiffXResolution[1]};
+int32_t TiffYResolution[2] = {kDefaultOptions.TiffYResolution[0], kDefaultOptions.TiffYResolution[1]};
 
 namespace {
 
@@ -211,26 +213,45 @@ void SaveToStreamExtWithJpegQuality(TPixelGraphic& graphic, TStream& stream, con
 
 int CurrentJpegQuality() { return CodecOptions().JpegQuality; }
 
+namespace {
+
+template <class T>
+void CopySetting(T& to, const T& from) {
+    to = from;
+}
+template <class T, size_t N>
+void CopySetting(T (&to)[N], const T (&from)[N]) {
+    std::copy(from, from + N, to);
+}
+
+// Calls copy(library setting, its field of options) for every setting.
+template <class F>
+void EachSetting(TCodecOptions& o, F copy) {
+    copy(BMP16BitExpand, o.BMP16BitExpand);
+    copy(JpegDCTMethod, o.JpegDCTMethod);
+    copy(JpegWriteDCTMethod, o.JpegWriteDCTMethod);
+    copy(JpegQuality, o.JpegQuality);
+    copy(JpegProgressive, o.JpegProgressive);
+    copy(GammaCorrection, o.GammaCorrection);
+    copy(PngFileBackground, o.PngFileBackground);
+    copy(PngWriteGamma, o.PngWriteGamma);
+    copy(PxMWriteBinary, o.PxMWriteBinary);
+    copy(TiffMaxImages, o.TiffMaxImages);
+    copy(TiffCountImages, o.TiffCountImages);
+    copy(TiffCompression, o.TiffCompression);
+    copy(TiffWriteCMYK, o.TiffWriteCMYK);
+    copy(TiffWhiteIsZero, o.TiffWhiteIsZero);
+    copy(TiffBigEndian, o.TiffBigEndian);
+    copy(TiffResolutionUnit, o.TiffResolutionUnit);
+    copy(TiffXResolution, o.TiffXResolution);
+    copy(TiffYResolution, o.TiffYResolution);
+}
+
+}  // namespace
+
 TCodecOptions DefaultCodecOptions() {
     TCodecOptions o;
-    o.BMP16BitExpand = BMP16BitExpand;
-    o.JpegDCTMethod = JpegDCTMethod;
-    o.JpegWriteDCTMethod = JpegWriteDCTMethod;
-    o.JpegQuality = JpegQuality;
-    o.JpegProgressive = JpegProgressive;
-    o.GammaCorrection = GammaCorrection;
-    o.PngFileBackground = PngFileBackground;
-    o.PngWriteGamma = PngWriteGamma;
-    o.PxMWriteBinary = PxMWriteBinary;
-    o.TiffMaxImages = TiffMaxImages;
-    o.TiffCountImages = TiffCountImages;
-    o.TiffCompression = TiffCompression;
-    o.TiffWriteCMYK = TiffWriteCMYK;
-    o.TiffWhiteIsZero = TiffWhiteIsZero;
-    o.TiffBigEndian = TiffBigEndian;
-    o.TiffResolutionUnit = TiffResolutionUnit;
-    std::copy(TiffXResolution, TiffXResolution + 2, o.TiffXResolution);
-    std::copy(TiffYResolution, TiffYResolution + 2, o.TiffYResolution);
+    EachSetting(o, [](auto& setting, auto& field) { CopySetting(field, setting); });
     o.Warning = gWarningHandler;
     return o;
 }
@@ -346,23 +367,9 @@ void InitPixelGraphicLibrary() {
     CheckLangStrOrder();
     LanguageIndex = 0;
     PreviewInfoFont = TPGFontDescription();
-    BMP16BitExpand = true;
-    JpegDCTMethod = 0;
-    JpegWriteDCTMethod = 2;
-    JpegQuality = 80;
-    JpegProgressive = false;
+    TCodecOptions defaults;
+    EachSetting(defaults, [](auto& setting, auto& field) { CopySetting(setting, field); });
     DisplayGamma = 1.8L;
-    GammaCorrection = true;
-    PngFileBackground = true;
-    PngWriteGamma = true;
-    PxMWriteBinary = false;
-    TiffMaxImages = 1000;
-    TiffCountImages = false;
-    TiffCompression = 1;
-    TiffWriteCMYK = TiffWhiteIsZero = TiffBigEndian = false;
-    TiffResolutionUnit = 1;
-    TiffXResolution[0] = TiffYResolution[0] = 300;
-    TiffXResolution[1] = TiffYResolution[1] = 1;
 
     Registry().DefaultBMP = MakeBMPFileFormatWriter();
     RegisterBMPFileFormats();
