@@ -1,25 +1,39 @@
-# gw_library(target folder deps...): a static library of every .cpp in the
-# folder except the program's main.cpp. An empty folder gives an interface
-# library so that dependants link regardless.
+# gw_library(target folder [FILES f...] [EXCLUDE f...] [PUBLIC deps...]
+#            [PRIVATE deps...]): a static library of the folder's .cpp files
+# (all but the program's main.cpp, or only FILES, less EXCLUDE), so that a
+# folder may hold a core and its widget part. Dependencies without a
+# keyword are PUBLIC. An empty folder gives an interface library so that
+# dependants link regardless.
 function(gw_library target folder)
-  file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
-  list(FILTER _src EXCLUDE REGEX "/main\\.cpp$")
+  cmake_parse_arguments(PARSE_ARGV 2 _a "" "" "FILES;EXCLUDE;PUBLIC;PRIVATE")
+  if(_a_FILES)
+    list(TRANSFORM _a_FILES PREPEND ${CMAKE_SOURCE_DIR}/${folder}/ OUTPUT_VARIABLE _src)
+  else()
+    file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+    list(FILTER _src EXCLUDE REGEX "/main\\.cpp$")
+  endif()
+  foreach(_x ${_a_EXCLUDE})
+    list(REMOVE_ITEM _src ${CMAKE_SOURCE_DIR}/${folder}/${_x})
+  endforeach()
+  list(APPEND _a_PUBLIC ${_a_UNPARSED_ARGUMENTS})
   if(_src)
     add_library(${target} STATIC ${_src})
     target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR})
-    target_link_libraries(${target} PUBLIC ${ARGN})
+    target_link_libraries(${target} PUBLIC ${_a_PUBLIC} PRIVATE ${_a_PRIVATE})
   else()
     add_library(${target} INTERFACE)
     target_include_directories(${target} INTERFACE ${CMAKE_SOURCE_DIR})
-    target_link_libraries(${target} INTERFACE ${ARGN})
+    target_link_libraries(${target} INTERFACE ${_a_PUBLIC} ${_a_PRIVATE})
   endif()
+  gw_layering_target(${target} ${folder})
 endfunction()
 
-# gw_program(name folder lib): the program, once its main.cpp exists.
-function(gw_program name folder lib)
+# gw_program(name folder libs...): the program, once its main.cpp exists.
+function(gw_program name folder)
   if(EXISTS ${CMAKE_SOURCE_DIR}/${folder}/main.cpp)
     add_executable(${name} ${CMAKE_SOURCE_DIR}/${folder}/main.cpp)
-    target_link_libraries(${name} PRIVATE ${lib})
+    target_link_libraries(${name} PRIVATE ${ARGN})
+    gw_layering_target(${name})
   endif()
 endfunction()
 
@@ -34,6 +48,7 @@ function(gw_presets program source engine)
   endif()
   add_executable(${program}_presets ${CMAKE_SOURCE_DIR}/${source})
   target_link_libraries(${program}_presets PRIVATE ${engine})
+  gw_layering_target(${program}_presets)
   set_target_properties(${program}_presets PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
   set(_stamp ${CMAKE_BINARY_DIR}/CMakeFiles/${program}_presets.stamp)
   add_custom_command(OUTPUT ${_stamp}

@@ -42,6 +42,10 @@ struct TSmoothSettings {
     bool operator!=(const TSmoothSettings& o) const { return !(*this == o); }
 };
 
+// Makes filter the smoothing kernel of settings: the deviation clamped to
+// 0.40..1.30 and kept in hundredths, the percent clamped to 10..100.
+void BuildSmoothFilter(const TSmoothSettings& settings, TConvFilter& filter);
+
 // The anti-aliasing menu: "Off", "Low", "High".
 enum TAntiAliasLevel : uint8_t { aaOff = 0, aaLow = 1, aaHigh = 2 };
 // Percent 10 / 50 / 100, UseDistance false / true / true.

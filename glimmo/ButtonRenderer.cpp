@@ -135,19 +135,14 @@ void TButtonRenderer::RefreshButton(bool force) {
 
 // ---- rendering ----------------------------------------------------------------
 
-TConvFilter& TButtonRenderer::SmoothFilter(TSmoothFilterDialog& dialog, const TSmoothSettings& settings,
-                                         TSmoothSettings& built, bool& valid) {
+TConvFilter& TButtonRenderer::SmoothFilter(TConvFilter& filter, const TSmoothSettings& settings,
+                                           TSmoothSettings& built, bool& valid) {
     if (!valid || built != settings) {
-        dialog.SetDistributionShape(settings.DistributionShape);
-        dialog.SetStdDeviation(settings.StdDeviation);
-        dialog.SetPercent(settings.Percent);
-        dialog.SetUseDistance(settings.UseDistance);
-        // Deviation and strength reach the kernel only when it is rebuilt.
-        dialog.ApplySettings(*dialog.GetFilter());
+        BuildSmoothFilter(settings, filter);
         built = settings;
         valid = true;
     }
-    return dialog.GetConvFilter();
+    return filter;
 }
 
 void TButtonRenderer::RenderButton(const TButtonDesign& design, TPixelGraphic& target) {
@@ -563,7 +558,7 @@ void TButtonRenderer::DrawCaptionText(TPixelGraphic& target, uint32_t outlineCol
     // with the table it keeps, serves both.
     const TSmoothSettings& settings = (FDesign ? *FDesign : Design).OutlineBlur;
     TConvFilter& blur = FAntiAliasingValid && FAntiAliasingBuilt == settings
-                            ? FAntiAliasing.GetConvFilter()
+                            ? FAntiAliasing
                             : SmoothFilter(FOutlineBlur, settings, FOutlineBlurBuilt, FOutlineBlurValid);
     const int reach = std::max({std::abs(blur.GetXOffset()), std::abs(blur.GetXOffset() + blur.GetWidth() - 1),
                                 std::abs(blur.GetYOffset()), std::abs(blur.GetYOffset() + blur.GetHeight() - 1)});

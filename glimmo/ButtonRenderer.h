@@ -14,7 +14,7 @@
 #include "glimmo/ButtonDesign.h"
 #include "glimmo/Painters.h"
 #include "glimmo/Plasma.h"
-#include "image/PGFilterDialogs.h"
+#include "image/PGConvFilter.h"
 #include "image/PGraphic.h"
 #include "platform/Random.h"
 
@@ -102,8 +102,8 @@ private:
         for (int c = 0; c < 3; ++c) t[c] = static_cast<uint8_t>(f[c] + steps[255 + t[c] - f[c]]);
     }
     void DrawCaption(TPixelGraphic& target, const std::string& caption);
-    TConvFilter& SmoothFilter(TSmoothFilterDialog& dialog, const TSmoothSettings& settings, TSmoothSettings& built,
-                            bool& valid);
+    TConvFilter& SmoothFilter(TConvFilter& filter, const TSmoothSettings& settings, TSmoothSettings& built,
+                              bool& valid);
 
     int FLightDirection = 1;
     TLightVector FLightVector;
@@ -152,10 +152,10 @@ private:
     bool FDoubleBevel = false;
     uint64_t FRenderCount = 0;
 
-    // The smoothing components (outline blur, anti-aliasing) and the settings
-    // their filters were last built from.
-    TSmoothFilterDialog FOutlineBlur;
-    TSmoothFilterDialog FAntiAliasing;
+    // The smoothing filters (outline blur, anti-aliasing) and the settings
+    // they were last built from.
+    TConvFilter FOutlineBlur;
+    TConvFilter FAntiAliasing;
     TSmoothSettings FOutlineBlurBuilt, FAntiAliasingBuilt;
     bool FOutlineBlurValid = false, FAntiAliasingValid = false;
 

@@ -5,12 +5,14 @@
 #include "glimmo/forms/preset_check.h"
 #include "glimmo/forms/preset_dlg.h"
 #include "image/PGFormats.h"
+#include "image/PGWarningBoxes.h"
 #include "platform/Application.h"
 #include "store/QDB.h"
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
     InitPixelGraphicLibrary();
+    InstallWarningBoxes();
     InitializeQDB();
     // The title of message boxes; window captions stay as the forms give them.
     app.SetTitle("Glimmo!");

@@ -189,7 +189,7 @@ void ReadBitFieldRows(TStream& s, TPixelGraphic& g, const TBMPHeader& h) {
     static const uint32_t k16[3] = {0x7C00, 0x03E0, 0x001F};
     static const uint32_t k32[3] = {0xFF0000, 0x00FF00, 0x0000FF};
     const uint32_t* masks = h.Compression == biBitFields ? h.Masks : h.BitCount == 16 ? k16 : k32;
-    const bool expand = h.BitCount == 16 && BMP16BitExpand;
+    const bool expand = h.BitCount == 16 && CodecOptions().BMP16BitExpand;
     const TChannel red(masks[0], expand), green(masks[1], expand), blue(masks[2], expand);
     const int64_t fileRow = RowSizeOf(h.BitCount, h.Width);
     std::vector<uint8_t> row(static_cast<size_t>(fileRow));

@@ -210,7 +210,7 @@ bool DecodeSteps(TJpegContext* ctx, jpeg_decompress_struct* cinfo, jpeg_source_m
     const int comps = cinfo->num_components;
     if (comps == 3) cinfo->out_color_space = JCS_EXT_BGR;
     cinfo->scale_num = cinfo->scale_denom = 1;
-    cinfo->dct_method = g.GetFastRead() ? JDCT_IFAST : DCTMethod(JpegDCTMethod);
+    cinfo->dct_method = g.GetFastRead() ? JDCT_IFAST : DCTMethod(CodecOptions().JpegDCTMethod);
     cinfo->quantize_colors = FALSE;
     cinfo->dither_mode = JDITHER_NONE;
     cinfo->two_pass_quantize = FALSE;
@@ -349,9 +349,9 @@ bool EncodeSteps(TJpegContext* ctx, jpeg_compress_struct* cinfo, jpeg_destinatio
     cinfo->input_components = grey ? 1 : 3;
     cinfo->in_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
     jpeg_set_defaults(cinfo);
-    if (JpegProgressive) jpeg_simple_progression(cinfo);
+    if (CodecOptions().JpegProgressive) jpeg_simple_progression(cinfo);
     jpeg_set_quality(cinfo, CurrentJpegQuality(), TRUE);
-    cinfo->dct_method = DCTMethod(JpegWriteDCTMethod);
+    cinfo->dct_method = DCTMethod(CodecOptions().JpegWriteDCTMethod);
     jpeg_start_compress(cinfo, TRUE);
     FireProgressStart(*g);
     *progressStarted = true;

@@ -192,7 +192,7 @@ bool ReadSteps(TPngContext* ctx, png_structp png, png_infop info, TReadState* st
     // sample depth (8 bits for palette files).
     if (png_get_valid(png, info, PNG_INFO_tRNS) || (colorType & PNG_COLOR_MASK_ALPHA)) {
         png_color_16p fileBackground = nullptr;
-        if (PngFileBackground && png_get_bKGD(png, info, &fileBackground) && fileBackground) {
+        if (CodecOptions().PngFileBackground && png_get_bKGD(png, info, &fileBackground) && fileBackground) {
             st->BackgroundFromFile = true;
             st->FileBackground = *fileBackground;
             png_set_background(png, fileBackground, PNG_BACKGROUND_GAMMA_FILE, 0, 1.0);
@@ -403,7 +403,7 @@ bool WriteSteps(TPngContext* ctx, png_structp png, png_infop info, TPixelGraphic
                  trueColor ? 8 : g->GetBitCount(), colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_PLTE(png, info, palette, paletteCount);
-    if (PngWriteGamma && g->GetGamma() > 0) png_set_gAMA(png, info, static_cast<float>(1.0L / g->GetGamma()));
+    if (CodecOptions().PngWriteGamma && g->GetGamma() > 0) png_set_gAMA(png, info, static_cast<float>(1.0L / g->GetGamma()));
     png_write_info(png, info);
     png_set_bgr(png);
     FireProgressStart(*g);

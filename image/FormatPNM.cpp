@@ -266,7 +266,7 @@ public:
             throw EPGPxMFileFormatWriter(kNames[kind] + GetLangStr(36));
         }
 
-        const bool binary = PxMWriteBinary;
+        const bool binary = CodecOptions().PxMWriteBinary;
         TWriteBuffer out(stream);
         out.Put('P');
         out.Put(uint8_t('0' + kind + (binary ? 3 : 0)));

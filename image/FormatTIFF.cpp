@@ -14,7 +14,6 @@
 #include "image/FormatIO.h"
 #include "image/PGFormats.h"
 #include "image/PGMessages.h"
-#include "platform/MessageBox.h"
 
 namespace {
 
@@ -181,7 +180,7 @@ std::vector<uint32_t> Array(TTiffSource& src, const TDirectory& d, uint16_t tag)
 // also counts as one image at the first directory.
 uint32_t FindDirectory(TTiffSource& src, uint32_t first, int index, int& count) {
     count = 1;
-    if (!TiffCountImages) return first;
+    if (!CodecOptions().TiffCountImages) return first;
     uint32_t wanted = first;
     int n = 0;
     for (uint32_t offset = first; offset != 0;) {
@@ -189,7 +188,7 @@ uint32_t FindDirectory(TTiffSource& src, uint32_t first, int index, int& count) 
         const int64_t next = int64_t(offset) + 2 + int64_t(src.ReadU16(offset)) * kEntrySize;
         if (next > src.Size() - 4) return first;
         if (n == index) wanted = offset;
-        if (++n > TiffMaxImages) return first;
+        if (++n > CodecOptions().TiffMaxImages) return first;
         offset = src.ReadU32(next);
     }
     count = n;
@@ -290,7 +289,7 @@ void CheckStripCount(TDirectory& d, TPGWarningAction mode) {
     const std::string text = "TIFF: NumStripOffsets<>(ImageLength+RowsPerStrip-1) div RowsPerStrip";
     if (d.StripOffsets.size() != 1) throw EPGTIFFileFormatReader(text);
     if (mode == pgwaOKBox) {
-        if (IsGuiThread()) ShowMessageBox(text, "TIFF-Warning", mtWarning, mbOK);
+        AskWarning(mode, "TIFF-Warning", text);
         throw EPGTIFFileFormatReader(text);
     }
     if (AskWarning(mode, "TIFF-Warning", text) != waGoOn) throw EPGTIFFileFormatReader(text);
@@ -648,10 +647,10 @@ TTiffPlan PlanTiff(const TPixelGraphic& g) {
     const TPaletteIdent type = g.GetPaletteType();
     const bool grey = (t.Bits == 4 && type == pGray16) || (t.Bits == 8 && type == pGray256);
     t.Palette = (t.Bits == 4 || t.Bits == 8) && !grey;
-    t.CMYK = t.Bits == 24 && TiffWriteCMYK;
-    t.PackBits = TiffCompression == int32_t(cmpPackBits);
+    t.CMYK = t.Bits == 24 && CodecOptions().TiffWriteCMYK;
+    t.PackBits = CodecOptions().TiffCompression == int32_t(cmpPackBits);
     t.Samples = t.Bits == 24 ? (t.CMYK ? 4 : 3) : 1;
-    t.InvertRows = TiffWhiteIsZero && t.Bits < 24 && !t.Palette;
+    t.InvertRows = CodecOptions().TiffWhiteIsZero && t.Bits < 24 && !t.Palette;
     t.Photometric = t.Bits == 24 ? (t.CMYK ? phCMYK : phRGB)
                     : t.Palette  ? phPalette
                     : t.InvertRows ? phWhiteIsZero
@@ -716,10 +715,10 @@ public:
 
     void WriteHeader(TStream& stream, TPixelGraphic& g) override {
         if (g.GetWidth() < 1 || g.GetHeight() < 1) WriterError(GetLangStr(35));
-        if (TiffCompression != int32_t(cmpNone) && TiffCompression != int32_t(cmpPackBits))
+        if (CodecOptions().TiffCompression != int32_t(cmpNone) && CodecOptions().TiffCompression != int32_t(cmpPackBits))
             WriterError("Internal Error");
         FStart = stream.GetPosition();
-        FBigEndian = TiffBigEndian;
+        FBigEndian = CodecOptions().TiffBigEndian;
         uint8_t head[8] = {};
         head[0] = head[1] = FBigEndian ? 'M' : 'I';
         Put16(head + 2, 42);
@@ -785,7 +784,7 @@ private:
         entry(tagImageWidth, ftLong, 1, uint32_t(g.GetWidth()));
         entry(tagImageLength, ftLong, 1, uint32_t(g.GetHeight()));
         entry(tagBitsPerSample, ftShort, uint32_t(t.Samples), t.Samples > 1 ? t.BitsPerSample : uint32_t(t.Bits));
-        entry(tagCompression, ftShort, 1, uint32_t(TiffCompression));
+        entry(tagCompression, ftShort, 1, uint32_t(CodecOptions().TiffCompression));
         entry(tagPhotometric, ftShort, 1, t.Photometric);
         entry(tagStripOffsets, ftLong, t.Strips, stripArrays);
         entry(tagSamplesPerPixel, ftShort, 1, uint32_t(t.Samples));
@@ -793,7 +792,7 @@ private:
         entry(tagStripByteCounts, ftLong, t.Strips, t.Strips > 1 ? t.StripArrays + 4 * t.Strips : 0);
         entry(tagXResolution, ftRational, 1, t.Resolutions);
         entry(tagYResolution, ftRational, 1, t.Resolutions + 8);
-        entry(tagResolutionUnit, ftShort, 1, uint32_t(TiffResolutionUnit) + 1);
+        entry(tagResolutionUnit, ftShort, 1, uint32_t(CodecOptions().TiffResolutionUnit) + 1);
         if (t.Palette) entry(tagColorMap, ftShort, t.ColorMapCount, t.ColorMap);
         p += 4;  // no next directory
 
@@ -810,10 +809,10 @@ private:
         }
         if (t.Samples > 1)
             for (int i = 0; i < t.Samples; ++i, p += 2) Put16(p, 8);
-        Put32(p, uint32_t(TiffXResolution[0]));
-        Put32(p + 4, uint32_t(TiffXResolution[1]));
-        Put32(p + 8, uint32_t(TiffYResolution[0]));
-        Put32(p + 12, uint32_t(TiffYResolution[1]));
+        Put32(p, uint32_t(CodecOptions().TiffXResolution[0]));
+        Put32(p + 4, uint32_t(CodecOptions().TiffXResolution[1]));
+        Put32(p + 8, uint32_t(CodecOptions().TiffYResolution[0]));
+        Put32(p + 12, uint32_t(CodecOptions().TiffYResolution[1]));
         return dir;
     }
 

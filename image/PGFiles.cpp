@@ -12,7 +12,7 @@ namespace {
 // Brings the pixel values of a loaded picture from its own gamma to the
 // display's.
 void CorrectGamma(TPixelGraphic& g) {
-    if (!GammaCorrection || !(DisplayGamma > 0) || !(g.GetGamma() > 0)) return;  // no gamma to go by
+    if (!CodecOptions().GammaCorrection || !(DisplayGamma > 0) || !(g.GetGamma() > 0)) return;  // no gamma to go by
     const long double ratio = g.GetGamma() / DisplayGamma;
     if (!std::isfinite(ratio) || std::fabs(ratio - 1) <= 0.05L) return;
     uint8_t table[256];
@@ -48,6 +48,7 @@ void InsideUpdate(TPixelGraphic& g, const std::function<void()>& body) {
 // converted to the nearest colour resolution the writer can store.
 void SaveThrough(TPixelGraphic& g, const std::string& extension,
                  const std::function<void(TFileFormatWriter&, TPixelGraphic&)>& write) {
+    const TCodecOptionsScope options;
     if (FileFormatWriters().empty()) throw EPGFileFormatWritersEmpty(FormatLangStr1(16, "FileFormatWriters"));
     TFileFormatWriter* writer = FindFileFormatWriter(extension);
     if (!writer) throw EPGUnknownExtension(FormatLangStr1(19, NormalizedExtension(extension)));
@@ -91,6 +92,7 @@ void SaveThrough(TPixelGraphic& g, const std::string& extension,
 }  // namespace
 
 void TPixelGraphic::LoadFromStreamIndex(TStream& stream, const std::string& extension, int index) {
+    const TCodecOptionsScope options;
     InsideUpdate(*this, [&] {
         SetSize(0, 0, 3);
         SetGamma(DisplayGamma);

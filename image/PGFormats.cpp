@@ -9,28 +9,29 @@
 #endif
 
 #include "image/PGMessages.h"
-#include "platform/MessageBox.h"
 
 // ---- settings ------------------------------------------------------------------
 TPGFontDescription PreviewInfoFont;
-bool BMP16BitExpand = true;
-uint8_t JpegDCTMethod = 0;
-uint8_t JpegWriteDCTMethod = 2;
-uint8_t JpegQuality = 80;
-bool JpegProgressive = false;
-bool GammaCorrection = true;
-bool PngFileBackground = true;
-bool PngWriteGamma = true;
-bool PxMWriteBinary = false;
-int32_t TiffMaxImages = 1000;
-bool TiffCountImages = false;
-int32_t TiffCompression = 1;
-bool TiffWriteCMYK = false;
-bool TiffWhiteIsZero = false;
-bool TiffBigEndian = false;
-uint8_t TiffResolutionUnit = 1;
-int32_t TiffXResolution[2] = {300, 1};
-int32_t TiffYResolution[2] = {300, 1};
+// The defaults are those of TCodecOptions.
+const TCodecOptions kDefaultOptions;
+bool BMP16BitExpand = kDefaultOptions.BMP16BitExpand;
+uint8_t JpegDCTMethod = kDefaultOptions.JpegDCTMethod;
+uint8_t JpegWriteDCTMethod = kDefaultOptions.JpegWriteDCTMethod;
+uint8_t JpegQuality = kDefaultOptions.JpegQuality;
+bool JpegProgressive = kDefaultOptions.JpegProgressive;
+bool GammaCorrection = kDefaultOptions.GammaCorrection;
+bool PngFileBackground = kDefaultOptions.PngFileBackground;
+bool PngWriteGamma = kDefaultOptions.PngWriteGamma;
+bool PxMWriteBinary = kDefaultOptions.PxMWriteBinary;
+int32_t TiffMaxImages = kDefaultOptions.TiffMaxImages;
+bool TiffCountImages = kDefaultOptions.TiffCountImages;
+int32_t TiffCompression = kDefaultOptions.TiffCompression;
+bool TiffWriteCMYK = kDefaultOptions.TiffWriteCMYK;
+bool TiffWhiteIsZero = kDefaultOptions.TiffWhiteIsZero;
+bool TiffBigEndian = kDefaultOptions.TiffBigEndian;
+uint8_t TiffResolutionUnit = kDefaultOptions.TiffResolutionUnit;
+int32_t TiffXResolution[2] = {kDefaultOptions.TiffXResolution[0], kDefaultOptions.TiffXResolution[1]};
+int32_t TiffYResolution[2] = {kDefaultOptions.TiffYResolution[0], kDefaultOptions.TiffYResolution[1]};
 
 namespace {
 
@@ -50,7 +51,8 @@ TRegistry& Registry() {
 std::mutex gInitMutex;
 bool gInitialised = false;
 
-thread_local int gJpegQualityOverride = -1;
+thread_local const TCodecOptions* gCodecOptions = nullptr;
+TWarningHandler gWarningHandler;
 
 std::string LowerCase(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -203,15 +205,76 @@ int BitCountToNum(int bits) {
 
 void SaveToStreamExtWithJpegQuality(TPixelGraphic& graphic, TStream& stream, const std::string& extension,
                                     int jpegQuality) {
-    struct TRestore {
-        int Old = gJpegQualityOverride;
-        ~TRestore() { gJpegQualityOverride = Old; }
-    } restore;
-    gJpegQualityOverride = std::clamp(jpegQuality, 0, 100);
+    TCodecOptions options = CodecOptions();
+    options.JpegQuality = uint8_t(std::clamp(jpegQuality, 0, 100));
+    TCodecOptionsScope scope(std::move(options));
     graphic.SaveToStreamExt(stream, extension);
 }
 
-int CurrentJpegQuality() { return gJpegQualityOverride >= 0 ? gJpegQualityOverride : JpegQuality; }
+int CurrentJpegQuality() { return CodecOptions().JpegQuality; }
+
+namespace {
+
+template <class T>
+void CopySetting(T& to, const T& from) {
+    to = from;
+}
+template <class T, size_t N>
+void CopySetting(T (&to)[N], const T (&from)[N]) {
+    std::copy(from, from + N, to);
+}
+
+// Calls copy(library setting, its field of options) for every setting.
+template <class F>
+void EachSetting(TCodecOptions& o, F copy) {
+    copy(BMP16BitExpand, o.BMP16BitExpand);
+    copy(JpegDCTMethod, o.JpegDCTMethod);
+    copy(JpegWriteDCTMethod, o.JpegWriteDCTMethod);
+    copy(JpegQuality, o.JpegQuality);
+    copy(JpegProgressive, o.JpegProgressive);
+    copy(GammaCorrection, o.GammaCorrection);
+    copy(PngFileBackground, o.PngFileBackground);
+    copy(PngWriteGamma, o.PngWriteGamma);
+    copy(PxMWriteBinary, o.PxMWriteBinary);
+    copy(TiffMaxImages, o.TiffMaxImages);
+    copy(TiffCountImages, o.TiffCountImages);
+    copy(TiffCompression, o.TiffCompression);
+    copy(TiffWriteCMYK, o.TiffWriteCMYK);
+    copy(TiffWhiteIsZero, o.TiffWhiteIsZero);
+    copy(TiffBigEndian, o.TiffBigEndian);
+    copy(TiffResolutionUnit, o.TiffResolutionUnit);
+    copy(TiffXResolution, o.TiffXResolution);
+    copy(TiffYResolution, o.TiffYResolution);
+}
+
+}  // namespace
+
+TCodecOptions DefaultCodecOptions() {
+    TCodecOptions o;
+    EachSetting(o, [](auto& setting, auto& field) { CopySetting(field, setting); });
+    o.Warning = gWarningHandler;
+    return o;
+}
+
+TWarningHandler SetWarningHandler(TWarningHandler handler) {
+    std::swap(gWarningHandler, handler);
+    return handler;
+}
+
+const TCodecOptions& CodecOptions() {
+    if (gCodecOptions) return *gCodecOptions;
+    thread_local TCodecOptions now;
+    now = DefaultCodecOptions();
+    return now;
+}
+
+TCodecOptionsScope::TCodecOptionsScope() : TCodecOptionsScope(CodecOptions()) {}
+
+TCodecOptionsScope::TCodecOptionsScope(TCodecOptions options) : FOptions(std::move(options)), FOuter(gCodecOptions) {
+    gCodecOptions = &FOptions;
+}
+
+TCodecOptionsScope::~TCodecOptionsScope() { gCodecOptions = FOuter; }
 
 // ---- helpers -----------------------------------------------------------------------
 bool PictureSizeAcceptable(int64_t width, int64_t height, int bitCount) {
@@ -234,19 +297,13 @@ void FireProgressEnd(TPixelGraphic& g) {
     if (g.OnProgressEnd) g.OnProgressEnd(&g);
 }
 
+TWarningAnswer AnswerWarningUnasked(TPGWarningAction mode) { return mode == pgwaRaise ? waRaise : waGoOn; }
+
 TWarningAnswer AskWarning(TPGWarningAction mode, const std::string& caption, const std::string& text) {
-    switch (mode) {
-        case pgwaIgnore: return waGoOn;
-        case pgwaRaise: return waRaise;
-        case pgwaOKBox:
-            if (IsGuiThread()) ShowMessageBox(text, caption, mtWarning, mbOK);
-            return waGoOn;
-        case pgwaOKCancelBox:
-            // A worker thread cannot ask anybody: the warning is let pass.
-            if (!IsGuiThread()) return waGoOn;
-            return ShowMessageBox(text, caption, mtWarning, mbOKCancel) == mrOk ? waGoOn : waAbort;
-    }
-    return waGoOn;
+    if (mode == pgwaIgnore) return waGoOn;
+    if (mode == pgwaRaise) return waRaise;
+    const TCodecOptions& options = CodecOptions();
+    return options.Warning ? options.Warning(mode, caption, text) : AnswerWarningUnasked(mode);
 }
 
 int64_t TCodecStream::Read(void* buffer, int64_t count) noexcept {
@@ -310,23 +367,9 @@ void InitPixelGraphicLibrary() {
     CheckLangStrOrder();
     LanguageIndex = 0;
     PreviewInfoFont = TPGFontDescription();
-    BMP16BitExpand = true;
-    JpegDCTMethod = 0;
-    JpegWriteDCTMethod = 2;
-    JpegQuality = 80;
-    JpegProgressive = false;
+    TCodecOptions defaults;
+    EachSetting(defaults, [](auto& setting, auto& field) { CopySetting(setting, field); });
     DisplayGamma = 1.8L;
-    GammaCorrection = true;
-    PngFileBackground = true;
-    PngWriteGamma = true;
-    PxMWriteBinary = false;
-    TiffMaxImages = 1000;
-    TiffCountImages = false;
-    TiffCompression = 1;
-    TiffWriteCMYK = TiffWhiteIsZero = TiffBigEndian = false;
-    TiffResolutionUnit = 1;
-    TiffXResolution[0] = TiffYResolution[0] = 300;
-    TiffXResolution[1] = TiffYResolution[1] = 1;
 
     Registry().DefaultBMP = MakeBMPFileFormatWriter();
     RegisterBMPFileFormats();

@@ -17,6 +17,7 @@
 // read them, so the open dialog's preview thread may look up concurrently.
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -138,10 +139,10 @@ int BitCountToNum(int bits);
 
 // Saves with a JPEG quality for this one call (the library-wide JpegQuality
 // stays as it is), so a thumbnail save does not change later exports.
+// (Runs the save in a TCodecOptionsScope holding that quality.)
 void SaveToStreamExtWithJpegQuality(TPixelGraphic& graphic, TStream& stream, const std::string& extension,
                                     int jpegQuality);
-// The quality a JPEG writer uses now: the one passed to the call above
-// while it runs on this thread, else JpegQuality.
+// The quality a JPEG writer uses now: CodecOptions().JpegQuality.
 int CurrentJpegQuality();
 
 // ---- helpers for readers and writers ------------------------------------------
@@ -172,10 +173,15 @@ private:
 // A recoverable problem met by a reader or writer, handled by a warning
 // mode: pgwaIgnore goes on; pgwaOKBox shows the text with OK and goes on;
 // pgwaOKCancelBox shows it with OK and Cancel and aborts unless OK was
-// chosen; pgwaRaise asks the caller to raise. Boxes appear only on the GUI
-// thread: elsewhere a box mode goes on without showing anything.
+// chosen; pgwaRaise asks the caller to raise. The showing is the warning
+// handler's of the running load or save (CodecOptions().Warning); without
+// one, and off the GUI thread, a box mode goes on without showing anything.
 enum TWarningAnswer { waGoOn, waAbort, waRaise };
 TWarningAnswer AskWarning(TPGWarningAction mode, const std::string& caption, const std::string& text);
+// The answer when nobody can be asked: pgwaRaise raises, the rest go on.
+TWarningAnswer AnswerWarningUnasked(TPGWarningAction mode);
+using TWarningHandler =
+    std::function<TWarningAnswer(TPGWarningAction mode, const std::string& caption, const std::string& text)>;
 
 // For the callbacks of C codec libraries, which must not let a C++
 // exception pass: stream calls that keep a failure for the C++ side.
@@ -234,6 +240,57 @@ extern bool TiffBigEndian;
 extern uint8_t TiffResolutionUnit;     // 1
 extern int32_t TiffXResolution[2];     // numerator, denominator: 300 / 1
 extern int32_t TiffYResolution[2];
+
+// ---- the options of one load or save ------------------------------------------------
+// The settings above as one value. A load or save takes a copy of the
+// settings on the thread that starts it, so that a form changing them, or
+// a reader on another thread, never meets a half-changed value; readers and
+// writers read only this value.
+struct TCodecOptions {
+    bool BMP16BitExpand = true;
+    uint8_t JpegDCTMethod = 0;
+    uint8_t JpegWriteDCTMethod = 2;
+    uint8_t JpegQuality = 80;
+    bool JpegProgressive = false;
+    bool GammaCorrection = true;
+    bool PngFileBackground = true;
+    bool PngWriteGamma = true;
+    bool PxMWriteBinary = false;
+    int32_t TiffMaxImages = 1000;
+    bool TiffCountImages = false;
+    int32_t TiffCompression = 1;
+    bool TiffWriteCMYK = false;
+    bool TiffWhiteIsZero = false;
+    bool TiffBigEndian = false;
+    uint8_t TiffResolutionUnit = 1;
+    int32_t TiffXResolution[2] = {300, 1};
+    int32_t TiffYResolution[2] = {300, 1};
+    TWarningHandler Warning;  // empty: AnswerWarningUnasked
+};
+// The library settings and the installed warning handler, copied now.
+TCodecOptions DefaultCodecOptions();
+// The handler DefaultCodecOptions copies (the widget layer installs the
+// message boxes; empty: nobody is asked); returns the old one. Install it
+// on the GUI thread before any load or save starts.
+TWarningHandler SetWarningHandler(TWarningHandler handler);
+// The options of the load or save running on this thread: the innermost
+// TCodecOptionsScope's, else DefaultCodecOptions() copied at this call.
+const TCodecOptions& CodecOptions();
+// Makes options the current ones of this thread while it lives. Without
+// an argument: the current ones, so that the loads and saves a load or save
+// runs inside keep its options.
+class TCodecOptionsScope {
+public:
+    TCodecOptionsScope();
+    explicit TCodecOptionsScope(TCodecOptions options);
+    ~TCodecOptionsScope();
+    TCodecOptionsScope(const TCodecOptionsScope&) = delete;
+    TCodecOptionsScope& operator=(const TCodecOptionsScope&) = delete;
+
+private:
+    TCodecOptions FOptions;
+    const TCodecOptions* FOuter;
+};
 
 // ---- start-up and shutdown ---------------------------------------------------------
 // Checks the message table, sets the defaults above, creates the default BMP

@@ -70,6 +70,7 @@ std::unique_ptr<TPixelGraphic> TCreateOpenSaveDialogPaintPGThread::Build() {
     FLastTick = TickCount();
     const TPreviewSettings& s = FSettings;
     if (!FileExists(s.FileName)) return nullptr;
+    const TCodecOptionsScope options(s.Codec);
     std::unique_ptr<TPixelGraphic> picture = NewPicture();
     picture->SetReadWarningAction(pgwaIgnore);
     picture->SetFastRead(true);

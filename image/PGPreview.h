@@ -40,6 +40,9 @@ struct TPreviewSettings {
     TPalette8BitSys24BitGraphic Palette8BitSys24BitGraphic = pOptimized252Sys16;
     TPalette8BitSys8BitGraphic Palette8BitSys8BitGraphic = pOptimized252Sys16;
     int ScreenBits = 24;  // DisplayBitsPerPixel() when the preview starts
+    // Taken where the settings are made, so that the worker reads no
+    // setting a form may be writing.
+    TCodecOptions Codec = DefaultCodecOptions();
 };
 
 // Builds one preview: reads the file (fast read, warnings ignored), shrinks

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr int MsgSaturationHue = 40, MsgOutOfRange = 41, MsgSharpen = 74;
+constexpr int MsgSaturationHue = 40, MsgOutOfRange = 41;
 
 // Swaps pairs along one line for every line; lines are rows (horizontal
 // mirror) or columns (vertical mirror).
@@ -106,22 +106,6 @@ void SetSharpenKernel(TConvFilter& filter, TDistributionShape Shape, bool UseDis
         for (int32_t col = 0; col < filter.GetWidth(); ++col)
             filter.SetCoefficient(col, row, -filter.GetCoefficient(col, row));
     filter.SetCoefficient(-filter.GetXOffset(), -filter.GetYOffset(), static_cast<int32_t>(Round(centre)));
-}
-
-TSharpenFilterDialog::TSharpenFilterDialog(QObject* AOwner) : TConvFilterDialog(AOwner) {
-    FSettings[1].ResetValue = 50;
-    FSettings[1].Value = 50;
-    ApplySettings(*GetFilter());
-}
-
-void TSharpenFilterDialog::LoadTexts() {
-    TConvFilterDialog::LoadTexts();
-    FCaption = GetLangStr(MsgSharpen);
-}
-
-void TSharpenFilterDialog::ApplySettings(TPGFilter& Filter) {
-    SetSharpenKernel(dynamic_cast<TConvFilter&>(Filter), FDistributionShape, FUseDistance, GetStdDeviation(),
-                     GetPercent());
 }
 
 void CopyToClipboard(TPixelGraphic& graphic) { CopyGraphicToClipboard(graphic); }

@@ -1,8 +1,9 @@
 #pragma once
 // Picture operations only the tile generator uses: mirroring, copying to the
-// clipboard, RGB/HLS conversion and the sharpening filter settings.
+// clipboard, RGB/HLS conversion and the sharpen kernel
+// (its filter component is in mozaro/SharpenFilterDialog.h).
 #include "image/PGExceptions.h"
-#include "image/PGFilterDialogs.h"
+#include "image/PGConvFilter.h"
 
 class TPixelGraphic;
 
@@ -26,15 +27,6 @@ long double HueToChannel(long double h, long double m1, long double m2);
 // Percent that is not positive raises EPGConvFilter ("Percent out of range").
 void SetSharpenKernel(TConvFilter& filter, TDistributionShape Shape, bool UseDistance, long double StdDeviation,
                       long double Percent);
-
-// The tile generator's filter component in place of the smoothing one: a
-// new one holds a round Gaussian sharpen kernel of deviation 0.75 at 50 %.
-class TSharpenFilterDialog : public TConvFilterDialog {
-public:
-    explicit TSharpenFilterDialog(QObject* AOwner = nullptr);
-    void LoadTexts() override;
-    void ApplySettings(TPGFilter& Filter) override;
-};
 
 // Puts the picture on the clipboard as a packed DIB (which these programs
 // paste back without loss) and as an image for other programs.

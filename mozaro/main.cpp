@@ -1,6 +1,7 @@
 // Mozaro: the seamless tile generator.
 #include "glimmo/forms/preset_check.h"
 #include "image/PGFormats.h"
+#include "image/PGWarningBoxes.h"
 #include "mozaro/forms/main_form.h"
 #include "platform/Application.h"
 
@@ -8,6 +9,7 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     app.SetTitle(mozaro::kApplicationTitle);
     InitPixelGraphicLibrary();
+    InstallWarningBoxes();
     // The main form ends the program when it closes, whatever else is shown.
     app.setQuitOnLastWindowClosed(false);
     std::unique_ptr<mozaro::Tmain> main = mozaro::CreateForms();

@@ -197,3 +197,13 @@ void TGraphicControl::changeEvent(QEvent* event) {
     else if (event->type() == QEvent::EnabledChange) update();
     QWidget::changeEvent(event);
 }
+
+QSizePolicy BevelSizePolicy(TBevelShape shape) {
+    switch (shape) {
+        case bsTopLine:
+        case bsBottomLine: return QSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        case bsLeftLine:
+        case bsRightLine: return QSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+        default: return QSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    }
+}

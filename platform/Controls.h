@@ -3,13 +3,19 @@
 // the font colour (kept in the widget's palette as WindowText, so children
 // inherit it as they inherit the font), caption accelerators, and the
 // windowless "graphic control" base that paints on its parent.
+#include <QSizePolicy>
 #include <QWidget>
 #include <functional>
 
 #include "platform/Colors.h"
 #include "platform/Geometry.h"
+#include "platform/Paint.h"
 
 using TNotifyEvent = std::function<void(QObject* Sender)>;
+
+// What a bevel of the shape asks of a layout beside BevelSizeHint: a line
+// stretches along its length only.
+QSizePolicy BevelSizePolicy(TBevelShape shape);
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 using TShiftState = unsigned;

@@ -207,16 +207,6 @@ QSize BevelSizeHint(TBevelShape shape) {
 
 QSize BevelMinimumSizeHint(TBevelShape shape) { return shape == bsSpacer ? QSize(0, 0) : QSize(2, 2); }
 
-QSizePolicy BevelSizePolicy(TBevelShape shape) {
-    switch (shape) {
-        case bsTopLine:
-        case bsBottomLine: return QSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        case bsLeftLine:
-        case bsRightLine: return QSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
-        default: return QSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-    }
-}
-
 void Frame3D(QPainter& p, TRect& r, TColor topColor, TColor bottomColor, int width) {
     r.Bottom -= 1;
     r.Right -= 1;

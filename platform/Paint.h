@@ -17,7 +17,6 @@
 #include <QColor>
 #include <QImage>
 #include <QPainter>
-#include <QSizePolicy>
 #include <vector>
 
 #include "platform/Colors.h"
@@ -86,7 +85,7 @@ void PaintBevelShape(QPainter& p, int width, int height, TBevelShape shape, TCol
 // creation (50 x 50) and grows both ways.
 QSize BevelSizeHint(TBevelShape shape);
 QSize BevelMinimumSizeHint(TBevelShape shape);
-QSizePolicy BevelSizePolicy(TBevelShape shape);
+// (BevelSizePolicy, the layout's side, is in platform/Controls.h.)
 
 // ---- 3-D edges (DrawEdge) --------------------------------------------------
 enum : unsigned {

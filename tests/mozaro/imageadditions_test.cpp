@@ -5,6 +5,7 @@
 
 #include "image/PGClipboard.h"
 #include "mozaro/ImageAdditions.h"
+#include "mozaro/SharpenFilterDialog.h"
 #include "mozaro/engine_support.h"
 #include "platform/Colors.h"
 

@@ -6,6 +6,7 @@
 #include <QSettings>
 #include <gtest/gtest.h>
 
+#include "image/PGWarningBoxes.h"
 #include "platform/Application.h"
 #include "support/TestFiles.h"
 
@@ -23,6 +24,9 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        QString::fromStdString(gwtest::TempDir("settings")));
+    // Codec warnings show the programs' boxes, which the tests' message-box
+    // handlers answer.
+    InstallWarningBoxes();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
