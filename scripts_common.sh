@@ -7,9 +7,9 @@ GW_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libjp
   zlib1g-dev fonts-liberation2)
 # What the tests, benchmarks and fuzz targets need on top: their frameworks,
 # clang, the peer tools the tests compare with, the German locale and the
-# desktop-entry checker.
+# desktop-entry checker and Python for the include-layering check.
 GW_TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang imagemagick netpbm libtiff-tools libvips-tools locales
-  desktop-file-utils)
+  desktop-file-utils python3)
 
 # gw_install [build]: installs what is missing of the build packages and,
 # unless "build" is given, of the test packages.
