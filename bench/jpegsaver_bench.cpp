@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "glimmo/ButtonRenderer.h"
-#include "glimmo/JpegRendition.h"
+#include "artkit/JpegRendition.h"
 #include "image/PGFormats.h"
 #include "image/PGraphic.h"
 

@@ -17,7 +17,7 @@
 #include <unistd.h>
 
 #include "bench/PeerRatio.h"
-#include "glimmo/PaletteText.h"
+#include "artkit/PaletteText.h"
 #include "image/PGFormats.h"
 #include "image/PGraphic.h"
 #include "mozaro/Blend.h"

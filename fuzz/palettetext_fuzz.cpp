@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "glimmo/PaletteText.h"
+#include "artkit/PaletteText.h"
 #include "platform/Exception.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

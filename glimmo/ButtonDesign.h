@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "glimmo/Painters.h"
-#include "glimmo/PaletteText.h"
+#include "artkit/Painters.h"
+#include "artkit/PaletteText.h"
 #include "image/PGConvFilter.h"
 #include "platform/Colors.h"
 #include "platform/Geometry.h"

@@ -4,9 +4,9 @@
 #include <initializer_list>
 
 #include "glimmo/ButtonRenderer.h"
-#include "glimmo/Painters.h"
-#include "glimmo/ParameterList.h"
-#include "glimmo/Plasma.h"
+#include "artkit/Painters.h"
+#include "artkit/ParameterList.h"
+#include "artkit/Plasma.h"
 #include "image/PGraphic.h"
 #include "platform/MathUtil.h"
 #include "store/QDB.h"

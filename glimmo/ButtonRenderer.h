@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "glimmo/ButtonDesign.h"
-#include "glimmo/Painters.h"
-#include "glimmo/Plasma.h"
+#include "artkit/Painters.h"
+#include "artkit/Plasma.h"
 #include "image/PGConvFilter.h"
 #include "image/PGraphic.h"
 #include "platform/Random.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "glimmo/Painters.h"
+#include "artkit/Painters.h"
 #include "image/PGraphic.h"
 #include "mozaro/RecentTables.h"
 #include "platform/MathUtil.h"

@@ -6,8 +6,8 @@
 #if defined(__SSE2__)
 #endif
 
-#include "glimmo/EmbossFilter.h"
-#include "glimmo/Painters.h"
+#include "artkit/EmbossFilter.h"
+#include "artkit/Painters.h"
 #include "image/PGraphic.h"
 #include "mozaro/Blend.h"
 #include "mozaro/ImageAdditions.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "glimmo/PaletteText.h"
+#include "artkit/PaletteText.h"
 #include "image/PGFilter.h"
 #include "image/PGColorReader.h"
 #include "mozaro/HeightMaps.h"

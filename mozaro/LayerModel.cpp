@@ -2,8 +2,8 @@
 
 #include <tuple>
 
-#include "glimmo/PaletteText.h"
-#include "glimmo/ParameterList.h"
+#include "artkit/PaletteText.h"
+#include "artkit/ParameterList.h"
 #include "mozaro/Blend.h"
 #include "platform/MathUtil.h"
 #include "store/QDB.h"

@@ -1,5 +1,5 @@
 // Mozaro: the seamless tile generator.
-#include "glimmo/forms/preset_check.h"
+#include "artkit/forms/preset_check.h"
 #include "image/PGFormats.h"
 #include "image/PGWarningBoxes.h"
 #include "mozaro/forms/main_form.h"

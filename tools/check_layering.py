@@ -16,6 +16,10 @@ A project header belongs to the target whose sources hold the .cpp of the
 same name beside it, among targets that own a folder; a header without one belongs to
 the first target that owns its folder. Headers under folders no library
 owns (test helpers) are not checked.
+
+Besides, the two programs' folders are siblings: nothing under glimmo/
+includes a header under mozaro/, and the reverse, even where a link would
+allow it.
 """
 import os
 import re
@@ -119,11 +123,39 @@ def check(graph_path, root):
     return faults
 
 
+# Folders that stand side by side over what they share: no file under one
+# includes a header of the other, whatever the targets link.
+SIBLINGS = (('glimmo', 'mozaro'),)
+SOURCE_EXT = ('.h', '.hpp', '.cpp', '.cc')
+
+
+def sibling_faults(root, siblings=SIBLINGS):
+    faults = []
+    for pair in siblings:
+        for folder in pair:
+            others = [o for o in pair if o != folder]
+            base = os.path.join(root, folder)
+            for dirpath, dirnames, filenames in os.walk(base):
+                dirnames.sort()
+                for name in sorted(filenames):
+                    if not name.endswith(SOURCE_EXT):
+                        continue
+                    path = os.path.join(dirpath, name)
+                    with open(path, encoding='utf-8', errors='replace') as f:
+                        text = f.read()
+                    for _, inc in INCLUDE.findall(text):
+                        for o in others:
+                            if inc.startswith(o + '/'):
+                                faults.append('%s: includes %s of the sibling folder %s/'
+                                              % (os.path.relpath(path, root), inc, o))
+    return faults
+
+
 def main(argv):
     if len(argv) != 3:
         sys.stderr.write('usage: check_layering.py GRAPH SOURCE_ROOT\n')
         return 2
-    faults = check(argv[1], argv[2])
+    faults = check(argv[1], argv[2]) + sibling_faults(argv[2])
     for f in faults:
         print(f)
     if faults:

@@ -6,9 +6,9 @@
 #include <QPolygon>
 
 #include "glimmo/ButtonDesign.h"
-#include "glimmo/Painters.h"
-#include "glimmo/PaletteText.h"
-#include "glimmo/Plasma.h"
+#include "artkit/Painters.h"
+#include "artkit/PaletteText.h"
+#include "artkit/Plasma.h"
 #include "image/PGraphic.h"
 #include "platform/ImageList.h"
 #include "platform/Paint.h"
@@ -141,16 +141,6 @@ QImage ZoomGlyph(bool zoomIn) {
     p.drawLine(4, 7, 10, 7);
     if (zoomIn) p.drawLine(7, 4, 7, 10);
     return img;
-}
-
-QImage PlasmaPicture(int style, const std::string& paletteText, uint32_t seed) {
-    TRandomGenerator random(seed);
-    TPlasmaFill plasma(random);
-    plasma.SetReseedFromClock(false);
-    TPixelGraphic image;
-    image.SetSize(PlasmaImageSize, PlasmaImageSize, 3);
-    plasma.RenderPlasma(true, image, PaletteTextToTable(paletteText), style, PlasmaOffset(50), PlasmaScale(100));
-    return image.ToQImage();
 }
 
 void AddPlasmaStyleImages(TImageList& images, int size) {

@@ -5,7 +5,6 @@
 // Glyphs have a key colour in their bottom-left pixel (drawn transparent).
 #include <QChar>
 #include <QImage>
-#include <string>
 
 class TImageList;
 
@@ -27,8 +26,6 @@ QImage HorzAlignGlyph(int align);
 QImage VertAlignGlyph(int align);
 // A magnifier with "+" (zoom in) or "-".
 QImage ZoomGlyph(bool zoomIn);
-// A 200 x 200 plasma of a style through a palette text, grown from seed.
-QImage PlasmaPicture(int style, const std::string& paletteText, uint32_t seed);
 // One size x size sample of each plasma style (0..4) into images.
 void AddPlasmaStyleImages(TImageList& images, int size);
 

@@ -21,13 +21,13 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "glimmo/Painters.h"
-#include "glimmo/Plasma.h"
+#include "artkit/Painters.h"
+#include "artkit/Plasma.h"
 #include "glimmo/forms/batwizard.h"
 #include "glimmo/forms/glyphs.h"
-#include "glimmo/forms/jpeger.h"
-#include "glimmo/forms/preset_dlg.h"
-#include "glimmo/forms/splash.h"
+#include "artkit/forms/jpeger.h"
+#include "artkit/forms/preset_dlg.h"
+#include "artkit/forms/splash.h"
 #include "image/forms/PGDialogs.h"
 #include "image/PGDialogFilters.h"
 #include "image/PGFormats.h"

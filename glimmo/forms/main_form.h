@@ -14,7 +14,7 @@
 #include "glimmo/ButtonDesign.h"
 #include "glimmo/ButtonFile.h"
 #include "glimmo/ButtonRenderer.h"
-#include "glimmo/forms/palette_dlg.h"
+#include "artkit/forms/palette_dlg.h"
 #include "platform/Colors.h"
 #include "platform/Controls.h"
 
@@ -46,9 +46,13 @@ class Tpreset_dlg;
 class TPGSaveDialog;
 class TShape;
 
+namespace artkit {
+class Tsplashscreen;
+}
+
 namespace glimmo {
 
-class Tsplashscreen;
+using artkit::Tsplashscreen;
 
 // The file dialogs of the form.
 enum TFileDialogKind {

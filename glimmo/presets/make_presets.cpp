@@ -12,8 +12,8 @@
 
 #include "glimmo/ButtonFile.h"
 #include "glimmo/ButtonRenderer.h"
-#include "glimmo/IconSet.h"
-#include "glimmo/Painters.h"
+#include "artkit/IconSet.h"
+#include "artkit/Painters.h"
 #include "image/PGFormats.h"
 #include "platform/Random.h"
 

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "glimmo/Painters.h"
+#include "artkit/Painters.h"
 #include "platform/DrawText.h"
 
 TColorPanel::TColorPanel(QWidget* owner) : TPGPanel(owner) {

@@ -10,7 +10,7 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
-#include "glimmo/PaletteText.h"
+#include "artkit/PaletteText.h"
 #include "image/PGraphic.h"
 #include "mozaro/Layer.h"
 #include "platform/ComboBoxPaint.h"

@@ -31,7 +31,7 @@
 #include "image/forms/PGDialogs.h"
 #include "image/PGImage.h"
 #include "image/PGraphic.h"
-#include "glimmo/forms/splash.h"
+#include "artkit/forms/splash.h"
 #include "menus97/Edit97.h"
 #include "mozaro/Blend.h"
 #include "mozaro/ImageAdditions.h"
@@ -557,9 +557,9 @@ void Tmain::ConnectHandlers() {
 }
 
 void Tmain::StartUp(const TStartOptions& options) {
-    std::unique_ptr<glimmo::Tsplashscreen> splash;
+    std::unique_ptr<artkit::Tsplashscreen> splash;
     if (options.ShowSplash) {
-        splash = std::make_unique<glimmo::Tsplashscreen>(nullptr, kApplicationTitle);
+        splash = std::make_unique<artkit::Tsplashscreen>(nullptr, kApplicationTitle);
         if (QScreen* screen = QGuiApplication::primaryScreen())
             splash->move(screen->geometry().center() - splash->rect().center());
         splash->show();
@@ -1135,7 +1135,7 @@ void Tmain::ShowHelp() {
 }
 
 void Tmain::About() {
-    glimmo::Tsplashscreen splash(this, kApplicationTitle);
+    artkit::Tsplashscreen splash(this, kApplicationTitle);
     splash.exec();
 }
 

@@ -13,9 +13,9 @@
 #include <memory>
 #include <string>
 
-#include "glimmo/forms/jpeger.h"
-#include "glimmo/forms/palette_dlg.h"
-#include "glimmo/forms/preset_dlg.h"
+#include "artkit/forms/jpeger.h"
+#include "artkit/forms/palette_dlg.h"
+#include "artkit/forms/preset_dlg.h"
 #include "mozaro/LayerModel.h"
 #include "mozaro/forms/ColorPanel.h"
 #include "mozaro/forms/ThreadedTimer.h"

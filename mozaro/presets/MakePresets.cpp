@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "glimmo/IconSet.h"
+#include "artkit/IconSet.h"
 #include "image/PGFormats.h"
 #include "mozaro/Blend.h"
 #include "mozaro/LayerModel.h"

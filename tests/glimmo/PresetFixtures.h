@@ -8,7 +8,7 @@
 #include <string>
 
 #include "glimmo/ButtonFile.h"
-#include "glimmo/GlimmoTestUtil.h"
+#include "support/PictureUtil.h"
 #include "image/PGFormats.h"
 #include "image/PGraphic.h"
 #include "support/ContainerItems.h"

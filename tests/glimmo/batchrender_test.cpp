@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "glimmo/BatchRender.h"
-#include "glimmo/GlimmoTestUtil.h"
+#include "support/PictureUtil.h"
 #include "image/PGFormats.h"
 #include "platform/Streams.h"
 #include "support/TestFiles.h"

@@ -6,7 +6,7 @@
 
 #include "glimmo/ButtonFile.h"
 #include "glimmo/ButtonRenderer.h"
-#include "glimmo/GlimmoTestUtil.h"
+#include "support/PictureUtil.h"
 #include "image/PGFormats.h"
 #include "support/ContainerItems.h"
 #include "support/ScopedLocale.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "glimmo/PresetFixtures.h"
-#include "glimmo/PresetFolder.h"
+#include "artkit/PresetFolder.h"
 #include "image/PGraphic.h"
 
 using namespace gwtest;

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
+#include "artkit/Painters.h"
 #include "glimmo/ButtonRenderer.h"
-#include "glimmo/GlimmoTestUtil.h"
+#include "support/PictureUtil.h"
 #include "image/PGCanvas.h"
 #include "image/PGFilterDialogs.h"
 #include "image/PGraphic.h"
@@ -12,6 +14,7 @@
 namespace {
 
 using gwtest::MakeFlat;
+using gwtest::Red;
 using gwtest::SamePixels;
 
 const uint32_t Fill = RGB(90, 100, 110);
@@ -507,6 +510,30 @@ TEST(ButtonCaption, OutlineEqualsTheWholePictureComputation) {
             ReferenceOutline(slow, format, 1 + n * 9, rect, blur);
             EXPECT_TRUE(SamePixels(fast, slow)) << n++;
         }
+}
+
+// The painters lit by the renderer's light directions.
+TEST(RingOutlines, EllipseBevelAndRoundRectLightFaceTheLight) {
+    TColourTable ramp{};
+    BuildColourRamp(ramp, clWhite, clBlack);
+    for (int d = 1; d <= 9; ++d) {
+        TLightVector light;
+        if (!LightVectorOf(d, light)) continue;
+        // The direction's step on the 3 x 3 grid, and the band pixels facing
+        // toward it and away from it on a 60 x 40 ellipse.
+        const int sx = (d - 1) % 3 - 1, sy = (d - 1) / 3 - 1;
+        const double n = std::hypot(sx / 30.0, sy / 20.0);
+        const int lx = static_cast<int>(std::lround(30 + sx / n)), ly = static_cast<int>(std::lround(20 + sy / n));
+        TPixelGraphic g, work;
+        MakeFlat(g, 61, 41, clBlue);
+        EllipseBevel(g, 0, 0, 61, 41, 1, light, ramp);
+        EXPECT_GT(Red(g, lx, ly), 200) << d;
+        EXPECT_LT(Red(g, 60 - lx, 40 - ly), 56) << d;
+
+        RoundRectLight(g, clWhite, clBlack, d, work);
+        EXPECT_GE(Red(work, 30 + sx * 30, 20 + sy * 20), 240) << d;
+        EXPECT_LE(Red(work, 30 - sx * 30, 20 - sy * 20), 130) << d;
+    }
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-#include "glimmo/PaletteText.h"
+#include "artkit/PaletteText.h"
 #include "image/PGraphic.h"
 
 namespace mztest {

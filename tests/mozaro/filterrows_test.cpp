@@ -9,7 +9,7 @@
 #include <string>
 
 #include "engine_support.h"
-#include "glimmo/EmbossFilter.h"
+#include "artkit/EmbossFilter.h"
 #include "image/PGConvFilter.h"
 #include "image/PGFormats.h"
 #include "image/PGraphic.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "glimmo/EmbossFilter.h"
+#include "artkit/EmbossFilter.h"
 #include "mozaro/ImageAdditions.h"
 #include "mozaro/Layer.h"
 #include "mozaro/engine_support.h"

@@ -91,10 +91,34 @@ class MadeUpTree(unittest.TestCase):
         self.assertEqual(check_layering.check(self.graph('base', extra), self.root), [])
 
 
+class SiblingFolders(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.TemporaryDirectory()
+        self.root = self.dir.name
+        write(self.root + '/glimmo/Button.h', '#pragma once\n#include "artkit/Painters.h"\n')
+        write(self.root + '/mozaro/Layer.cpp', '#include "mozaro/Layer.h"\n#include "artkit/Plasma.h"\n')
+        write(self.root + '/mozaro/forms/main_form.cpp', '#include "image/PGImage.h"\n')
+
+    def tearDown(self):
+        self.dir.cleanup()
+
+    def test_shared_headers_pass(self):
+        self.assertEqual(check_layering.sibling_faults(self.root), [])
+
+    def test_either_way_fails(self):
+        write(self.root + '/mozaro/forms/main_form.cpp', '#include "glimmo/forms/splash.h"\n')
+        write(self.root + '/glimmo/Button.cpp', '#include <mozaro/Layer.h>\n')
+        faults = check_layering.sibling_faults(self.root)
+        self.assertEqual(len(faults), 2, faults)
+        self.assertIn('glimmo/Button.cpp: includes mozaro/Layer.h', faults[0])
+        self.assertIn('mozaro/forms/main_form.cpp: includes glimmo/forms/splash.h', faults[1])
+
+
 @unittest.skipUnless(GRAPH, 'GW_LAYERING_GRAPH names the build\'s graph')
 class ThisTree(unittest.TestCase):
     def test_tree_passes(self):
         self.assertEqual(check_layering.check(GRAPH, ROOT), [])
+        self.assertEqual(check_layering.sibling_faults(ROOT), [])
 
     def test_store_including_a_widget_fails(self):
         with tempfile.TemporaryDirectory() as d:

@@ -15,9 +15,9 @@
 #include <QTimer>
 
 #include "glimmo/ButtonRenderer.h"
-#include "glimmo/GlimmoTestUtil.h"
-#include "glimmo/JpegRendition.h"
-#include "glimmo/forms/jpeger.h"
+#include "support/PictureUtil.h"
+#include "artkit/JpegRendition.h"
+#include "artkit/forms/jpeger.h"
 #include "image/PGFormats.h"
 #include "image/PGImage.h"
 #include "platform/Streams.h"

@@ -13,8 +13,8 @@
 #include <QTimer>
 
 #include "glimmo/ButtonFile.h"
-#include "glimmo/GlimmoTestUtil.h"
-#include "glimmo/Painters.h"
+#include "support/PictureUtil.h"
+#include "artkit/Painters.h"
 #include "glimmo/forms/batwizard.h"
 #include "glimmo/forms/main_form_support.h"
 #include "image/PGDialogFilters.h"

@@ -20,14 +20,14 @@
 #include <QTimer>
 
 #include "glimmo/ButtonFile.h"
-#include "glimmo/GlimmoTestUtil.h"
-#include "glimmo/Painters.h"
-#include "glimmo/PaletteText.h"
+#include "support/PictureUtil.h"
+#include "artkit/Painters.h"
+#include "artkit/PaletteText.h"
 #include "glimmo/forms/main_form_support.h"
 #include "glimmo/forms/splash_support.h"
-#include "glimmo/forms/jpeger.h"
-#include "glimmo/forms/preset_dlg.h"
-#include "glimmo/forms/splash.h"
+#include "artkit/forms/jpeger.h"
+#include "artkit/forms/preset_dlg.h"
+#include "artkit/forms/splash.h"
 #include "image/PGImage.h"
 #include "platform/Application.h"
 #include "platform/Menus.h"
@@ -866,9 +866,9 @@ TEST(MainFormStartUp, AClickOnTheSplashOnlyHidesItAndItIsFreedOnce) {
     bool clicked = false, named = false;
     QTimer::singleShot(150, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* splash = qobject_cast<glimmo::Tsplashscreen*>(w); splash && splash->isVisible()) {
-                EXPECT_EQ(splash->width(), glimmo::Tsplashscreen::kClientWidth);
-                EXPECT_EQ(splash->height(), glimmo::Tsplashscreen::kClientHeight);
+            if (auto* splash = qobject_cast<artkit::Tsplashscreen*>(w); splash && splash->isVisible()) {
+                EXPECT_EQ(splash->width(), artkit::Tsplashscreen::kClientWidth);
+                EXPECT_EQ(splash->height(), artkit::Tsplashscreen::kClientHeight);
                 // The program's name as the art label over the picture.
                 EXPECT_EQ(gwtest::SplashCaption(*splash), "Glimmo !");
                 EXPECT_TRUE(gwtest::SplashCaptionShown(*splash));
@@ -885,13 +885,13 @@ TEST(MainFormStartUp, AClickOnTheSplashOnlyHidesItAndItIsFreedOnce) {
     glimmo::Tmain::SplashMilliseconds = old;
     EXPECT_TRUE(clicked);
     EXPECT_TRUE(named);
-    for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<glimmo::Tsplashscreen*>(w), nullptr);
+    for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<artkit::Tsplashscreen*>(w), nullptr);
 }
 
 TEST(MainFormStartUp, TheSplashIsAnOvalWindowWithTheProgramsName) {
-    glimmo::Tsplashscreen splash;
+    artkit::Tsplashscreen splash;
     EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
-    const QRect oval = glimmo::Tsplashscreen::OvalRect(318, 197);
+    const QRect oval = artkit::Tsplashscreen::OvalRect(318, 197);
     EXPECT_EQ(oval, QRect(25, 25, 268, 147));
     if (!splash.Translucent()) {
         EXPECT_TRUE(splash.mask().contains(QPoint(159, 98)));

@@ -13,9 +13,9 @@
 #include <set>
 #include <sstream>
 
-#include "glimmo/PaletteText.h"
-#include "glimmo/UserGradients.h"
-#include "glimmo/forms/palette_dlg.h"
+#include "artkit/PaletteText.h"
+#include "artkit/UserGradients.h"
+#include "artkit/forms/palette_dlg.h"
 #include "platform/Cursors.h"
 #include "platform/Exception.h"
 #include "platform/Menus.h"

@@ -10,7 +10,7 @@
 #include <QTimer>
 
 #include "glimmo/PresetFixtures.h"
-#include "glimmo/forms/preset_dlg.h"
+#include "artkit/forms/preset_dlg.h"
 #include "platform/Cursors.h"
 #include "platform/MessageBox.h"
 

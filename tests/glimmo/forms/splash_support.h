@@ -3,13 +3,13 @@
 // label's gradient styles share names with the button's).
 #include <string>
 
-namespace glimmo {
+namespace artkit {
 class Tsplashscreen;
 }
 
 namespace gwtest {
 // The caption of the splash screen's art label.
-std::string SplashCaption(const glimmo::Tsplashscreen& splash);
+std::string SplashCaption(const artkit::Tsplashscreen& splash);
 // Whether the label shows, within the window.
-bool SplashCaptionShown(const glimmo::Tsplashscreen& splash);
+bool SplashCaptionShown(const artkit::Tsplashscreen& splash);
 }  // namespace gwtest

@@ -13,7 +13,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "glimmo/forms/splash.h"
+#include "artkit/forms/splash.h"
 #include "image/PGClipboard.h"
 #include "image/PGFormats.h"
 #include "image/PGImage.h"
@@ -144,20 +144,20 @@ TEST_F(MainForm, TheSplashScreenShowsDuringStartUpAndForAbout) {
     QString during;
     QTimer::singleShot(0, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* splash = qobject_cast<glimmo::Tsplashscreen*>(w); splash && splash->isVisible())
+            if (auto* splash = qobject_cast<artkit::Tsplashscreen*>(w); splash && splash->isVisible())
                 during = splash->ArtLabel1->GetCaption();
     });
     auto form = mozaro::CreateForms(o);
     EXPECT_EQ(during, "Mozaro !");
     bool splashSeen = false;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (qobject_cast<glimmo::Tsplashscreen*>(w)) splashSeen = splashSeen || w->isVisible();
+        if (qobject_cast<artkit::Tsplashscreen*>(w)) splashSeen = splashSeen || w->isVisible();
     EXPECT_FALSE(splashSeen);  // closed once start-up is done
     EXPECT_EQ(form->RenderCount(), 1);
 
     QString shown;
     QTimer::singleShot(0, form.get(), [&] {
-        auto* splash = qobject_cast<glimmo::Tsplashscreen*>(QApplication::activeModalWidget());
+        auto* splash = qobject_cast<artkit::Tsplashscreen*>(QApplication::activeModalWidget());
         ASSERT_TRUE(splash);
         shown = splash->ArtLabel1->GetCaption();
         QTest::keyClick(splash, Qt::Key_Space);

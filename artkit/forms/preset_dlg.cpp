@@ -1,11 +1,11 @@
-#include "glimmo/forms/preset_dlg.h"
+#include "artkit/forms/preset_dlg.h"
 
 #include <QPalette>
 #include <QScrollArea>
 #include <QVBoxLayout>
 #include <memory>
 
-#include "glimmo/PresetFolder.h"
+#include "artkit/PresetFolder.h"
 #include "platform/Cursors.h"
 #include "platform/MessageBox.h"
 

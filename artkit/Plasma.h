@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "glimmo/PaletteText.h"
+#include "artkit/PaletteText.h"
 #include "platform/Random.h"
 
 class TPixelGraphic;

@@ -3,10 +3,10 @@
 // text") and expanded into a 257-entry colour table. Both programs read and
 // write the same text and use the same expansion.
 //
-// Colour helpers shared with the tile generator live next door:
-//   glimmo/Painters.h     ClampRGB, ShiftColor, Hypotenuse, MixGraphics,
+// Colour helpers both programs use live next door:
+//   artkit/Painters.h     ClampRGB, ShiftColor, Hypotenuse, MixGraphics,
 //                         BoolToText / TextToBool
-//   glimmo/EmbossFilter.h TEmbossFilter
+//   artkit/EmbossFilter.h TEmbossFilter
 #include <array>
 #include <cstdint>
 #include <string>

@@ -5,10 +5,9 @@
 #include <functional>
 #include <string>
 
-#include "glimmo/ButtonRenderer.h"
-#include "glimmo/EmbossFilter.h"
-#include "glimmo/Painters.h"
-#include "glimmo/GlimmoTestUtil.h"
+#include "artkit/EmbossFilter.h"
+#include "artkit/Painters.h"
+#include "support/PictureUtil.h"
 #include "image/PGCanvas.h"
 #include "image/PGraphic.h"
 #include "platform/MathUtil.h"
@@ -248,29 +247,6 @@ TEST(RingOutlines, EveryDirectionLightsTheEdgesItNames) {
                     << shape.Edges << " direction " << d << " edge " << shape.Edges[i];
             }
         }
-}
-
-TEST(RingOutlines, EllipseBevelAndRoundRectLightFaceTheLight) {
-    TColourTable ramp{};
-    BuildColourRamp(ramp, clWhite, clBlack);
-    for (int d = 1; d <= 9; ++d) {
-        TLightVector light;
-        if (!LightVectorOf(d, light)) continue;
-        // The direction's step on the 3 x 3 grid, and the band pixels facing
-        // toward it and away from it on a 60 x 40 ellipse.
-        const int sx = (d - 1) % 3 - 1, sy = (d - 1) / 3 - 1;
-        const double n = std::hypot(sx / 30.0, sy / 20.0);
-        const int lx = static_cast<int>(std::lround(30 + sx / n)), ly = static_cast<int>(std::lround(20 + sy / n));
-        TPixelGraphic g, work;
-        MakeFlat(g, 61, 41, clBlue);
-        EllipseBevel(g, 0, 0, 61, 41, 1, light, ramp);
-        EXPECT_GT(Red(g, lx, ly), 200) << d;
-        EXPECT_LT(Red(g, 60 - lx, 40 - ly), 56) << d;
-
-        RoundRectLight(g, clWhite, clBlack, d, work);
-        EXPECT_GE(Red(work, 30 + sx * 30, 20 + sy * 20), 240) << d;
-        EXPECT_LE(Red(work, 30 - sx * 30, 20 - sy * 20), 130) << d;
-    }
 }
 
 // The band from its definition: the midpoint walk, a brush square round

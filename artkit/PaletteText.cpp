@@ -1,4 +1,4 @@
-#include "glimmo/PaletteText.h"
+#include "artkit/PaletteText.h"
 
 #include "platform/Colors.h"
 #include "platform/Exception.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "glimmo/PaletteText.h"
+#include "artkit/PaletteText.h"
 #include "platform/Geometry.h"
 
 class TPixelGraphic;

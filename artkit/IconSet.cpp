@@ -1,4 +1,4 @@
-#include "glimmo/IconSet.h"
+#include "artkit/IconSet.h"
 
 #include <filesystem>
 

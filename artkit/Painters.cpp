@@ -1,4 +1,4 @@
-#include "glimmo/Painters.h"
+#include "artkit/Painters.h"
 
 #include <algorithm>
 #include <cmath>

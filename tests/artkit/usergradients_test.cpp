@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 
-#include "glimmo/UserGradients.h"
+#include "artkit/UserGradients.h"
 #include "platform/Exception.h"
 #include "tests/support/TempSettings.h"
 

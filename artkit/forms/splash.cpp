@@ -1,4 +1,4 @@
-#include "glimmo/forms/splash.h"
+#include "artkit/forms/splash.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -6,14 +6,29 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRegion>
+#include <string>
 
-#include "glimmo/forms/glyphs.h"
+#include "artkit/PaletteText.h"
+#include "artkit/Plasma.h"
+#include "image/PGraphic.h"
 #include "platform/Paint.h"
+#include "platform/Random.h"
 #include "widgets/ArtLabel.h"
 
-namespace glimmo {
+namespace artkit {
 
 namespace {
+// A 200 x 200 plasma of a style through a palette text, grown from seed.
+QImage PlasmaPicture(int style, const std::string& paletteText, uint32_t seed) {
+    TRandomGenerator random(seed);
+    TPlasmaFill plasma(random);
+    plasma.SetReseedFromClock(false);
+    TPixelGraphic image;
+    image.SetSize(PlasmaImageSize, PlasmaImageSize, 3);
+    plasma.RenderPlasma(true, image, PaletteTextToTable(paletteText), style, PlasmaOffset(50), PlasmaScale(100));
+    return image.ToQImage();
+}
+
 // "Rainbow in the Dark": dark rims round a bright band.
 const char* const kSplashPalette = "1;1;1;58;216;255;200;255;42;255;18;22;1;1;1;";
 
@@ -101,4 +116,4 @@ void Tsplashscreen::paintEvent(QPaintEvent* event) {
     p.drawEllipse(OvalRect(width(), height()));
 }
 
-}  // namespace glimmo
+}  // namespace artkit

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "glimmo/PaletteText.h"
-#include "glimmo/Plasma.h"
+#include "artkit/PaletteText.h"
+#include "artkit/Plasma.h"
 #include "image/PGraphic.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "glimmo/forms/preset_check.h"
+#include "artkit/forms/preset_check.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -7,7 +7,7 @@
 #include <exception>
 #include <vector>
 
-#include "glimmo/PresetFolder.h"
+#include "artkit/PresetFolder.h"
 #include "platform/MessageBox.h"
 
 bool WantsFirstPresetLoad(int argc, char** argv) {

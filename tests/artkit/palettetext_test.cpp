@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "glimmo/PaletteText.h"
+#include "artkit/PaletteText.h"
 #include "platform/Colors.h"
 #include "platform/Exception.h"
 

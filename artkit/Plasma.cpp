@@ -1,10 +1,10 @@
-#include "glimmo/Plasma.h"
+#include "artkit/Plasma.h"
 
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 
-#include "glimmo/EmbossFilter.h"
+#include "artkit/EmbossFilter.h"
 #include "image/PGraphic.h"
 #include "platform/MathUtil.h"
 

@@ -1,9 +1,9 @@
-#include "glimmo/ParameterList.h"
+#include "artkit/ParameterList.h"
 
 #include <cstdlib>
 
-#include "glimmo/PaletteText.h"
-#include "glimmo/Painters.h"
+#include "artkit/PaletteText.h"
+#include "artkit/Painters.h"
 #include "image/PGFormats.h"
 #include "image/PGraphic.h"
 #include "platform/IntText.h"

@@ -1,4 +1,4 @@
-#include "glimmo/PresetFolder.h"
+#include "artkit/PresetFolder.h"
 
 #include <QDir>
 #include <QFileInfo>

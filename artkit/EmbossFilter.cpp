@@ -1,4 +1,4 @@
-#include "glimmo/EmbossFilter.h"
+#include "artkit/EmbossFilter.h"
 
 #include "image/PGraphic.h"
 

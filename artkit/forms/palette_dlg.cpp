@@ -1,4 +1,4 @@
-#include "glimmo/forms/palette_dlg.h"
+#include "artkit/forms/palette_dlg.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -10,7 +10,7 @@
 #include <cmath>
 #include <optional>
 
-#include "glimmo/UserGradients.h"
+#include "artkit/UserGradients.h"
 #include "platform/Cursors.h"
 #include "platform/Exception.h"
 #include "platform/Menus.h"

@@ -1,4 +1,4 @@
-#include "glimmo/forms/jpeger.h"
+#include "artkit/forms/jpeger.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -7,7 +7,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "glimmo/JpegRendition.h"
+#include "artkit/JpegRendition.h"
 #include "image/PGFormats.h"
 #include "image/PGImage.h"
 #include "platform/MessageBox.h"

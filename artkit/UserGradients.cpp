@@ -1,4 +1,4 @@
-#include "glimmo/UserGradients.h"
+#include "artkit/UserGradients.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "glimmo/JpegRendition.h"
+#include "artkit/JpegRendition.h"
 
 #include "image/PGFormats.h"
 #include "image/PGraphic.h"

@@ -23,7 +23,7 @@
 #include <map>
 #include <string>
 
-#include "glimmo/PaletteText.h"
+#include "artkit/PaletteText.h"
 #include "platform/Random.h"
 
 class QLabel;

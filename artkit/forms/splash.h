@@ -8,7 +8,7 @@
 class QLabel;
 class TArtLabel;
 
-namespace glimmo {
+namespace artkit {
 
 class Tsplashscreen : public QDialog {
     Q_OBJECT
@@ -35,4 +35,4 @@ private:
     bool FTranslucent = false;
 };
 
-}  // namespace glimmo
+}  // namespace artkit
