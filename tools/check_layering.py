@@ -19,7 +19,8 @@ owns (test helpers) are not checked.
 
 Besides, the two programs' folders are siblings: nothing under glimmo/
 includes a header under mozaro/, and the reverse, even where a link would
-allow it.
+allow it. And the cores, the engines and the test programs on the cores'
+test main link no Qt Widgets.
 """
 import os
 import re
@@ -151,11 +152,44 @@ def sibling_faults(root, siblings=SIBLINGS):
     return faults
 
 
+# The cores and engines, and every test program built on the cores' test
+# main: none of them links Qt Widgets, directly or through what it links.
+WITHOUT_WIDGETS = ('platform_core', 'image_core', 'store', 'artkit', 'glimmo_engine', 'mozaro_engine')
+CORE_TEST_MAIN = 'gw_coretestmain'
+WIDGETS = 'Qt6::Widgets'
+
+
+def widget_faults(graph_path, without=WITHOUT_WIDGETS, core_main=CORE_TEST_MAIN):
+    graph, order = read_graph(graph_path)
+
+    def path_to_widgets(t, seen):
+        # A static library's PRIVATE dependencies are linked as well.
+        for dep in graph.get(t, {}).get('link', []):
+            m = LINK_ONLY.match(dep)
+            dep = m.group(1) if m else dep
+            if dep == WIDGETS:
+                return [dep]
+            if dep in graph and dep not in seen:
+                seen.add(dep)
+                p = path_to_widgets(dep, seen)
+                if p:
+                    return [dep] + p
+        return None
+
+    faults = []
+    for t in order:
+        if t in without or core_main in graph[t].get('link', []):
+            p = path_to_widgets(t, {t})
+            if p:
+                faults.append('%s links %s (%s)' % (t, WIDGETS, ' -> '.join([t] + p)))
+    return faults
+
+
 def main(argv):
     if len(argv) != 3:
         sys.stderr.write('usage: check_layering.py GRAPH SOURCE_ROOT\n')
         return 2
-    faults = check(argv[1], argv[2]) + sibling_faults(argv[2])
+    faults = check(argv[1], argv[2]) + sibling_faults(argv[2]) + widget_faults(argv[1])
     for f in faults:
         print(f)
     if faults:

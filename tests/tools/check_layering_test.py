@@ -114,11 +114,40 @@ class SiblingFolders(unittest.TestCase):
         self.assertIn('mozaro/forms/main_form.cpp: includes glimmo/forms/splash.h', faults[1])
 
 
+class WithoutWidgets(unittest.TestCase):
+    """engine -> core; its test on the cores' main; a widget part beside."""
+
+    def faults(self, extra=''):
+        with tempfile.TemporaryDirectory() as d:
+            lines = ['core\tlink\tQt6::Gui', 'engine\tlink\tcore;$<LINK_ONLY:store>',
+                     'store\tlink\tcore', 'part\tlink\tengine;Qt6::Widgets',
+                     'main\tlink\tQt6::Gui', 'engine_test\tlink\tengine;main',
+                     'part_test\tlink\tpart;widgetmain']
+            path = os.path.join(d, 'graph.txt')
+            write(path, '\n'.join(lines) + '\n' + extra)
+            return check_layering.widget_faults(path, ('core', 'engine', 'store'), 'main')
+
+    def test_widget_part_beside_the_engine_passes(self):
+        self.assertEqual(self.faults(), [])
+
+    def test_private_widget_dependency_of_a_core_fails(self):
+        faults = self.faults('store\tlink\tcore;$<LINK_ONLY:Qt6::Widgets>\n')
+        self.assertEqual(len(faults), 3, faults)
+        self.assertIn('engine links Qt6::Widgets (engine -> store -> Qt6::Widgets)', faults)
+        self.assertIn('engine_test links Qt6::Widgets (engine_test -> engine -> store -> Qt6::Widgets)',
+                      faults)
+
+    def test_engine_test_linking_a_widget_part_fails(self):
+        faults = self.faults('engine_test\tlink\tengine;part;main\n')
+        self.assertEqual(faults, ['engine_test links Qt6::Widgets (engine_test -> part -> Qt6::Widgets)'])
+
+
 @unittest.skipUnless(GRAPH, 'GW_LAYERING_GRAPH names the build\'s graph')
 class ThisTree(unittest.TestCase):
     def test_tree_passes(self):
         self.assertEqual(check_layering.check(GRAPH, ROOT), [])
         self.assertEqual(check_layering.sibling_faults(ROOT), [])
+        self.assertEqual(check_layering.widget_faults(GRAPH), [])
 
     def test_store_including_a_widget_fails(self):
         with tempfile.TemporaryDirectory() as d:
