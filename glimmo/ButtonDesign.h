@@ -9,6 +9,7 @@
 #include "artkit/Painters.h"
 #include "artkit/PaletteText.h"
 #include "image/PGConvFilter.h"
+#include "image/PGSmoothSettings.h"
 #include "platform/Colors.h"
 #include "platform/Geometry.h"
 
@@ -26,25 +27,6 @@ enum TGradientStyle : uint8_t { gsLinear = 0, gsLinear90 = 1, gsRectangular = 2,
 
 enum THorzAlign : uint8_t { haLeft = 0, haCenter = 1, haRight = 2 };
 enum TVertAlign : uint8_t { vaTop = 0, vaCenter = 1, vaBottom = 2 };
-
-// The settings of a smoothing component (deviation 0.40..1.30, percent
-// 10..100; out-of-range values are clamped when the filter is built).
-struct TSmoothSettings {
-    TDistributionShape DistributionShape = dsGaussian;
-    long double StdDeviation = 1.3L;
-    int Percent = 100;
-    bool UseDistance = true;
-
-    bool operator==(const TSmoothSettings& o) const {
-        return DistributionShape == o.DistributionShape && StdDeviation == o.StdDeviation && Percent == o.Percent &&
-               UseDistance == o.UseDistance;
-    }
-    bool operator!=(const TSmoothSettings& o) const { return !(*this == o); }
-};
-
-// Makes filter the smoothing kernel of settings: the deviation clamped to
-// 0.40..1.30 and kept in hundredths, the percent clamped to 10..100.
-void BuildSmoothFilter(const TSmoothSettings& settings, TConvFilter& filter);
 
 // The anti-aliasing menu: "Off", "Low", "High".
 enum TAntiAliasLevel : uint8_t { aaOff = 0, aaLow = 1, aaHigh = 2 };

@@ -199,3 +199,15 @@ void TSmoothFilterDialog::ApplySettings(TPGFilter& Filter) {
     dynamic_cast<TConvFilter&>(Filter).SetSmoothKernel(FDistributionShape, FUseDistance, GetStdDeviation(),
                                                        GetPercent());
 }
+
+TSmoothSettings TSmoothFilterDialog::GetSettings() const {
+    return TSmoothSettings{FDistributionShape, GetStdDeviation(), GetPercent(), FUseDistance};
+}
+
+void TSmoothFilterDialog::SetSettings(const TSmoothSettings& Settings) {
+    FDistributionShape = Settings.DistributionShape;
+    FUseDistance = Settings.UseDistance;
+    SetStdDeviation(Settings.StdDeviation);
+    SetPercent(Settings.Percent);
+    ApplySettings(*GetFilter());
+}

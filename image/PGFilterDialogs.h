@@ -1,8 +1,8 @@
 #pragma once
 // Non-visual filter components: each owns a filter and the settings that
-// shape it, and can show a small settings window (Execute). The button
-// designer uses TSmoothFilterDialog's filter for anti-aliasing and for the
-// blurred caption outline.
+// shape it, and can show a small settings window (Execute).
+// TSmoothFilterDialog edits a TSmoothSettings value, the value the button
+// renderer builds its smoothing filters from.
 //
 // Only DistributionShape and UseDistance rebuild the filter when they change;
 // StdDeviation and Percent are stored and reach the filter with the next such
@@ -14,6 +14,7 @@
 #include <string>
 
 #include "image/PGConvFilter.h"
+#include "image/PGSmoothSettings.h"
 
 class QWidget;
 
@@ -120,4 +121,10 @@ public:
     explicit TSmoothFilterDialog(QObject* AOwner = nullptr);
     void LoadTexts() override;
     void ApplySettings(TPGFilter& Filter) override;
+
+    // The settings as a value, and the value taken as a whole: clamped as
+    // the setters clamp, and the filter rebuilt from all four at once (so
+    // GetConvFilter() is what BuildSmoothFilter makes of GetSettings()).
+    TSmoothSettings GetSettings() const;
+    void SetSettings(const TSmoothSettings& Settings);
 };

@@ -10,6 +10,7 @@
 #include <limits>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "image/PGFilterDialogs.h"
 #include "support/ScopedLocale.h"
@@ -19,6 +20,15 @@ namespace {
 int Centre(const TConvFilterDialog& d) {
     const TConvFilter& f = d.GetConvFilter();
     return f.GetCoefficient(-f.GetXOffset(), -f.GetYOffset());
+}
+
+// Every coefficient of a filter, with its size.
+std::vector<int32_t> Kernel(const TConvFilter& f) {
+    std::vector<int32_t> k{f.GetWidth(), f.GetHeight(), f.GetXOffset(), f.GetYOffset()};
+    for (int32_t row = 0; row < f.GetHeight(); ++row)
+        for (int32_t col = 0; col < f.GetWidth(); ++col)
+            k.push_back(f.GetCoefficient(col, row));
+    return k;
 }
 
 auto Fields(const TFilterSetting& s) {
@@ -94,6 +104,45 @@ TEST(SmoothFilterDialog, SettersClampAndOnlyShapeAndDistanceRebuild) {
     aa.SetPercent(100);
     aa.SetUseDistance(true);
     EXPECT_EQ(Centre(aa), 16);
+}
+
+TEST(SmoothFilterDialog, EditsASettingsValueWholly) {
+    TSmoothFilterDialog d;
+    EXPECT_EQ(d.GetSettings(), (TSmoothSettings{dsGaussian, 1.3L, 100, true}));
+    // The button designer's anti-aliasing value in one step, then only its
+    // strength changed: the filter follows each value at once.
+    d.SetSettings({dsGaussian, 1.3L, 50, false});
+    EXPECT_EQ(Centre(d), 16 + 172);
+    d.SetSettings({dsGaussian, 1.3L, 24, false});
+    EXPECT_EQ(Centre(d), 561);
+    d.SetSettings({dsGaussian, 0.75L, 24, false});
+    EXPECT_EQ(d.GetConvFilter().GetWidth(), 3);
+
+    // Out-of-range values are clamped as the renderer's filters clamp them.
+    const TSmoothSettings cases[] = {{dsTent, 2.0L, 150, true}, {dsRect, 0.1L, 5, false},
+                                     {dsGaussian, 0.754L, 60, true}};
+    const TSmoothSettings clamped[] = {{dsTent, 1.3L, 100, true}, {dsRect, 0.4L, 10, false},
+                                       {dsGaussian, 0.75L, 60, true}};
+    for (int i = 0; i < 3; ++i) {
+        d.SetSettings(cases[i]);
+        const TSmoothSettings got = d.GetSettings();
+        EXPECT_EQ(got.DistributionShape, clamped[i].DistributionShape) << i;
+        EXPECT_NEAR(double(got.StdDeviation), double(clamped[i].StdDeviation), 1e-12) << i;
+        EXPECT_EQ(got.Percent, clamped[i].Percent) << i;
+        EXPECT_EQ(got.UseDistance, clamped[i].UseDistance) << i;
+        TConvFilter built;
+        BuildSmoothFilter(cases[i], built);
+        EXPECT_EQ(Kernel(d.GetConvFilter()), Kernel(built)) << i;
+    }
+
+    // The window edits the value too.
+    d.SetSettings({dsGaussian, 1.3L, 100, true});
+    EXPECT_TRUE(ExecuteWith(d, [](QWidget* form) {
+        form->findChild<QSlider*>("Setting1Slider")->setValue(75);
+        QTest::mouseClick(form->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+    }));
+    EXPECT_NEAR(double(d.GetSettings().StdDeviation), 0.75, 1e-12);
+    EXPECT_EQ(d.GetSettings().Percent, 100);
 }
 
 TEST(FilterDialogTexts, ValueTexts) {
