@@ -772,6 +772,13 @@ std::vector<TParserOp> TCustomParser::CompiledOps() const {
     return ops;
 }
 
+const double* TCustomParser::SoleVariable() const {
+    if (!FValid || FNodes.size() != 1 || FNodes[0].Op != TParserOp::Copy) return nullptr;
+    for (const auto& variable : FVariables)
+        if (variable.second == FNodes[0].Arg1) return variable.second;
+    return nullptr;
+}
+
 namespace {
 // One node's operation: every way of running a list goes through here, so
 // a value worked out ahead is the same double as one worked out in place.

@@ -87,12 +87,13 @@ uint8_t LowByte(double v) {
 }
 
 // LowByte of n values. Their exponents are checked first (in integer
-// arithmetic, several at a time): below 2^63 one conversion each suffices.
+// arithmetic, several at a time): below 2^31 one conversion to 32 bits each
+// suffices, which runs several values at a time too.
 void LowBytes(const double* v, size_t n, uint8_t* out) {
     constexpr uint64_t kExponent = 0x7FF0000000000000u;
-    // Adding 2048 - (1023 + 63) to the exponent field carries into the top
-    // bit exactly when the magnitude is 2^63 or more.
-    constexpr uint64_t kLift = uint64_t(2048 - 1086) << 52;
+    // Adding 2048 - (1023 + 31) to the exponent field carries into the top
+    // bit exactly when the magnitude is 2^31 or more.
+    constexpr uint64_t kLift = uint64_t(2048 - 1054) << 52;
     uint64_t over = 0;
     for (size_t x = 0; x < n; ++x) {
         uint64_t bits;
@@ -103,14 +104,12 @@ void LowBytes(const double* v, size_t n, uint8_t* out) {
         for (size_t x = 0; x < n; ++x) out[x] = LowByte(v[x]);
         return;
     }
-    for (size_t x = 0; x < n; ++x) out[x] = static_cast<uint8_t>(static_cast<int64_t>(v[x]));
+    for (size_t x = 0; x < n; ++x) out[x] = static_cast<uint8_t>(static_cast<int32_t>(v[x]));
 }
 
-// |Trunc(v)| limited to at most 256.
-int Displaced(double v) {
-    const double a = std::fabs(std::trunc(v));
-    return a >= kTile ? kTile : static_cast<int>(a);
-}
+// |Trunc(v)| limited to at most 256: |v| below 256 truncates to the same
+// integer, and the limit comes first (several values at a time, no branch).
+int Displaced(double v) { return static_cast<int>(std::min(std::fabs(v), static_cast<double>(kTile))); }
 
 double Coordinate(int v, bool symmetric) { return symmetric ? std::abs(v - kTile / 2) : v; }
 
@@ -182,15 +181,12 @@ public:
     // Rows at once: the values of the parsers at every pixel of row y of
     // picture, Line(k)[x].
     void RowValues(TParser* const* parsers, int count, const TScratch& picture, int y, double cy) {
-        // R, G and B of the row, those that a text reads.
-        for (int c = 0; c < 3; ++c) {
-            bool read = false;
-            for (int k = 0; k < count; ++k) read = read || (Channel(k) < 0 && FStages[k].ReadsRowsOf(c));
-            if (!read) continue;
-            double* const to = FIn[c].data();
-            const uint8_t* px = picture.Pixel(0, y) + 2 - c;
-            for (size_t x = 0; x < FIn[c].size(); ++x, px += 3) to[x] = kByteValues[*px];
-        }
+        // R, G and B of the row, those that a text reads, in one run along
+        // the row.
+        bool read[3] = {};
+        for (int c = 0; c < 3; ++c)
+            for (int k = 0; k < count; ++k) read[c] = read[c] || (Channel(k) < 0 && FStages[k].ReadsRowsOf(c));
+        ReadRow(picture.Pixel(0, y), read[0], read[1], read[2]);
         for (int k = 0; k < count; ++k) {
             if (FBytes && Channel(k) >= 0) continue;
             parsers[k]->Y = cy;
@@ -199,6 +195,37 @@ public:
         }
     }
     const double* Line(int k) const { return FLine[k]; }
+    // The values of the channels read (R, G, B) of the row at px into FIn.
+    void ReadRow(const uint8_t* px, bool r, bool g, bool b) {
+        const size_t n = FIn[0].size();
+        double* const to[3] = {FIn[0].data(), FIn[1].data(), FIn[2].data()};
+        if (r && g && b) {
+            for (size_t x = 0; x < n; ++x, px += 3) {
+                to[0][x] = kByteValues[px[2]];
+                to[1][x] = kByteValues[px[1]];
+                to[2][x] = kByteValues[px[0]];
+            }
+            return;
+        }
+        if (r + g + b == 2) {
+            // The two channels read, c0 before c1.
+            const int c0 = r ? 0 : 1, c1 = b ? 2 : 1;
+            double* const to0 = to[c0];
+            double* const to1 = to[c1];
+            const uint8_t* p0 = px + 2 - c0;
+            const uint8_t* p1 = px + 2 - c1;
+            for (size_t x = 0; x < n; ++x) {
+                to0[x] = kByteValues[p0[3 * x]];
+                to1[x] = kByteValues[p1[3 * x]];
+            }
+            return;
+        }
+        for (int c = 0; c < 3; ++c) {
+            if (!(c == 0 ? r : c == 1 ? g : b)) continue;
+            const uint8_t* from = px + 2 - c;
+            for (size_t x = 0; x < n; ++x, from += 3) to[c][x] = kByteValues[*from];
+        }
+    }
     // Rows at once, for a pass that takes bytes as they are: the byte of the
     // pixel (0 blue, 1 green, 2 red) that is parser k's value when its text
     // is R, G or B alone, else -1. Such a parser's line is not worked out.
@@ -290,6 +317,12 @@ void ConvolutionPass(TPixelGraphic& result, const TPostProcessSettings& settings
 
 void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TParser& blue, bool symmetric) {
     Require24Bits(result);
+    // Each channel its own byte: nothing to work out, nothing can fail, and
+    // no random number is drawn.
+    if (red.SoleVariable() == &red.r && green.SoleVariable() == &green.g && blue.SoleVariable() == &blue.B) {
+        result.DoChange();
+        return;
+    }
     TScratch work(result);
     TParser* const parsers[] = {&red, &green, &blue};
     // Three equal texts: one evaluation serves all channels.
@@ -403,11 +436,22 @@ void DisplacementPass(TPixelGraphic& result, TParser& newX, TParser& newY, bool 
         std::memcpy(bits + static_cast<size_t>(y) * rowSize + 3 * static_cast<size_t>(x), from, 3);
     };
     auto rowsAtOnce = [&] {
+        // Where each pixel of a row comes from: its offset in the source, or
+        // -1 outside. Worked out for the whole row first, then fetched.
+        std::vector<ptrdiff_t> offsets(static_cast<size_t>(std::max(width, 0)));
+        ptrdiff_t* const offset = offsets.data();
+        const ptrdiff_t step = static_cast<ptrdiff_t>(rowSize);
         for (int y = 0; y < height; ++y) {
             stages.RowValues(parsers, 2, source, y, Coordinate(y, symmetric));
             const double* const nx = stages.Line(0);
             const double* const ny = stages.Line(1);
-            for (int x = 0; x < width; ++x) put(x, y, nx[x], ny[x]);
+            for (int x = 0; x < width; ++x) {
+                const int sx = Displaced(nx[x]), sy = Displaced(ny[x]);
+                offset[x] = sx < width && sy < height ? sy * step + 3 * sx : -1;
+            }
+            uint8_t* to = bits + static_cast<size_t>(y) * rowSize;
+            for (int x = 0; x < width; ++x, to += 3)
+                std::memcpy(to, offset[x] < 0 ? outside : from0 + offset[x], 3);
         }
     };
     auto pointByPoint = [&](bool useStages) {
