@@ -86,10 +86,10 @@ uint8_t LowByte(double v) {
     return static_cast<uint8_t>(t);
 }
 
-// LowByte of n values. Their exponents are checked first (in integer
-// arithmetic, several at a time): below 2^31 one conversion to 32 bits each
-// suffices, which runs several values at a time too.
-void LowBytes(const double* v, size_t n, uint8_t* out) {
+// Whether all n values lie below 2^31 in magnitude, where a conversion to
+// 32 bits truncates them exactly. Their exponents are checked (in integer
+// arithmetic, several at a time).
+bool BelowTwo31(const double* v, size_t n) {
     constexpr uint64_t kExponent = 0x7FF0000000000000u;
     // Adding 2048 - (1023 + 31) to the exponent field carries into the top
     // bit exactly when the magnitude is 2^31 or more.
@@ -100,7 +100,13 @@ void LowBytes(const double* v, size_t n, uint8_t* out) {
         std::memcpy(&bits, v + x, sizeof bits);
         over |= (bits & kExponent) + kLift;
     }
-    if (over >> 63) {
+    return !(over >> 63);
+}
+
+// LowByte of n values: below 2^31 one conversion each, which runs several
+// values at a time too.
+void LowBytes(const double* v, size_t n, uint8_t* out) {
+    if (!BelowTwo31(v, n)) {
         for (size_t x = 0; x < n; ++x) out[x] = LowByte(v[x]);
         return;
     }
@@ -110,6 +116,19 @@ void LowBytes(const double* v, size_t n, uint8_t* out) {
 // |Trunc(v)| limited to at most 256: |v| below 256 truncates to the same
 // integer, and the limit comes first (several values at a time, no branch).
 int Displaced(double v) { return static_cast<int>(std::min(std::fabs(v), static_cast<double>(kTile))); }
+
+// Where the pixels of a row of the displacement pass come from, by their
+// new coordinates: the offset in the source, or -1 outside it.
+void SourceOffsets(const double* nx, const double* ny, int width, int height, ptrdiff_t rowSize, ptrdiff_t* out) {
+    for (int x = 0; x < width; ++x) {
+        const int sx = Displaced(nx[x]), sy = Displaced(ny[x]);
+        out[x] = sx < width && sy < height ? sy * rowSize + 3 * sx : -1;
+    }
+}
+
+void FetchPixels(const ptrdiff_t* offsets, int width, const uint8_t* source, const uint8_t* outside, uint8_t* to) {
+    for (int x = 0; x < width; ++x, to += 3) std::memcpy(to, offsets[x] < 0 ? outside : source + offsets[x], 3);
+}
 
 double Coordinate(int v, bool symmetric) { return symmetric ? std::abs(v - kTile / 2) : v; }
 
@@ -353,6 +372,18 @@ void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TPar
                 }
                 continue;
             }
+            if (grey && stages.Channel(0) < 0 && BelowTwo31(stages.Line(0), w)) {
+                // One value for the three bytes, converted as it is stored.
+                const double* const v = stages.Line(0);
+                uint8_t* px = row;
+                for (size_t x = 0; x < w; ++x, px += 3) {
+                    const uint8_t b = static_cast<uint8_t>(static_cast<int32_t>(v[x]));
+                    px[0] = b;
+                    px[1] = b;
+                    px[2] = b;
+                }
+                continue;
+            }
             const uint8_t* line[3];
             for (int c = 0; c < 3; ++c) {
                 const int k = parserOf[c];
@@ -439,19 +470,11 @@ void DisplacementPass(TPixelGraphic& result, TParser& newX, TParser& newY, bool 
         // Where each pixel of a row comes from: its offset in the source, or
         // -1 outside. Worked out for the whole row first, then fetched.
         std::vector<ptrdiff_t> offsets(static_cast<size_t>(std::max(width, 0)));
-        ptrdiff_t* const offset = offsets.data();
-        const ptrdiff_t step = static_cast<ptrdiff_t>(rowSize);
         for (int y = 0; y < height; ++y) {
             stages.RowValues(parsers, 2, source, y, Coordinate(y, symmetric));
-            const double* const nx = stages.Line(0);
-            const double* const ny = stages.Line(1);
-            for (int x = 0; x < width; ++x) {
-                const int sx = Displaced(nx[x]), sy = Displaced(ny[x]);
-                offset[x] = sx < width && sy < height ? sy * step + 3 * sx : -1;
-            }
-            uint8_t* to = bits + static_cast<size_t>(y) * rowSize;
-            for (int x = 0; x < width; ++x, to += 3)
-                std::memcpy(to, offset[x] < 0 ? outside : from0 + offset[x], 3);
+            SourceOffsets(stages.Line(0), stages.Line(1), width, height, static_cast<ptrdiff_t>(rowSize),
+                          offsets.data());
+            FetchPixels(offsets.data(), width, from0, outside, bits + static_cast<size_t>(y) * rowSize);
         }
     };
     auto pointByPoint = [&](bool useStages) {
