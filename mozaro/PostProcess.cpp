@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstring>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "image/PGConvFilter.h"
 #include "image/PGraphic.h"
@@ -115,18 +118,36 @@ void LowBytes(const double* v, size_t n, uint8_t* out) {
 
 // |Trunc(v)| limited to at most 256: |v| below 256 truncates to the same
 // integer, and the limit comes first (several values at a time, no branch).
-int Displaced(double v) { return static_cast<int>(std::min(std::fabs(v), static_cast<double>(kTile))); }
+int Displaced(double v) {
+    const double a = std::fabs(v);
+    return static_cast<int>(a < kTile ? a : kTile);
+}
 
 // Where the pixels of a row of the displacement pass come from, by their
 // new coordinates: the offset in the source, or -1 outside it.
-void SourceOffsets(const double* nx, const double* ny, int width, int height, ptrdiff_t rowSize, ptrdiff_t* out) {
-    for (int x = 0; x < width; ++x) {
-        const int sx = Displaced(nx[x]), sy = Displaced(ny[x]);
-        out[x] = sx < width && sy < height ? sy * rowSize + 3 * sx : -1;
+[[gnu::noinline]] void SourceOffsets(const double* nx, const double* ny, int width, int height, ptrdiff_t rowSize,
+                                     ptrdiff_t* out) {
+    auto offset = [=](int sx, int sy) -> ptrdiff_t { return (sx < width) & (sy < height) ? sy * rowSize + 3 * sx : -1; };
+    int x = 0;
+#if defined(__SSE2__)
+    // Displaced two values at a time (the values are finite, so the smaller
+    // of |v| and 256 is Displaced's limit).
+    const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
+    const __m128d limit = _mm_set1_pd(kTile);
+    for (; x + 2 <= width; x += 2) {
+        alignas(16) int32_t sx[4], sy[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(sx),
+                        _mm_cvttpd_epi32(_mm_min_pd(_mm_and_pd(_mm_loadu_pd(nx + x), magnitude), limit)));
+        _mm_store_si128(reinterpret_cast<__m128i*>(sy),
+                        _mm_cvttpd_epi32(_mm_min_pd(_mm_and_pd(_mm_loadu_pd(ny + x), magnitude), limit)));
+        out[x] = offset(sx[0], sy[0]);
+        out[x + 1] = offset(sx[1], sy[1]);
     }
+#endif
+    for (; x < width; ++x) out[x] = offset(Displaced(nx[x]), Displaced(ny[x]));
 }
 
-void FetchPixels(const ptrdiff_t* offsets, int width, const uint8_t* source, const uint8_t* outside, uint8_t* to) {
+[[gnu::noinline]] void FetchPixels(const ptrdiff_t* offsets, int width, const uint8_t* source, const uint8_t* outside, uint8_t* to) {
     for (int x = 0; x < width; ++x, to += 3) std::memcpy(to, offsets[x] < 0 ? outside : source + offsets[x], 3);
 }
 
