@@ -116,6 +116,21 @@ void LowBytes(const double* v, size_t n, uint8_t* out) {
     for (size_t x = 0; x < n; ++x) out[x] = static_cast<uint8_t>(static_cast<int32_t>(v[x]));
 }
 
+// The bytes of n values below 2^31 in magnitude, each three times in a row
+// at out: a pixel's three bytes in one store of four, the fourth overwritten
+// by the next pixel's (the last pixel's three stored alone).
+[[gnu::noinline]] void GreyRow(const double* v, size_t n, uint8_t* out) {
+    if (!n) return;
+    for (size_t x = 0; x + 1 < n; ++x, out += 3) {
+        const uint32_t four = static_cast<uint8_t>(static_cast<int32_t>(v[x])) * 0x010101u;
+        std::memcpy(out, &four, 4);
+    }
+    const uint8_t b = static_cast<uint8_t>(static_cast<int32_t>(v[n - 1]));
+    out[0] = b;
+    out[1] = b;
+    out[2] = b;
+}
+
 // |Trunc(v)| limited to at most 256: |v| below 256 truncates to the same
 // integer, and the limit comes first (several values at a time, no branch).
 int Displaced(double v) {
@@ -380,29 +395,21 @@ void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TPar
         const int parserOf[3] = {grey ? 0 : 2, grey ? 0 : 1, 0};
         for (int y = 0; y < height; ++y) {
             stages.RowValues(parsers, count, work, y, Coordinate(y, symmetric));
-            uint8_t* const row = work.Pixel(0, y);
+            const uint8_t* const old = work.Pixel(0, y);
+            uint8_t* const row = result.GetBits() + work.Offset(0, y);
             const int cb = stages.Channel(parserOf[0]), cg = stages.Channel(parserOf[1]), cr = stages.Channel(0);
             if (cb >= 0 && cg >= 0 && cr >= 0) {
                 // Bytes swapped only.
-                uint8_t* px = row;
-                for (size_t x = 0; x < w; ++x, px += 3) {
-                    const uint8_t old[3] = {px[0], px[1], px[2]};
-                    px[0] = old[cb];
-                    px[1] = old[cg];
-                    px[2] = old[cr];
+                for (size_t x = 0; x < 3 * w; x += 3) {
+                    row[x] = old[x + static_cast<size_t>(cb)];
+                    row[x + 1] = old[x + static_cast<size_t>(cg)];
+                    row[x + 2] = old[x + static_cast<size_t>(cr)];
                 }
                 continue;
             }
             if (grey && stages.Channel(0) < 0 && BelowTwo31(stages.Line(0), w)) {
                 // One value for the three bytes, converted as it is stored.
-                const double* const v = stages.Line(0);
-                uint8_t* px = row;
-                for (size_t x = 0; x < w; ++x, px += 3) {
-                    const uint8_t b = static_cast<uint8_t>(static_cast<int32_t>(v[x]));
-                    px[0] = b;
-                    px[1] = b;
-                    px[2] = b;
-                }
+                GreyRow(stages.Line(0), w, row);
                 continue;
             }
             const uint8_t* line[3];
@@ -413,7 +420,7 @@ void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TPar
                 if (c > 0 && grey) {
                     line[c] = line[0];
                 } else if (stages.Channel(k) >= 0) {
-                    const uint8_t* from = row + stages.Channel(k);
+                    const uint8_t* from = old + stages.Channel(k);
                     for (size_t x = 0; x < w; ++x, from += 3) out[x] = *from;
                 } else {
                     LowBytes(stages.Line(k), w, out);
@@ -446,22 +453,27 @@ void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TPar
             }
         }
     };
+    // Whole rows read the copy and write the result; point by point works in
+    // the copy, as a pixel's new bytes must not change the pixels after it.
+    bool written = false;
     RunNamingPass(kRgbPassName, [&] {
         if (staged && stages.RowsAtOnce()) {
             try {
                 rowsAtOnce();
+                written = true;
                 return;
             } catch (const Exception&) {
                 // The whole lists point by point from the start: that raises
-                // the fault of the first pixel in the pass's order.
-                work.CopyFrom(result);
+                // the fault of the first pixel in the pass's order, and the
+                // result is the picture as it was.
+                work.CopyTo(result);
                 pointByPoint(false);
                 return;
             }
         }
         pointByPoint(staged);
     });
-    work.CopyTo(result);
+    if (!written) work.CopyTo(result);
     result.DoChange();
 }
 
