@@ -412,6 +412,19 @@ void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TPar
                 GreyRow(stages.Line(0), w, row);
                 continue;
             }
+            if (!grey && cb < 0 && cg < 0 && cr < 0 && BelowTwo31(stages.Line(2), w) &&
+                BelowTwo31(stages.Line(1), w) && BelowTwo31(stages.Line(0), w)) {
+                // Three values per pixel, converted as they are stored.
+                const double* const vb = stages.Line(2);
+                const double* const vg = stages.Line(1);
+                const double* const vr = stages.Line(0);
+                for (size_t x = 0; x < w; ++x) {
+                    row[3 * x] = static_cast<uint8_t>(static_cast<int32_t>(vb[x]));
+                    row[3 * x + 1] = static_cast<uint8_t>(static_cast<int32_t>(vg[x]));
+                    row[3 * x + 2] = static_cast<uint8_t>(static_cast<int32_t>(vr[x]));
+                }
+                continue;
+            }
             const uint8_t* line[3];
             for (int c = 0; c < 3; ++c) {
                 const int k = parserOf[c];
