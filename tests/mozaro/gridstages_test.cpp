@@ -496,13 +496,15 @@ TEST(GridStages, SoleVariable) {
 }
 
 // The displacement pass on texts that are a coordinate alone, shifted,
-// mirrored or out of the picture on either side.
+// mirrored or out of the picture on either side; in a picture wider and
+// taller than 256, where a coordinate past 256 takes the pixel at 256.
 TEST(GridStages, DisplacementTextsEqualThePointByPointPass) {
     TPixelGraphic start;
-    FillPicture(start, 64, 40);
+    FillPicture(start, 301, 259);
     const char* const pairs[][2] = {{"x", "y"}, {"X", "(Y)"}, {"y", "x"}, {"x+0", "y"}, {"0-x", "y-20"},
                                     {"x*5-100", "y*7"}, {"x+SIN(y/8)*4", "y"}, {"r", "g+b"},
-                                    {"x*100000000000", "0-y*100000000000"}, {"300.5", "0-255.9"}};
+                                    {"x*100000000000", "0-y*100000000000"}, {"300.5", "0-255.9"},
+                                    {"x+20", "y+3"}, {"257-x", "0-y-1"}};
     for (const auto& t : pairs) {
         TParser newX, newY;
         newX.SetExpression(t[0]);
