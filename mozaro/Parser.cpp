@@ -772,6 +772,13 @@ std::vector<TParserOp> TCustomParser::CompiledOps() const {
     return ops;
 }
 
+const double* TCustomParser::SoleVariable() const {
+    if (!FValid || FNodes.size() != 1 || FNodes[0].Op != TParserOp::Copy) return nullptr;
+    for (const auto& variable : FVariables)
+        if (variable.second == FNodes[0].Arg1) return variable.second;
+    return nullptr;
+}
+
 namespace {
 // One node's operation: every way of running a list goes through here, so
 // a value worked out ahead is the same double as one worked out in place.
@@ -998,15 +1005,16 @@ namespace {
 // the simple operations run several rows at a time.
 template <TParserOp Op, typename A, typename B>
 [[gnu::always_inline]] inline void EvaluateColumnOf(A a, B b, double* out, size_t n) {
-    for (size_t y = 0; y < n; ++y) out[y] = EvaluateRaw(Op, a(y), b(y));
     // A NaN or an infinity is all ones in the exponent: adding one to the
     // exponent field then carries into the top bit (in integer arithmetic,
-    // which runs several rows at a time).
+    // which runs several rows at a time, in the same run as the operation).
     constexpr uint64_t kExponent = 0x7FF0000000000000u, kExponentOne = 0x0010000000000000u;
     uint64_t special = 0;
     for (size_t y = 0; y < n; ++y) {
+        const double r = EvaluateRaw(Op, a(y), b(y));
+        out[y] = r;
         uint64_t bits;
-        std::memcpy(&bits, out + y, sizeof bits);
+        std::memcpy(&bits, &r, sizeof bits);
         special |= (bits & kExponent) + kExponentOne;
     }
     if (!(special >> 63)) return;

@@ -126,6 +126,9 @@ public:
 
     // The compiled list in running order (for inspection).
     std::vector<TParserOp> CompiledOps() const;
+    // The variable whose value the text always is (such as "R" or "(r)"),
+    // else nullptr; nullptr too after a failed compile.
+    const double* SoleVariable() const;
 
 protected:
     // Names are upper case and hold no blank, bracket, comma or operator

@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstring>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "image/PGConvFilter.h"
 #include "image/PGraphic.h"
@@ -86,30 +89,81 @@ uint8_t LowByte(double v) {
     return static_cast<uint8_t>(t);
 }
 
-// LowByte of n values. Their exponents are checked first (in integer
-// arithmetic, several at a time): below 2^63 one conversion each suffices.
-void LowBytes(const double* v, size_t n, uint8_t* out) {
+// Whether all n values lie below 2^31 in magnitude, where a conversion to
+// 32 bits truncates them exactly. Their exponents are checked (in integer
+// arithmetic, several at a time).
+bool BelowTwo31(const double* v, size_t n) {
     constexpr uint64_t kExponent = 0x7FF0000000000000u;
-    // Adding 2048 - (1023 + 63) to the exponent field carries into the top
-    // bit exactly when the magnitude is 2^63 or more.
-    constexpr uint64_t kLift = uint64_t(2048 - 1086) << 52;
+    // Adding 2048 - (1023 + 31) to the exponent field carries into the top
+    // bit exactly when the magnitude is 2^31 or more.
+    constexpr uint64_t kLift = uint64_t(2048 - 1054) << 52;
     uint64_t over = 0;
     for (size_t x = 0; x < n; ++x) {
         uint64_t bits;
         std::memcpy(&bits, v + x, sizeof bits);
         over |= (bits & kExponent) + kLift;
     }
-    if (over >> 63) {
+    return !(over >> 63);
+}
+
+// LowByte of n values: below 2^31 one conversion each, which runs several
+// values at a time too.
+void LowBytes(const double* v, size_t n, uint8_t* out) {
+    if (!BelowTwo31(v, n)) {
         for (size_t x = 0; x < n; ++x) out[x] = LowByte(v[x]);
         return;
     }
-    for (size_t x = 0; x < n; ++x) out[x] = static_cast<uint8_t>(static_cast<int64_t>(v[x]));
+    for (size_t x = 0; x < n; ++x) out[x] = static_cast<uint8_t>(static_cast<int32_t>(v[x]));
 }
 
-// |Trunc(v)| limited to at most 256.
+// The bytes of n values below 2^31 in magnitude, each three times in a row
+// at out: a pixel's three bytes in one store of four, the fourth overwritten
+// by the next pixel's (the last pixel's three stored alone).
+[[gnu::noinline]] void GreyRow(const double* v, size_t n, uint8_t* out) {
+    if (!n) return;
+    for (size_t x = 0; x + 1 < n; ++x, out += 3) {
+        const uint32_t four = static_cast<uint8_t>(static_cast<int32_t>(v[x])) * 0x010101u;
+        std::memcpy(out, &four, 4);
+    }
+    const uint8_t b = static_cast<uint8_t>(static_cast<int32_t>(v[n - 1]));
+    out[0] = b;
+    out[1] = b;
+    out[2] = b;
+}
+
+// |Trunc(v)| limited to at most 256: |v| below 256 truncates to the same
+// integer, and the limit comes first (several values at a time, no branch).
 int Displaced(double v) {
-    const double a = std::fabs(std::trunc(v));
-    return a >= kTile ? kTile : static_cast<int>(a);
+    const double a = std::fabs(v);
+    return static_cast<int>(a < kTile ? a : kTile);
+}
+
+// Where the pixels of a row of the displacement pass come from, by their
+// new coordinates: the offset in the source, or -1 outside it.
+[[gnu::noinline]] void SourceOffsets(const double* nx, const double* ny, int width, int height, ptrdiff_t rowSize,
+                                     ptrdiff_t* out) {
+    auto offset = [=](int sx, int sy) -> ptrdiff_t { return (sx < width) & (sy < height) ? sy * rowSize + 3 * sx : -1; };
+    int x = 0;
+#if defined(__SSE2__)
+    // Displaced two values at a time (the values are finite, so the smaller
+    // of |v| and 256 is Displaced's limit).
+    const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
+    const __m128d limit = _mm_set1_pd(kTile);
+    for (; x + 2 <= width; x += 2) {
+        alignas(16) int32_t sx[4], sy[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(sx),
+                        _mm_cvttpd_epi32(_mm_min_pd(_mm_and_pd(_mm_loadu_pd(nx + x), magnitude), limit)));
+        _mm_store_si128(reinterpret_cast<__m128i*>(sy),
+                        _mm_cvttpd_epi32(_mm_min_pd(_mm_and_pd(_mm_loadu_pd(ny + x), magnitude), limit)));
+        out[x] = offset(sx[0], sy[0]);
+        out[x + 1] = offset(sx[1], sy[1]);
+    }
+#endif
+    for (; x < width; ++x) out[x] = offset(Displaced(nx[x]), Displaced(ny[x]));
+}
+
+[[gnu::noinline]] void FetchPixels(const ptrdiff_t* offsets, int width, const uint8_t* source, const uint8_t* outside, uint8_t* to) {
+    for (int x = 0; x < width; ++x, to += 3) std::memcpy(to, offsets[x] < 0 ? outside : source + offsets[x], 3);
 }
 
 double Coordinate(int v, bool symmetric) { return symmetric ? std::abs(v - kTile / 2) : v; }
@@ -182,15 +236,12 @@ public:
     // Rows at once: the values of the parsers at every pixel of row y of
     // picture, Line(k)[x].
     void RowValues(TParser* const* parsers, int count, const TScratch& picture, int y, double cy) {
-        // R, G and B of the row, those that a text reads.
-        for (int c = 0; c < 3; ++c) {
-            bool read = false;
-            for (int k = 0; k < count; ++k) read = read || (Channel(k) < 0 && FStages[k].ReadsRowsOf(c));
-            if (!read) continue;
-            double* const to = FIn[c].data();
-            const uint8_t* px = picture.Pixel(0, y) + 2 - c;
-            for (size_t x = 0; x < FIn[c].size(); ++x, px += 3) to[x] = kByteValues[*px];
-        }
+        // R, G and B of the row, those that a text reads, in one run along
+        // the row.
+        bool read[3] = {};
+        for (int c = 0; c < 3; ++c)
+            for (int k = 0; k < count; ++k) read[c] = read[c] || (Channel(k) < 0 && FStages[k].ReadsRowsOf(c));
+        ReadRow(picture.Pixel(0, y), read[0], read[1], read[2]);
         for (int k = 0; k < count; ++k) {
             if (FBytes && Channel(k) >= 0) continue;
             parsers[k]->Y = cy;
@@ -199,6 +250,37 @@ public:
         }
     }
     const double* Line(int k) const { return FLine[k]; }
+    // The values of the channels read (R, G, B) of the row at px into FIn.
+    void ReadRow(const uint8_t* px, bool r, bool g, bool b) {
+        const size_t n = FIn[0].size();
+        double* const to[3] = {FIn[0].data(), FIn[1].data(), FIn[2].data()};
+        if (r && g && b) {
+            for (size_t x = 0; x < n; ++x, px += 3) {
+                to[0][x] = kByteValues[px[2]];
+                to[1][x] = kByteValues[px[1]];
+                to[2][x] = kByteValues[px[0]];
+            }
+            return;
+        }
+        if (r + g + b == 2) {
+            // The two channels read, c0 before c1.
+            const int c0 = r ? 0 : 1, c1 = b ? 2 : 1;
+            double* const to0 = to[c0];
+            double* const to1 = to[c1];
+            const uint8_t* p0 = px + 2 - c0;
+            const uint8_t* p1 = px + 2 - c1;
+            for (size_t x = 0; x < n; ++x) {
+                to0[x] = kByteValues[p0[3 * x]];
+                to1[x] = kByteValues[p1[3 * x]];
+            }
+            return;
+        }
+        for (int c = 0; c < 3; ++c) {
+            if (!(c == 0 ? r : c == 1 ? g : b)) continue;
+            const uint8_t* from = px + 2 - c;
+            for (size_t x = 0; x < n; ++x, from += 3) to[c][x] = kByteValues[*from];
+        }
+    }
     // Rows at once, for a pass that takes bytes as they are: the byte of the
     // pixel (0 blue, 1 green, 2 red) that is parser k's value when its text
     // is R, G or B alone, else -1. Such a parser's line is not worked out.
@@ -290,6 +372,12 @@ void ConvolutionPass(TPixelGraphic& result, const TPostProcessSettings& settings
 
 void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TParser& blue, bool symmetric) {
     Require24Bits(result);
+    // Each channel its own byte: nothing to work out, nothing can fail, and
+    // no random number is drawn.
+    if (red.SoleVariable() == &red.r && green.SoleVariable() == &green.g && blue.SoleVariable() == &blue.B) {
+        result.DoChange();
+        return;
+    }
     TScratch work(result);
     TParser* const parsers[] = {&red, &green, &blue};
     // Three equal texts: one evaluation serves all channels.
@@ -307,16 +395,33 @@ void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TPar
         const int parserOf[3] = {grey ? 0 : 2, grey ? 0 : 1, 0};
         for (int y = 0; y < height; ++y) {
             stages.RowValues(parsers, count, work, y, Coordinate(y, symmetric));
-            uint8_t* const row = work.Pixel(0, y);
+            const uint8_t* const old = work.Pixel(0, y);
+            uint8_t* const row = result.GetBits() + work.Offset(0, y);
             const int cb = stages.Channel(parserOf[0]), cg = stages.Channel(parserOf[1]), cr = stages.Channel(0);
             if (cb >= 0 && cg >= 0 && cr >= 0) {
                 // Bytes swapped only.
-                uint8_t* px = row;
-                for (size_t x = 0; x < w; ++x, px += 3) {
-                    const uint8_t old[3] = {px[0], px[1], px[2]};
-                    px[0] = old[cb];
-                    px[1] = old[cg];
-                    px[2] = old[cr];
+                for (size_t x = 0; x < 3 * w; x += 3) {
+                    row[x] = old[x + static_cast<size_t>(cb)];
+                    row[x + 1] = old[x + static_cast<size_t>(cg)];
+                    row[x + 2] = old[x + static_cast<size_t>(cr)];
+                }
+                continue;
+            }
+            if (grey && stages.Channel(0) < 0 && BelowTwo31(stages.Line(0), w)) {
+                // One value for the three bytes, converted as it is stored.
+                GreyRow(stages.Line(0), w, row);
+                continue;
+            }
+            if (!grey && cb < 0 && cg < 0 && cr < 0 && BelowTwo31(stages.Line(2), w) &&
+                BelowTwo31(stages.Line(1), w) && BelowTwo31(stages.Line(0), w)) {
+                // Three values per pixel, converted as they are stored.
+                const double* const vb = stages.Line(2);
+                const double* const vg = stages.Line(1);
+                const double* const vr = stages.Line(0);
+                for (size_t x = 0; x < w; ++x) {
+                    row[3 * x] = static_cast<uint8_t>(static_cast<int32_t>(vb[x]));
+                    row[3 * x + 1] = static_cast<uint8_t>(static_cast<int32_t>(vg[x]));
+                    row[3 * x + 2] = static_cast<uint8_t>(static_cast<int32_t>(vr[x]));
                 }
                 continue;
             }
@@ -328,7 +433,7 @@ void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TPar
                 if (c > 0 && grey) {
                     line[c] = line[0];
                 } else if (stages.Channel(k) >= 0) {
-                    const uint8_t* from = row + stages.Channel(k);
+                    const uint8_t* from = old + stages.Channel(k);
                     for (size_t x = 0; x < w; ++x, from += 3) out[x] = *from;
                 } else {
                     LowBytes(stages.Line(k), w, out);
@@ -361,22 +466,27 @@ void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TPar
             }
         }
     };
+    // Whole rows read the copy and write the result; point by point works in
+    // the copy, as a pixel's new bytes must not change the pixels after it.
+    bool written = false;
     RunNamingPass(kRgbPassName, [&] {
         if (staged && stages.RowsAtOnce()) {
             try {
                 rowsAtOnce();
+                written = true;
                 return;
             } catch (const Exception&) {
                 // The whole lists point by point from the start: that raises
-                // the fault of the first pixel in the pass's order.
-                work.CopyFrom(result);
+                // the fault of the first pixel in the pass's order, and the
+                // result is the picture as it was.
+                work.CopyTo(result);
                 pointByPoint(false);
                 return;
             }
         }
         pointByPoint(staged);
     });
-    work.CopyTo(result);
+    if (!written) work.CopyTo(result);
     result.DoChange();
 }
 
@@ -403,11 +513,14 @@ void DisplacementPass(TPixelGraphic& result, TParser& newX, TParser& newY, bool 
         std::memcpy(bits + static_cast<size_t>(y) * rowSize + 3 * static_cast<size_t>(x), from, 3);
     };
     auto rowsAtOnce = [&] {
+        // Where each pixel of a row comes from: its offset in the source, or
+        // -1 outside. Worked out for the whole row first, then fetched.
+        std::vector<ptrdiff_t> offsets(static_cast<size_t>(std::max(width, 0)));
         for (int y = 0; y < height; ++y) {
             stages.RowValues(parsers, 2, source, y, Coordinate(y, symmetric));
-            const double* const nx = stages.Line(0);
-            const double* const ny = stages.Line(1);
-            for (int x = 0; x < width; ++x) put(x, y, nx[x], ny[x]);
+            SourceOffsets(stages.Line(0), stages.Line(1), width, height, static_cast<ptrdiff_t>(rowSize),
+                          offsets.data());
+            FetchPixels(offsets.data(), width, from0, outside, bits + static_cast<size_t>(y) * rowSize);
         }
     };
     auto pointByPoint = [&](bool useStages) {

@@ -452,6 +452,11 @@ TEST(GridStages, ChannelTextsEqualThePointByPointPass) {
     FillPicture(start, 64, 40);
     const char* const triples[][3] = {{"r", "g", "b"}, {"g", "b", "r"}, {"b", "b", "g"},
                                       {"r", "SIN(X/16)*128+128", "b"}, {"X+Y", "r", "R"}, {"g", "g", "g"},
+                                      // each channel its own, in any case and brackets, or nearly
+                                      {"R", "G", "B"}, {"(r)", "((g))", "b"}, {"r+0", "g", "b"},
+                                      {"r", "g", "b*1"}, {"r", "g", "SIN(X)*b"}, {"r", "b", "g"},
+                                      // values past 2^31 and their negatives
+                                      {"X*Y*1000000+r", "0-X*Y*1000000", "X*100000000"},
                                       // magnitudes past 2^63 in some pixels of a row and not in others
                                       {"EXP(X/2+20)", "0-EXP(Y/3+30)", "X*Y*10000000000000000"},
                                       {"EXP(X/2+20)", "EXP(X/2+20)", "EXP(X/2+20)"}};
@@ -468,6 +473,49 @@ TEST(GridStages, ChannelTextsEqualThePointByPointPass) {
             ASSERT_EQ(ReferenceRgb(expected, parsers, symmetric), "");
             RgbExpressionPass(got, red, green, blue, symmetric);
             EXPECT_TRUE(SamePixels(got, expected)) << t[0] << " / " << t[1] << " / " << t[2];
+        }
+    }
+}
+
+// The text that is one variable alone, whatever its case and brackets.
+TEST(GridStages, SoleVariable) {
+    TParser p;
+    p.SetExpression("R");
+    EXPECT_EQ(p.SoleVariable(), &p.r);
+    p.SetExpression("(((b)))");
+    EXPECT_EQ(p.SoleVariable(), &p.B);
+    p.SetExpression("y");
+    EXPECT_EQ(p.SoleVariable(), &p.Y);
+    for (const char* text : {"r+0", "R*1", "5", "-R", "ABS(r)"}) {
+        p.SetExpression(text);
+        EXPECT_EQ(p.SoleVariable(), nullptr) << text;
+    }
+    p.OnParserError = [](TCustomParser&, const EMathParserError&) {};
+    p.SetExpression("r+");
+    EXPECT_EQ(p.SoleVariable(), nullptr);
+}
+
+// The displacement pass on texts that are a coordinate alone, shifted,
+// mirrored or out of the picture on either side; in a picture wider and
+// taller than 256, where a coordinate past 256 takes the pixel at 256.
+TEST(GridStages, DisplacementTextsEqualThePointByPointPass) {
+    TPixelGraphic start;
+    FillPicture(start, 301, 259);
+    const char* const pairs[][2] = {{"x", "y"}, {"X", "(Y)"}, {"y", "x"}, {"x+0", "y"}, {"0-x", "y-20"},
+                                    {"x*5-100", "y*7"}, {"x+SIN(y/8)*4", "y"}, {"r", "g+b"},
+                                    {"x*100000000000", "0-y*100000000000"}, {"300.5", "0-255.9"},
+                                    {"x+20", "y+3"}, {"257-x", "0-y-1"}};
+    for (const auto& t : pairs) {
+        TParser newX, newY;
+        newX.SetExpression(t[0]);
+        newY.SetExpression(t[1]);
+        for (bool symmetric : {false, true}) {
+            TPixelGraphic expected, got;
+            expected.Assign(&start);
+            got.Assign(&start);
+            ASSERT_EQ(ReferenceDisplacement(expected, newX, newY, symmetric), "");
+            DisplacementPass(got, newX, newY, symmetric);
+            EXPECT_TRUE(SamePixels(got, expected)) << t[0] << " / " << t[1];
         }
     }
 }
