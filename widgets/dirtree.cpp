@@ -253,8 +253,8 @@ void Tdirtree::ReadRoots() {
     FSelecting = true;
     clear();
     FSelecting = false;
-    RunOnWorker<QList<TDirRoot>>(
-        FChannel, FRootLister, [this, generation](const QList<TDirRoot>& roots) { RootsArrived(generation, roots); });
+    RunOnWorker<QList<TDirRoot>>(FChannel, FRootLister,
+                                 [this, generation](const QList<TDirRoot>& roots) { RootsArrived(generation, roots); });
 }
 
 void Tdirtree::RootsArrived(quint64 generation, const QList<TDirRoot>& roots) {
