@@ -6,10 +6,11 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 GW_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libjpeg62-turbo-dev libpng-dev
   zlib1g-dev fonts-liberation2)
 # What the tests, benchmarks and fuzz targets need on top: their frameworks,
-# clang, the peer tools the tests compare with, the German locale and the
-# desktop-entry checker and Python for the include-layering check.
+# clang, the peer tools the tests compare with, the German locale, the
+# desktop-entry checker, Python for the include-layering and format checks,
+# clang-format and clang-tidy.
 GW_TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang imagemagick netpbm libtiff-tools libvips-tools locales
-  desktop-file-utils python3)
+  desktop-file-utils python3 git clang-format clang-tidy)
 
 # gw_install [build]: installs what is missing of the build packages and,
 # unless "build" is given, of the test packages.

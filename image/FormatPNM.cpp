@@ -163,7 +163,8 @@ public:
     }
 
     bool IsFormat(const uint8_t* header, int size) const override {
-        return size >= 2 && header[0] == 'P' && (header[1] == FTextType || header[1] == FBinaryType);
+        return size >= 2 && header[0] == 'P' &&
+               (header[1] == static_cast<uint8_t>(FTextType) || header[1] == static_cast<uint8_t>(FBinaryType));
     }
 
     void Read(TStream& stream, TPixelGraphic& g, int index) override {

@@ -325,6 +325,7 @@ public:
     void ReadRow(uint8_t* out, int64_t size, int y) {
         int64_t x = 0;
         while (x < size) {
+            // NOLINTNEXTLINE(bugprone-signed-char-misuse): the count byte is signed.
             const int n = static_cast<int8_t>(Next());
             if (n >= 0) {
                 if (x + n + 1 > size) Overfilled(y);
@@ -475,8 +476,11 @@ private:
     static void ReadRows(TTiffSource& src, const TDirectory& d, TPixelGraphic& g, int& stored) {
         // Uncompressed rows are read some at a time, never past their strip.
         const int64_t rowBytes = int64_t(d.RowBytes());
+        // The width and every sample's bits are at least 1 here.
+        // NOLINTBEGIN(clang-analyzer-core.DivideZero)
         const int64_t blockRows =
             d.Compression == cmpNone ? std::max<int64_t>(1, std::min<int64_t>(int64_t(d.RowsPerStrip), kReadBlock / rowBytes)) : 1;
+        // NOLINTEND(clang-analyzer-core.DivideZero)
         std::vector<uint8_t> buffer(size_t(rowBytes * blockRows));
         TPackBitsReader packBits(src);
         int64_t position = 0;

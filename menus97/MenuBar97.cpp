@@ -23,7 +23,8 @@ void TMenuSpeedButton::SetLook(TMenuButtonLook value) {
 }
 
 void TMenuSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-    TGraphicControl::MouseDown(button, shift, x, y);
+    // Past the button's own press handling: the bar shows the pressed look.
+    TGraphicControl::MouseDown(button, shift, x, y);  // NOLINT(bugprone-parent-virtual-call)
     if (button != mbLeft || !isEnabled()) return;
     TCustomMenuBar97* bar = BarOf(this);
     if (!bar) return;
@@ -38,7 +39,7 @@ void TMenuSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, 
 }
 
 void TMenuSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-    TGraphicControl::MouseUp(button, shift, x, y);
+    TGraphicControl::MouseUp(button, shift, x, y);  // NOLINT(bugprone-parent-virtual-call)
     if (TCustomMenuBar97* bar = BarOf(this)) bar->UpdateLooks();
 }
 

@@ -388,7 +388,7 @@ QString TB97ShortenCaption(const QString& caption, int width, const std::functio
     if (caption.size() <= 5 || measure(caption) <= width) return caption;
     const QString dots = QStringLiteral("...");
     for (int n = static_cast<int>(caption.size()) - 1;; --n) {
-        const QString s = caption.left(n) + dots;
+        QString s = caption.left(n) + dots;
         if (n <= 2 || measure(s) <= width) return s;
     }
 }

@@ -205,7 +205,7 @@ double Floor(double x) {
     const int64_t x = Trunc(a), y = Trunc(b);
     if (y == 0) ThrowDivByZero();
     if (y == -1 && x == std::numeric_limits<int64_t>::min()) ThrowIntOverflow();
-    return static_cast<double>(x / y);
+    return static_cast<double>(x / y);  // NOLINT(bugprone-integer-division): the integer quotient
 }
 
 [[gnu::noinline]] double ModOp(double a, double b) {

@@ -74,8 +74,7 @@ TColor StringToColor(const std::string& s) {
     while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.pop_back();
     const size_t sign = t.find_first_not_of(" \t");
     const size_t at = sign != std::string::npos && (t[sign] == '+' || t[sign] == '-') ? sign + 1 : sign;
-    if (at != std::string::npos && t.compare(at, 2, "0x") == 0) t.replace(at, 2, "$");
-    else if (at != std::string::npos && t.compare(at, 2, "0X") == 0) t.replace(at, 2, "$");
+    if (at != std::string::npos && (t.compare(at, 2, "0x") == 0 || t.compare(at, 2, "0X") == 0)) t.replace(at, 2, "$");
     int32_t v;
     if (!TryStrToInt(t, v)) throw EConvertError("'" + s + "' is not a valid integer value");
     return v;

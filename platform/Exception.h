@@ -14,10 +14,11 @@ private:
     std::string FMessage;
 };
 
-#define GW_DECLARE_EXCEPTION(Name, Base) \
-    class Name : public Base {           \
-    public:                              \
-        using Base::Base;                \
+#define GW_DECLARE_EXCEPTION(Name, Base)                                \
+    /* NOLINTNEXTLINE(bugprone-macro-parentheses): names, not values */ \
+    class Name : public Base {                                          \
+    public:                                                             \
+        using Base::Base;                                               \
     };
 
 GW_DECLARE_EXCEPTION(EStreamError, Exception)

@@ -10,7 +10,7 @@ QUrl AutoURLTarget(const QString& url) {
     const QString text = url.trimmed();
     if (text.startsWith(QLatin1String("www."), Qt::CaseInsensitive))
         return QUrl(QStringLiteral("http://") + text, QUrl::StrictMode);
-    const QUrl u(text, QUrl::StrictMode);
+    QUrl u(text, QUrl::StrictMode);
     const QString scheme = u.scheme().toLower();
     if (!u.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https") &&
                          scheme != QLatin1String("mailto")))

@@ -132,7 +132,7 @@ void TPageManager::UpdateButtons() {
 QString TPageManager::UnusedProxyName() const {
     QObject* owner = parent() ? parent() : const_cast<TPageManager*>(this);
     for (int n = 1;; ++n) {
-        const QString name = QStringLiteral("PageProxy%1").arg(n);
+        QString name = QStringLiteral("PageProxy%1").arg(n);
         bool used = owner->objectName() == name || owner->findChild<QObject*>(name) != nullptr;
         for (const TPageProxy* p : FProxies) used = used || p->objectName() == name;
         if (!used) return name;

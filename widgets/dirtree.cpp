@@ -253,8 +253,8 @@ void Tdirtree::ReadRoots() {
     FSelecting = true;
     clear();
     FSelecting = false;
-    RunOnWorker<QList<TDirRoot>>(
-        FChannel, FRootLister, [this, generation](QList<TDirRoot> roots) { RootsArrived(generation, roots); });
+    RunOnWorker<QList<TDirRoot>>(FChannel, FRootLister,
+                                 [this, generation](const QList<TDirRoot>& roots) { RootsArrived(generation, roots); });
 }
 
 void Tdirtree::RootsArrived(quint64 generation, const QList<TDirRoot>& roots) {
@@ -291,7 +291,7 @@ void Tdirtree::RequestListing(QTreeWidgetItem* node) {
     TDirLister lister = FLister;
     RunOnWorker<QStringList>(
         FChannel, [lister, path] { return lister(path); },
-        [this, request](QStringList names) { ListingArrived(request, names); });
+        [this, request](const QStringList& names) { ListingArrived(request, names); });
 }
 
 void Tdirtree::ListingArrived(quint64 request, const QStringList& names) {

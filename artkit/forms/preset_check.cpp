@@ -48,7 +48,7 @@ int LoadFirstPreset(const std::string& folder, const std::string& extension,
 }  // namespace
 
 void QueueFirstPresetLoad(const std::string& folder, const std::string& extension,
-                          std::function<void(const std::string&)> load) {
+                          const std::function<void(const std::string&)>& load) {
     QTimer::singleShot(0, QCoreApplication::instance(), [folder, extension, load] {
         QCoreApplication::exit(LoadFirstPreset(folder, extension, load));
     });

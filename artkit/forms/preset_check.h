@@ -15,4 +15,4 @@ bool WantsFirstPresetLoad(int argc, char** argv);
 // Queues the check: the first file of folder with extension (in the preset
 // browser's order) is handed to load.
 void QueueFirstPresetLoad(const std::string& folder, const std::string& extension,
-                          std::function<void(const std::string&)> load);
+                          const std::function<void(const std::string&)>& load);

@@ -201,6 +201,7 @@ bool TPGOpenDialog::RunDialog(QWidget* parent) {
     QFileDialog dialog(parent ? parent : QApplication::activeWindow());
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(FIsSaveDialog ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // NOLINTNEXTLINE(bugprone-branch-clone): the save dialog's mode reads first.
     if (FIsSaveDialog) dialog.setFileMode(QFileDialog::AnyFile);
     else if (FOptions & ofAllowMultiSelect) dialog.setFileMode(QFileDialog::ExistingFiles);
     else if (FOptions & ofFileMustExist) dialog.setFileMode(QFileDialog::ExistingFile);
