@@ -12,9 +12,9 @@
 
 namespace {
 
-const char* const ShapeNames[ShapeCodeCount] = {"oval",         "rectangle",    "square",        "circle",
-                                                "triangleup",   "triangledown", "triangleleft",  "triangleright",
-                                                "roundrect",    "diamond"};
+const char* const ShapeNames[ShapeCodeCount] = {"oval",       "rectangle",    "square",       "circle",
+                                                "triangleup", "triangledown", "triangleleft", "triangleright",
+                                                "roundrect",  "diamond"};
 const char* const FillNames[FillModeCount] = {"plasma", "bitmap", "color", "gradient"};
 
 inline bool Is24(const TPixelGraphic& g) { return g.GetBitCountNum() == 3 && !g.GetEmpty(); }
@@ -96,9 +96,7 @@ TRect InsetRect(const TRect& r, int n) { return TRect(r.Left + n, r.Top + n, r.R
 
 // ---- colours -----------------------------------------------------------------
 
-uint32_t ClampRGB(int r, int g, int b) {
-    return RGB(Clamp(r, 0, 255), Clamp(g, 0, 255), Clamp(b, 0, 255));
-}
+uint32_t ClampRGB(int r, int g, int b) { return RGB(Clamp(r, 0, 255), Clamp(g, 0, 255), Clamp(b, 0, 255)); }
 
 uint32_t ShiftColor(uint32_t colour, int amount) {
     return ClampRGB(GetRValue(colour) + amount, GetGValue(colour) + amount, GetBValue(colour) + amount);
@@ -157,16 +155,17 @@ void MixArea(TPixelGraphic& first, const TPixelGraphic& second, int dx, int dy, 
             const uint32_t a = first.GetPixelColor(x, y), b = second.GetPixelColor(x - dx, y - dy);
             if (a == b) continue;
             auto mix = [p, q](int ca, int cb) { return (q * cb + p * ca) / 100; };
-            first.SetPixelColor(x, y, RGB(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)),
-                                          mix(GetBValue(a), GetBValue(b))));
+            first.SetPixelColor(
+                x, y,
+                RGB(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)), mix(GetBValue(a), GetBValue(b))));
         }
 }
 
 }  // namespace
 
 void MixGraphicsRect(TPixelGraphic& first, const TPixelGraphic& second, int percent, const TRect& area) {
-    const TRect r = IntersectRect(
-        area, TRect(0, 0, std::min(first.GetWidth(), second.GetWidth()), std::min(first.GetHeight(), second.GetHeight())));
+    const TRect r = IntersectRect(area, TRect(0, 0, std::min(first.GetWidth(), second.GetWidth()),
+                                              std::min(first.GetHeight(), second.GetHeight())));
     MixArea(first, second, 0, 0, percent, r);
 }
 
@@ -191,8 +190,8 @@ inline int64_t BevelRampIndex(double nx, double ny, double nz, const TLightVecto
 
 }  // namespace
 
-void ShadeBevelPixel(TPixelGraphic& graphic, int x, int y, double nx, double ny, double nz,
-                     const TLightVector& light, const TColourTable& ramp) {
+void ShadeBevelPixel(TPixelGraphic& graphic, int x, int y, double nx, double ny, double nz, const TLightVector& light,
+                     const TColourTable& ramp) {
     graphic.SetPixelColor(x, y, ramp[BevelRampIndex(nx, ny, nz, light)]);
 }
 
@@ -210,8 +209,7 @@ void EllipseBevel(TPixelGraphic& graphic, int left, int top, int right, int bott
     auto shade = [&](int x, int y, double nx, double ny, double nz) {
         if (direct && x >= 0 && y >= 0 && x < w && y < h)
             SetRowColor(graphic.GetScanLine(y), x, ramp[BevelRampIndex(nx, ny, nz, light)]);
-        else
-            ShadeBevelPixel(graphic, x, y, nx, ny, nz, light, ramp);
+        else ShadeBevelPixel(graphic, x, y, nx, ny, nz, light, ramp);
     };
     auto mirrored = [&](int a, int b) {
         if (a == 0 && b == 0) {
@@ -267,14 +265,38 @@ void InnerLuminance(TPixelGraphic& graphic, int amount, int direction) {
             const int e = w - x, f = h - y;
             int p, q;
             switch (direction) {
-                case 1: p = e; q = f; break;
-                case 2: p = f; q = f; break;
-                case 3: p = x; q = f; break;
-                case 4: p = e; q = e; break;
-                case 6: p = x; q = x; break;
-                case 7: p = e; q = y; break;
-                case 8: p = y; q = y; break;
-                case 9: p = x; q = y; break;
+                case 1:
+                    p = e;
+                    q = f;
+                    break;
+                case 2:
+                    p = f;
+                    q = f;
+                    break;
+                case 3:
+                    p = x;
+                    q = f;
+                    break;
+                case 4:
+                    p = e;
+                    q = e;
+                    break;
+                case 6:
+                    p = x;
+                    q = x;
+                    break;
+                case 7:
+                    p = e;
+                    q = y;
+                    break;
+                case 8:
+                    p = y;
+                    q = y;
+                    break;
+                case 9:
+                    p = x;
+                    q = y;
+                    break;
                 default: return;
             }
             graphic.SetPixelColor(x, y, ShiftColor(graphic.GetPixelColor(x, y), LuminanceAmount(p, q, amount, half)));
@@ -310,8 +332,7 @@ void DrawMasked(TPixelGraphic& target, int x, int y, const TPixelGraphic& image,
 
 // ---- fills -------------------------------------------------------------------
 
-void RoundRectLight(const TPixelGraphic& graphic, uint32_t light, uint32_t shadow, int direction,
-                    TPixelGraphic& work) {
+void RoundRectLight(const TPixelGraphic& graphic, uint32_t light, uint32_t shadow, int direction, TPixelGraphic& work) {
     const int w = graphic.GetWidth(), h = graphic.GetHeight();
     if (work.GetWidth() != w || work.GetHeight() != h || work.GetBitCountNum() != 3) work.SetSize(w, h, 3);
     if (work.GetEmpty()) return;
@@ -321,14 +342,38 @@ void RoundRectLight(const TPixelGraphic& graphic, uint32_t light, uint32_t shado
     for (int i = 0; i < 256; ++i) ramp[i] = RampEntry(shadow, light, i);
     int ox = 0, oy = 0;
     switch (direction) {
-        case 1: ox = hw; oy = hh; break;
-        case 2: ox = 0; oy = hh; break;
-        case 3: ox = -hw; oy = hh; break;
-        case 4: ox = hw; oy = 0; break;
-        case 6: ox = -hw; oy = 0; break;
-        case 7: ox = hw; oy = -hh; break;
-        case 8: ox = 0; oy = -hh; break;
-        case 9: ox = -hw; oy = -hh; break;
+        case 1:
+            ox = hw;
+            oy = hh;
+            break;
+        case 2:
+            ox = 0;
+            oy = hh;
+            break;
+        case 3:
+            ox = -hw;
+            oy = hh;
+            break;
+        case 4:
+            ox = hw;
+            oy = 0;
+            break;
+        case 6:
+            ox = -hw;
+            oy = 0;
+            break;
+        case 7:
+            ox = hw;
+            oy = -hh;
+            break;
+        case 8:
+            ox = 0;
+            oy = -hh;
+            break;
+        case 9:
+            ox = -hw;
+            oy = -hh;
+            break;
         default: break;  // no light side: the field is centred
     }
     // The ramp index Trunc(distance / reach x 256) in double precision: its
@@ -346,10 +391,8 @@ void RoundRectLight(const TPixelGraphic& graphic, uint32_t light, uint32_t shado
                 const double v = std::sqrt(static_cast<double>(dx * dx + dy * dy)) * scale;
                 k = static_cast<int64_t>(v);
                 const double fraction = v - static_cast<double>(k);
-                if (fraction > 1e-9 && fraction < 1 - 1e-9)
-                    k = Clamp<int64_t>(k, 0, 255);
-                else
-                    k = Clamp<int64_t>(Trunc(Hypotenuse(y + oy - hh, x + ox - hw) / reach * 256), 0, 255);
+                if (fraction > 1e-9 && fraction < 1 - 1e-9) k = Clamp<int64_t>(k, 0, 255);
+                else k = Clamp<int64_t>(Trunc(Hypotenuse(y + oy - hh, x + ox - hw) / reach * 256), 0, 255);
             }
             SetRowColor(row, x - 1, ramp[255 - k]);
         }
@@ -469,10 +512,9 @@ void DiamondEdges(TPGCanvas& canvas, const TRect& r, uint32_t light, int directi
 std::vector<TPoint> RoundRectOutline(const TRect& rect, int width, int height) {
     std::vector<TPoint> points = RoundRectPenPixels(rect.Left, rect.Top, rect.Right, rect.Bottom,
                                                     (rect.Right - rect.Left) / 2, (rect.Bottom - rect.Top) / 2);
-    points.erase(std::remove_if(points.begin(), points.end(),
-                                [width, height](const TPoint& p) {
-                                    return p.X < 0 || p.Y < 0 || p.X >= width || p.Y >= height;
-                                }),
+    points.erase(std::remove_if(
+                     points.begin(), points.end(),
+                     [width, height](const TPoint& p) { return p.X < 0 || p.Y < 0 || p.X >= width || p.Y >= height; }),
                  points.end());
     return points;
 }
@@ -496,10 +538,8 @@ TRect CopyPixelsAt(TPixelGraphic& graphic, const std::vector<TPoint>& points, co
         top = std::min(top, p.Y);
         bottom = std::max(bottom, p.Y);
         if (p.X < 0 || p.Y < 0 || p.X >= w || p.Y >= h) continue;
-        if (direct)
-            std::memcpy(to + p.Y * toRow + 3 * p.X, from + p.Y * fromRow + 3 * p.X, 3);
-        else
-            graphic.SetPixelColor(p.X, p.Y, work.GetPixelColor(p.X, p.Y));
+        if (direct) std::memcpy(to + p.Y * toRow + 3 * p.X, from + p.Y * fromRow + 3 * p.X, 3);
+        else graphic.SetPixelColor(p.X, p.Y, work.GetPixelColor(p.X, p.Y));
     }
     graphic.DoChange();
     return TRect(left, top, right + 1, bottom + 1);
@@ -685,4 +725,3 @@ void RectangularGradientFill(TPixelGraphic& graphic, const TColourTable& ramp) {
     }
     canvas.Brush.Style = bsSolid;
 }
-

@@ -95,8 +95,8 @@ struct TLightVector {
 // Fills ramp from c2 (entry 0) to c1 (entry 256).
 void BuildColourRamp(TColourTable& ramp, uint32_t c1, uint32_t c2);
 // Sets (x, y) to the ramp entry of the light falling on normal n.
-void ShadeBevelPixel(TPixelGraphic& graphic, int x, int y, double nx, double ny, double nz,
-                     const TLightVector& light, const TColourTable& ramp);
+void ShadeBevelPixel(TPixelGraphic& graphic, int x, int y, double nx, double ny, double nz, const TLightVector& light,
+                     const TColourTable& ramp);
 // A bevel band along the ellipse inside (left, top, right, bottom), shaded
 // like a cone.
 void EllipseBevel(TPixelGraphic& graphic, int left, int top, int right, int bottom, int thickness,
@@ -120,8 +120,7 @@ void DiamondEdges(TPGCanvas& canvas, const TRect& r, uint32_t light, int directi
 // size): the light colour at the corner or edge named by direction, fading
 // to the shadow colour one half-diagonal away. Direction 5 and unknown
 // directions centre the field.
-void RoundRectLight(const TPixelGraphic& graphic, uint32_t light, uint32_t shadow, int direction,
-                    TPixelGraphic& work);
+void RoundRectLight(const TPixelGraphic& graphic, uint32_t light, uint32_t shadow, int direction, TPixelGraphic& work);
 
 // Pixels of the one-pixel RoundRect outline of rect with corner ellipse
 // ((r - l) div 2, (b - t) div 2), as the canvas draws it, clipped to a

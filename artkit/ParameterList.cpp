@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "artkit/PaletteText.h"
 #include "artkit/Painters.h"
+#include "artkit/PaletteText.h"
 #include "image/PGFormats.h"
 #include "image/PGraphic.h"
 #include "platform/IntText.h"

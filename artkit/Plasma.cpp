@@ -19,8 +19,7 @@ TPlasmaFill::TPlasmaFill(TRandomGenerator& random) : FRandom(random) {
 }
 
 void TPlasmaFill::Seed(TGrid& grid) {
-    if (FReseed)
-        FRandom.SetSeed(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    if (FReseed) FRandom.SetSeed(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     const int last = PlasmaGridSize - 1;
     for (const auto& corner : {std::pair<int, int>(0, last), {last, last}, {last, 0}, {0, 0}})
         grid[corner.first * PlasmaGridSize + corner.second] = static_cast<uint8_t>(FRandom.NextInt(255));

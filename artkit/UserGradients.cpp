@@ -10,7 +10,8 @@ const char* const UserGradientSection = "Gradients";
 const char* const NoUserGradient = "nil";
 
 std::string UserGradientNameProblem(const std::string& name) {
-    const bool blank = std::all_of(name.begin(), name.end(), [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
+    const bool blank =
+        std::all_of(name.begin(), name.end(), [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
     if (blank) return "Please enter a name for the gradient.";
     if (name == "-") return "\"-\" cannot be the name of a gradient.";
     return std::string();

@@ -8,7 +8,7 @@
 
 extern const char* const UserGradientSection;  // "Gradients"
 // What a gradient read finds when there is no value of that name.
-extern const char* const NoUserGradient;       // "nil"
+extern const char* const NoUserGradient;  // "nil"
 
 // Why a name cannot be saved: empty or blank, or "-" (a menu would take it
 // for a separator). Empty when the name is fine.

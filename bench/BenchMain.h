@@ -8,13 +8,13 @@
 
 #include "image/PGFormats.h"
 
-#define GW_BENCHMARK_MAIN_WITH_APPLICATION()                                                  \
-    int main(int argc, char** argv) {                                                       \
-        if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");  \
-        QApplication app(argc, argv);                                                       \
-        InitPixelGraphicLibrary();                                                          \
-        benchmark::Initialize(&argc, argv);                                                 \
-        benchmark::RunSpecifiedBenchmarks();                                                \
-        benchmark::Shutdown();                                                              \
-        return 0;                                                                           \
+#define GW_BENCHMARK_MAIN_WITH_APPLICATION()                                               \
+    int main(int argc, char** argv) {                                                      \
+        if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen"); \
+        QApplication app(argc, argv);                                                      \
+        InitPixelGraphicLibrary();                                                         \
+        benchmark::Initialize(&argc, argv);                                                \
+        benchmark::RunSpecifiedBenchmarks();                                               \
+        benchmark::Shutdown();                                                             \
+        return 0;                                                                          \
     }

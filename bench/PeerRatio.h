@@ -54,7 +54,7 @@ inline double TimeCommand(const std::string& command) {
 // ours; "" for none). Prints the ratio to our figure kept under `name`;
 // returns the iterations' total seconds (0 when a command failed).
 inline double TimePeerCommand(benchmark::State& state, const std::string& name, const std::string& full,
-                            const std::string& baseline = "") {
+                              const std::string& baseline = "") {
     double total = 0;
     for (auto _ : state) {
         const double whole = TimeCommand(full);

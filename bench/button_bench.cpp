@@ -86,9 +86,7 @@ TButtonDesign HeaviestDesign(int shape) {
     return d;
 }
 
-void BM_HeaviestWarm(benchmark::State& state) {
-    RenderDesign(state, HeaviestDesign(static_cast<int>(state.range(0))));
-}
+void BM_HeaviestWarm(benchmark::State& state) { RenderDesign(state, HeaviestDesign(static_cast<int>(state.range(0)))); }
 
 void NewRenderer(benchmark::State& state) {
     const TButtonDesign design = HeaviestDesign(static_cast<int>(state.range(0)));

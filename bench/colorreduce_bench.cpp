@@ -3,11 +3,11 @@
 // ratio ours / convert printed by the peer).
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 #include "bench/PeerRatio.h"
 #include "image/PGraphic.h"

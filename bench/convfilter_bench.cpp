@@ -4,6 +4,7 @@
 // too). Counters: ms_per_MP, and ours_over_peer on the peer's lines.
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -11,7 +12,6 @@
 #include <fstream>
 #include <random>
 #include <string>
-#include <unistd.h>
 
 #include "bench/PeerRatio.h"
 #include "image/PGConvFilter.h"
@@ -28,8 +28,7 @@ void MakePicture(TPixelGraphic& g) {
     std::mt19937 rng(1);
     for (int y = 0; y < Side; ++y) {
         uint8_t* row = g.GetScanLine(y);
-        for (int x = 0; x < 3 * Side; ++x)
-            row[x] = static_cast<uint8_t>(((x * 7 + y * 3) & 0xFF) ^ (rng() & 0x1F));
+        for (int x = 0; x < 3 * Side; ++x) row[x] = static_cast<uint8_t>(((x * 7 + y * 3) & 0xFF) ^ (rng() & 0x1F));
     }
 }
 
@@ -94,8 +93,9 @@ struct TVipsFiles {
             std::ofstream mask(Mask);
             mask << "3 3 16 0\n1 2 1\n2 4 2\n1 2 1\n";
         }
-        Ok = std::system(("vips copy " + Dir + "/big.ppm " + Big + " && vips crop " + Big + " " + Tiny +
-                          " 0 0 8 8").c_str()) == 0;
+        Ok = std::system(
+                 ("vips copy " + Dir + "/big.ppm " + Big + " && vips crop " + Big + " " + Tiny + " 0 0 8 8").c_str()) ==
+             0;
     }
     ~TVipsFiles() {
         if (!Dir.empty()) std::system(("rm -rf " + Dir).c_str());
@@ -115,12 +115,12 @@ void VipsConv(benchmark::State& state, const char* precision) {
     // Float results make a 50 MB file: the same file written by a plain
     // cast to float is subtracted with the start-up.
     const bool isFloat = std::string(precision) == "float";
-    const std::string baseline =
-        isFloat ? "vips cast " + files.Big + " " + files.Dir + "/base.v float" : command(files.Tiny);
+    const std::string baseline = isFloat ? "vips cast " + files.Big + " " + files.Dir + "/base.v float"
+                                         : command(files.Tiny);
     SetMegapixelCounter(state, TimePeerCommand(state, "conv", command(files.Big), baseline));
 }
 
-void BM_VipsConvFloat(benchmark::State& state) { VipsConv(state, "float"); }      // vips's default
+void BM_VipsConvFloat(benchmark::State& state) { VipsConv(state, "float"); }  // vips's default
 void BM_VipsConvInteger(benchmark::State& state) { VipsConv(state, "integer"); }
 BENCHMARK(BM_VipsConvFloat)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_VipsConvInteger)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);

@@ -57,8 +57,7 @@ using TXy = std::array<double, 2>;
 std::string Key(const char* pass, const char* name) { return std::string(pass) + ": " + name; }
 
 // The parser pass; its time kept for the lambdas' ratios.
-void RgbPassParser(benchmark::State& state, const char* name, const char* red, const char* green,
-                   const char* blue) {
+void RgbPassParser(benchmark::State& state, const char* name, const char* red, const char* green, const char* blue) {
     TPixelGraphic pic;
     FillTile(pic);
     TParser p[3];
@@ -179,25 +178,33 @@ void RegisterDisplacement(const char* name, const char* newX, const char* newY, 
         return perPixel(r, g, b, x, y);
     };
     benchmark::RegisterBenchmark("BM_DisplacementPassLambda",
-                                 DisplacementPassLambda<decltype(kNone), decltype(kNone), decltype(pixel)>, name,
-                                 kNone, kNone, pixel)
+                                 DisplacementPassLambda<decltype(kNone), decltype(kNone), decltype(pixel)>, name, kNone,
+                                 kNone, pixel)
         ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("BM_DisplacementPassLambdaByParts", DisplacementPassLambda<Column, Row, ByParts>,
-                                 name, column, row, byParts)
+    benchmark::RegisterBenchmark("BM_DisplacementPassLambdaByParts", DisplacementPassLambda<Column, Row, ByParts>, name,
+                                 column, row, byParts)
         ->Unit(benchmark::kMicrosecond);
 }
 
 void Register() {
     RegisterRgb(
-        "default", "r", "g", "b", [](double r, double g, double b, double, double) { return TRgb{r, g, b}; }, kNone,
-        kNone, [](double r, double g, double b, double, double, double, double) { return TRgb{r, g, b}; });
+        "default", "r", "g", "b",
+        [](double r, double g, double b, double, double) {
+            return TRgb{r, g, b};
+        },
+        kNone, kNone,
+        [](double r, double g, double b, double, double, double, double) {
+            return TRgb{r, g, b};
+        });
     RegisterRgb(
         "sine and cosine", "SIN(X/16)*128+128", "(r+g)/2", "b*COS(Y/20)",
         [](double r, double g, double b, double x, double y) {
             return TRgb{std::sin(x / 16) * 128 + 128, (r + g) / 2, b * std::cos(y / 20)};
         },
         [](double x) { return std::sin(x / 16) * 128 + 128; }, [](double y) { return std::cos(y / 20); },
-        [](double r, double g, double b, double, double, double c, double h) { return TRgb{c, (r + g) / 2, b * h}; });
+        [](double r, double g, double b, double, double, double c, double h) {
+            return TRgb{c, (r + g) / 2, b * h};
+        });
     RegisterRgb(
         "whole tile", "SIN(X/16)*r/2+g/2", "SIN(X/16)*r/2+g/2", "SIN(X/16)*r/2+g/2",
         [](double r, double g, double, double x, double) {
@@ -210,13 +217,23 @@ void Register() {
             return TRgb{v, v, v};
         });
     RegisterDisplacement(
-        "default", "x", "y", [](double, double, double, double x, double y) { return TXy{x, y}; }, kNone, kNone,
-        [](double, double, double, double x, double y, double, double) { return TXy{x, y}; });
+        "default", "x", "y",
+        [](double, double, double, double x, double y) {
+            return TXy{x, y};
+        },
+        kNone, kNone,
+        [](double, double, double, double x, double y, double, double) {
+            return TXy{x, y};
+        });
     RegisterDisplacement(
         "whole tile", "x+SIN(y/8)*4", "y",
-        [](double, double, double, double x, double y) { return TXy{x + std::sin(y / 8) * 4, y}; }, kNone,
-        [](double y) { return std::sin(y / 8) * 4; },
-        [](double, double, double, double x, double y, double, double h) { return TXy{x + h, y}; });
+        [](double, double, double, double x, double y) {
+            return TXy{x + std::sin(y / 8) * 4, y};
+        },
+        kNone, [](double y) { return std::sin(y / 8) * 4; },
+        [](double, double, double, double x, double y, double, double h) {
+            return TXy{x + h, y};
+        });
 }
 
 }  // namespace

@@ -148,7 +148,8 @@ void Register() {
         benchmark::RegisterBenchmark(("Read/" + n).c_str(), BM_Read, v)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("Write/" + n).c_str(), BM_Write, v)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("ReadWrite/" + n).c_str(), BM_ReadWrite, v)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("Convert_ReadWrite_LessStartup/" + n).c_str(), BM_Convert_ReadWrite_LessStartup, v)
+        benchmark::RegisterBenchmark(("Convert_ReadWrite_LessStartup/" + n).c_str(), BM_Convert_ReadWrite_LessStartup,
+                                     v)
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond)
             ->Iterations(3);
@@ -158,11 +159,12 @@ void Register() {
                 ->Unit(benchmark::kMillisecond)
                 ->Iterations(5);
     }
-    for (const auto& [name, ext, options] : {std::tuple{"pcx", "pcx", ""}, std::tuple{"tga_rle", "tga", "-compress RLE"}}) {
+    for (const auto& [name, ext, options] :
+         {std::tuple{"pcx", "pcx", ""}, std::tuple{"tga_rle", "tga", "-compress RLE"}}) {
         benchmark::RegisterBenchmark((std::string("Read/") + name).c_str(), ReadPeerFile, name, ext, options, false)
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark((std::string("Convert_Read_LessStartup/") + name).c_str(), ReadPeerFile, name,
-                                     ext, options, true)
+        benchmark::RegisterBenchmark((std::string("Convert_Read_LessStartup/") + name).c_str(), ReadPeerFile, name, ext,
+                                     options, true)
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond)
             ->Iterations(3);

@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "glimmo/ButtonRenderer.h"
 #include "artkit/JpegRendition.h"
+#include "glimmo/ButtonRenderer.h"
 #include "image/PGFormats.h"
 #include "image/PGraphic.h"
 

@@ -16,8 +16,8 @@
 
 #include <unistd.h>
 
-#include "bench/PeerRatio.h"
 #include "artkit/PaletteText.h"
+#include "bench/PeerRatio.h"
 #include "image/PGFormats.h"
 #include "image/PGraphic.h"
 #include "mozaro/Blend.h"
@@ -80,8 +80,10 @@ void BM_Layer(benchmark::State& state) {
     for (auto _ : state) RenderLayer(p, Palette(), cache, import.get(), layer);
     state.SetLabel(kAlgorithmNames[p.Algorithm]);
 }
-BENCHMARK(BM_Layer)->ArgsProduct({benchmark::CreateDenseRange(0, kAlgorithmCount - 1, 1), {0, 1}})
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Layer)
+    ->ArgsProduct({benchmark::CreateDenseRange(0, kAlgorithmCount - 1, 1), {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_BlendLayers(benchmark::State& state) {
     const int mode = static_cast<int>(state.range(0));

@@ -54,9 +54,17 @@ void ReleaseToChange(benchmark::State& state, bool newMaps) {
 void BM_ReleaseBrightness(benchmark::State& state) { ReleaseToChange(state, false); }
 void BM_ReleaseTurbulence(benchmark::State& state) { ReleaseToChange(state, true); }
 
-BENCHMARK(BM_ReleaseBrightness)->UseManualTime()->Iterations(1)->Repetitions(50)->ReportAggregatesOnly()
+BENCHMARK(BM_ReleaseBrightness)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(50)
+    ->ReportAggregatesOnly()
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReleaseTurbulence)->UseManualTime()->Iterations(1)->Repetitions(50)->ReportAggregatesOnly()
+BENCHMARK(BM_ReleaseTurbulence)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(50)
+    ->ReportAggregatesOnly()
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -149,7 +149,8 @@ void BM_Compile(benchmark::State& state) {
         {"legal: number", fill("0", "X+1.")},
         {"legal: bracketed tree", std::string(20000, '(') + WidestTree() + std::string(20000, ')')},
         {"nestings: A+A+..", fill("A+", "", "A")},
-        {"nestings: SIN(SIN(..", [&] {
+        {"nestings: SIN(SIN(..",
+         [&] {
              std::string t;
              for (size_t n = 0; n < (k64 - 1) / 5; ++n) t += "SIN(";
              return t + "A" + std::string(t.size() / 4, ')');

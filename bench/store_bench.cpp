@@ -5,11 +5,11 @@
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
+#include <unistd.h>
 #include <cstring>
 #include <filesystem>
 #include <random>
 #include <string>
-#include <unistd.h>
 
 #include "bench/PeerRatio.h"
 #include "store/QDB.h"
@@ -21,8 +21,16 @@ namespace {
 // thumbnails).
 const std::vector<uint8_t>& MixedMegabyte() {
     static const std::vector<uint8_t> data = [] {
-        static const char* words[] = {"Bevel Width: ", "pixels", "true", "false", "clBlack", "$00FF8040",
-                                      "0;0;0;128;128;128;256;256;256;128;128;128;0;0;0", "\r\n", "plasma ", "oval "};
+        static const char* words[] = {"Bevel Width: ",
+                                      "pixels",
+                                      "true",
+                                      "false",
+                                      "clBlack",
+                                      "$00FF8040",
+                                      "0;0;0;128;128;128;256;256;256;128;128;128;0;0;0",
+                                      "\r\n",
+                                      "plasma ",
+                                      "oval "};
         std::mt19937 rng(42);
         std::vector<uint8_t> v;
         while (v.size() < (1u << 20)) {

@@ -1,9 +1,9 @@
 // The paste path: any block on the clipboard under the packed-DIB type is
 // read into a picture or refused with the library's exceptions; a picture
 // that reads goes back to the clipboard and pastes again unchanged.
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QClipboard>
 #include <cstdint>
 #include <cstdlib>
 
@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static int argc = 1;
     static char name[] = "clipboard_fuzz";
     static char* argv[] = {name, nullptr};
-    static QGuiApplication* app = (qputenv("QT_QPA_PLATFORM", "offscreen"), InitPixelGraphicLibrary(),
-                                   new QGuiApplication(argc, argv));
+    static QGuiApplication* app =
+        (qputenv("QT_QPA_PLATFORM", "offscreen"), InitPixelGraphicLibrary(), new QGuiApplication(argc, argv));
     (void)app;
     auto* mime = new QMimeData;
     mime->setData(PGPackedDIBMimeType, QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));

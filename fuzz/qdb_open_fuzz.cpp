@@ -24,7 +24,6 @@ const std::string& Folder() {
     return folder;
 }
 
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -6,8 +6,8 @@
 #include <QSet>
 
 #include "image/PGFormats.h"
-#include "platform/StringList.h"
 #include "platform/Streams.h"
+#include "platform/StringList.h"
 
 namespace {
 
@@ -105,7 +105,8 @@ TBatchResult RunBatch(TButtonRenderer& renderer, const TButtonDesign& design, co
                 renderer.RenderButton(design, picture, captions[i].toStdString());
                 SaveBatchPicture(picture, paths[i]);
             } catch (const std::exception& e) {
-                result.Error = QStringLiteral("Could not write \"%1\":\n%2").arg(paths[i], QString::fromStdString(e.what()));
+                result.Error =
+                    QStringLiteral("Could not write \"%1\":\n%2").arg(paths[i], QString::fromStdString(e.what()));
                 return result;
             }
             written.insert(paths[i]);

@@ -6,9 +6,18 @@
 
 void SetAntiAliasLevel(TSmoothSettings& settings, TAntiAliasLevel level) {
     switch (level) {
-        case aaOff: settings.Percent = 10; settings.UseDistance = false; break;
-        case aaLow: settings.Percent = 50; settings.UseDistance = true; break;
-        case aaHigh: settings.Percent = 100; settings.UseDistance = true; break;
+        case aaOff:
+            settings.Percent = 10;
+            settings.UseDistance = false;
+            break;
+        case aaLow:
+            settings.Percent = 50;
+            settings.UseDistance = true;
+            break;
+        case aaHigh:
+            settings.Percent = 100;
+            settings.UseDistance = true;
+            break;
     }
 }
 

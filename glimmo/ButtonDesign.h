@@ -37,8 +37,8 @@ constexpr int AntiAliasThreshold = 24;
 
 struct TButtonDesign {
     // ---- size ------------------------------------------------------------
-    int Width = 100;   // 1..200
-    int Height = 25;   // 1..200
+    int Width = 100;  // 1..200
+    int Height = 25;  // 1..200
 
     // ---- shape and fill ----------------------------------------------------
     int Shape = scRectangle;
@@ -87,9 +87,9 @@ struct TButtonDesign {
     TGradientStyle GradientStyle = gsLinear;
     std::string GradientPaletteText = "default";
     std::string PlasmaPaletteText = "default";
-    int PlasmaStyle = 0;         // TPlasmaStyle
-    int PlasmaNoise = 100;       // 1..200
-    int PlasmaBrightness = 50;   // 1..100
+    int PlasmaStyle = 0;        // TPlasmaStyle
+    int PlasmaNoise = 100;      // 1..200
+    int PlasmaBrightness = 50;  // 1..100
 };
 
 // Limits every number to the range of the control it comes from (a

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "glimmo/ButtonRenderer.h"
 #include "artkit/Painters.h"
 #include "artkit/ParameterList.h"
 #include "artkit/Plasma.h"
+#include "glimmo/ButtonRenderer.h"
 #include "image/PGraphic.h"
 #include "platform/MathUtil.h"
 #include "store/QDB.h"

@@ -55,16 +55,14 @@ inline bool IsWhite(const uint8_t* p) { return p[0] == 0xFF && p[1] == 0xFF && p
 }  // namespace
 
 bool LightVectorOf(int direction, TLightVector& vector) {
-    static const double table[10][2] = {{0, 0},  {-1, -1}, {0, -1.5}, {1, -1}, {-1.5, 0},
-                                        {0, 0},  {1.5, 0}, {-1, 1},   {0, 1.5}, {1, 1}};
+    static const double table[10][2] = {{0, 0}, {-1, -1}, {0, -1.5}, {1, -1},  {-1.5, 0},
+                                        {0, 0}, {1.5, 0}, {-1, 1},   {0, 1.5}, {1, 1}};
     if (direction < 1 || direction > 9 || direction == 5) return false;
     vector = TLightVector{table[direction][0], table[direction][1], 0};
     return true;
 }
 
-int MirroredDirection(int direction) {
-    return direction >= 1 && direction <= 9 ? 10 - direction : direction;
-}
+int MirroredDirection(int direction) { return direction >= 1 && direction <= 9 ? 10 - direction : direction; }
 
 TButtonRenderer::TButtonRenderer(TRandomGenerator& random) : FPlasma(random) {
     PlasmaImage.SetSize(PlasmaImageSize, PlasmaImageSize, 3);
@@ -135,8 +133,8 @@ void TButtonRenderer::RefreshButton(bool force) {
 
 // ---- rendering ----------------------------------------------------------------
 
-TConvFilter& TButtonRenderer::SmoothFilter(TConvFilter& filter, const TSmoothSettings& settings,
-                                           TSmoothSettings& built, bool& valid) {
+TConvFilter& TButtonRenderer::SmoothFilter(TConvFilter& filter, const TSmoothSettings& settings, TSmoothSettings& built,
+                                           bool& valid) {
     if (!valid || built != settings) {
         BuildSmoothFilter(settings, filter);
         built = settings;
@@ -179,8 +177,7 @@ void TButtonRenderer::RenderButton(const TButtonDesign& original, TPixelGraphic&
     if (fill) {
         if (!design.PlasmaStretch || design.FillMode != fmPlasma)
             B.CopyRect(0, 0, *fill, 0, 0, fill->GetWidth(), fill->GetHeight());
-        else
-            B.StretchFrom(*fill);
+        else B.StretchFrom(*fill);
     }
     if (design.FillMode == fmBitmap) {
         switch (design.BitmapPlacement) {
@@ -336,12 +333,10 @@ void TButtonRenderer::DrawBevel(int style, TPixelGraphic& target, const uint32_t
     const int inner = FDoubleBevel ? width : 0;
 
     // The gradient style lays its light field before the light is mirrored.
-    if (shape == scRoundRect && style == bvsGradient)
-        UseLightField(target, colours[0], colours[3], FLightDirection);
+    if (shape == scRoundRect && style == bvsGradient) UseLightField(target, colours[0], colours[3], FLightDirection);
     TRect ring = RingRect(target, offset + inner);
     if (FDoubleBevel) MirrorLightDirection();
-    if (shape == scRoundRect && style != bvsGradient)
-        UseLightField(target, colours[0], colours[3], FLightDirection);
+    if (shape == scRoundRect && style != bvsGradient) UseLightField(target, colours[0], colours[3], FLightDirection);
 
     const bool lines = shape != scOval && shape != scCircle && shape != scRoundRect && shape != scDiamond &&
                        (shape < scTriangleUp || shape > scTriangleRight);
@@ -378,7 +373,8 @@ const int16_t* TButtonRenderer::MixSteps(int width) {
     if (FMixStepsWidth != width) {
         constexpr int span = MixStepSpan;
         FMixSteps.assign(size_t(width + 2) * span, 0);
-        for (int d = -255; d <= 255; ++d) FMixSteps[size_t(width + 1) * span + size_t(d + 255)] = static_cast<int16_t>(d);
+        for (int d = -255; d <= 255; ++d)
+            FMixSteps[size_t(width + 1) * span + size_t(d + 255)] = static_cast<int16_t>(d);
         for (int e = width; e >= 1; --e) {
             const int p = static_cast<int>(Trunc(static_cast<long double>(e) / width * 100));
             const int16_t* next = FMixSteps.data() + size_t(e + 1) * span;
@@ -436,9 +432,8 @@ bool TButtonRenderer::SmoothRectangleBevel(TPixelGraphic& target, const uint32_t
 bool TButtonRenderer::SmoothRoundRectBevel(TPixelGraphic& target, int width, int offset, int inner) {
     const TPixelGraphic* work = FWorkGraphic;
     const int w = target.GetWidth(), h = target.GetHeight();
-    if (width < 1 || width > 0xFFFF || w > 0xFFFF || h > 0xFFFF || target.GetBitCountNum() != 3 ||
-        !target.GetBits() || !work || work->GetBitCountNum() != 3 || !work->GetBits() || work->GetWidth() < w ||
-        work->GetHeight() < h)
+    if (width < 1 || width > 0xFFFF || w > 0xFFFF || h > 0xFFFF || target.GetBitCountNum() != 3 || !target.GetBits() ||
+        !work || work->GetBitCountNum() != 3 || !work->GetBits() || work->GetWidth() < w || work->GetHeight() < h)
         return false;
     const bool narrow = FDesign && FDesign->BevelWidth >= 2;
     const int inset = offset + inner;
@@ -519,7 +514,8 @@ void TButtonRenderer::DrawCaption(TPixelGraphic& target, const std::string& capt
     TRect r(W, d.VertAlign == vaTop ? y : y - g, w - W, y + g);
     r.Offset(d.TextOffsetX, d.TextOffsetY);
 
-    if (d.Outlined) DrawCaptionText(target, FOutlineColour, align | DT_WORDBREAK | DT_NOPREFIX, 1, caption, r, FTextColour);
+    if (d.Outlined)
+        DrawCaptionText(target, FOutlineColour, align | DT_WORDBREAK | DT_NOPREFIX, 1, caption, r, FTextColour);
     if (!d.Outlined || d.PaintInside) {
         TRect textRect = r;
         canvas.DrawTextEx(caption, textRect, align | DT_WORDBREAK | DT_NOPREFIX);
@@ -577,10 +573,8 @@ void TButtonRenderer::DrawCaptionText(TPixelGraphic& target, uint32_t outlineCol
         const uint8_t* t = crop.GetScanLine(y);
         for (int x = 0; x < aw; ++x) {
             uint8_t* p = k + 3 * x;
-            if (!IsWhite(t + 3 * x))
-                std::fill(p, p + 3, 0xFF);
-            else if (!IsWhite(p))
-                std::fill(p, p + 3, 0);
+            if (!IsWhite(t + 3 * x)) std::fill(p, p + 3, 0xFF);
+            else if (!IsWhite(p)) std::fill(p, p + 3, 0);
         }
     }
 
@@ -591,7 +585,9 @@ void TButtonRenderer::DrawCaptionText(TPixelGraphic& target, uint32_t outlineCol
         for (int x = 0; x < aw; ++x) {
             uint8_t* p = s + 3 * x;
             const int c = p[2] * 100 / 256;
-            auto mix = [c](int text, int outline) { return static_cast<uint8_t>(((100 - c) * text + c * outline) / 100); };
+            auto mix = [c](int text, int outline) {
+                return static_cast<uint8_t>(((100 - c) * text + c * outline) / 100);
+            };
             p[2] = mix(GetRValue(textColour), GetRValue(outlineColour));
             p[1] = mix(GetGValue(textColour), GetGValue(outlineColour));
             p[0] = mix(GetBValue(textColour), GetBValue(outlineColour));

@@ -11,9 +11,9 @@
 #include <tuple>
 #include <vector>
 
-#include "glimmo/ButtonDesign.h"
 #include "artkit/Painters.h"
 #include "artkit/Plasma.h"
+#include "glimmo/ButtonDesign.h"
 #include "image/PGConvFilter.h"
 #include "image/PGraphic.h"
 #include "platform/Random.h"

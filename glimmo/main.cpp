@@ -1,9 +1,9 @@
 // Glimmo: the button designer. Starts the libraries, creates the main form,
 // the palette editor and the preset browser in that order, and runs.
-#include "glimmo/forms/main_form.h"
 #include "artkit/forms/palette_dlg.h"
 #include "artkit/forms/preset_check.h"
 #include "artkit/forms/preset_dlg.h"
+#include "glimmo/forms/main_form.h"
 #include "image/PGFormats.h"
 #include "image/PGWarningBoxes.h"
 #include "platform/Application.h"

@@ -100,14 +100,18 @@ TBMPHeader ReadHeader(TStream& s, bool core) {
     h.ColorsUsed = Get32LE(b + 32);
     if (h.Planes != 1) FieldInvalid("BitmapInfoHeader.biPlanes");
     switch (h.BitCount) {
-        case 1: case 4: case 8: case 16: case 24: case 32: break;
+        case 1:
+        case 4:
+        case 8:
+        case 16:
+        case 24:
+        case 32: break;
         default: FieldInvalid("BitmapInfoHeader.biBitCount");
     }
-    const bool compressionOK =
-        h.Compression == biRGB ||
-        (h.Compression == biBitFields && (h.BitCount == 16 || h.BitCount == 32)) ||
-        (h.Compression == biRLE4 && h.BitCount == 4 && h.Height >= 0) ||
-        (h.Compression == biRLE8 && h.BitCount == 8 && h.Height >= 0);
+    const bool compressionOK = h.Compression == biRGB ||
+                               (h.Compression == biBitFields && (h.BitCount == 16 || h.BitCount == 32)) ||
+                               (h.Compression == biRLE4 && h.BitCount == 4 && h.Height >= 0) ||
+                               (h.Compression == biRLE8 && h.BitCount == 8 && h.Height >= 0);
     if (!compressionOK) FieldInvalid("BitmapInfoHeader.biCompression");
     if (h.Compression == biBitFields) {
         uint8_t m[12];
@@ -142,10 +146,8 @@ struct TChannel {
     uint8_t Value(uint32_t pixel) const {
         if (!Mask) return 0;
         uint32_t v = (pixel & Mask) >> Low;
-        if (Span > 8)
-            v >>= Span - 8;
-        else
-            v <<= 8 - Span;
+        if (Span > 8) v >>= Span - 8;
+        else v <<= 8 - Span;
         if (v && Expand) v += Expand;
         return static_cast<uint8_t>(std::min<uint32_t>(v, 255));
     }
@@ -246,8 +248,8 @@ void DecodeRLE(TPixelGraphic& g, const std::vector<uint8_t>& data, bool rle4) {
         } else {
             const int64_t bytes = rle4 ? (c + 1) / 2 : c;
             const int64_t avail = std::min<int64_t>(bytes, size - (pos + 2));
-            const int64_t pixels = std::min<int64_t>(rle4 ? std::min<int64_t>(c, 2 * avail) : avail,
-                                                     std::max<int64_t>(width - x, 0));
+            const int64_t pixels =
+                std::min<int64_t>(rle4 ? std::min<int64_t>(c, 2 * avail) : avail, std::max<int64_t>(width - x, 0));
             const uint8_t* src = &data[pos + 2];
             for (int64_t k = 0; k < pixels; ++k)
                 put(x + k, rle4 ? ((k & 1) ? src[k / 2] & 0x0F : src[k / 2] >> 4) : src[k]);

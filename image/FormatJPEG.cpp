@@ -385,7 +385,7 @@ public:
         jpeg_compress_struct cinfo;
         std::memset(&cinfo, 0, sizeof cinfo);
         cinfo.err = &ctx->Err;
-    cinfo.client_data = ctx.get();
+        cinfo.client_data = ctx.get();
         jpeg_destination_mgr dest;
         bool progressStarted = false;
         struct TCleanup {

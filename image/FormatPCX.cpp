@@ -56,16 +56,11 @@ TPCXHeader ReadHeader(TStream& s) {
 
 // The format of the header's combination of bits and planes.
 void CheckFormat(TPCXHeader& h) {
-    if (h.BitsPerPlane == 1 && h.Planes == 1)
-        h.BitCount = 1;
-    else if (h.BitsPerPlane == 1 && h.Planes == 4)
-        h.BitCount = 4;
-    else if (h.BitsPerPlane == 8 && h.Planes == 1)
-        h.BitCount = 8;
-    else if (h.BitsPerPlane == 8 && h.Planes == 3)
-        h.BitCount = 24;
-    else
-        UnknownSubformat();
+    if (h.BitsPerPlane == 1 && h.Planes == 1) h.BitCount = 1;
+    else if (h.BitsPerPlane == 1 && h.Planes == 4) h.BitCount = 4;
+    else if (h.BitsPerPlane == 8 && h.Planes == 1) h.BitCount = 8;
+    else if (h.BitsPerPlane == 8 && h.Planes == 3) h.BitCount = 24;
+    else UnknownSubformat();
 }
 
 // The fewest bytes any encoding of a line of `length` bytes takes: runs of
@@ -146,10 +141,8 @@ void PlaceLine(TPixelGraphic& g, const TPCXHeader& h, const uint8_t* line, int y
                 const int byte = x / 8, bit = 7 - x % 8;
                 const int v = ((line[byte] >> bit) & 1) | (((line[bpl + byte] >> bit) & 1) << 1) |
                               (((line[2 * bpl + byte] >> bit) & 1) << 2) | (((line[3 * bpl + byte] >> bit) & 1) << 3);
-                if (x & 1)
-                    row[x / 2] = uint8_t(row[x / 2] | v);
-                else
-                    row[x / 2] = uint8_t(v << 4);
+                if (x & 1) row[x / 2] = uint8_t(row[x / 2] | v);
+                else row[x / 2] = uint8_t(v << 4);
             }
             break;
         case 8: std::memcpy(row, line, size_t(width)); break;

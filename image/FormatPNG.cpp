@@ -168,7 +168,10 @@ bool ReadSteps(TPngContext* ctx, png_structp png, png_infop info, TReadState* st
     if (channels < 3) {
         switch (depth) {
             case 1: bitCountNum = 0; break;
-            case 2: bitCountNum = 1; unpack2 = true; break;
+            case 2:
+                bitCountNum = 1;
+                unpack2 = true;
+                break;
             case 4: bitCountNum = 1; break;
             default: bitCountNum = 2; break;
         }
@@ -283,10 +286,9 @@ std::string ChunkNames(png_structp png, png_infop info) {
     static const struct {
         png_uint_32 Flag;
         const char* Name;
-    } kChunks[] = {{PNG_INFO_gAMA, "gama"}, {PNG_INFO_sBIT, "sbit"}, {PNG_INFO_cHRM, "chrm"},
-                   {PNG_INFO_PLTE, "plte"}, {PNG_INFO_tRNS, "trns"}, {PNG_INFO_bKGD, "bkgd"},
-                   {PNG_INFO_hIST, "hist"}, {PNG_INFO_pHYs, "phys"}, {PNG_INFO_oFFs, "offs"},
-                   {PNG_INFO_tIME, "time"}};
+    } kChunks[] = {{PNG_INFO_gAMA, "gama"}, {PNG_INFO_sBIT, "sbit"}, {PNG_INFO_cHRM, "chrm"}, {PNG_INFO_PLTE, "plte"},
+                   {PNG_INFO_tRNS, "trns"}, {PNG_INFO_bKGD, "bkgd"}, {PNG_INFO_hIST, "hist"}, {PNG_INFO_pHYs, "phys"},
+                   {PNG_INFO_oFFs, "offs"}, {PNG_INFO_tIME, "time"}};
     std::string names;
     for (const auto& c : kChunks) {
         if (!png_get_valid(png, info, c.Flag)) continue;
@@ -396,14 +398,15 @@ bool WriteSteps(TPngContext* ctx, png_structp png, png_infop info, TPixelGraphic
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_write_fn(png, ctx, WriteFn, FlushFn);
     const bool trueColor = g->GetBitCount() == 24;
-    const int colorType = trueColor                           ? PNG_COLOR_TYPE_RGB
+    const int colorType = trueColor                         ? PNG_COLOR_TYPE_RGB
                           : g->GetPaletteType() == pGray256 ? PNG_COLOR_TYPE_GRAY
-                                                              : PNG_COLOR_TYPE_PALETTE;
+                                                            : PNG_COLOR_TYPE_PALETTE;
     png_set_IHDR(png, info, static_cast<png_uint_32>(g->GetWidth()), static_cast<png_uint_32>(g->GetHeight()),
                  trueColor ? 8 : g->GetBitCount(), colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_PLTE(png, info, palette, paletteCount);
-    if (CodecOptions().PngWriteGamma && g->GetGamma() > 0) png_set_gAMA(png, info, static_cast<float>(1.0L / g->GetGamma()));
+    if (CodecOptions().PngWriteGamma && g->GetGamma() > 0)
+        png_set_gAMA(png, info, static_cast<float>(1.0L / g->GetGamma()));
     png_write_info(png, info);
     png_set_bgr(png);
     FireProgressStart(*g);

@@ -81,7 +81,7 @@ int64_t LeastPixelBytes(const TPxMHeader& h) {
     const int64_t samples = int64_t(h.Width) * h.Height * h.Channels();
     if (h.Type == 4) return (int64_t(h.Width) + 7) / 8 * h.Height;
     if (h.Binary() || h.Type == 1) return samples;  // a byte, or a digit, each
-    return 2 * samples - 1;                          // digits and separators
+    return 2 * samples - 1;                         // digits and separators
 }
 
 // value * 255 div max, values above max taken as max.
@@ -180,10 +180,8 @@ public:
         // Raw colour rows are stored whole or not at all, the others bit by
         // bit or number by number.
         const bool whole = h.Type == 6;
-        if (whole)
-            g.SetSizeForOverwrite(int(h.Width), int(h.Height), BitCountToNum(h.BitCount()));
-        else
-            g.SetSize(int(h.Width), int(h.Height), BitCountToNum(h.BitCount()));
+        if (whole) g.SetSizeForOverwrite(int(h.Width), int(h.Height), BitCountToNum(h.BitCount()));
+        else g.SetSize(int(h.Width), int(h.Height), BitCountToNum(h.BitCount()));
         if (h.Kind() == 1) g.SetPaletteType(pBlackWhite);
         if (h.Kind() == 2) g.SetPaletteType(pGray256);
 
@@ -194,10 +192,8 @@ public:
         int stored = 0;  // rows read whole
         try {
             for (int y = 0; y < g.GetHeight(); ++y) {
-                if (h.Binary())
-                    ReadBinaryRow(in, h, scale, g.GetScanLine(y), width, buffer);
-                else
-                    ReadTextRow(in, h, scale, g.GetScanLine(y), width);
+                if (h.Binary()) ReadBinaryRow(in, h, scale, g.GetScanLine(y), width, buffer);
+                else ReadTextRow(in, h, scale, g.GetScanLine(y), width);
                 stored = y + 1;
                 if (FireProgress(g, y, g.GetHeight())) break;
             }
@@ -283,10 +279,8 @@ public:
         TProgressScope progress(g);
         for (int y = 0; y < g.GetHeight(); ++y) {
             const uint8_t* row = g.GetScanLine(y);
-            if (binary)
-                WriteBinaryRow(out, kind, row, width, buffer);
-            else
-                WriteTextRow(out, kind, row, width);
+            if (binary) WriteBinaryRow(out, kind, row, width, buffer);
+            else WriteTextRow(out, kind, row, width);
             FireProgress(g, y, g.GetHeight());
         }
         out.Flush();

@@ -159,18 +159,15 @@ public:
         if (h.Depth != 8 && h.Depth != 16 && h.Depth != 24 && h.Depth != 32) NotSupported();
         const int bpp = h.BytesPerPixel();
         const int64_t pixels = int64_t(h.Width) * h.Height;
-        const int64_t leastData =
-            h.RunLength() ? (pixels + kMaxPacket - 1) / kMaxPacket * (1 + bpp) : pixels * bpp;
+        const int64_t leastData = h.RunLength() ? (pixels + kMaxPacket - 1) / kMaxPacket * (1 + bpp) : pixels * bpp;
         if (h.IdLength + h.MapBytes() + leastData > stream.Remaining()) UnexpectedEnd();
 
         TReadBuffer in(stream, UnexpectedEnd);
         Skip(in, h.IdLength);
         const bool mapped = h.Depth == 8 && h.HasColorMap();
         g.SetSize(h.Width, h.Height, h.Depth == 8 ? 2 : 3);
-        if (mapped)
-            ReadColorMap(in, g, h);
-        else
-            Skip(in, h.MapBytes());
+        if (mapped) ReadColorMap(in, g, h);
+        else Skip(in, h.MapBytes());
         if (h.Depth == 8 && !mapped) g.SetPaletteType(pGray256);
         if (h.Height == 0) return;
 
@@ -182,10 +179,8 @@ public:
             if (direct) {
                 in.Read(g.GetScanLine(h.TopDown() ? r : h.Height - 1 - r), int64_t(h.Width) * bpp);
             } else {
-                if (h.RunLength())
-                    packets.ReadRow(buffer.data(), h.Width);
-                else
-                    in.Read(buffer.data(), int64_t(buffer.size()));
+                if (h.RunLength()) packets.ReadRow(buffer.data(), h.Width);
+                else in.Read(buffer.data(), int64_t(buffer.size()));
                 PlaceRow(g, h, buffer.data(), r);
             }
             if (FireProgress(g, r, h.Height)) break;

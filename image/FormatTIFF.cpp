@@ -131,9 +131,7 @@ struct TDirectory {
             if (e.Tag == tag) found = &e;  // the last one wins
         return found;
     }
-    int BitCount() const {
-        return SamplesPerPixel == 1 ? static_cast<int>(BitsPerSample[0]) : 24;
-    }
+    int BitCount() const { return SamplesPerPixel == 1 ? static_cast<int>(BitsPerSample[0]) : 24; }
     // Bytes of one row as stored.
     int64_t RowBytes() const {
         int64_t bits = 0;
@@ -170,8 +168,7 @@ std::vector<uint32_t> Array(TTiffSource& src, const TDirectory& d, uint16_t tag)
         p = raw.data();
     }
     std::vector<uint32_t> values(e->Count);
-    for (uint32_t i = 0; i < e->Count; ++i, p += size)
-        values[i] = size == 1 ? *p : size == 2 ? src.U16(p) : src.U32(p);
+    for (uint32_t i = 0; i < e->Count; ++i, p += size) values[i] = size == 1 ? *p : size == 2 ? src.U16(p) : src.U32(p);
     return values;
 }
 
@@ -199,12 +196,9 @@ uint32_t FindDirectory(TTiffSource& src, uint32_t first, int index, int& count) 
 TDirectory ParseTiff(TTiffSource& src, int index) {
     uint8_t head[8];
     if (src.ReadSome(0, head, 8) != 8) TIFFError(FormatLangStr1(34, "TIF"));
-    if (head[0] == 'I' && head[1] == 'I')
-        src.SetBigEndian(false);
-    else if (head[0] == 'M' && head[1] == 'M')
-        src.SetBigEndian(true);
-    else
-        TIFFError(FormatLangStr1(34, "TIF"));
+    if (head[0] == 'I' && head[1] == 'I') src.SetBigEndian(false);
+    else if (head[0] == 'M' && head[1] == 'M') src.SetBigEndian(true);
+    else TIFFError(FormatLangStr1(34, "TIF"));
     if (src.U16(head + 2) != 42) TIFFError(FormatLangStr1(34, "TIF"));
 
     TDirectory d;
@@ -406,8 +400,7 @@ void StoreRow(const TDirectory& d, const uint8_t* src, uint8_t* row, int width) 
         case 8:
             if (invert)
                 for (int x = 0; x < width; ++x) row[x] = uint8_t(255 - src[x]);
-            else
-                std::memcpy(row, src, size_t(width));
+            else std::memcpy(row, src, size_t(width));
             break;
         default:
             if (d.SamplesPerPixel == 3) {
@@ -444,9 +437,8 @@ public:
     std::string ClassName() const override { return "TTIFFileFormatReader"; }
 
     bool IsFormat(const uint8_t* h, int size) const override {
-        return size >= 4 &&
-               ((h[0] == 'I' && h[1] == 'I' && h[2] == 42 && h[3] == 0) ||
-                (h[0] == 'M' && h[1] == 'M' && h[2] == 0 && h[3] == 42));
+        return size >= 4 && ((h[0] == 'I' && h[1] == 'I' && h[2] == 42 && h[3] == 0) ||
+                             (h[0] == 'M' && h[1] == 'M' && h[2] == 0 && h[3] == 42));
     }
 
     void Read(TStream& stream, TPixelGraphic& g, int index) override {
@@ -479,7 +471,9 @@ private:
         // The width and every sample's bits are at least 1 here.
         // NOLINTBEGIN(clang-analyzer-core.DivideZero)
         const int64_t blockRows =
-            d.Compression == cmpNone ? std::max<int64_t>(1, std::min<int64_t>(int64_t(d.RowsPerStrip), kReadBlock / rowBytes)) : 1;
+            d.Compression == cmpNone
+                ? std::max<int64_t>(1, std::min<int64_t>(int64_t(d.RowsPerStrip), kReadBlock / rowBytes))
+                : 1;
         // NOLINTEND(clang-analyzer-core.DivideZero)
         std::vector<uint8_t> buffer(size_t(rowBytes * blockRows));
         TPackBitsReader packBits(src);
@@ -527,12 +521,9 @@ public:
         info.ColorCount = bits > 23 ? "16.7 M" : ColorCountText(bits);
         info.SubFormat = d.BigEndian ? "M, " : "I, ";
         static const char* const kNames[] = {"", "Uncompr.", "CCITT 1D", "Group 3 F.", "Group 4 F.", "LZW", "JPEG"};
-        if (d.Compression >= 1 && d.Compression <= 6)
-            info.SubFormat += kNames[d.Compression];
-        else if (d.Compression == cmpPackBits)
-            info.SubFormat += "PackBits";
-        else
-            info.SubFormat += std::to_string(d.Compression);
+        if (d.Compression >= 1 && d.Compression <= 6) info.SubFormat += kNames[d.Compression];
+        else if (d.Compression == cmpPackBits) info.SubFormat += "PackBits";
+        else info.SubFormat += std::to_string(d.Compression);
         if (d.Compression != cmpNone && d.Compression != cmpPackBits) info.Extra = "(Unsupported compression)";
         static const char* const kPhotometric[] = {", WhiteIsZero", ", BlackIsZero", ", RGB", ", RGB Palette", "",
                                                    ", CMYK"};
@@ -569,7 +560,9 @@ public:
             while (j < size && row[j] == v) ++j;
             return j;
         };
-        const auto isPair = [&](int64_t i) { return i + 1 < size && row[i + 1] == row[i] && (i + 2 == size || row[i + 2] != row[i]); };
+        const auto isPair = [&](int64_t i) {
+            return i + 1 < size && row[i + 1] == row[i] && (i + 2 == size || row[i + 2] != row[i]);
+        };
         for (int64_t i = 0; i < size;) {
             const int64_t j = runEnd(i);
             if (j - i == 1) {
@@ -655,8 +648,8 @@ TTiffPlan PlanTiff(const TPixelGraphic& g) {
     t.PackBits = CodecOptions().TiffCompression == int32_t(cmpPackBits);
     t.Samples = t.Bits == 24 ? (t.CMYK ? 4 : 3) : 1;
     t.InvertRows = CodecOptions().TiffWhiteIsZero && t.Bits < 24 && !t.Palette;
-    t.Photometric = t.Bits == 24 ? (t.CMYK ? phCMYK : phRGB)
-                    : t.Palette  ? phPalette
+    t.Photometric = t.Bits == 24   ? (t.CMYK ? phCMYK : phRGB)
+                    : t.Palette    ? phPalette
                     : t.InvertRows ? phWhiteIsZero
                                    : phBlackIsZero;
     t.RowSize = t.Bits == 24 ? width * t.Samples : (width * t.Bits + 7) / 8;
@@ -719,7 +712,8 @@ public:
 
     void WriteHeader(TStream& stream, TPixelGraphic& g) override {
         if (g.GetWidth() < 1 || g.GetHeight() < 1) WriterError(GetLangStr(35));
-        if (CodecOptions().TiffCompression != int32_t(cmpNone) && CodecOptions().TiffCompression != int32_t(cmpPackBits))
+        if (CodecOptions().TiffCompression != int32_t(cmpNone) &&
+            CodecOptions().TiffCompression != int32_t(cmpPackBits))
             WriterError("Internal Error");
         FStart = stream.GetPosition();
         FBigEndian = CodecOptions().TiffBigEndian;
@@ -777,10 +771,8 @@ private:
             Put16(p, tag);
             Put16(p + 2, type);
             Put32(p + 4, count);
-            if (type == ftShort && count == 1)
-                Put16(p + 8, value);  // and 16 zero bits
-            else
-                Put32(p + 8, value);
+            if (type == ftShort && count == 1) Put16(p + 8, value);  // and 16 zero bits
+            else Put32(p + 8, value);
             p += kEntrySize;
         };
         const uint32_t stripArrays = t.Strips > 1 ? t.StripArrays : 0;

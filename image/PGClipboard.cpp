@@ -13,7 +13,7 @@ namespace {
 
 QClipboard* Clipboard() {
     QClipboard* c = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::clipboard()
-                                                                                  : nullptr;
+                                                                                 : nullptr;
     if (!c) throw EPGUnknownClipboardFormat(GetLangStr(4));
     return c;
 }

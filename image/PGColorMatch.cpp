@@ -153,8 +153,7 @@ const std::array<uint8_t, 766>& Gray236Table() {
     return table;
 }
 
-uint32_t ListNearest(uint32_t colour, const std::vector<uint32_t>& palette, const TCandidateLists& lists,
-                     int cell) {
+uint32_t ListNearest(uint32_t colour, const std::vector<uint32_t>& palette, const TCandidateLists& lists, int cell) {
     const auto first = lists.Index.begin() + lists.Start[cell], last = lists.Index.begin() + lists.Start[cell + 1];
     return NearestOf(colour, palette, first, last);
 }
@@ -183,7 +182,9 @@ uint32_t TPixelGraphic::NearestIndex(uint32_t colour) {
         case pUnknown: index = FUseColorCache ? CachedNearestIndex(colour) : ExactNearestIndex(colour); break;
         case pBlackWhite: index = (l + 1) / 384; break;
         case pSysGray4: index = l <= 192 ? 0 : l <= 480 ? 1 : l <= 670 ? 2 : 3; break;
-        case pSys16: index = ListNearest(colour, FPalette, Sys16Lists(), (r >> 6) * 16 + (g >> 6) * 4 + (b >> 6)); break;
+        case pSys16:
+            index = ListNearest(colour, FPalette, Sys16Lists(), (r >> 6) * 16 + (g >> 6) * 4 + (b >> 6));
+            break;
         case pGray4: index = (l + 127) / 255; break;
         case pGray16: index = (l + 25) / 51; break;
         case pGray236: index = Gray236Table()[l]; break;
@@ -276,8 +277,7 @@ void TPixelGraphic::InitDitherBuffers() {
     const size_t rowLength = (static_cast<size_t>(FWidth) + 2) * 3;
     FErrorRowCurrent.assign(rowLength, 0);
     FErrorRowNext.assign(rowLength, 0);
-    FGreyPalette = FBitCountNum != 3 &&
-                   std::all_of(FPalette.begin(), FPalette.end(), [](uint32_t c) {
+    FGreyPalette = FBitCountNum != 3 && std::all_of(FPalette.begin(), FPalette.end(), [](uint32_t c) {
                        return GetRValue(c) == GetGValue(c) && GetGValue(c) == GetBValue(c);
                    });
     int limit = FDitherErrorLimit;
@@ -286,10 +286,13 @@ void TPixelGraphic::InitDitherBuffers() {
         soft = true;
         switch (FPaletteType) {
             case pBlackWhite: limit = 255; break;
-            case pSysGray4: case pSys16: case pGray4: limit = 128; break;
+            case pSysGray4:
+            case pSys16:
+            case pGray4: limit = 128; break;
             case pGray236: limit = 3; break;
             case pGray256: limit = 2; break;
-            case pSpecial125: case pSpecial252: limit = 104; break;
+            case pSpecial125:
+            case pSpecial252: limit = 104; break;
             case pSpecial216: limit = 86; break;
             default: limit = 32;
         }
@@ -339,7 +342,8 @@ void TPixelGraphic::SetPixelDithered(int x, int y, int blue, int green, int red)
         err[1] = v - GetGValue(GetPixelColor(x, y));
         channels[0] = channels[2] = false;
     } else {
-        const int cr = ClampTable(red + limited(0)), cg = ClampTable(green + limited(1)), cb = ClampTable(blue + limited(2));
+        const int cr = ClampTable(red + limited(0)), cg = ClampTable(green + limited(1)),
+                  cb = ClampTable(blue + limited(2));
         const uint32_t index = NearestIndex(RGB(cr, cg, cb));
         SetPixel(x, y, index);
         const uint32_t chosen = GetPixelColor(x, y);

@@ -161,7 +161,8 @@ QSize TPGPanel::sizeHint() const {
 
 QSize TPGPanel::minimumSizeHint() const {
     TRect r;
-    if (!FCaption.isEmpty()) MeasureText(QFontMetrics(font(), this), FCaption, r, DT_SINGLELINE | DT_CALCRECT | DT_EXPANDTABS);
+    if (!FCaption.isEmpty())
+        MeasureText(QFontMetrics(font(), this), FCaption, r, DT_SINGLELINE | DT_CALCRECT | DT_EXPANDTABS);
     const int e = 2 * EdgeWidth();
     const QSize caption(r.Width() + e + 4, (FCaption.isEmpty() ? 0 : r.Height()) + e);
     return layout() ? QWidget::minimumSizeHint().expandedTo(caption) : caption;

@@ -14,16 +14,13 @@ constexpr int32_t MaxMatrixSize = 99;
 constexpr int MsgOutOfRange = 41;  // "%S1 out of range"
 constexpr int MsgXYIndex = 1;      // "X, Y index out of range"
 
-[[noreturn]] void RaiseOutOfRange(const char* what) {
-    throw EPGConvFilter(FormatLangStr1(MsgOutOfRange, what));
-}
+[[noreturn]] void RaiseOutOfRange(const char* what) { throw EPGConvFilter(FormatLangStr1(MsgOutOfRange, what)); }
 
 // Density of a shape with variance sigma^2.
 long double Density(TDistributionShape shape, long double sigma, long double x) {
     const long double pi = 3.14159265358979323846264338327950288L;
     switch (shape) {
-        case dsGaussian:
-            return (1.0L / (sigma * std::sqrt(2.0L * pi))) * std::exp(-(x * x) / (2.0L * sigma * sigma));
+        case dsGaussian: return (1.0L / (sigma * std::sqrt(2.0L * pi))) * std::exp(-(x * x) / (2.0L * sigma * sigma));
         case dsTent: {
             const long double a = std::sqrt(6.0L) * sigma;
             return std::fabs(x) <= a ? std::fabs(x) * (-1.0L / (a * a)) + 1.0L / a : 0.0L;
@@ -134,8 +131,8 @@ uint8_t TConvFilter::Channel(int64_t sum, int64_t weight) const {
         const int64_t q = sum / weight, twice = 2 * (sum % weight);
         return static_cast<uint8_t>(twice > weight || (twice == weight && (q & 1)) ? q + 1 : q);
     }
-    const long double m =
-        weight != 0 ? static_cast<long double>(sum) / static_cast<long double>(weight) : static_cast<long double>(sum);
+    const long double m = weight != 0 ? static_cast<long double>(sum) / static_cast<long double>(weight)
+                                      : static_cast<long double>(sum);
     const long double v = FFactor * m + FBiasAdd;
     if (!(v > 0.0L)) return 0;  // also NaN from a NaN factor or bias
     if (v >= 255.0L) return 255;
@@ -204,16 +201,16 @@ void TConvFilter::Prepare() {
     // the channel sum alone: tabulate it when the range of sums is small.
     // The table is filled by Channel itself, so results are unchanged.
     FTable = nullptr;
-    const int64_t innerPixels = std::max<int64_t>(0, int64_t(FInnerX1) - FInnerX0 + 1) *
-                                std::max<int64_t>(0, int64_t(FInnerY1) - FInnerY0 + 1);
+    const int64_t innerPixels =
+        std::max<int64_t>(0, int64_t(FInnerX1) - FInnerX0 + 1) * std::max<int64_t>(0, int64_t(FInnerY1) - FInnerY0 + 1);
     FTableBase = 255 * negative;
     const int64_t range = 255 * (positive - negative) + 1;
     const int64_t limit = std::min<int64_t>(int64_t(1) << 20, std::max<int64_t>(4096, 3 * innerPixels));
     // A table too large for one picture pays off when the same kernel runs
     // again (a renderer's redraws): the second run builds it.
     TTableCache& c = FTableCache;
-    const bool again =
-        c.Range == range && c.Base == FTableBase && c.Weight == FFullWeight && c.Factor == FFactor && c.BiasAdd == FBiasAdd;
+    const bool again = c.Range == range && c.Base == FTableBase && c.Weight == FFullWeight && c.Factor == FFactor &&
+                       c.BiasAdd == FBiasAdd;
     const bool kept = again && !c.Table.empty();
     if (!again) {
         c.Table.clear();
@@ -268,7 +265,8 @@ void TConvFilter::SumRow(TSum* out, int Y, int x0, int n) const {
         const uint8_t* src = FBits + sy * FRowSize + (first + dx) * 3;
         TSum* o = out + 3 * (first - x0);
         const TSum w = TSum(t.Weight);
-        for (ptrdiff_t i = 0, count = ptrdiff_t(3 * (end - first)); i < count; ++i) o[i] = TSum(o[i] + w * TSum(src[i]));
+        for (ptrdiff_t i = 0, count = ptrdiff_t(3 * (end - first)); i < count; ++i)
+            o[i] = TSum(o[i] + w * TSum(src[i]));
     }
 }
 
@@ -291,7 +289,8 @@ void TConvFilter::PrepareGroups() {
             if (c[col] == 0) continue;
             // Weights act modulo 65536, as in the sums.
             const uint16_t w = uint16_t(c[col]);
-            auto it = std::find_if(g.Weights.begin(), g.Weights.end(), [w](const TWeightColumns& k) { return k.Weight == w; });
+            auto it = std::find_if(g.Weights.begin(), g.Weights.end(),
+                                   [w](const TWeightColumns& k) { return k.Weight == w; });
             if (it == g.Weights.end()) it = g.Weights.insert(g.Weights.end(), TWeightColumns{w, {}});
             it->Cols.push_back(col);
         }

@@ -68,8 +68,7 @@ public:
     void SetDistributionKernel(TDistributionShape Shape, bool UseDistance, long double StdDeviation);
     // The distribution kernel with the identity mixed back in: the result is
     // Percent % of the smoothed picture. Percent must be positive.
-    void SetSmoothKernel(TDistributionShape Shape, bool UseDistance, long double StdDeviation,
-                         long double Percent);
+    void SetSmoothKernel(TDistributionShape Shape, bool UseDistance, long double StdDeviation, long double Percent);
 
     // Sum of all coefficients.
     int64_t CoefficientSum() const;
@@ -120,13 +119,13 @@ private:
     int FSrcWidth = 0;
     int FSrcHeight = 0;
     int FBitCountNum = 0;
-    bool FDirect = false;         // 24-bit source read from its rows
-    long double FBiasAdd = 0;     // Bias * 255 * 0.01
-    std::vector<TTap> FTaps;      // non-zero cells only
-    int64_t FFullWeight = 0;      // W when every cell lies inside
+    bool FDirect = false;      // 24-bit source read from its rows
+    long double FBiasAdd = 0;  // Bias * 255 * 0.01
+    std::vector<TTap> FTaps;   // non-zero cells only
+    int64_t FFullWeight = 0;   // W when every cell lies inside
     int FInnerX0 = 0, FInnerX1 = -1, FInnerY0 = 0, FInnerY1 = -1;
-    int64_t FTableBase = 0;       // smallest channel sum of an inner pixel
-    const uint8_t* FTable = nullptr;  // channel value by sum - FTableBase, inner pixels (in FTableCache)
+    int64_t FTableBase = 0;              // smallest channel sum of an inner pixel
+    const uint8_t* FTable = nullptr;     // channel value by sum - FTableBase, inner pixels (in FTableCache)
     std::vector<int64_t> FWeightPrefix;  // sums of the weights above and left of each cell
     // The table of the last kernel run, kept across runs: renderers apply
     // the same filter on every redraw.

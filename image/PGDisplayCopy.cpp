@@ -37,8 +37,7 @@ void SetDisplayBitsPerPixel(int bits) { gInjectedDisplayBits.store(bits > 0 ? bi
 
 TDisplayCopyNeed DisplayCopyNeed(const TDisplayCopyQuery& q) {
     TDisplayCopyNeed n;
-    n.PaintStale =
-        q.PaintStale || (q.StretchMode != smFast && !q.ReduceOnLoad && q.PaintBoxSize != q.BuiltSize);
+    n.PaintStale = q.PaintStale || (q.StretchMode != smFast && !q.ReduceOnLoad && q.PaintBoxSize != q.BuiltSize);
     if (!q.HasPicture) return n;
     const int D = q.ScreenBits, G = q.PictureBits;
     n.Resized = q.StretchMode != smFast && q.PaintBoxSize != q.PictureSize;
@@ -161,8 +160,7 @@ void TCreatePaintPGThread::DoTheWork() {
         if (Reduce && help.GetBitCount() == 8 && help.GetWidth() == copy.GetWidth() &&
             help.GetHeight() == copy.GetHeight())
             MapThroughTable(help, copy);
-        else
-            copy.StretchFrom(help);
+        else copy.StretchFrom(help);
         ++FStage;
     }
     // The intermediate picture goes before the copy is handed over: once the

@@ -47,13 +47,13 @@ TDisplayCopyNeed DisplayCopyNeed(const TDisplayCopyQuery& q);
 
 // How a copy is made.
 struct TDisplayCopyPlan {
-    bool CopyFirst = false;          // scale into a 24-bit picture of HelpSize first
+    bool CopyFirst = false;  // scale into a 24-bit picture of HelpSize first
     TSize HelpSize;
-    bool Reduce = false;             // optimised palette of 252 + 16 system colours
+    bool Reduce = false;  // optimised palette of 252 + 16 system colours
     int BitCountNum = 3;
     TPaletteIdent PaletteType = pNone;  // a fixed palette to give the copy (pNone: none)
-    bool SourcePalette = false;      // the copy takes the intermediate picture's palette
-    TSize Size;                      // of the copy
+    bool SourcePalette = false;         // the copy takes the intermediate picture's palette
+    TSize Size;                         // of the copy
     int StageCount = 1;
 };
 TDisplayCopyPlan PlanDisplayCopy(const TDisplayCopyQuery& q, bool resized);

@@ -62,8 +62,8 @@ void SaveThrough(TPixelGraphic& g, const std::string& extension,
         write(*writer, g);
         return;
     }
-    const std::string text = FormatLangStr3(17, writer->Description, ColorResolutionText(current),
-                                            ColorResolutionText(target));
+    const std::string text =
+        FormatLangStr3(17, writer->Description, ColorResolutionText(current), ColorResolutionText(target));
     if (AskWarning(g.GetSaveColorResWarningAction(), GetLangStr(28), text) != waGoOn)
         throw EPGCannotWriteColorRes(FormatLangStr2(18, writer->Description, ColorResolutionText(current)));
 

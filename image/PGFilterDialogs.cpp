@@ -16,8 +16,7 @@
 
 namespace {
 
-constexpr int MsgOK = 42, MsgCancel = 43, MsgStdDeviation = 72, MsgStrength = 73, MsgSmooth = 76,
-              MsgPlusMinus = 82;
+constexpr int MsgOK = 42, MsgCancel = 43, MsgStdDeviation = 72, MsgStrength = 73, MsgSmooth = 76, MsgPlusMinus = 82;
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -139,8 +138,8 @@ std::string TConvFilterDialog::GetValueText1() {
     // cut: two decimals always ("1.30", "0.75"), with a point whatever the
     // user's locale.
     char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, FSettings[0].Value * 0.01L + 0.001L,
-                                   std::chars_format::general, 15);
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, FSettings[0].Value * 0.01L + 0.001L, std::chars_format::general, 15);
     std::string s(buf, res.ptr);
     if (!s.empty()) s.pop_back();
     return s;

@@ -59,9 +59,7 @@ std::string LowerCase(std::string s) {
     return s;
 }
 
-std::string WithoutLeadingDot(const std::string& ext) {
-    return !ext.empty() && ext[0] == '.' ? ext.substr(1) : ext;
-}
+std::string WithoutLeadingDot(const std::string& ext) { return !ext.empty() && ext[0] == '.' ? ext.substr(1) : ext; }
 
 template <typename T>
 void InsertSorted(std::vector<T*>& list, T* entry) {

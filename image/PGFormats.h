@@ -222,7 +222,7 @@ struct TPGFontDescription {
     std::string FaceName = "MS Sans Serif";
 };
 extern TPGFontDescription PreviewInfoFont;
-extern bool BMP16BitExpand;        // true: 5- and 6-bit channels reach 255
+extern bool BMP16BitExpand;         // true: 5- and 6-bit channels reach 255
 extern uint8_t JpegDCTMethod;       // reading: 0 slow integer, 1 fast integer, 2 float
 extern uint8_t JpegWriteDCTMethod;  // writing: 2 float
 extern uint8_t JpegQuality;         // 80
@@ -237,8 +237,8 @@ extern int32_t TiffCompression;     // 1 none, 32773 PackBits
 extern bool TiffWriteCMYK;
 extern bool TiffWhiteIsZero;
 extern bool TiffBigEndian;
-extern uint8_t TiffResolutionUnit;     // 1
-extern int32_t TiffXResolution[2];     // numerator, denominator: 300 / 1
+extern uint8_t TiffResolutionUnit;  // 1
+extern int32_t TiffXResolution[2];  // numerator, denominator: 300 / 1
 extern int32_t TiffYResolution[2];
 
 // ---- the options of one load or save ------------------------------------------------

@@ -60,23 +60,29 @@ QCursor MakeCrossCursor() {
 
 const std::array<QCursor, 4>& Cursors() {
     static const std::array<QCursor, 4> cursors = [] {
-        const TCursorArt openHand{8, 4, 16, 12,
+        const TCursorArt openHand{8,
+                                  4,
+                                  16,
+                                  12,
                                   {"       XX       ", "   XX XooXXX    ", "  XooXXooXooX   ", "  XooXXooXooX X ",
                                    "   XooXooXooXXoX", "   XooXooXooXooX", " XX XoooooooXooX", "XooXXoooooooooX ",
                                    "XoooXooooooooX  ", " XooooooooooooX ", "  XoooooooooooX ", "  XooooooooooX  ",
                                    "   XoooooooooX  ", "    XoooooooX   ", "     XooooooX   ", "     XooooooX   "}};
-        const TCursorArt closedHand{8, 4, 16, 12,
+        const TCursorArt closedHand{8,
+                                    4,
+                                    16,
+                                    12,
                                     {"", "", "", "    XX XX XX    ", "   XooXooXooXX  ", "   XooooooooXoX ",
                                      "    XoooooooooX ", "   XXoooooooooX ", "  XooooooooooX  ", "  XooooooooooX  ",
                                      "   XoooooooooX  ", "    XoooooooX   ", "     XooooooX   ", "     XooooooX   "}};
-        const TCursorArt move{6, 5, 16, 15,
-                              {"          X          ", "         XoX         ", "        XoooX        ",
-                               "       XoooooX       ", "      XXXXoXXXX      ", "         XoX         ",
-                               "    X    XoX    X    ", "   XX    XoX    XX   ", "  XoX    XoX    XoX  ",
-                               " XooXXXXXXoXXXXXXooX ", "XoooooooooooooooooooX", " XooXXXXXXoXXXXXXooX ",
-                               "  XoX    XoX    XoX  ", "   XX    XoX    XX   ", "    X    XoX    X    ",
-                               "         XoX         ", "      XXXXoXXXX      ", "       XoooooX       ",
-                               "        XoooX        ", "         XoX         ", "          X          "}};
+        const TCursorArt move{
+            6, 5, 16, 15, {"          X          ", "         XoX         ", "        XoooX        ",
+                           "       XoooooX       ", "      XXXXoXXXX      ", "         XoX         ",
+                           "    X    XoX    X    ", "   XX    XoX    XX   ", "  XoX    XoX    XoX  ",
+                           " XooXXXXXXoXXXXXXooX ", "XoooooooooooooooooooX", " XooXXXXXXoXXXXXXooX ",
+                           "  XoX    XoX    XoX  ", "   XX    XoX    XX   ", "    X    XoX    X    ",
+                           "         XoX         ", "      XXXXoXXXX      ", "       XoooooX       ",
+                           "        XoooX        ", "         XoX         ", "          X          "}};
         return std::array<QCursor, 4>{CursorFromArt(openHand), CursorFromArt(closedHand), MakeCrossCursor(),
                                       CursorFromArt(move)};
     }();
@@ -583,16 +589,14 @@ bool TPGImage::ScrollPositionsCentred() const {
 void TPGImage::Rearrange(bool forced) {
     const int b = GetBorderWidth();
     const TSize area(width() - 2 * b, height() - 2 * b), bars(ScrollBarSize, ScrollBarSize);
-    const TShownSize shown =
-        StretchedSize(FStretch, TSize(FGraphicWidth, FGraphicHeight), area, bars, FZoomFactor);
+    const TShownSize shown = StretchedSize(FStretch, TSize(FGraphicWidth, FGraphicHeight), area, bars, FZoomFactor);
     if (shown.Zoom != FZoom) {
         FZoom = shown.Zoom;
         if (OnZoomFactorChange) OnZoomFactorChange(this);
     }
     const TSize size(shown.Width, shown.Height);
     const TPoint at = ShownPlacement(FCenter, size, area, bars);
-    if (FBoxSize == size &&
-        (!(forced || FRearrangeAlways) || (FBoxOrigin == at && ScrollPositionsCentred()))) {
+    if (FBoxSize == size && (!(forced || FRearrangeAlways) || (FBoxOrigin == at && ScrollPositionsCentred()))) {
         Invalidate();
         return;
     }
@@ -845,8 +849,7 @@ void TPGImage::PicBoxMouseDown(TMouseButton button, int x, int y) {
     } else if ((FActionMode == amMoveImage || FActionMode == amMoveSelectionMoveImage) && Pannable()) {
         FDragState = dsPanning;
         FLastPos = TPoint(x, y);
-    } else if (FActionMode == amMoveResizeCreateSelection && FSelection &&
-               (handle = HandleAt(frame, x, y)) != dsIdle) {
+    } else if (FActionMode == amMoveResizeCreateSelection && FSelection && (handle = HandleAt(frame, x, y)) != dsIdle) {
         FDragState = handle;
         FLastPos = TPoint(x, y);
         FGrab = DragGrab(FSel, FDragState, p);
@@ -906,9 +909,8 @@ void TPGImage::UpdatePicBoxCursor(int x, int y) {
     // A forced screen cursor (the hourglass) shows over everything.
     if (GetScreenCursor() != crDefault) return;
     const TRect frame = GetSelectionFrame();
-    const TPicBoxCursorKind kind =
-        PicBoxCursorKind(FActionMode, Pannable(), FDragState == dsPanning, FSelection, frame.Contains(x, y),
-                         FSelection ? HandleAt(frame, x, y) : dsIdle);
+    const TPicBoxCursorKind kind = PicBoxCursorKind(FActionMode, Pannable(), FDragState == dsPanning, FSelection,
+                                                    frame.Contains(x, y), FSelection ? HandleAt(frame, x, y) : dsIdle);
     QCursor cursor = CursorOfKind(kind, FPicBox->GetCursorId());
     if (PicBoxOnSetCursor) PicBoxOnSetCursor(this, cursor);
     FPicBox->setCursor(cursor);
@@ -965,7 +967,8 @@ void TPGImage::SetAllow24BitStretch(bool value) {
 
 void TPGImage::SetAutoSize(bool value) {
     FAutoSize = value;
-    setSizePolicy(value ? QSizePolicy::Fixed : QSizePolicy::Expanding, value ? QSizePolicy::Fixed : QSizePolicy::Expanding);
+    setSizePolicy(value ? QSizePolicy::Fixed : QSizePolicy::Expanding,
+                  value ? QSizePolicy::Fixed : QSizePolicy::Expanding);
     updateGeometry();
     PixelGraphicChanged();
 }

@@ -213,8 +213,8 @@ TSelectionRect DraggedSelection(const TSelectionRect& s, int state, TPoint p, TP
                                 TSize graphic) {
     TSelectionRect n = s;
     if (state == dsMovingSelection) {
-        n.Left = ClampToInt(std::min<int64_t>(std::max<int64_t>(int64_t(p.X) - grab.X, 1 - int64_t(s.Width)),
-                                              int64_t(graphic.cx) - 1));
+        n.Left = ClampToInt(
+            std::min<int64_t>(std::max<int64_t>(int64_t(p.X) - grab.X, 1 - int64_t(s.Width)), int64_t(graphic.cx) - 1));
         n.Top = ClampToInt(std::min<int64_t>(std::max<int64_t>(int64_t(p.Y) - grab.Y, 1 - int64_t(s.Height)),
                                              int64_t(graphic.cy) - 1));
     } else if (state == dsCreatingSelection) {
@@ -255,8 +255,7 @@ int AutoScrollStep(int pos, int client, int position, int range) {
 
 std::vector<TPoint> ClockOrigins(const TRect& r, bool fiveClocks) {
     std::vector<TPoint> origins;
-    if (r.Width() > 20 && r.Height() > 20)
-        origins.emplace_back((r.Left + r.Right) / 2 - 7, (r.Top + r.Bottom) / 2 - 7);
+    if (r.Width() > 20 && r.Height() > 20) origins.emplace_back((r.Left + r.Right) / 2 - 7, (r.Top + r.Bottom) / 2 - 7);
     if (fiveClocks && r.Width() >= 101 && r.Height() >= 101) {
         origins.emplace_back(r.Left + 5, r.Top + 5);
         origins.emplace_back(r.Right - 20, r.Top + 5);
@@ -271,26 +270,31 @@ void ClockHands(TPoint origin, int stage, int percent, TPoint& hourEnd, TPoint& 
     const long double minute = percent * pi * 0.02L;
     const long double hour = ((stage - 1) * 2 * pi + minute) / 12;
     const int cx = origin.X + 7, cy = origin.Y + 7;
-    hourEnd = TPoint(cx + static_cast<int>(Round(std::sin(hour) * 6)), cy - static_cast<int>(Round(std::cos(hour) * 6)));
+    hourEnd =
+        TPoint(cx + static_cast<int>(Round(std::sin(hour) * 6)), cy - static_cast<int>(Round(std::cos(hour) * 6)));
     minuteEnd =
         TPoint(cx + static_cast<int>(Round(std::sin(minute) * 7)), cy - static_cast<int>(Round(std::cos(minute) * 7)));
 }
 
-TPicBoxCursorKind PicBoxCursorKind(TActionMode mode, bool pannable, bool panning, bool selection,
-                                   bool insideSelection, int handle) {
+TPicBoxCursorKind PicBoxCursorKind(TActionMode mode, bool pannable, bool panning, bool selection, bool insideSelection,
+                                   int handle) {
     TPicBoxCursorKind kind = pckOwn;
     if ((mode == amMoveImage || mode == amMoveSelectionMoveImage) && pannable)
         kind = panning ? pckClosedHand : pckOpenHand;
     if (mode == amMoveResizeCreateSelection || mode == amCreateSelection) kind = pckCross;
-    const bool movesSelection =
-        mode == amMoveResizeCreateSelection || mode == amMoveSelection || mode == amMoveSelectionMoveImage;
+    const bool movesSelection = mode == amMoveResizeCreateSelection || mode == amMoveSelection ||
+                                mode == amMoveSelectionMoveImage;
     if (movesSelection && selection && insideSelection) kind = pckMove;
     if (mode == amMoveResizeCreateSelection && selection) {
         switch (handle) {
-            case dsHandleTop: case dsHandleBottom: kind = pckSizeNS; break;
-            case dsHandleLeft: case dsHandleRight: kind = pckSizeWE; break;
-            case dsHandleTopLeft: case dsHandleBottomRight: kind = pckSizeNWSE; break;
-            case dsHandleTopRight: case dsHandleBottomLeft: kind = pckSizeNESW; break;
+            case dsHandleTop:
+            case dsHandleBottom: kind = pckSizeNS; break;
+            case dsHandleLeft:
+            case dsHandleRight: kind = pckSizeWE; break;
+            case dsHandleTopLeft:
+            case dsHandleBottomRight: kind = pckSizeNWSE; break;
+            case dsHandleTopRight:
+            case dsHandleBottomLeft: kind = pckSizeNESW; break;
             default: break;
         }
     }

@@ -149,8 +149,8 @@ enum TPicBoxCursorKind {
     pckSizeNWSE,
     pckSizeNESW
 };
-TPicBoxCursorKind PicBoxCursorKind(TActionMode mode, bool pannable, bool panning, bool selection,
-                                   bool insideSelection, int handle);
+TPicBoxCursorKind PicBoxCursorKind(TActionMode mode, bool pannable, bool panning, bool selection, bool insideSelection,
+                                   int handle);
 
 // The scroll position after one auto-scroll tick for a mouse at pos on an
 // axis with the given client extent and scroll range (content extent).

@@ -24,8 +24,9 @@ const TPGLangStrEntry PGLangStrEntries[PGLangStrCount] = {
     {14, "256 colors"},
     {15, "16.7 million colors"},
     {16, "%S1 is empty"},
-    {17, "The graphic cannot be saved to a %S1 file with the current color resolution (%S2).\r\r"
-         "The graphic will be saved with a different color resolution (%S3)."},
+    {17,
+     "The graphic cannot be saved to a %S1 file with the current color resolution (%S2).\r\r"
+     "The graphic will be saved with a different color resolution (%S3)."},
     {18, "The graphic cannot be saved with to a %S1 file with the current color resolution (%S2)"},
     {19, "Unknown file extension \"%S1\""},
     {20, "Invalid value for %S1"},
@@ -98,12 +99,14 @@ const TPGLangStrEntry PGLangStrEntries[PGLangStrCount] = {
 std::string GetLangStr(int n) {
     if (n < 0 || n >= PGLangStrCount) return std::string();
     switch (LanguageIndex) {
-        case 0: case 1: case 2: case 3: case 4:
-            return PGLangStrEntries[n].Text;
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+        case 4: return PGLangStrEntries[n].Text;
         case 5:  // the sixth column holds only the file-filter name
             return n == 25 ? PGLangStrEntries[n].Text : std::string();
-        default:
-            return std::string();
+        default: return std::string();
     }
 }
 
@@ -112,7 +115,10 @@ std::string FormatLangStr(int n, const std::string* args, int count) {
     const std::string text = GetLangStr(n);
     // Find each placeholder in the table's text first, then splice the
     // arguments in by position: arguments are never searched.
-    struct Hole { size_t Pos; int Arg; };
+    struct Hole {
+        size_t Pos;
+        int Arg;
+    };
     Hole holes[3];
     int holeCount = 0;
     for (int i = 0; i < count; ++i) {

@@ -45,8 +45,7 @@ TCreateOpenSaveDialogPaintPGThread::~TCreateOpenSaveDialogPaintPGThread() {
     wait();
 }
 
-void TCreateOpenSaveDialogPaintPGThread::Setup(QObject* window, uint64_t generation,
-                                               const TPreviewSettings& settings) {
+void TCreateOpenSaveDialogPaintPGThread::Setup(QObject* window, uint64_t generation, const TPreviewSettings& settings) {
     FWindow = window;
     FGeneration = generation;
     FSettings = settings;
@@ -101,8 +100,7 @@ std::unique_ptr<TPixelGraphic> TCreateOpenSaveDialogPaintPGThread::Build() {
                 ReduceColors(*shown, *picture, 252, true);
             else if (trueColor || s.Palette8BitSys8BitGraphic != pSource)
                 shown->SetPaletteType(trueColor ? s.Palette8BitSys24BitGraphic : s.Palette8BitSys8BitGraphic);
-            else
-                shown->AssignPalette(*picture);
+            else shown->AssignPalette(*picture);
         }
         if (!Terminated()) shown->StretchFrom(*picture);
         picture = std::move(shown);
@@ -134,7 +132,6 @@ void TCreateOpenSaveDialogPaintPGThread::Progress(TPixelGraphic*, int Step, int 
     if (PreviewProgressDue(percent, FLastPercent, tick, FLastTick)) {
         FLastPercent = percent;
         FLastTick = tick;
-        if (FWindow)
-            QCoreApplication::postEvent(FWindow, new TPaintProgressEvent(FGeneration, FStage, percent));
+        if (FWindow) QCoreApplication::postEvent(FWindow, new TPaintProgressEvent(FGeneration, FStage, percent));
     }
 }

@@ -219,8 +219,7 @@ private:
         for (auto& c : node->Child)
             if (c) {
                 TNode* d = DeepestBranch(c.get());
-                if (d && (!best || d->Level > best->Level ||
-                          (d->Level == best->Level && d->Children > best->Children)))
+                if (d && (!best || d->Level > best->Level || (d->Level == best->Level && d->Children > best->Children)))
                     best = d;
             }
         return best;

@@ -215,7 +215,8 @@ void TPixelGraphic::StretchRect(int destX, int destY, int W, int H, const TPixel
                         p[1] = static_cast<uint8_t>(tg);
                         p[2] = static_cast<uint8_t>(tr);
                     } else {
-                        WriteColor(*this, x, y, static_cast<int>(tr), static_cast<int>(tg), static_cast<int>(tb), dithered);
+                        WriteColor(*this, x, y, static_cast<int>(tr), static_cast<int>(tg), static_cast<int>(tb),
+                                   dithered);
                     }
                 }
             }

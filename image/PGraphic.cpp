@@ -56,7 +56,10 @@ std::vector<uint32_t> Cube(int steps, int add) {
 std::vector<uint32_t> ParseHexList(const char* text) {
     std::vector<uint32_t> v;
     for (const char* p = text; *p;) {
-        if (*p == ' ') { ++p; continue; }
+        if (*p == ' ') {
+            ++p;
+            continue;
+        }
         const uint32_t rgb = static_cast<uint32_t>(std::strtoul(std::string(p, 6).c_str(), nullptr, 16));
         v.push_back(RGB(rgb >> 16, rgb >> 8, rgb));
         p += 6;
@@ -185,9 +188,7 @@ uint8_t* TPixelGraphic::GetScanLine(int y) {
     return FBits + int64_t(FRowSize) * y;
 }
 
-const uint8_t* TPixelGraphic::GetScanLine(int y) const {
-    return const_cast<TPixelGraphic*>(this)->GetScanLine(y);
-}
+const uint8_t* TPixelGraphic::GetScanLine(int y) const { return const_cast<TPixelGraphic*>(this)->GetScanLine(y); }
 
 QImage TPixelGraphic::QImageView() {
     if (!FBits || FBitCountNum != 3) return QImage();
@@ -368,7 +369,7 @@ void TPixelGraphic::ClassifyPalette() {
                 FGreyPalette = false;
                 break;
             }
-    static const TPaletteIdent order[] = {pBlackWhite, pGray4,  pSysGray4,   pGray16,     pGray236,
+    static const TPaletteIdent order[] = {pBlackWhite, pGray4, pSysGray4,   pGray16,     pGray236,
                                           pGray256,    pSys16, pSpecial216, pSpecial125, pSpecial252};
     for (TPaletteIdent t : order)
         if (FPalette == FixedPaletteColors(t)) {
@@ -480,9 +481,7 @@ void TPixelGraphic::FreeCanvasHandle() {
     if (FCanvas) FCanvas->FreeHandle();
 }
 
-void TPixelGraphic::Draw(QPainter& painter, const TRect& rect, TCopyMode mode) {
-    DrawToDC(painter, rect, true, mode);
-}
+void TPixelGraphic::Draw(QPainter& painter, const TRect& rect, TCopyMode mode) { DrawToDC(painter, rect, true, mode); }
 
 void TPixelGraphic::DrawToDC(QPainter& painter, const TRect& rect, bool forceBackground, TCopyMode mode) {
     (void)forceBackground;  // no logical palettes to realise on this platform

@@ -248,11 +248,10 @@ public:
     void StretchFrom(const TPixelGraphic& source);
     // Resampling copy (sampler by StretchMode and direction), dithered into a
     // palette picture when Dither is on. Equal sizes are a CopyRect.
-    void StretchRect(int destX, int destY, int destWidth, int destHeight, const TPixelGraphic& source,
-                     int sourceX, int sourceY, int sourceWidth, int sourceHeight);
+    void StretchRect(int destX, int destY, int destWidth, int destHeight, const TPixelGraphic& source, int sourceX,
+                     int sourceY, int sourceWidth, int sourceHeight);
     // 1:1 copy, clipped to both pictures.
-    void CopyRect(int destX, int destY, const TPixelGraphic& source, int sourceX, int sourceY, int width,
-                  int height);
+    void CopyRect(int destX, int destY, const TPixelGraphic& source, int sourceX, int sourceY, int width, int height);
     // Runs filter from source into this picture (source may be this picture
     // when the filter can work in place, else EPGFilter).
     void ApplyFilter(TPGFilter& filter, TPixelGraphic& source);

@@ -188,8 +188,7 @@ TMenuSpeedButton* TCustomMenuBar97::HotButton() const {
 
 void TCustomMenuBar97::UpdateLooks() {
     TMenuSpeedButton* hot = HotButton();
-    for (TMenuSpeedButton* b : FButtons)
-        b->SetLook(b == FTracked ? mbkPressed : b == hot ? mbkHot : mbkFlat);
+    for (TMenuSpeedButton* b : FButtons) b->SetLook(b == FTracked ? mbkPressed : b == hot ? mbkHot : mbkFlat);
 }
 
 void TCustomMenuBar97::SetMenuMode(bool value) {
@@ -224,15 +223,18 @@ void TCustomMenuBar97::Open(int index) {
     UpdateLooks();
     QMenu* menu = item->DropDown();
     menu->installEventFilter(this);
-    QObject::connect(menu, &QMenu::aboutToHide, this, [this, b] {
-        if (FTracked != b) return;
-        FTracked = nullptr;
-        // The pointer may have left while the drop-down had it.
-        FHover = nullptr;
-        for (TMenuSpeedButton* other : FButtons)
-            if (!other->isHidden() && other->rect().contains(other->mapFromGlobal(QCursor::pos()))) FHover = other;
-        UpdateLooks();
-    }, Qt::SingleShotConnection);
+    QObject::connect(
+        menu, &QMenu::aboutToHide, this,
+        [this, b] {
+            if (FTracked != b) return;
+            FTracked = nullptr;
+            // The pointer may have left while the drop-down had it.
+            FHover = nullptr;
+            for (TMenuSpeedButton* other : FButtons)
+                if (!other->isHidden() && other->rect().contains(other->mapFromGlobal(QCursor::pos()))) FHover = other;
+            UpdateLooks();
+        },
+        Qt::SingleShotConnection);
     // Choosing an entry ends keyboard navigation.
     disconnect(FTriggered);
     FTriggered = connect(menu, &QMenu::triggered, this, [this] { SetMenuMode(false); });

@@ -223,7 +223,8 @@ QString Menus97BannerText(const QString& caption) {
 }
 
 const QImage& Menus97CheckMark() {
-    static const QImage mark = MakeMark({"......X", ".....XX", "X...XXX", "XX.XXX.", "XXXXX..", ".XXX...", "..X...."}, 5, 5);
+    static const QImage mark =
+        MakeMark({"......X", ".....XX", "X...XXX", "XX.XXX.", "XXXXX..", ".XXX...", "..X...."}, 5, 5);
     return mark;
 }
 
@@ -482,7 +483,8 @@ QMenu* TCustomMenus97::BannerDropDown(TMenuItem* bannerItem) {
 
 TRect TCustomMenus97::GetMenuRect(TMenuItem* item) {
     if (!item || !item->GetParent()) return TRect();
-    if (QMenu* dropDown = item->GetParent()->DropDown()) return TRect::FromQRect(dropDown->actionGeometry(item->Action()));
+    if (QMenu* dropDown = item->GetParent()->DropDown())
+        return TRect::FromQRect(dropDown->actionGeometry(item->Action()));
     if (auto* bar = qobject_cast<QMenuBar*>(item->Action()->associatedObjects().value(0)))
         return TRect::FromQRect(bar->actionGeometry(item->Action()));
     return TRect();
@@ -536,7 +538,8 @@ int TCustomMenus97::MeasureWidth(TMenuItem* item, const QFontMetrics& metrics) {
             TMenus97Column c;
             c.CaptionWidth = TextWidth(metrics, Menus97EntryText(entry->GetCaption()));
             c.HasSubItems = entry->Count() > 0;
-            if (!entry->GetShortCut().isEmpty()) c.ShortCutWidth = TextWidth(metrics, ShortCutToText(entry->GetShortCut()));
+            if (!entry->GetShortCut().isEmpty())
+                c.ShortCutWidth = TextWidth(metrics, ShortCutToText(entry->GetShortCut()));
             columns.push_back(c);
         };
         if (const TMenuItem* parent = item->GetParent()) {
@@ -623,7 +626,8 @@ void TCustomMenus97::DrawItem(QPainter& canvas, TMenuItem* item, TRect rect, TOw
     const QImage& mark = item->GetRadioItem() ? Menus97RadioMark() : Menus97CheckMark();
     if (enabled) {
         if (hasImage) FImages->Draw(canvas, rect.Left + 2, rect.Top + 2, tag);
-        else if (checked) DrawBitmapTransparent(canvas, rect.Left + 1, rect.Top + 1, mark, clWhite, FGlyphWidth, FGlyphHeight);
+        else if (checked)
+            DrawBitmapTransparent(canvas, rect.Left + 1, rect.Top + 1, mark, clWhite, FGlyphWidth, FGlyphHeight);
     } else if (hasImage) {
         // A disabled entry shows only an image, embossed; a disabled check
         // or radio mark is not drawn.
@@ -792,10 +796,13 @@ void TCustomMainMenus97::WatchBarDropDown(TMenuItem* owner) {
     if (!bar || bar->isHidden()) return;  // the panel's drop-downs are not the bar's
     FBarDropped = true;
     BarDroppedChanged();
-    connect(owner->DropDown(), &QMenu::aboutToHide, this, [this] {
-        FBarDropped = false;
-        BarDroppedChanged();
-    }, Qt::SingleShotConnection);
+    connect(
+        owner->DropDown(), &QMenu::aboutToHide, this,
+        [this] {
+            FBarDropped = false;
+            BarDroppedChanged();
+        },
+        Qt::SingleShotConnection);
 }
 
 // ---- the main menu's bar -------------------------------------------------------------
@@ -862,7 +869,8 @@ void TMainMenus97::SetMenuBarBorder(bool value) {
     // A bar outside a main window's layout keeps its height unless told.
     if (TMainMenu* menu = GetMainMenu(); menu && menu->GetMenuBar()) {
         QMenuBar* bar = menu->GetMenuBar();
-        if (!qobject_cast<QMainWindow*>(bar->parentWidget())) bar->resize(bar->width(), bar->heightForWidth(bar->width()));
+        if (!qobject_cast<QMainWindow*>(bar->parentWidget()))
+            bar->resize(bar->width(), bar->heightForWidth(bar->width()));
     }
 }
 
@@ -923,10 +931,12 @@ void TSystemMenu97Options::SetCaption(const QString& value) {
 }
 
 TCustomSystemMenus97::TCustomSystemMenus97(QWidget* ownerForm)
-    : TCustomPopupMenus97(ownerForm), FForm(ownerForm), FEmptyMenu(new TPopupMenu(this)),
+    : TCustomPopupMenus97(ownerForm),
+      FForm(ownerForm),
+      FEmptyMenu(new TPopupMenu(this)),
       FSystemMenu(new TPopupMenu(this)) {
-    const int commands[10] = {SC_RESTORE,    SC_MOVE,       SC_SIZE,     SC_MINIMIZE,  SC_MAXIMIZE,
-                              SC_CLOSE,      SC_NEXTWINDOW, SC_PREVWINDOW, SC_TASKLIST, SC_SCREENSAVE};
+    const int commands[10] = {SC_RESTORE, SC_MOVE,       SC_SIZE,       SC_MINIMIZE, SC_MAXIMIZE,
+                              SC_CLOSE,   SC_NEXTWINDOW, SC_PREVWINDOW, SC_TASKLIST, SC_SCREENSAVE};
     for (size_t i = 0; i < FOptions.size(); ++i)
         FOptions[i] = std::make_unique<TSystemMenu97Options>(this, commands[i]);
     connect(FSystemMenu, &TMenu::DropDownShowing, this, [this](TMenuItem* owner) {
@@ -1012,8 +1022,12 @@ void TCustomSystemMenus97::AddDefaultEntries() {
         bool enabled;
     };
     const Entry entries[] = {
-        {SC_RESTORE, "&Restore", !normal},   {SC_MOVE, "&Move", normal},           {SC_SIZE, "&Size", normal},
-        {SC_MINIMIZE, "Mi&nimize", !minimized}, {SC_MAXIMIZE, "Ma&ximize", !maximized}, {0, "-", true},
+        {SC_RESTORE, "&Restore", !normal},
+        {SC_MOVE, "&Move", normal},
+        {SC_SIZE, "&Size", normal},
+        {SC_MINIMIZE, "Mi&nimize", !minimized},
+        {SC_MAXIMIZE, "Ma&ximize", !maximized},
+        {0, "-", true},
         {SC_CLOSE, "&Close\tAlt+F4", true},
     };
     TMenuItem* root = FSystemMenu->GetItems();

@@ -19,10 +19,10 @@
 #include <memory>
 #include <vector>
 
+#include "menus97/MenuBar97.h"
 #include "platform/Colors.h"
 #include "platform/Geometry.h"
 #include "platform/ImageList.h"
-#include "menus97/MenuBar97.h"
 #include "platform/Menus.h"
 
 enum TBannerJustification { bjCenter, bjTop, bjBottom };
@@ -325,7 +325,6 @@ protected:
 private:
     bool FBarDropped = false;
 };
-
 
 class TMainMenus97 : public TCustomMainMenus97 {
     Q_OBJECT

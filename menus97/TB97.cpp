@@ -235,7 +235,8 @@ const QImage& TB97LatchedPattern() {
     if (pattern.isNull()) {
         pattern = QImage(8, 8, QImage::Format_RGB32);
         for (int y = 0; y < 8; ++y)
-            for (int x = 0; x < 8; ++x) pattern.setPixel(x, y, ((x + y) & 1) ? 0xFFFFFFu : ToQColor(kPatternColor).rgb());
+            for (int x = 0; x < 8; ++x)
+                pattern.setPixel(x, y, ((x + y) & 1) ? 0xFFFFFFu : ToQColor(kPatternColor).rgb());
     }
     return pattern;
 }
@@ -424,7 +425,9 @@ void TToolbarButton97::Paint(QPainter& canvas) {
     if (frame) {
         TRect r = main;
         if (FFlat) DrawEdge(canvas, r, down ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-        else DrawEdge(canvas, r, down ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_SOFT | (FState == bsExclusive ? 0u : BF_MIDDLE));
+        else
+            DrawEdge(canvas, r, down ? EDGE_SUNKEN : EDGE_RAISED,
+                     BF_RECT | BF_SOFT | (FState == bsExclusive ? 0u : BF_MIDDLE));
         if (FDropdownCombo) {
             TRect part(all.Right - kTB97ComboPart, 0, all.Right, all.Bottom);
             if (FFlat) DrawEdge(canvas, part, FMenuPartPressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
@@ -447,10 +450,12 @@ void TToolbarButton97::Paint(QPainter& canvas) {
         }
     };
     if (ArrowShown()) arrow(lay.ArrowPos.X, lay.ArrowPos.Y);
-    if (FDropdownCombo) arrow(all.Right - 13 + (FMenuPartPressed ? 1 : 0), (height() - 3) / 2 + (FMenuPartPressed ? 1 : 0));
+    if (FDropdownCombo)
+        arrow(all.Right - 13 + (FMenuPartPressed ? 1 : 0), (height() - 3) / 2 + (FMenuPartPressed ? 1 : 0));
     if (FDisplayMode != dmGlyphOnly && !FCaption.isEmpty()) {
         canvas.setFont(font());
-        const unsigned format = FWordWrap ? (DT_CENTER | DT_VCENTER | DT_WORDBREAK) : (DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        const unsigned format = FWordWrap ? (DT_CENTER | DT_VCENTER | DT_WORDBREAK)
+                                          : (DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         TRect r = lay.TextRect;
         if (FState == bsDisabled) {
             TRect r1(r.Left + 1, r.Top + 1, r.Right + 1, r.Bottom + 1);

@@ -103,7 +103,8 @@ bool TB97CompositorMoves() {
 // ---- TDock97 ------------------------------------------------------------------------
 
 TDock97::TDock97(QWidget* parent, TDockPosition position) : QWidget(parent) {
-    if (qobject_cast<TToolbar97*>(parent) || qobject_cast<TDock97*>(parent)) throw EInvalidOperation(kTB97DockInsideDock);
+    if (qobject_cast<TToolbar97*>(parent) || qobject_cast<TDock97*>(parent))
+        throw EInvalidOperation(kTB97DockInsideDock);
     if (!parent || !parent->isWindow()) throw EInvalidOperation(kTB97DockOwnedByForm);
     FForm = parent;
     FPosition = position;
@@ -232,7 +233,8 @@ void TDock97::ArrangeToolbars() {
         t->FArranging = false;
     }
     const QMargins m = contentsMargins();
-    const int thickness = res.Thickness + (res.Thickness > 0 || FFixAlign ? (vertical ? m.left() + m.right() : m.top() + m.bottom()) : 0);
+    const int thickness =
+        res.Thickness + (res.Thickness > 0 || FFixAlign ? (vertical ? m.left() + m.right() : m.top() + m.bottom()) : 0);
     if (thickness != FThickness) {
         FThickness = thickness;
         RealignDocks(FForm);
@@ -250,8 +252,9 @@ void TDock97::RealignDocks(QWidget* form) {
         if (auto* d = qobject_cast<TDock97*>(c)) docks.push_back(d);
     int top = 0, bottom = form->height();
     for (QObject* c : form->children())
-        if (auto* bar = qobject_cast<QWidget*>(c);
-            bar && (qobject_cast<QMenuBar*>(c) || qobject_cast<TCustomMenuBar97*>(c)) && !bar->isHidden() && bar->y() == 0)
+        if (auto* bar = qobject_cast<QWidget*>(c); bar &&
+                                                   (qobject_cast<QMenuBar*>(c) || qobject_cast<TCustomMenuBar97*>(c)) &&
+                                                   !bar->isHidden() && bar->y() == 0)
             top = std::max(top, bar->height());  // docks go below the menu bar or its panel
     auto place = [](TDock97* d, int x, int y, int w, int h) {
         if (d->geometry() != QRect(x, y, w, h)) d->setGeometry(x, y, w, h);
@@ -330,7 +333,7 @@ void TDock97::paintEvent(QPaintEvent* event) {
 // ---- TToolbar97 ---------------------------------------------------------------------
 
 struct TToolbar97::DragState {
-    QPointF Grab;            // relative to the toolbar's size
+    QPointF Grab;  // relative to the toolbar's size
     QPoint Start;
     QPoint Last;
     bool Ctrl = false;
@@ -361,10 +364,10 @@ TToolbar97::TToolbar97(QWidget* parent) : QWidget(parent) {
     FForm = parent->window();
     FFloatParent = new TFloatParent(this, FForm);
     FForm->installEventFilter(this);
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        UpdateFloatingVisibility(state);
-    });
-    connect(qApp, &QGuiApplication::screenRemoved, this, [this] { QTimer::singleShot(0, this, [this] { KeepOnScreen(); }); });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) { UpdateFloatingVisibility(state); });
+    connect(qApp, &QGuiApplication::screenRemoved, this,
+            [this] { QTimer::singleShot(0, this, [this] { KeepOnScreen(); }); });
     connect(qApp, &QGuiApplication::screenAdded, this, &TToolbar97::WatchScreen);
     FSnapTimer.setSingleShot(true);
     FSnapTimer.setInterval(150);
@@ -585,7 +588,8 @@ void TToolbar97::SetDockedTo(TDock97* value) {
     } else {
         if (FFloatingRect.IsEmpty()) {
             const QPoint at = mapToGlobal(QPoint(0, 0));
-            FFloatingRect = TRect(at.x(), at.y(), at.x() + width() + FloatFrame().cx, at.y() + height() + FloatFrame().cy);
+            FFloatingRect =
+                TRect(at.x(), at.y(), at.x() + width() + FloatFrame().cx, at.y() + height() + FloatFrame().cy);
         }
         setParent(FFloatParent);
         if (!TB97CompositorMoves()) FFloatParent->move(FFloatingRect.Left, FFloatingRect.Top);
@@ -701,14 +705,18 @@ void TToolbar97::DragMove(QPoint globalPos) {
     d.Last = globalPos;
     if (globalPos != d.Start) d.Moved = true;
     d.Target = d.Ctrl ? nullptr
-                      : FindDock(globalPos, d.Grab, [](TDock97* dk) { return dk->mapToGlobal(QPoint(0, 0)); }, d.Rect);
+                      : FindDock(
+                            globalPos, d.Grab, [](TDock97* dk) { return dk->mapToGlobal(QPoint(0, 0)); }, d.Rect);
     int thickness = 1;
     if (!d.Target) {
         // Kept on the work area.
         const QRect area = AvailableArea(globalPos);
-        const QPoint p(std::clamp(globalPos.x(), area.left(), area.right()), std::clamp(globalPos.y(), area.top(), area.bottom()));
-        d.Rect = QRect(p - QPoint(int(d.Grab.x() * d.FloatSize.width()), int(d.Grab.y() * d.FloatSize.height())), d.FloatSize);
-        const QRect inner = area.adjusted(TB97FrameWidth() + 4, TB97FrameWidth() + 4, -TB97FrameWidth() - 4, -TB97FrameWidth() - 4);
+        const QPoint p(std::clamp(globalPos.x(), area.left(), area.right()),
+                       std::clamp(globalPos.y(), area.top(), area.bottom()));
+        d.Rect = QRect(p - QPoint(int(d.Grab.x() * d.FloatSize.width()), int(d.Grab.y() * d.FloatSize.height())),
+                       d.FloatSize);
+        const QRect inner =
+            area.adjusted(TB97FrameWidth() + 4, TB97FrameWidth() + 4, -TB97FrameWidth() - 4, -TB97FrameWidth() - 4);
         if (d.Rect.right() < inner.left()) d.Rect.moveRight(inner.left());
         if (d.Rect.left() > inner.right()) d.Rect.moveLeft(inner.right());
         if (d.Rect.bottom() < inner.top()) d.Rect.moveBottom(inner.top());
@@ -730,7 +738,8 @@ TDock97* TToolbar97::FindDock(QPoint cursor, QPointF grab, const std::function<Q
         for (TDock97* dk : docks) {
             if (DockIsVertical(dk->GetPosition()) != vertical) continue;
             std::vector<TB97Item> items = Items();
-            const TB97ToolbarResult r = TB97ArrangeToolbar(items, vertical, false, Margins(false, dk), kTB97Unlimited, 0);
+            const TB97ToolbarResult r =
+                TB97ArrangeToolbar(items, vertical, false, Margins(false, dk), kTB97Unlimited, 0);
             const QSize size(r.Client.cx, r.Client.cy);
             const QRect drag(cursor - QPoint(int(grab.x() * size.width()), int(grab.y() * size.height())), size);
             const QPoint o = origin(dk);
@@ -851,7 +860,8 @@ bool TToolbar97::HandleDropEvent(QWidget* receiver, QEvent* event) {
     QRect rect;
     TDock97* dock = nullptr;
     if (IsFloating() && !(e->modifiers() & Qt::ControlModifier))
-        dock = FindDock(at, grab, [form](TDock97* dk) { return dk->mapTo(form, QPoint(0, 0)); }, rect);
+        dock = FindDock(
+            at, grab, [form](TDock97* dk) { return dk->mapTo(form, QPoint(0, 0)); }, rect);
     if (!dock) {
         e->ignore();
         return true;
@@ -913,8 +923,8 @@ void TToolbar97::SnapToWindowSize() {
         extents.push_back(byWidth ? sizes[i].Size.cx : sizes[i].Size.cy);
         if (sizes[i].Size == arranged) current = static_cast<int>(i);
     }
-    const int pick = TB97PickSize(extents, current, byWidth ? now.width() : now.height(),
-                                  TB97SnapDistance(extents, current));
+    const int pick =
+        TB97PickSize(extents, current, byWidth ? now.width() : now.height(), TB97SnapDistance(extents, current));
     FFloatingWidth = sizes[pick].Available;
     Arrange();  // sizes the window to the pick
 }
@@ -998,8 +1008,7 @@ bool TToolbar97::eventFilter(QObject* watched, QEvent* event) {
             else EndResize(false);
         };
         switch (type) {
-            case QEvent::ToolTip:
-                return true;  // no hints while dragging or resizing
+            case QEvent::ToolTip: return true;  // no hints while dragging or resizing
             case QEvent::KeyPress:
             case QEvent::KeyRelease: {
                 const auto* k = static_cast<QKeyEvent*>(event);
@@ -1034,8 +1043,7 @@ bool TToolbar97::eventFilter(QObject* watched, QEvent* event) {
             case QEvent::ApplicationDeactivate:
                 if (watched == this || watched == FFloatParent || type == QEvent::ApplicationDeactivate) cancel();
                 break;
-            default:
-                break;
+            default: break;
         }
     }
     if (watched == FForm) {
@@ -1078,7 +1086,8 @@ QString TFloatParent::ShownCaption() const {
     f.setPixelSize(11);
     f.setBold(true);
     const QFontMetrics fm(f);
-    const int room = (FToolbar->GetCloseButton() ? CloseBox().left() : width() - TB97FrameWidth()) - TB97FrameWidth() - 4;
+    const int room =
+        (FToolbar->GetCloseButton() ? CloseBox().left() : width() - TB97FrameWidth()) - TB97FrameWidth() - 4;
     return TB97ShortenCaption(FToolbar->GetCaption(), room, [&](const QString& s) { return fm.horizontalAdvance(s); });
 }
 

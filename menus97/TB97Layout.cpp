@@ -282,10 +282,10 @@ TRect TB97KeepOnScreen(const TRect& window, const std::vector<TRect>& areas) {
         const long long down = std::min(window.Bottom, a.Bottom) - std::max(window.Top, a.Top);
         const long long overlap = across > 0 && down > 0 ? across * down : 0;
         // The gap between the two rectangles (0 where they meet along an axis).
-        const long long dx = std::max({0LL, static_cast<long long>(a.Left) - window.Right,
-                                       static_cast<long long>(window.Left) - a.Right});
-        const long long dy = std::max({0LL, static_cast<long long>(a.Top) - window.Bottom,
-                                       static_cast<long long>(window.Top) - a.Bottom});
+        const long long dx = std::max(
+            {0LL, static_cast<long long>(a.Left) - window.Right, static_cast<long long>(window.Left) - a.Right});
+        const long long dy = std::max(
+            {0LL, static_cast<long long>(a.Top) - window.Bottom, static_cast<long long>(window.Top) - a.Bottom});
         const long long gap = dx * dx + dy * dy;
         if (overlap > bestOverlap || (overlap == 0 && bestOverlap == 0 && gap < bestGap)) {
             best = &a;

@@ -12,15 +12,15 @@
 
 // ---- messages -----------------------------------------------------------------------
 
-extern const char* const kTB97DockOwnedByForm;        // "TDock97 must be owned by a form"
-extern const char* const kTB97DockInsideDock;         // placing a dock in a toolbar or dock
-extern const char* const kTB97CannotHideDock;         // "Cannot hide a TDock97"
-extern const char* const kTB97CannotChangePosition;   // Position of a dock with controls
-extern const char* const kTB97ToolbarOwnedByForm;     // "TToolbar97 must be owned by a form"
-extern const char* const kTB97ToolbarPlacement;       // a toolbar outside a dock or the form
-extern const char* const kTB97SepPlacement;           // a separator outside a toolbar
-extern const char* const kTB97InvalidImageSize;       // "Invalid image size"
-extern const char* const kTB97UnableToReplaceImage;   // "Unable to Replace Image"
+extern const char* const kTB97DockOwnedByForm;       // "TDock97 must be owned by a form"
+extern const char* const kTB97DockInsideDock;        // placing a dock in a toolbar or dock
+extern const char* const kTB97CannotHideDock;        // "Cannot hide a TDock97"
+extern const char* const kTB97CannotChangePosition;  // Position of a dock with controls
+extern const char* const kTB97ToolbarOwnedByForm;    // "TToolbar97 must be owned by a form"
+extern const char* const kTB97ToolbarPlacement;      // a toolbar outside a dock or the form
+extern const char* const kTB97SepPlacement;          // a separator outside a toolbar
+extern const char* const kTB97InvalidImageSize;      // "Invalid image size"
+extern const char* const kTB97UnableToReplaceImage;  // "Unable to Replace Image"
 
 // ---- margins -------------------------------------------------------------------------
 
@@ -95,7 +95,7 @@ struct TB97Item {
 };
 
 struct TB97ToolbarResult {
-    TSize Client;                       // the toolbar's client size
+    TSize Client;  // the toolbar's client size
     // Across positions of the lines between wrapped groups: the start of
     // the line after the 6-pixel gap (the etched line is drawn in the gap).
     std::vector<int> SeparatorLines;
@@ -172,14 +172,14 @@ constexpr int kTB97ArrowHeight = 3;
 constexpr int kTB97ComboPart = 11;
 
 struct TB97ButtonLayoutIn {
-    TRect Client;            // the button's client rectangle, inset by 1 (flat) or 2
-    TSize Glyph;             // 0 x 0: none
-    TSize Text;              // 0 x 0: none
-    bool Arrow = false;      // a 9 x 3 drop-down arrow
+    TRect Client;        // the button's client rectangle, inset by 1 (flat) or 2
+    TSize Glyph;         // 0 x 0: none
+    TSize Text;          // 0 x 0: none
+    bool Arrow = false;  // a 9 x 3 drop-down arrow
     TButtonLayout Layout = blGlyphLeft;
     int Margin = -1;
     int Spacing = 4;
-    bool Down = false;       // pressed or latched: moves everything by (1, 1)
+    bool Down = false;  // pressed or latched: moves everything by (1, 1)
 };
 struct TB97ButtonLayoutOut {
     TPoint GlyphPos;

@@ -119,9 +119,7 @@ int Luminance(uint32_t color) { return RoundDiv(WeightedSum(color), 100); }
 void BlendLayers(TPixelGraphic& destination, TPixelGraphic& source, int weight, int mode) {
     weight = Clamp(weight, 0, 100);
     switch (mode) {
-        case bmMix:
-            MixGraphics(destination, source, weight);
-            break;
+        case bmMix: MixGraphics(destination, source, weight); break;
         case bmLighter:
         case bmDarker:
             BlendPixels(destination, source, [&](uint32_t d, uint32_t s) {
@@ -132,41 +130,29 @@ void BlendLayers(TPixelGraphic& destination, TPixelGraphic& source, int weight, 
             break;
         case bmDifference:
             // Below zero the result is s - d - 1: textures depend on it.
-            BlendChannels(destination, source, weight, [](int d, int s) { return d >= s ? d - s : (255 - (d - s)) % 256; });
+            BlendChannels(destination, source, weight,
+                          [](int d, int s) { return d >= s ? d - s : (255 - (d - s)) % 256; });
             break;
         case bmSum:
             BlendChannels(destination, source, weight, [](int d, int s) { return std::min(d + s, 255); });
             break;
         case bmGeometricMean:
             BlendChannels(destination, source, weight, Tabled([](int d, int s) {
-                return static_cast<int>(Trunc(std::sqrt(static_cast<double>(d * s))));
-            }));
+                              return static_cast<int>(Trunc(std::sqrt(static_cast<double>(d * s))));
+                          }));
             break;
         case bmHypotenuse:
             BlendChannels(destination, source, weight, Tabled([](int d, int s) {
-                return static_cast<int>(std::min<int64_t>(Trunc(Hypotenuse(s + 1, d)), 255));
-            }));
+                              return static_cast<int>(std::min<int64_t>(Trunc(Hypotenuse(s + 1, d)), 255));
+                          }));
             break;
-        case bmAnd:
-            BlendChannels(destination, source, weight, [](int d, int s) { return d & s; });
-            break;
-        case bmOr:
-            BlendChannels(destination, source, weight, [](int d, int s) { return d | s; });
-            break;
-        case bmXor:
-            BlendChannels(destination, source, weight, [](int d, int s) { return d ^ s; });
-            break;
-        case bmMaximum:
-            BlendChannels(destination, source, weight, [](int d, int s) { return std::max(d, s); });
-            break;
-        case bmMinimum:
-            BlendChannels(destination, source, weight, [](int d, int s) { return std::min(d, s); });
-            break;
-        case bmWarp:
-            Warp(destination, source);
-            break;
-        default:
-            return;
+        case bmAnd: BlendChannels(destination, source, weight, [](int d, int s) { return d & s; }); break;
+        case bmOr: BlendChannels(destination, source, weight, [](int d, int s) { return d | s; }); break;
+        case bmXor: BlendChannels(destination, source, weight, [](int d, int s) { return d ^ s; }); break;
+        case bmMaximum: BlendChannels(destination, source, weight, [](int d, int s) { return std::max(d, s); }); break;
+        case bmMinimum: BlendChannels(destination, source, weight, [](int d, int s) { return std::min(d, s); }); break;
+        case bmWarp: Warp(destination, source); break;
+        default: return;
     }
     destination.DoChange();
 }
@@ -269,12 +255,9 @@ inline TCardsFilter::TSpot TCardsFilter::Locate(int X, int Y, int& SX, int& SY) 
 uint32_t TCardsFilter::CalcDestPixel(int X, int Y) {
     int sx = 0, sy = 0;
     switch (Locate(X, Y, sx, sy)) {
-        case spOutside:
-            return OutsideColor;
-        case spBorder:
-            return BorderColor;
-        case spSource:
-            break;
+        case spOutside: return OutsideColor;
+        case spBorder: return BorderColor;
+        case spSource: break;
     }
     return FRead(sx, sy);
 }
@@ -300,8 +283,9 @@ std::shared_ptr<TCardsFilter::TSpotTable> TCardsFilter::SpotTable() {
         for (int x = 0; x < w; ++x) {
             int sx = 0, sy = 0;
             const TSpot spot = Locate(x, y, sx, sy);
-            const int32_t offset = spot == spSource ? static_cast<int32_t>(int64_t(sy) * table->RowSize + 3 * sx)
-                                   : spot == spBorder ? kBorderSpot : kOutsideSpot;
+            const int32_t offset = spot == spSource   ? static_cast<int32_t>(int64_t(sy) * table->RowSize + 3 * sx)
+                                   : spot == spBorder ? kBorderSpot
+                                                      : kOutsideSpot;
             if (x > 0) {
                 TSpotRun& last = table->Runs.back();
                 if (last.Offset >= 0 ? offset == last.Offset + 3 * last.Count : offset == last.Offset) {

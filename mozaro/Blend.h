@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "image/PGFilter.h"
 #include "image/PGColorReader.h"
+#include "image/PGFilter.h"
 #include "platform/Random.h"
 
 class TPixelGraphic;
@@ -96,7 +96,7 @@ private:
     // x + W x shift of a card, once per card and column met (rows likewise).
     struct TAxis {
         std::vector<uint16_t> Inside, Inner;
-        std::vector<int32_t> Shifted;  // card i, position k at i * size + k; kUnknown until met
+        std::vector<int32_t> Shifted;    // card i, position k at i * size + k; kUnknown until met
         std::vector<long double> Shift;  // size x shift of card i
     };
     static constexpr int32_t kUnknown = INT32_MIN;

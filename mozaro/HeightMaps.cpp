@@ -45,8 +45,7 @@ struct TPlasmaContext {
         if (Cell(mx, y2) == 0) Cell(mx, y2) = Displace(Cell(x1, y2), Cell(x2, y2), x2 - x1);
         if (Cell(x1, my) == 0) Cell(x1, my) = Displace(Cell(x1, y1), Cell(x1, y2), y2 - y1);
         if (Cell(mx, my) == 0)
-            Cell(mx, my) =
-                static_cast<uint8_t>((Cell(x1, y1) + Cell(x2, y1) + Cell(x2, y2) + Cell(x1, y2)) / 4);
+            Cell(mx, my) = static_cast<uint8_t>((Cell(x1, y1) + Cell(x2, y1) + Cell(x2, y2) + Cell(x1, y2)) / 4);
         // The quarters of a square of side 2 or less have no inner cells.
         if (x2 - x1 < 3 && y2 - y1 < 3) return;
         Square(x1, y1, mx, my);
@@ -70,9 +69,7 @@ void MakeTilePlasma(THeightMap& map, float roughness, TRandomGenerator& rng) {
     p.Square(0, 0, 256, 256);
 }
 
-float TurbulenceToRoughness(int turbulence) {
-    return static_cast<float>(Clamp(turbulence, 0, 80) * 0.1L);
-}
+float TurbulenceToRoughness(int turbulence) { return static_cast<float>(Clamp(turbulence, 0, 80) * 0.1L); }
 
 int32_t SeedFromText(const std::string& text) {
     size_t b = 0, e = text.size();

@@ -61,12 +61,9 @@ void RGBToHLS(long double R, long double G, long double B, long double& H, long 
     }
     const long double d = mx - mn;
     S = L > 0.5L ? d / (2 - mx - mn) : d / (mx + mn);
-    if (R == mx)
-        H = (G - B) / d;
-    else if (G == mx)
-        H = 2 + (B - R) / d;
-    else
-        H = 4 + (R - G) / d;
+    if (R == mx) H = (G - B) / d;
+    else if (G == mx) H = 2 + (B - R) / d;
+    else H = 4 + (R - G) / d;
     H = H * 60;
     if (H < 0) H = H + 360;
 }
@@ -96,8 +93,7 @@ void HLSToRGB(long double H, long double L, long double S, long double& R, long 
 
 void SetSharpenKernel(TConvFilter& filter, TDistributionShape Shape, bool UseDistance, long double StdDeviation,
                       long double Percent) {
-    if (!(Percent > 0.0L) || !std::isfinite(Percent))
-        throw EPGConvFilter(FormatLangStr1(MsgOutOfRange, "Percent"));
+    if (!(Percent > 0.0L) || !std::isfinite(Percent)) throw EPGConvFilter(FormatLangStr1(MsgOutOfRange, "Percent"));
     filter.SetDistributionKernel(Shape, UseDistance, StdDeviation);
     const long double sum = static_cast<long double>(filter.CoefficientSum());
     const long double centre = 100.0L / Percent * sum;

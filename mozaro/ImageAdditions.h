@@ -2,8 +2,8 @@
 // Picture operations only the tile generator uses: mirroring, copying to the
 // clipboard, RGB/HLS conversion and the sharpen kernel
 // (its filter component is in mozaro/SharpenFilterDialog.h).
-#include "image/PGExceptions.h"
 #include "image/PGConvFilter.h"
+#include "image/PGExceptions.h"
 
 class TPixelGraphic;
 

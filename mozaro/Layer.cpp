@@ -16,11 +16,31 @@
 #include "platform/MathUtil.h"
 
 const char* const kAlgorithmNames[kAlgorithmCount] = {
-    "Shifted Plasma 1", "Shifted Plasma 2",  "Shifted Plasma 3",  "Vertical Waves",      "Glas Blocks",
-    "Shifted Plasma 4", "Diagonal Waves",    "Mirrored Plasma",   "Dots",                "Squares",
-    "Rectanges",        "Double Plasma",     "Simple Plasma",     "Noisy Plasma",        "Noise Rings",
-    "Tree Bark",        "Weave",             "Concentric Plasma", "Kaleidoscope",        "Horizontal Waves",
-    "White Noise",      "Horizontal Gradient", "Vertical Gradient", "Radial Gradient",   "Image File",
+    "Shifted Plasma 1",
+    "Shifted Plasma 2",
+    "Shifted Plasma 3",
+    "Vertical Waves",
+    "Glas Blocks",
+    "Shifted Plasma 4",
+    "Diagonal Waves",
+    "Mirrored Plasma",
+    "Dots",
+    "Squares",
+    "Rectanges",
+    "Double Plasma",
+    "Simple Plasma",
+    "Noisy Plasma",
+    "Noise Rings",
+    "Tree Bark",
+    "Weave",
+    "Concentric Plasma",
+    "Kaleidoscope",
+    "Horizontal Waves",
+    "White Noise",
+    "Horizontal Gradient",
+    "Vertical Gradient",
+    "Radial Gradient",
+    "Image File",
 };
 
 TLayerParams TLayerParams::Clamped() const {
@@ -57,9 +77,8 @@ constexpr double kMaxTurnTable = 1 << 20;
 
 std::shared_ptr<TOilFilter::TTurnTable> TOilFilter::TurnTable(int width, int height, int32_t strength, bool& repeat) {
     thread_local TRecentTables<TTurnTable> kept;
-    if (auto table = kept.Find([&](const TTurnTable& t) {
-            return t.Width == width && t.Height == height && t.Strength == strength;
-        })) {
+    if (auto table = kept.Find(
+            [&](const TTurnTable& t) { return t.Width == width && t.Height == height && t.Strength == strength; })) {
         repeat = true;
         return table;
     }
@@ -145,10 +164,8 @@ void TOilFilter::BuildOffsets(const TPixelGraphic& source) {
     const bool small = SmallTurnTable(w, h, table.RowSize);
     table.Offsets.clear();
     table.Pixels.clear();
-    if (small)
-        table.Pixels.resize(static_cast<size_t>(w) * h);
-    else
-        table.Offsets.resize(static_cast<size_t>(w) * h);
+    if (small) table.Pixels.resize(static_cast<size_t>(w) * h);
+    else table.Offsets.resize(static_cast<size_t>(w) * h);
     size_t k = 0;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x, ++k) {
@@ -156,8 +173,7 @@ void TOilFilter::BuildOffsets(const TPixelGraphic& source) {
             SourceOf(x, y, sx, sy);
             const bool inside = static_cast<unsigned>(sx) < static_cast<unsigned>(w) &&
                                 static_cast<unsigned>(sy) < static_cast<unsigned>(h);
-            if (small)
-                table.Pixels[k] = inside ? static_cast<uint16_t>(sy * w + sx) : kWorkOutPixel;
+            if (small) table.Pixels[k] = inside ? static_cast<uint16_t>(sy * w + sx) : kWorkOutPixel;
             else
                 table.Offsets[k] = inside ? static_cast<int32_t>(int64_t(sy) * table.RowSize + 3 * sx) : kWorkOutOffset;
         }
@@ -201,10 +217,8 @@ void TOilFilter::CalcDestRow(int Y, uint8_t* Row, int Width) {
             }
         }
     };
-    if (!FTable->Pixels.empty())
-        copy(FTable->Pixels.data() + static_cast<size_t>(w) * Y, kWorkOutPixel, 3);
-    else
-        copy(FTable->Offsets.data() + static_cast<size_t>(w) * Y, kWorkOutOffset, 1);
+    if (!FTable->Pixels.empty()) copy(FTable->Pixels.data() + static_cast<size_t>(w) * Y, kWorkOutPixel, 3);
+    else copy(FTable->Offsets.data() + static_cast<size_t>(w) * Y, kWorkOutOffset, 1);
 }
 
 void TOilFilter::EndProcess() {
@@ -220,7 +234,7 @@ namespace {
 struct TTexture {
     const THeightMaps& Maps;
     int Amp;
-    int C;  // cycle
+    int C;                     // cycle
     std::array<int, 256> W{};  // W(v) = Trunc(Sin(v / amp) x 255)
 
     TTexture(const THeightMaps& maps, int amp, int cycle) : Maps(maps), Amp(amp), C(cycle) {
@@ -260,8 +274,7 @@ struct TSineTable {
 // "Vertical", "Horizontal" and "Diagonal Waves": z = Sin(zArg / 128 x k);
 // p = |Trunc(Sin(z + wArg / 128 x k) x A(x, y))| - c. zArg spans lo..hi.
 template <typename Args>
-void Waves(TPixelGraphic& work, const std::array<uint32_t, 256>& lut, const TTexture& t, int lo, int hi,
-           Args args) {
+void Waves(TPixelGraphic& work, const std::array<uint32_t, 256>& lut, const TTexture& t, int lo, int hi, Args args) {
     const double k = t.K();
     TSineTable z(lo, hi, [&](int i) { return std::sin(i / 128.0 * k); });
     FillTile(work, lut, [&](int x, int y) {
@@ -278,9 +291,7 @@ void RunAlgorithm(int algorithm, TPixelGraphic& work, const std::array<uint32_t,
         case algShiftedPlasma1:
             FillTile(work, lut, [&](int x, int y) { return t.W[t.A(t.B(x, y), t.B(y, x))] - c; });
             break;
-        case algShiftedPlasma2:
-            FillTile(work, lut, [&](int x, int y) { return t.W[t.B(x, y)] - c; });
-            break;
+        case algShiftedPlasma2: FillTile(work, lut, [&](int x, int y) { return t.W[t.B(x, y)] - c; }); break;
         case algShiftedPlasma3:
             FillTile(work, lut, [&](int x, int y) { return (t.W[t.B(x, y)] & t.A(x, y)) - c; });
             break;
@@ -359,12 +370,8 @@ void RunAlgorithm(int algorithm, TPixelGraphic& work, const std::array<uint32_t,
             }
             break;
         }
-        case algDoublePlasma:
-            FillTile(work, lut, [&](int x, int y) { return t.A(t.B(x, y), t.B(y, x)) - c; });
-            break;
-        case algSimplePlasma:
-            FillTile(work, lut, [&](int x, int y) { return t.B(x, y) - c; });
-            break;
+        case algDoublePlasma: FillTile(work, lut, [&](int x, int y) { return t.A(t.B(x, y), t.B(y, x)) - c; }); break;
+        case algSimplePlasma: FillTile(work, lut, [&](int x, int y) { return t.B(x, y) - c; }); break;
         case algNoisyPlasma: {
             std::array<double, 256> ca, sb;
             for (int i = 0; i < 256; ++i) {
@@ -392,7 +399,8 @@ void RunAlgorithm(int algorithm, TPixelGraphic& work, const std::array<uint32_t,
             TSineTable s(0, 256, [&](int i) { return std::sin(i / (amp * 10.0)); });
             for (int y = 0; y <= 256; ++y)
                 for (int x = 0; x <= 256; ++x) {
-                    work.SetPixelColor(static_cast<int>(Trunc(s[x] * 128)) + 128, y, lut[WrapPalettePosition(t.A(x, y) - c)]);
+                    work.SetPixelColor(static_cast<int>(Trunc(s[x] * 128)) + 128, y,
+                                       lut[WrapPalettePosition(t.A(x, y) - c)]);
                     const int wy = static_cast<int>(Trunc(s[y] * 128)) + 128;
                     if (work.GetPixelColor(x, wy) == background)
                         work.SetPixelColor(x, wy, lut[WrapPalettePosition(t.B(x, y) - c)]);
@@ -436,12 +444,8 @@ void RunAlgorithm(int algorithm, TPixelGraphic& work, const std::array<uint32_t,
                 }
             }
             break;
-        case algHorizontalGradient:
-            FillTile(work, lut, [&](int x, int) { return x - c; });
-            break;
-        case algVerticalGradient:
-            FillTile(work, lut, [&](int, int y) { return y; });
-            break;
+        case algHorizontalGradient: FillTile(work, lut, [&](int x, int) { return x - c; }); break;
+        case algVerticalGradient: FillTile(work, lut, [&](int, int y) { return y; }); break;
         case algRadialGradient:
             FillTile(work, lut, [&](int x, int y) {
                 const int64_t dx = x == 127 ? 1 : x - 127, dy = y == 127 ? 1 : y - 127;
@@ -490,7 +494,8 @@ void RenderTexture(const TLayerParams& params, const TColourTable& palette, cons
         filter(oil);
     }
     if (p.Cards) {
-        TCardsFilter cards(LayerColor(palette, 255 - p.Cycle, p.Brightness), LayerColor(palette, 0 - p.Cycle, p.Brightness));
+        TCardsFilter cards(LayerColor(palette, 255 - p.Cycle, p.Brightness),
+                           LayerColor(palette, 0 - p.Cycle, p.Brightness));
         cards.Generator = &rng;
         filter(cards);
     }
@@ -520,10 +525,8 @@ void RenderLayer(const TLayerParams& params, const TColourTable& palette, THeigh
             view->CopyRect(0, 0, work, 0, 0, view->GetWidth(), view->GetHeight());
         }
     }
-    if (p.Embossed)
-        layer.ApplyFilter(emboss, work);
-    else
-        layer.Assign(&work);
+    if (p.Embossed) layer.ApplyFilter(emboss, work);
+    else layer.Assign(&work);
 }
 
 void DrawPaletteStrip(TPixelGraphic& strip, const TColourTable& palette, int cycle, int brightness) {

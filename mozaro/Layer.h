@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "artkit/PaletteText.h"
-#include "image/PGFilter.h"
 #include "image/PGColorReader.h"
+#include "image/PGFilter.h"
 #include "mozaro/HeightMaps.h"
 #include "platform/Random.h"
 
@@ -120,7 +120,7 @@ private:
     std::shared_ptr<TTurnTable> FTable;
     bool FRepeat = false;
     int FCentreX = 0, FCentreY = 0;  // of the run's source
-    double FRadius = 0;               // of its inscribed circle
+    double FRadius = 0;              // of its inscribed circle
     TColorReader FRead;
 };
 

@@ -13,7 +13,7 @@ namespace {
 constexpr int kThumbnailQuality = 30;
 constexpr int kLinesPerLayer = 13;
 constexpr int kLayerListRequired = kLayerCount * kLinesPerLayer;  // the cell size lines may be missing
-constexpr int kPostProcRequired = 22;  // files of the first layout stop before "forcesym2"
+constexpr int kPostProcRequired = 22;                             // files of the first layout stop before "forcesym2"
 
 auto Fields(const TLayerRecord& r) {
     return std::tie(r.Brightness, r.Cycle, r.Amplitude, r.Turbulence1, r.Turbulence2, r.Seed, r.Algorithm, r.Twist,
@@ -244,8 +244,7 @@ TTileParameters ReadTileFile(const std::string& fileName, int cellWidth, int cel
         t.Layers[i].Twist = in ? in->IntDef(i, 0) : 0;
         t.Layers[i] = ClampedLayerRecord(t.Layers[i]);
     });
-    ReadPerLayer(db, "v3_strings",
-                 [&](int i, const TParameterReader* in) { t.Layers[i].Cards = in && in->Bool(i); });
+    ReadPerLayer(db, "v3_strings", [&](int i, const TParameterReader* in) { t.Layers[i].Cards = in && in->Bool(i); });
     auto postproc = ReadParameterItem(db, "postproc");
     t.PostProcess = postproc ? ReadPostProc(*postproc) : PostProcWithoutItem();
     for (int i = 0; i < kLayerCount; ++i) t.Imports[i] = ReadPictureItem(db, ImportKey(i), kTileSize, kTileSize);
@@ -303,8 +302,8 @@ void TLayerModel::PasteLayerParameters(int layer) {
 void TLayerModel::RenderLayer(int layer, TPixelGraphic* view) {
     CheckLayer(layer);
     const TLayerRecord& r = Layers[layer];
-    ::RenderLayer(LayerParamsOf(r), PaletteTextToTable(r.PaletteText), FMaps, &ImportImages[layer],
-                  LayerImages[layer], view, FRandom);
+    ::RenderLayer(LayerParamsOf(r), PaletteTextToTable(r.PaletteText), FMaps, &ImportImages[layer], LayerImages[layer],
+                  view, FRandom);
 }
 
 void TLayerModel::Compose() {
@@ -333,8 +332,7 @@ void TLayerModel::LoadParameterFile(const std::string& fileName) {
     for (int i = 0; i < kLayerCount; ++i) {
         const TLayerRecord& r = t.Layers[i];
         const TPixelGraphic* import = t.Imports[i] ? t.Imports[i].get() : &ImportImages[i];
-        ::RenderLayer(LayerParamsOf(r), PaletteTextToTable(r.PaletteText), FMaps, import, layers[i], nullptr,
-                      FRandom);
+        ::RenderLayer(LayerParamsOf(r), PaletteTextToTable(r.PaletteText), FMaps, import, layers[i], nullptr, FRandom);
     }
     TPixelGraphic result;
     result.SetSize(kTileSize, kTileSize, 3);

@@ -35,7 +35,6 @@ const double kPi = 3.14159265358979323846;
 // 2^63: the first value that no longer fits an int64.
 const double kTwo63 = 9223372036854775808.0;
 
-
 double Divide(double a, double b) {
     if (b == 0) {
         if (a == 0) ThrowInvalidOp();
@@ -122,7 +121,7 @@ bool IsPrime64(uint64_t n) {
 // one call stays cheap whatever the argument.
 [[gnu::noinline]] double Prime(double x) {
     const double ax = std::fabs(x);
-    Trunc(ax);  // raises for NaN, infinities and values past 2^63
+    Trunc(ax);                               // raises for NaN, infinities and values past 2^63
     if (ax >= 9007199254740992.0) return 0;  // 2^53 and up: every integer part is even
     const uint64_t n = static_cast<uint64_t>(ax);
     if (n % 2 == 0) return 0;
@@ -151,25 +150,23 @@ bool IsPrime64(uint64_t n) {
 [[gnu::noinline]] double Gamma(double a, double b) {
     if (a == 0) ThrowInvalidOp();  // pole
     if (a > 0) {
-        const double p =
-            1 + a * (0.5772156649015329 +
-                     a * (-0.655878071520254 +
-                          a * (-0.04200263503403344 +
-                               a * (0.1665386113720805 +
-                                    a * (-0.042197733607059154 +
-                                         a * (-0.009622023360406271 +
-                                              a * (0.00722059947803691 + a * -0.00119394505138151)))))));
+        const double p = 1 + a * (0.5772156649015329 +
+                                  a * (-0.655878071520254 +
+                                       a * (-0.04200263503403344 +
+                                            a * (0.1665386113720805 +
+                                                 a * (-0.042197733607059154 +
+                                                      a * (-0.009622023360406271 +
+                                                           a * (0.00722059947803691 + a * -0.00119394505138151)))))));
         return Divide(b, a * p);
     }
     const double c = -a;
-    const double nn =
-        -1 + c * (0.5772156649015329 +
-                  c * (0.6558780715202537 +
-                       c * (-0.04200263503402113 +
-                            c * (-0.16653861139444134 +
-                                 c * (-0.04219773343731192 +
-                                      c * (0.009621911155035977 +
-                                           c * (0.00722083726189317 + c * 0.0011333741672438944)))))));
+    const double nn = -1 + c * (0.5772156649015329 +
+                                c * (0.6558780715202537 +
+                                     c * (-0.04200263503402113 +
+                                          c * (-0.16653861139444134 +
+                                               c * (-0.04219773343731192 +
+                                                    c * (0.009621911155035977 +
+                                                         c * (0.00722083726189317 + c * 0.0011333741672438944)))))));
     return Divide(b, c * nn);
 }
 
@@ -225,9 +222,9 @@ double Floor(double x) {
 // Operators in the order a term is tried.
 enum TSplitOp : int { soPlus, soMinus, soStar, soDiv, soMod, soSlash, soCaret, soCount };
 const std::array<int, soCount> kOpLen = {1, 1, 1, 3, 3, 1, 1};
-const std::array<TParserOp, soCount> kOpNode = {TParserOp::Add,  TParserOp::Subtract, TParserOp::Multiply,
-                                                 TParserOp::Div,  TParserOp::Mod,      TParserOp::Divide,
-                                                 TParserOp::RealPower};
+const std::array<TParserOp, soCount> kOpNode = {TParserOp::Add,      TParserOp::Subtract, TParserOp::Multiply,
+                                                TParserOp::Div,      TParserOp::Mod,      TParserOp::Divide,
+                                                TParserOp::RealPower};
 const std::array<const char*, soCount> kOpText = {"+", "-", "*", "DIV", "MOD", "/", "^"};
 
 // A piece of text cut into operands and the operators between them: always
@@ -399,7 +396,8 @@ private:
 
     // "-" and a bracket, a variable or a function.
     bool IsNegatedPrimary(int i, int j) const {
-        return j - i >= 2 && s[i] == '-' && (IsBrack(i + 1, j) || IsVar(i + 1, j) || IsFunc(i + 1, j, 1) || IsFunc(i + 1, j, 2));
+        return j - i >= 2 && s[i] == '-' &&
+               (IsBrack(i + 1, j) || IsVar(i + 1, j) || IsFunc(i + 1, j, 1) || IsFunc(i + 1, j, 2));
     }
 
     // ---- operators at bracket level zero ------------------------------------
@@ -607,7 +605,7 @@ private:
                 while (IsBrack(ri, rj)) ++ri, --rj;
                 double e = 0;
                 if (IsNum(ri, rj, &e) && e == std::trunc(e) && std::fabs(e) < kTwo63) {
-                    op = e == 2 ? TParserOp::Square
+                    op = e == 2   ? TParserOp::Square
                          : e == 3 ? TParserOp::Cube
                          : e == 4 ? TParserOp::Fourth
                                   : TParserOp::IntPower;
@@ -647,8 +645,7 @@ private:
     void Link() {
         std::vector<int> order(FPre.size());
         for (size_t k = 0; k < order.size(); ++k) order[k] = static_cast<int>(k);
-        std::stable_sort(order.begin(), order.end(),
-                         [&](int x, int y) { return FPre[x].Level > FPre[y].Level; });
+        std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return FPre[x].Level > FPre[y].Level; });
         std::vector<int> position(FPre.size());
         for (size_t k = 0; k < order.size(); ++k) position[order[k]] = static_cast<int>(k);
 
@@ -869,8 +866,8 @@ double TCustomParser::Run() { return RunNodes(FNodes.data(), FNodes.data() + FNo
 
 // ---- TGridStages --------------------------------------------------------------------
 
-bool TGridStages::Prepare(TCustomParser& parser, double* column, const std::vector<double>& columnValues,
-                          double* row, const std::vector<double>& rowValues, const std::vector<const double*>& perPoint,
+bool TGridStages::Prepare(TCustomParser& parser, double* column, const std::vector<double>& columnValues, double* row,
+                          const std::vector<double>& rowValues, const std::vector<const double*>& perPoint,
                           const std::vector<const double*>& rowsOfPerPoint) {
     FColumnAtOnce = false;
     FRowsRead.clear();
@@ -1057,25 +1054,25 @@ double TGridStages::RunPoint() { return RunNodes(FPoint.data(), FPoint.data() + 
 
 TParser::TParser() {
     const std::pair<const char*, double*> vars[] = {
-        {"A", &A}, {"B", &B}, {"I", &i}, {"S", &S}, {"M", &M}, {"D", &D},  {"J", &J}, {"K", &K}, {"T", &T},
+        {"A", &A}, {"B", &B}, {"I", &i}, {"S", &S},  {"M", &M}, {"D", &D}, {"J", &J}, {"K", &K}, {"T", &T},
         {"?", &q}, {"!", &p}, {"Z", &z}, {"L", &zj}, {"R", &r}, {"G", &g}, {"X", &X}, {"Y", &Y},
     };
     for (const auto& v : vars) AddVariable(v.first, v.second);
 
     using O = TParserOp;
     const std::pair<const char*, O> one[] = {
-        {"TAN", O::Tan},     {"SIN", O::Sin},       {"COS", O::Cos},     {"SINH", O::Sinh},   {"COSH", O::Cosh},
-        {"ARCTAN", O::ArcTan}, {"COTAN", O::Cotan}, {"EXP", O::Exp},     {"LN", O::Ln},       {"LOG10", O::Log10},
-        {"LOG2", O::Log2},   {"SQR", O::Sqr},       {"SQRT", O::Sqrt},   {"ABS", O::Abs},     {"TRUNC", O::Trunc},
-        {"INT", O::Int},     {"CEIL", O::Ceil},     {"FLOOR", O::Floor}, {"HEAV", O::Heav},   {"SIGN", O::Sign},
-        {"ZERO", O::Zero},   {"PH", O::Ph},         {"RND", O::Rnd},     {"RANDOM", O::Random}, {"ODD", O::Odd},
+        {"TAN", O::Tan},       {"SIN", O::Sin},     {"COS", O::Cos},     {"SINH", O::Sinh},     {"COSH", O::Cosh},
+        {"ARCTAN", O::ArcTan}, {"COTAN", O::Cotan}, {"EXP", O::Exp},     {"LN", O::Ln},         {"LOG10", O::Log10},
+        {"LOG2", O::Log2},     {"SQR", O::Sqr},     {"SQRT", O::Sqrt},   {"ABS", O::Abs},       {"TRUNC", O::Trunc},
+        {"INT", O::Int},       {"CEIL", O::Ceil},   {"FLOOR", O::Floor}, {"HEAV", O::Heav},     {"SIGN", O::Sign},
+        {"ZERO", O::Zero},     {"PH", O::Ph},       {"RND", O::Rnd},     {"RANDOM", O::Random}, {"ODD", O::Odd},
         {"PRIME", O::Prime},
     };
     for (const auto& f : one) AddFunctionOneParam(f.first, f.second);
     const std::pair<const char*, O> two[] = {
-        {"MAX", O::Max},   {"MIN", O::Min},       {"POWER", O::Power},    {"INTPOWER", O::IntPowerFn},
-        {"LOGN", O::LogN}, {"ARG", O::Arg},       {"&", O::BitAnd},       {"\\", O::BitOr},
-        {"|", O::BitAndNot}, {"GRND", O::GRnd},   {"GAMMA", O::Gamma},
+        {"MAX", O::Max},     {"MIN", O::Min},   {"POWER", O::Power}, {"INTPOWER", O::IntPowerFn},
+        {"LOGN", O::LogN},   {"ARG", O::Arg},   {"&", O::BitAnd},    {"\\", O::BitOr},
+        {"|", O::BitAndNot}, {"GRND", O::GRnd}, {"GAMMA", O::Gamma},
     };
     for (const auto& f : two) AddFunctionTwoParam(f.first, f.second);
 }

@@ -98,8 +98,8 @@ enum class TParserOp : uint8_t {
 
 class TCustomParser {
 public:
-    static constexpr int MaxLevels = 20;          // nesting of operations
-    static constexpr int MaxOpsPerLevel = 50;     // operations on one level
+    static constexpr int MaxLevels = 20;       // nesting of operations
+    static constexpr int MaxOpsPerLevel = 50;  // operations on one level
 
     TCustomParser();
     virtual ~TCustomParser();
@@ -251,15 +251,15 @@ private:
     std::vector<double> FColumnTable;   // their values, column by column
     std::vector<double*> FRowCells;     // the same for rows
     std::vector<double> FRowTable;
-    const double* FValue = nullptr;     // the last node's result
+    const double* FValue = nullptr;  // the last node's result
 
     int FPointVariable = -1;
     bool FColumnAtOnce = false;
     std::vector<TColumnNode> FColumnNodes;  // FPoint for whole columns
     std::vector<double> FColumnResults;     // their results, node by node
     std::vector<double> FRowValues;
-    TSpan FColumnValue{};                   // the last node's results
-    std::vector<bool> FRowsRead;            // per per-point variable
+    TSpan FColumnValue{};         // the last node's results
+    std::vector<bool> FRowsRead;  // per per-point variable
 };
 
 // The parser of the post-processing passes, with its 17 variables. Names in

@@ -142,7 +142,9 @@ int Displaced(double v) {
 // new coordinates: the offset in the source, or -1 outside it.
 [[gnu::noinline]] void SourceOffsets(const double* nx, const double* ny, int width, int height, ptrdiff_t rowSize,
                                      ptrdiff_t* out) {
-    auto offset = [=](int sx, int sy) -> ptrdiff_t { return (sx < width) & (sy < height) ? sy * rowSize + 3 * sx : -1; };
+    auto offset = [=](int sx, int sy) -> ptrdiff_t {
+        return (sx < width) & (sy < height) ? sy * rowSize + 3 * sx : -1;
+    };
     int x = 0;
 #if defined(__SSE2__)
     // Displaced two values at a time (the values are finite, so the smaller
@@ -162,7 +164,8 @@ int Displaced(double v) {
     for (; x < width; ++x) out[x] = offset(Displaced(nx[x]), Displaced(ny[x]));
 }
 
-[[gnu::noinline]] void FetchPixels(const ptrdiff_t* offsets, int width, const uint8_t* source, const uint8_t* outside, uint8_t* to) {
+[[gnu::noinline]] void FetchPixels(const ptrdiff_t* offsets, int width, const uint8_t* source, const uint8_t* outside,
+                                   uint8_t* to) {
     for (int x = 0; x < width; ++x, to += 3) std::memcpy(to, offsets[x] < 0 ? outside : source + offsets[x], 3);
 }
 
@@ -171,8 +174,11 @@ double Coordinate(int v, bool symmetric) { return symmetric ? std::abs(v - kTile
 // A copy of the pixels of a 24-bit picture, in a scratch picture.
 struct TScratch {
     explicit TScratch(const TPixelGraphic& picture)
-        : Width(picture.GetWidth()), Height(picture.GetHeight()), RowSize(picture.GetRowSize()),
-          Size(picture.GetBits() ? static_cast<size_t>(picture.GetBitsSize()) : 0), Store(0) {
+        : Width(picture.GetWidth()),
+          Height(picture.GetHeight()),
+          RowSize(picture.GetRowSize()),
+          Size(picture.GetBits() ? static_cast<size_t>(picture.GetBitsSize()) : 0),
+          Store(0) {
         if (!Size) return;
         Store->SetSizeForOverwrite(Width, Height, 3);
         Bits = Store->GetBits();
@@ -322,9 +328,8 @@ void Require24Bits(const TPixelGraphic& picture) {
 // True when b always gives what a gives: the same parser, or the same text
 // compiled the same way. Random functions draw anew on every evaluation.
 bool SameValues(const TParser& a, const TParser& b) {
-    if (&a != &b &&
-        (a.GetExpression() != b.GetExpression() || a.GetPointNumberformat() != b.GetPointNumberformat() ||
-         !a.GetValid() || !b.GetValid()))
+    if (&a != &b && (a.GetExpression() != b.GetExpression() || a.GetPointNumberformat() != b.GetPointNumberformat() ||
+                     !a.GetValid() || !b.GetValid()))
         return false;
     for (TParserOp op : a.CompiledOps())
         if (op == TParserOp::Rnd || op == TParserOp::Random || op == TParserOp::GRnd) return false;
@@ -369,7 +374,6 @@ void ConvolutionPass(TPixelGraphic& result, const TPostProcessSettings& settings
     result.DoChange();
 }
 
-
 void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TParser& blue, bool symmetric) {
     Require24Bits(result);
     // Each channel its own byte: nothing to work out, nothing can fail, and
@@ -412,8 +416,8 @@ void RgbExpressionPass(TPixelGraphic& result, TParser& red, TParser& green, TPar
                 GreyRow(stages.Line(0), w, row);
                 continue;
             }
-            if (!grey && cb < 0 && cg < 0 && cr < 0 && BelowTwo31(stages.Line(2), w) &&
-                BelowTwo31(stages.Line(1), w) && BelowTwo31(stages.Line(0), w)) {
+            if (!grey && cb < 0 && cg < 0 && cr < 0 && BelowTwo31(stages.Line(2), w) && BelowTwo31(stages.Line(1), w) &&
+                BelowTwo31(stages.Line(0), w)) {
                 // Three values per pixel, converted as they are stored.
                 const double* const vb = stages.Line(2);
                 const double* const vg = stages.Line(1);

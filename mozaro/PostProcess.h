@@ -78,8 +78,7 @@ private:
 // Recomputes result (256 x 256, 24 bits) from the layer pictures and the
 // settings. The result fires one change event at the end.
 void PostProcessAndCompose(TPixelGraphic& result, const TPixelGraphic& basic, const TComposeLayer& shader1,
-                           const TComposeLayer& shader2, const TPostProcessSettings& settings,
-                           TExpressionCache& cache);
+                           const TComposeLayer& shader2, const TPostProcessSettings& settings, TExpressionCache& cache);
 
 // The passes on their own (result must be 24 bits).
 // Convolution: the matrix, offsets, bias and amplification texts read as

@@ -236,7 +236,9 @@ std::string WallpaperFileName(const std::string& name) {
     const bool control = std::any_of(name.begin(), name.end(), [](unsigned char c) { return c < 32 || c == 127; });
     if (control || name.find('/') != std::string::npos || name.find('\\') != std::string::npos ||
         name.find("..") != std::string::npos)
-        throw EWallpaperError("\"" + name + "\" cannot be a wallpaper's name: it must not contain \"/\", \"\\\", \"..\" or control characters.");
+        throw EWallpaperError(
+            "\"" + name +
+            "\" cannot be a wallpaper's name: it must not contain \"/\", \"\\\", \"..\" or control characters.");
     return EndsWithBmp(name) ? name : name + ".bmp";
 }
 

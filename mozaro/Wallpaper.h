@@ -55,7 +55,7 @@ std::unique_ptr<TWallpaperBackend> MakePortalWallpaperBackend(TProgramRunner run
 // separated by ":"): GNOME (also Unity, ubuntu), XFCE, KDE; the portal for
 // anything else.
 std::unique_ptr<TWallpaperBackend> WallpaperBackendFor(const std::string& currentDesktop,
-                                                        TProgramRunner runner = RunProgram);
+                                                       TProgramRunner runner = RunProgram);
 
 // Replaces the backend SetWallpaper tells (nullptr: the running desktop's,
 // chosen when first needed); returns the previous one.

@@ -25,7 +25,8 @@ bool IsLaidOut(const QWidget* w) {
 }
 
 void ApplyAutoSize(QWidget* w, const TRect& bounds) {
-    if (!IsLaidOut(w)) w->setGeometry(bounds.Left, bounds.Top, std::max(0, bounds.Width()), std::max(0, bounds.Height()));
+    if (!IsLaidOut(w))
+        w->setGeometry(bounds.Left, bounds.Top, std::max(0, bounds.Width()), std::max(0, bounds.Height()));
     w->updateGeometry();
 }
 

@@ -23,9 +23,12 @@ Qt::CursorShape StockShape(TCursor id) {
         case crSizeNWSE: return Qt::SizeFDiagCursor;
         case crSizeWE: return Qt::SizeHorCursor;
         case crUpArrow: return Qt::UpArrowCursor;
-        case crHourGlass: case crSQLWait: return Qt::WaitCursor;
-        case crDrag: case crMultiDrag: return Qt::DragCopyCursor;
-        case crNoDrop: case crNo: return Qt::ForbiddenCursor;
+        case crHourGlass:
+        case crSQLWait: return Qt::WaitCursor;
+        case crDrag:
+        case crMultiDrag: return Qt::DragCopyCursor;
+        case crNoDrop:
+        case crNo: return Qt::ForbiddenCursor;
         case crHSplit: return Qt::SplitHCursor;
         case crVSplit: return Qt::SplitVCursor;
         case crAppStart: return Qt::BusyCursor;

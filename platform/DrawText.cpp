@@ -93,8 +93,8 @@ Line MakeLine(const QString& s, const std::vector<int>& underlines, qsizetype fr
 }
 
 // Breaks one paragraph (no line ends inside) into lines no wider than avail.
-void BreakParagraph(const QString& s, const std::vector<int>& underlines, const Measurer& m, int avail,
-                    bool breakWords, std::vector<Line>& out) {
+void BreakParagraph(const QString& s, const std::vector<int>& underlines, const Measurer& m, int avail, bool breakWords,
+                    std::vector<Line>& out) {
     const qsizetype n = s.size();
     qsizetype start = 0;
     do {
@@ -162,8 +162,7 @@ Layout MakeLayout(const QFontMetrics& fm, const QString& text, const TRect& rect
         qsizetype end = pos;
         if (!single)
             while (end < n && plain[end] != QLatin1Char('\r') && plain[end] != QLatin1Char('\n')) ++end;
-        else
-            end = n;
+        else end = n;
         QString para = plain.mid(pos, end - pos);
         std::vector<int> paraUnder;
         for (int u : underlines)
@@ -172,10 +171,8 @@ Layout MakeLayout(const QFontMetrics& fm, const QString& text, const TRect& rect
             para.remove(QLatin1Char('\r'));
             para.remove(QLatin1Char('\n'));
         }
-        if (wordBreak)
-            BreakParagraph(para, paraUnder, m, avail, (format & DT_EDITCONTROL) != 0, layout.Lines);
-        else
-            layout.Lines.push_back(MakeLine(para, paraUnder, 0, para.size()));
+        if (wordBreak) BreakParagraph(para, paraUnder, m, avail, (format & DT_EDITCONTROL) != 0, layout.Lines);
+        else layout.Lines.push_back(MakeLine(para, paraUnder, 0, para.size()));
         pos = end;
         if (pos < n && plain[pos] == QLatin1Char('\r')) ++pos;
         if (pos < n && plain[pos] == QLatin1Char('\n')) ++pos;
@@ -212,7 +209,9 @@ void DrawLine(QPainter& painter, const Measurer& m, const Line& line, int x, int
         qsizetype start = 0;
         for (qsizetype i = 0; i <= line.Text.size(); ++i) {
             if (i == line.Text.size() || line.Text[i] == QLatin1Char('\t')) {
-                if (i > start) painter.drawText(QPoint(x + m.Advance(line.Text, start), baseline), line.Text.mid(start, i - start));
+                if (i > start)
+                    painter.drawText(QPoint(x + m.Advance(line.Text, start), baseline),
+                                     line.Text.mid(start, i - start));
                 start = i + 1;
             }
         }

@@ -68,8 +68,7 @@ struct TDrawTextParams {
 // DT_SINGLELINE. DT_END_ELLIPSIS cuts a line that is too wide and ends it
 // with "...". DT_EDITCONTROL also leaves out a last line that would be only
 // partly visible.
-int DrawTextEx(QPainter& painter, const QString& text, TRect& rect, unsigned format,
-               TDrawTextParams* params = nullptr);
+int DrawTextEx(QPainter& painter, const QString& text, TRect& rect, unsigned format, TDrawTextParams* params = nullptr);
 int DrawTextEx(QPainter& painter, const std::string& text, TRect& rect, unsigned format,
                TDrawTextParams* params = nullptr);
 inline int DrawText(QPainter& painter, const QString& text, TRect& rect, unsigned format) {

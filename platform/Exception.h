@@ -34,9 +34,9 @@ GW_DECLARE_EXCEPTION(EOutOfResources, Exception)
 // Arithmetic faults, raised where the hardware would trap or return a
 // non-number, with the runtime's messages.
 GW_DECLARE_EXCEPTION(EMathError, Exception)
-GW_DECLARE_EXCEPTION(EInvalidOp, EMathError)    // "Invalid floating point operation"
-GW_DECLARE_EXCEPTION(EZeroDivide, EMathError)   // "Floating point division by zero"
-GW_DECLARE_EXCEPTION(EOverflow, EMathError)     // "Floating point overflow"
+GW_DECLARE_EXCEPTION(EInvalidOp, EMathError)   // "Invalid floating point operation"
+GW_DECLARE_EXCEPTION(EZeroDivide, EMathError)  // "Floating point division by zero"
+GW_DECLARE_EXCEPTION(EOverflow, EMathError)    // "Floating point overflow"
 GW_DECLARE_EXCEPTION(EIntError, Exception)
-GW_DECLARE_EXCEPTION(EDivByZero, EIntError)     // "Division by zero"
-GW_DECLARE_EXCEPTION(EIntOverflow, EIntError)   // "Integer overflow"
+GW_DECLARE_EXCEPTION(EDivByZero, EIntError)    // "Division by zero"
+GW_DECLARE_EXCEPTION(EIntOverflow, EIntError)  // "Integer overflow"

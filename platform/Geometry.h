@@ -54,19 +54,33 @@ struct TRect {
     }
     constexpr bool operator!=(const TRect& o) const { return !(*this == o); }
 
-    void Offset(int dx, int dy) { Left += dx; Right += dx; Top += dy; Bottom += dy; }
+    void Offset(int dx, int dy) {
+        Left += dx;
+        Right += dx;
+        Top += dy;
+        Bottom += dy;
+    }
     // Grows by dx, dy on every side (negative values shrink).
-    void Inflate(int dx, int dy) { Left -= dx; Right += dx; Top -= dy; Bottom += dy; }
+    void Inflate(int dx, int dy) {
+        Left -= dx;
+        Right += dx;
+        Top -= dy;
+        Bottom += dy;
+    }
     constexpr TRect Offsetted(int dx, int dy) const { return TRect(Left + dx, Top + dy, Right + dx, Bottom + dy); }
     constexpr TRect Inflated(int dx, int dy) const { return TRect(Left - dx, Top - dy, Right + dx, Bottom + dy); }
 
     QRect ToQRect() const { return QRect(Left, Top, Right - Left, Bottom - Top); }
-    static TRect FromQRect(const QRect& r) { return TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height()); }
+    static TRect FromQRect(const QRect& r) {
+        return TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
+    }
 };
 
 // The framework's Rect and Bounds constructors.
 constexpr TRect Rect(int left, int top, int right, int bottom) { return TRect(left, top, right, bottom); }
-constexpr TRect Bounds(int left, int top, int width, int height) { return TRect(left, top, left + width, top + height); }
+constexpr TRect Bounds(int left, int top, int width, int height) {
+    return TRect(left, top, left + width, top + height);
+}
 constexpr TPoint Point(int x, int y) { return TPoint(x, y); }
 
 // Intersection; an empty result is the all-zero rectangle, as IntersectRect gives.
@@ -78,7 +92,8 @@ inline TRect IntersectRect(const TRect& a, const TRect& b) {
 inline TRect UnionRect(const TRect& a, const TRect& b) {
     if (a.IsEmpty()) return b.IsEmpty() ? TRect() : b;
     if (b.IsEmpty()) return a;
-    return TRect(std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom));
+    return TRect(std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+                 std::max(a.Bottom, b.Bottom));
 }
 
 // The pixels of a one-pixel line from (x1, y1) towards (x2, y2), the end
@@ -98,10 +113,8 @@ void ForEachLinePixel(int x1, int y1, int x2, int y2, Plot&& plot) {
     int64_t k = 0, rem = -n;
     for (int64_t i = 0; i < n; ++i) {
         const int64_t a = i * step;
-        if (xMajor)
-            plot(static_cast<int>(x1 + a), static_cast<int>(y1 + k));
-        else
-            plot(static_cast<int>(x1 + k), static_cast<int>(y1 + a));
+        if (xMajor) plot(static_cast<int>(x1 + a), static_cast<int>(y1 + k));
+        else plot(static_cast<int>(x1 + k), static_cast<int>(y1 + a));
         rem += 2 * minor;
         if (rem > 0) {
             ++k;

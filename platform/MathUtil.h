@@ -32,9 +32,13 @@ inline int64_t Trunc(double x) { return ToInt64Checked(x); }
 // Integer division truncating toward zero (C++ already does; the name keeps
 // the formulas readable where they are transcribed).
 template <typename T>
-constexpr T Div(T a, T b) { return a / b; }
+constexpr T Div(T a, T b) {
+    return a / b;
+}
 template <typename T>
-constexpr T Mod(T a, T b) { return a % b; }
+constexpr T Mod(T a, T b) {
+    return a % b;
+}
 
 // Modulo whose result has the sign of the divisor (0 <= r < m for m > 0).
 template <typename T>
@@ -44,7 +48,9 @@ constexpr T PosMod(T a, T m) {
 }
 
 template <typename T>
-constexpr T Clamp(T v, T lo, T hi) { return v < lo ? lo : (v > hi ? hi : v); }
+constexpr T Clamp(T v, T lo, T hi) {
+    return v < lo ? lo : (v > hi ? hi : v);
+}
 
 // The framework's MulDiv: a * b / c with a 64-bit product, rounded half away
 // from zero; -1 when c is 0 or the result does not fit.

@@ -423,7 +423,8 @@ void TMenuPopup::initStyleOption(QStyleOptionMenuItem* option, const QAction* ac
         option->checkType = item->GetRadioItem() ? QStyleOptionMenuItem::Exclusive : QStyleOptionMenuItem::NonExclusive;
     if (item->GetDefault()) {
         option->font.setBold(true);
-        if (option->menuItemType == QStyleOptionMenuItem::Normal) option->menuItemType = QStyleOptionMenuItem::DefaultItem;
+        if (option->menuItemType == QStyleOptionMenuItem::Normal)
+            option->menuItemType = QStyleOptionMenuItem::DefaultItem;
     }
 }
 

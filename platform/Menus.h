@@ -30,7 +30,14 @@ class TMenuPopup;
 enum TMenuBreak { mbNone, mbBreak, mbBarBreak };
 
 // The state of an entry handed to an owner-draw handler.
-enum : unsigned { odSelected = 0x1, odGrayed = 0x2, odDisabled = 0x4, odChecked = 0x8, odFocused = 0x10, odDefault = 0x20 };
+enum : unsigned {
+    odSelected = 0x1,
+    odGrayed = 0x2,
+    odDisabled = 0x4,
+    odChecked = 0x8,
+    odFocused = 0x10,
+    odDefault = 0x20
+};
 using TOwnerDrawState = unsigned;
 
 // "Ctrl+L", "F1", "Alt+F4"; empty for no short-cut.

@@ -31,7 +31,7 @@ int ShowMessageBox(const TMessageBoxRequest& r) {
     }
     if (h) return h(r);
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return quiet;
-    QMessageBox::Icon icon = r.Type == mtWarning       ? QMessageBox::Warning
+    QMessageBox::Icon icon = r.Type == mtWarning        ? QMessageBox::Warning
                              : r.Type == mtError        ? QMessageBox::Critical
                              : r.Type == mtConfirmation ? QMessageBox::Question
                                                         : QMessageBox::Information;

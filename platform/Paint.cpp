@@ -119,8 +119,9 @@ void Rectangle(QPainter& p, const TRect& r, const TPen& pen, TColor brush) {
         return;
     }
     const int R = outer.Right - 1, B = outer.Bottom - 1;
-    Polyline(p, pen, {TPoint(outer.Left, outer.Top), TPoint(R, outer.Top), TPoint(R, B), TPoint(outer.Left, B),
-                      TPoint(outer.Left, outer.Top)});
+    Polyline(p, pen,
+             {TPoint(outer.Left, outer.Top), TPoint(R, outer.Top), TPoint(R, B), TPoint(outer.Left, B),
+              TPoint(outer.Left, outer.Top)});
 }
 
 void Ellipse(QPainter& p, const TRect& r, const TPen& pen, TColor brush) {
@@ -250,16 +251,16 @@ constexpr int kNo = -1, kLight = 22, kHigh = 20, kShadow = 16, kDark = 21, kFace
 
 // Indexed by inner * 4 + outer (inner = edge bits 2-3, outer = bits 0-1). An
 // edge that has only an inner part draws it in the outer slot.
-const int kLTOuter[16] = {kNo, kLight, kShadow, kNo, kHigh, kLight, kShadow, kNo,
-                          kDark, kLight, kShadow, kNo, kNo, kLight, kShadow, kNo};
+const int kLTOuter[16] = {kNo,   kLight, kShadow, kNo, kHigh, kLight, kShadow, kNo,
+                          kDark, kLight, kShadow, kNo, kNo,   kLight, kShadow, kNo};
 const int kLTInner[16] = {kNo, kNo, kNo, kNo, kNo, kHigh, kHigh, kNo, kNo, kDark, kDark, kNo, kNo, kNo, kNo, kNo};
-const int kRBOuter[16] = {kNo, kDark, kHigh, kNo, kShadow, kDark, kHigh, kNo,
-                          kLight, kDark, kHigh, kNo, kNo, kDark, kHigh, kNo};
+const int kRBOuter[16] = {kNo,    kDark, kHigh, kNo, kShadow, kDark, kHigh, kNo,
+                          kLight, kDark, kHigh, kNo, kNo,     kDark, kHigh, kNo};
 const int kRBInner[16] = {kNo, kNo, kNo, kNo, kNo, kShadow, kShadow, kNo, kNo, kLight, kLight, kNo, kNo, kNo, kNo, kNo};
-const int kLTOuterSoft[16] = {kNo, kHigh, kDark, kNo, kLight, kHigh, kDark, kNo,
-                              kShadow, kHigh, kDark, kNo, kNo, kHigh, kDark, kNo};
-const int kLTInnerSoft[16] = {kNo, kNo, kNo, kNo, kNo, kLight, kLight, kNo, kNo, kShadow, kShadow, kNo,
-                              kNo, kNo, kNo, kNo};
+const int kLTOuterSoft[16] = {kNo,     kHigh, kDark, kNo, kLight, kHigh, kDark, kNo,
+                              kShadow, kHigh, kDark, kNo, kNo,    kHigh, kDark, kNo};
+const int kLTInnerSoft[16] = {kNo, kNo,     kNo,     kNo, kNo, kLight, kLight, kNo,
+                              kNo, kShadow, kShadow, kNo, kNo, kNo,    kNo,    kNo};
 
 struct EdgeColors {
     int LTOuter, LTInner, RBOuter, RBInner;
@@ -275,7 +276,8 @@ EdgeColors EdgeColorsOf(unsigned edge, unsigned flags) {
     if (flags & (BF_MONO | BF_FLAT)) {
         const bool mono = (flags & BF_MONO) != 0;
         const bool hasOuter = (i & BDR_OUTER) != 0, hasInner = (i & BDR_INNER) != 0;
-        const int outer = !hasOuter && !hasInner ? kNo : (hasOuter ? (mono ? kFrame : kShadow) : (mono ? kWindow : kFace));
+        const int outer = !hasOuter && !hasInner ? kNo
+                                                 : (hasOuter ? (mono ? kFrame : kShadow) : (mono ? kWindow : kFace));
         const int inner = hasOuter && hasInner ? (mono ? kWindow : kFace) : kNo;
         c = EdgeColors{outer, inner, outer, inner};
     }
@@ -310,8 +312,7 @@ void DrawEdge(QPainter& p, TRect& r, unsigned edge, unsigned flags) {
     if (flags & BF_TOP) inside.Top += lt;
     if (flags & BF_RIGHT) inside.Right -= rb;
     if (flags & BF_BOTTOM) inside.Bottom -= rb;
-    if (flags & BF_MIDDLE)
-        FillRect(p, inside, static_cast<TColor>(GetSysColor((flags & BF_MONO) ? kWindow : kFace)));
+    if (flags & BF_MIDDLE) FillRect(p, inside, static_cast<TColor>(GetSysColor((flags & BF_MONO) ? kWindow : kFace)));
     if (flags & BF_ADJUST) r = inside;
 }
 
@@ -388,8 +389,7 @@ void MaskedBlit(QPainter& p, int x, int y, const QImage& src, TColor transparent
     const QRgb key = qRgb(GetRValue(c), GetGValue(c), GetBValue(c)) & 0xFFFFFF;
     for (int row = 0; row < argb.height(); ++row) {
         QRgb* d = reinterpret_cast<QRgb*>(argb.scanLine(row));
-        for (int col = 0; col < argb.width(); ++col)
-            d[col] = (d[col] & 0xFFFFFF) == key ? 0u : (d[col] | 0xFF000000u);
+        for (int col = 0; col < argb.width(); ++col) d[col] = (d[col] & 0xFFFFFF) == key ? 0u : (d[col] | 0xFF000000u);
     }
     p.save();
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);

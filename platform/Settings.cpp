@@ -54,8 +54,7 @@ void Commit(QSettings& s) {
 
 }  // namespace
 
-std::string SettingsReadString(const std::string& section, const std::string& name,
-                               const std::string& defaultValue) {
+std::string SettingsReadString(const std::string& section, const std::string& name, const std::string& defaultValue) {
     QSettings s = Open();
     s.beginGroup(QString::fromStdString(section));
     const QString key = FindKey(s, name);

@@ -296,8 +296,8 @@ bool TSafeFileStream::CommitAs(const std::string& target, bool replace) {
             throw EWriteError("Stream write error");
         }
     }
-    const int renamed =
-        replace ? ::rename(FPath.c_str(), target.c_str()) : RenameNoReplace(FPath.c_str(), target.c_str());
+    const int renamed = replace ? ::rename(FPath.c_str(), target.c_str())
+                                : RenameNoReplace(FPath.c_str(), target.c_str());
     if (renamed != 0) {
         if (!replace && errno == EEXIST) return false;
         const int err = errno;

@@ -40,7 +40,9 @@ public:
         return v;
     }
     template <typename T>
-    void WriteValue(const T& v) { WriteBuffer(&v, sizeof(T)); }
+    void WriteValue(const T& v) {
+        WriteBuffer(&v, sizeof(T));
+    }
 };
 
 class TMemoryStream : public TStream {
@@ -56,7 +58,10 @@ public:
     uint8_t* Memory() { return FData.data(); }
     const std::vector<uint8_t>& Data() const { return FData; }
     std::vector<uint8_t>& Data() { return FData; }
-    void Clear() { FData.clear(); FPos = 0; }
+    void Clear() {
+        FData.clear();
+        FPos = 0;
+    }
     void LoadFromStream(TStream& s);
     void SaveToStream(TStream& s) { s.WriteBuffer(FData.data(), static_cast<int64_t>(FData.size())); }
     void LoadFromFile(const std::string& path);
@@ -71,8 +76,7 @@ private:
 // Read-only view over bytes owned elsewhere (no copy).
 class TReadOnlyMemoryStream : public TStream {
 public:
-    TReadOnlyMemoryStream(const void* data, int64_t size)
-        : FData(static_cast<const uint8_t*>(data)), FSize(size) {}
+    TReadOnlyMemoryStream(const void* data, int64_t size) : FData(static_cast<const uint8_t*>(data)), FSize(size) {}
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void*, int64_t) override { return 0; }
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
@@ -161,7 +165,7 @@ void SyncParentFolder(const std::string& path);
 bool FileExists(const std::string& path);
 // True when the path exists and is a folder (a link to a folder counts).
 bool FolderExists(const std::string& path);
-std::string ExtractFileExt(const std::string& path);   // ".bmp" (with the dot) or ""
+std::string ExtractFileExt(const std::string& path);  // ".bmp" (with the dot) or ""
 std::string ExtractFileName(const std::string& path);
 std::string ExtractFilePath(const std::string& path);  // with trailing separator, or ""
 std::string ChangeFileExt(const std::string& path, const std::string& ext);

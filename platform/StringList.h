@@ -26,7 +26,7 @@ public:
     std::string GetText() const;
     // Splits at CR, LF or CRLF; a final line break adds no empty line.
     void SetText(const std::string& text);
-    void LoadFromStream(TStream& s);   // from the current position to the end
+    void LoadFromStream(TStream& s);  // from the current position to the end
     void SaveToStream(TStream& s) const;
 
     const std::vector<std::string>& Lines() const { return FLines; }

@@ -171,7 +171,8 @@ public:
                 if (option->state & State_AutoRaise) {
                     TRect r = R(option->rect);
                     if (Sunken(option)) Frame3D(*p, r, clBtnShadow, clBtnHighlight, 1);
-                    else if (enabled && (option->state & State_MouseOver)) Frame3D(*p, r, clBtnHighlight, clBtnShadow, 1);
+                    else if (enabled && (option->state & State_MouseOver))
+                        Frame3D(*p, r, clBtnHighlight, clBtnShadow, 1);
                     return;
                 }
                 ButtonPanel(*p, option->rect, pal, Sunken(option));
@@ -214,8 +215,8 @@ public:
             case PE_IndicatorArrowUp:
             case PE_IndicatorArrowLeft:
             case PE_IndicatorArrowRight: {
-                const Qt::ArrowType type = element == PE_IndicatorArrowDown ? Qt::DownArrow
-                                           : element == PE_IndicatorArrowUp ? Qt::UpArrow
+                const Qt::ArrowType type = element == PE_IndicatorArrowDown   ? Qt::DownArrow
+                                           : element == PE_IndicatorArrowUp   ? Qt::UpArrow
                                            : element == PE_IndicatorArrowLeft ? Qt::LeftArrow
                                                                               : Qt::RightArrow;
                 ButtonArrow(*p, option->rect, type, enabled);
@@ -353,7 +354,8 @@ public:
                     case SC_GroupBoxLabel: return QRect(r.left() + 8, r.top(), tw, th);
                     case SC_GroupBoxFrame: return QRect(r.left(), r.top() + top, r.width(), r.height() - top);
                     case SC_GroupBoxContents:
-                        return QRect(r.left() + 2, r.top() + std::max(th, 2), r.width() - 4, r.height() - std::max(th, 2) - 2);
+                        return QRect(r.left() + 2, r.top() + std::max(th, 2), r.width() - 4,
+                                     r.height() - std::max(th, 2) - 2);
                     default: return r;
                 }
             }
@@ -399,7 +401,7 @@ private:
         static const char* const kDot[4] = {".##.", "####", "####", ".##."};
         const bool enabled = option->state & State_Enabled;
         const TColor inside = enabled && !(option->state & State_Sunken) ? FromQColor(option->palette.base().color())
-                                                                           : FromQColor(option->palette.button().color());
+                                                                         : FromQColor(option->palette.button().color());
         const int x0 = option->rect.left() + (option->rect.width() - 12) / 2;
         const int y0 = option->rect.top() + (option->rect.height() - 12) / 2;
         for (int y = 0; y < 12; ++y)

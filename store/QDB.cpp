@@ -66,10 +66,8 @@ TQDB::~TQDB() {
     try {
         // A refused save was reported by Close(); letting go of the store
         // gives its work up.
-        if (FOpen && (FMode == omCreateNew || FSaveRefused))
-            Discard();
-        else
-            Close();
+        if (FOpen && (FMode == omCreateNew || FSaveRefused)) Discard();
+        else Close();
     } catch (...) {
         // A destructor cannot report; Close() has released everything.
     }
@@ -119,10 +117,8 @@ void TQDB::Open(const std::string& name, TOpenMode mode) {
                 FDataName = MakeTempFile(FWorkFolder, "QDB");
                 FIndexName = FWorkFolder + "/QIX" + FDataName.substr(FWorkFolder.size() + 4);
             }
-            if (mode == omCreateNew)
-                StartEmptyStore();
-            else
-                LoadQDBIndex();
+            if (mode == omCreateNew) StartEmptyStore();
+            else LoadQDBIndex();
             if (mode == omReadExisting) FReadOnly = true;
             FOpen = true;
         }
@@ -189,10 +185,8 @@ void TQDB::ReadQDBFile(std::vector<uint8_t>& index) {
     const TDigest* cipher = key ? &*key : nullptr;
     const bool inMemory = FMode == omReadExisting;
     std::unique_ptr<TStream> data;
-    if (inMemory)
-        data = std::make_unique<TMemoryStream>();
-    else
-        data = std::make_unique<TWorkFile>(FDataName, fmCreate);
+    if (inMemory) data = std::make_unique<TMemoryStream>();
+    else data = std::make_unique<TWorkFile>(FDataName, fmCreate);
     // A file that ends after the data section lacks its index magic.
     int64_t dataLength = readLength();
     CopySection(in, *data, dataLength, cipher, FFileName);
@@ -645,24 +639,18 @@ bool TQDB::MatchesFilter(const std::string& key) const {
 // ---- warnings and progress
 
 void TQDB::NoData() {
-    if (WarnNoData)
-        WarnNoData(this);
-    else
-        throw EQDBNoData(qmEmpty, FFileName);
+    if (WarnNoData) WarnNoData(this);
+    else throw EQDBNoData(qmEmpty, FFileName);
 }
 
 void TQDB::OutOfBounds() {
-    if (WarnOutOfBounds)
-        WarnOutOfBounds(this);
-    else
-        throw EQDBOutOfBounds(qmOutOfBounds, FFileName);
+    if (WarnOutOfBounds) WarnOutOfBounds(this);
+    else throw EQDBOutOfBounds(qmOutOfBounds, FFileName);
 }
 
 void TQDB::ReadOnlyWarning() {
-    if (WarnReadOnly)
-        WarnReadOnly(this);
-    else
-        throw EQDBReadOnly(qmReadOnly, FFileName);
+    if (WarnReadOnly) WarnReadOnly(this);
+    else throw EQDBReadOnly(qmReadOnly, FFileName);
 }
 
 void TQDB::NotValid() const { throw EQDBIndexError(qmNotValid, FFileName); }

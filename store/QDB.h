@@ -188,8 +188,8 @@ private:
     qdb::TFileAge FFileAge;
     TOpenMode FMode = omOpenOrCreate;
     bool FOpen = false;
-    bool FModified = false;  // the in-memory index is newer than the index work file
-    bool FDirty = false;     // the work files differ from the container
+    bool FModified = false;     // the in-memory index is newer than the index work file
+    bool FDirty = false;        // the work files differ from the container
     bool FSaveRefused = false;  // the last Close() kept the store open
     int FCurrent = 0;
     std::string FCurrentKey;

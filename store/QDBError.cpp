@@ -1,5 +1,5 @@
-#include "platform/Streams.h"
 #include "store/QDBError.h"
+#include "platform/Streams.h"
 
 #include <sys/stat.h>
 
@@ -46,34 +46,29 @@ std::string QDBFormatMessage(int id, const std::string& arg) {
 
 void RaiseQDBFileError(int err, const std::string& name) {
     switch (err) {
-    case ENOENT: {
-        // A missing folder is the "path not found" case, a missing file the
-        // "file not found" one.
-        std::string folder = ExtractFilePath(name);
-        if (folder.empty()) folder = ".";
-        struct stat st;
-        if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) throw EQDBFileError(qmDriveNotReady);
-        throw EQDBFileError(qmFileNotFound, name);
-    }
-    case ENOTDIR:
-    case ENXIO:
-    case ENODEV:
-    case ENOMEDIUM:
-        throw EQDBFileError(qmDriveNotReady);
-    case EMFILE:
-    case ENFILE:
-        throw EQDBFileError(qmNoHandles);
-    case EACCES:
-    case EPERM:
-    case EBUSY:
-    case ETXTBSY:
-    case EROFS:
-        throw EQDBFileError(qmInUse, name);
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-        throw EQDBFileError(qmDiskFull);
-    default:
-        throw EQDBFileError(qmUnidentified, std::to_string(err));
+        case ENOENT: {
+            // A missing folder is the "path not found" case, a missing file the
+            // "file not found" one.
+            std::string folder = ExtractFilePath(name);
+            if (folder.empty()) folder = ".";
+            struct stat st;
+            if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) throw EQDBFileError(qmDriveNotReady);
+            throw EQDBFileError(qmFileNotFound, name);
+        }
+        case ENOTDIR:
+        case ENXIO:
+        case ENODEV:
+        case ENOMEDIUM: throw EQDBFileError(qmDriveNotReady);
+        case EMFILE:
+        case ENFILE: throw EQDBFileError(qmNoHandles);
+        case EACCES:
+        case EPERM:
+        case EBUSY:
+        case ETXTBSY:
+        case EROFS: throw EQDBFileError(qmInUse, name);
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG: throw EQDBFileError(qmDiskFull);
+        default: throw EQDBFileError(qmUnidentified, std::to_string(err));
     }
 }

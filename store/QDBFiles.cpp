@@ -100,7 +100,7 @@ void RemovePrivateFolder(const std::string& folder) {
 }
 
 TWorkFile::TWorkFile(const std::string& path, int mode) {
-    int flags = mode == fmCreate                        ? O_RDWR | O_CREAT | O_TRUNC
+    int flags = mode == fmCreate                ? O_RDWR | O_CREAT | O_TRUNC
                 : (mode & 3) == fmOpenReadWrite ? O_RDWR
                 : (mode & 3) == fmOpenWrite     ? O_WRONLY
                                                 : O_RDONLY;

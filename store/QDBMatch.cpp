@@ -111,35 +111,35 @@ bool MatchAt(const std::vector<TGrepElement>& code, const std::string& key, size
     auto at = [&](size_t i) { return static_cast<unsigned char>(key[i]); };
     for (const TGrepElement& e : code) {
         switch (e.Code) {
-        case gcKeyStart:
-            if (pos != 0) return false;
-            break;
-        case gcKeyEnd:
-            if (pos != n) return false;
-            break;
-        case gcWordStart:
-            if (pos >= n || !IsWordChar(at(pos)) || (pos > 0 && IsWordChar(at(pos - 1)))) return false;
-            break;
-        case gcWordEnd:
-            if (pos == 0 || !IsWordChar(at(pos - 1)) || (pos < n && IsWordChar(at(pos)))) return false;
-            break;
-        case gcAny:
-            if (pos >= n) return false;
-            ++pos;
-            break;
-        case gcLiteral: {
-            if (pos >= n) return false;
-            unsigned char k = caseSensitive ? at(pos) : static_cast<unsigned char>(LowerAscii(key[pos]));
-            if (k != e.Char) return false;
-            ++pos;
-            break;
-        }
-        case gcClass: {
-            if (pos >= n) return false;
-            if (!e.Set[at(pos)]) return false;
-            ++pos;
-            break;
-        }
+            case gcKeyStart:
+                if (pos != 0) return false;
+                break;
+            case gcKeyEnd:
+                if (pos != n) return false;
+                break;
+            case gcWordStart:
+                if (pos >= n || !IsWordChar(at(pos)) || (pos > 0 && IsWordChar(at(pos - 1)))) return false;
+                break;
+            case gcWordEnd:
+                if (pos == 0 || !IsWordChar(at(pos - 1)) || (pos < n && IsWordChar(at(pos)))) return false;
+                break;
+            case gcAny:
+                if (pos >= n) return false;
+                ++pos;
+                break;
+            case gcLiteral: {
+                if (pos >= n) return false;
+                unsigned char k = caseSensitive ? at(pos) : static_cast<unsigned char>(LowerAscii(key[pos]));
+                if (k != e.Char) return false;
+                ++pos;
+                break;
+            }
+            case gcClass: {
+                if (pos >= n) return false;
+                if (!e.Set[at(pos)]) return false;
+                ++pos;
+                break;
+            }
         }
     }
     return true;

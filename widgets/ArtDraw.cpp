@@ -93,8 +93,9 @@ void DrawTextFilledStretched(QPainter& canvas, int x, int y, const QImage& pictu
 void DrawTextFilled(QPainter& canvas, int x, int y, const QImage& picture, const QString& text) {
     const QImage mask = TextMask(canvas, text);
     // The work area is the text's extent: the picture is cut to it.
-    const QImage pic = picture.isNull() ? QImage() : picture.copy(0, 0, std::min(picture.width(), mask.width()),
-                                                                   std::min(picture.height(), mask.height()));
+    const QImage pic = picture.isNull() ? QImage()
+                                        : picture.copy(0, 0, std::min(picture.width(), mask.width()),
+                                                       std::min(picture.height(), mask.height()));
     if (!pic.isNull()) BitBlt(canvas, x, y, pic, ropSrcInvert);
     BitBlt(canvas, x, y, mask, ropSrcAnd);
     if (!pic.isNull()) BitBlt(canvas, x, y, pic, ropSrcInvert);

@@ -60,7 +60,8 @@ void TArtLabel::SetOutlineColor(TColor value) {
 
 void TArtLabel::SetAutoSize(bool value) {
     if (!ChangeField(FAutoSize, value)) return;
-    setSizePolicy(FAutoSize ? QSizePolicy::Fixed : QSizePolicy::Preferred, FAutoSize ? QSizePolicy::Fixed : QSizePolicy::Preferred);
+    setSizePolicy(FAutoSize ? QSizePolicy::Fixed : QSizePolicy::Preferred,
+                  FAutoSize ? QSizePolicy::Fixed : QSizePolicy::Preferred);
     ApplyAutoSize();
     update();
 }

@@ -12,8 +12,8 @@ QUrl AutoURLTarget(const QString& url) {
         return QUrl(QStringLiteral("http://") + text, QUrl::StrictMode);
     QUrl u(text, QUrl::StrictMode);
     const QString scheme = u.scheme().toLower();
-    if (!u.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https") &&
-                         scheme != QLatin1String("mailto")))
+    if (!u.isValid() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https") && scheme != QLatin1String("mailto")))
         return QUrl();
     // A web address needs a host; a mail address needs its recipient.
     if (scheme != QLatin1String("mailto") && u.host().isEmpty()) return QUrl();

@@ -5,8 +5,8 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QStyleOptionComboBox>
-#include <QStyledItemDelegate>
 #include <QStylePainter>
+#include <QStyledItemDelegate>
 #include <algorithm>
 #include <set>
 
@@ -66,8 +66,7 @@ class TFontItemDelegate : public QStyledItemDelegate {
 public:
     explicit TFontItemDelegate(TFontComboBox* combo) : QStyledItemDelegate(combo), FCombo(combo) {}
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        FCombo->DrawItem(*painter, index.row(), TRect::FromQRect(option.rect),
-                         option.state & QStyle::State_Selected);
+        FCombo->DrawItem(*painter, index.row(), TRect::FromQRect(option.rect), option.state & QStyle::State_Selected);
     }
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
         return QSize(option.rect.width(), FCombo->ItemHeight());

@@ -26,9 +26,7 @@ void TNotebook::SetPages(const QStringList& names) {
     }
 }
 
-QString TNotebook::PageName(int index) const {
-    return index >= 0 && index < FNames.size() ? FNames[index] : QString();
-}
+QString TNotebook::PageName(int index) const { return index >= 0 && index < FNames.size() ? FNames[index] : QString(); }
 
 int TNotebook::IndexOfPage(const QString& name) const {
     for (int i = 0; i < FNames.size(); ++i)

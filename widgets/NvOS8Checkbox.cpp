@@ -13,8 +13,8 @@ TNvOS8Shades NvOS8Shades(TColor baseColor) {
     for (int i = 0; i < 16; ++i) {
         const int offset = 17 * i - 119;
         const auto channel = [offset](int c) { return Clamp(c + offset, 0, 255); };
-        shades[static_cast<size_t>(i)] = static_cast<TColor>(
-            RGB(channel(GetRValue(rgb)), channel(GetGValue(rgb)), channel(GetBValue(rgb))));
+        shades[static_cast<size_t>(i)] =
+            static_cast<TColor>(RGB(channel(GetRValue(rgb)), channel(GetGValue(rgb)), channel(GetBValue(rgb))));
     }
     return shades;
 }
@@ -69,11 +69,11 @@ void NvOS8DrawBox(QPainter& p, int height, TColor color, const TNvOS8Shades& sha
         Line(p, frame, 5, 10, 11, 4);
         Line(p, frame, 5, 9, 11, 3);
         if (enabled) {
-            for (const TPoint& pt : {TPoint(6, 10), TPoint(7, 9), TPoint(9, 7), TPoint(10, 6), TPoint(11, 5),
-                                     TPoint(11, 10)})
+            for (const TPoint& pt :
+                 {TPoint(6, 10), TPoint(7, 9), TPoint(9, 7), TPoint(10, 6), TPoint(11, 5), TPoint(11, 10)})
                 Pixel(p, pt.X, pt.Y, shade(roles.MarkA));
-            for (const TPoint& pt : {TPoint(6, 11), TPoint(7, 10), TPoint(8, 9), TPoint(10, 7), TPoint(11, 6),
-                                     TPoint(6, 12)})
+            for (const TPoint& pt :
+                 {TPoint(6, 11), TPoint(7, 10), TPoint(8, 9), TPoint(10, 7), TPoint(11, 6), TPoint(6, 12)})
                 Pixel(p, pt.X, pt.Y, shade(roles.MarkB));
         }
     } else if (state == cbGrayed) {
@@ -137,7 +137,8 @@ void TNvOS8Checkbox::paintEvent(QPaintEvent*) {
     TRect r(kNvOS8CaptionLeft, 0, width(), height());
     FillRect(p, r, color);
     const int captionShade = NvOS8RolesFor(enabled, isDown()).Caption;
-    p.setPen(ToQColor(captionShade == kNvOS8FontColor ? GetFontColor(this) : FShades[static_cast<size_t>(captionShade)]));
+    p.setPen(
+        ToQColor(captionShade == kNvOS8FontColor ? GetFontColor(this) : FShades[static_cast<size_t>(captionShade)]));
     p.setFont(font());
     DrawText(p, text(), r, DT_SINGLELINE | DT_VCENTER);
 }

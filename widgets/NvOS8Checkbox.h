@@ -23,7 +23,7 @@ TNvOS8Shades NvOS8Shades(TColor baseColor);
 constexpr int kNvOS8NotDrawn = -1;
 constexpr int kNvOS8FontColor = -2;
 struct TNvOS8Roles {
-    int Frame;             // box outline and mark strokes
+    int Frame;  // box outline and mark strokes
     int BoxFill;
     int InnerTopLeft;
     int InnerBottomRight;

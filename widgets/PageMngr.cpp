@@ -14,10 +14,8 @@ void TPageProxy::SetPageManager(TPageManager* manager) {
 
 void TPageProxy::SetPageName(const QString& value) {
     TNotebook* notebook = FManager ? FManager->GetPageOwner() : nullptr;
-    if (notebook && notebook->IndexOfPage(value) < 0)
-        FPageName.clear();
-    else
-        FPageName = value;
+    if (notebook && notebook->IndexOfPage(value) < 0) FPageName.clear();
+    else FPageName = value;
 }
 
 // ---- TPageManager -----------------------------------------------------------

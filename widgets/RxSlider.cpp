@@ -37,10 +37,8 @@ QImage ComposeSliderTrack(const QImage& ruler, TSliderOrientation orientation, i
     QPainter p(&track);
     p.setCompositionMode(QPainter::CompositionMode_Source);
     for (const TTrackPiece& piece : SliderTrackPieces(imageLength, edgeSize, trackLength)) {
-        if (horizontal)
-            p.drawImage(QPoint(piece.Dest, 0), ruler, QRect(piece.Src, 0, piece.Length, breadth));
-        else
-            p.drawImage(QPoint(0, piece.Dest), ruler, QRect(0, piece.Src, breadth, piece.Length));
+        if (horizontal) p.drawImage(QPoint(piece.Dest, 0), ruler, QRect(piece.Src, 0, piece.Length, breadth));
+        else p.drawImage(QPoint(0, piece.Dest), ruler, QRect(0, piece.Src, breadth, piece.Length));
     }
     return track;
 }
@@ -311,7 +309,8 @@ void TRxSlider::ApplySizePolicy() {
 int TRxSlider::Breadth() const {
     const bool horizontal = FOrientation == soHorizontal;
     const QImage& ruler = FImages[horizontal ? siHRuler : siVRuler];
-    const int across = std::max(horizontal ? FThumb->height() : FThumb->width(), horizontal ? ruler.height() : ruler.width());
+    const int across =
+        std::max(horizontal ? FThumb->height() : FThumb->width(), horizontal ? ruler.height() : ruler.width());
     // The ticks begin 7 pixels past the thumb or track (counted from the
     // edge, as the layout places them) and the longest is 4 long.
     const int ticks = (FOptions & soShowPoints) ? across + 7 + 4 + 1 : 0;

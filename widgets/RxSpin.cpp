@@ -211,8 +211,7 @@ void TRxSpinButton::SetUpGlyph(const QImage& value) {
 }
 
 void TRxSpinButton::SetDownGlyph(const QImage& value) {
-    FDownGlyph =
-        value.isNull() ? LoadBitmapResourceOrRaise("RXSPINDOWN") : value.convertToFormat(QImage::Format_RGB32);
+    FDownGlyph = value.isNull() ? LoadBitmapResourceOrRaise("RXSPINDOWN") : value.convertToFormat(QImage::Format_RGB32);
     FFacesStale = true;
     update();
 }

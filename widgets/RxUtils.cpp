@@ -85,9 +85,8 @@ QImage LoadBitmapResource(const std::string& name) {
         return FromArt(20, {"", ".ggggggg", ".g..g..g", "....g..kkkkkkk", "....g..k..k..k", "....g.....k",
                             "...ggg....k", "..........k", "..........k", ".........kkk", "", ""});
     if (name == "PRN_FONT")
-        return FromArt(20, {"", "......kkkkkk", "......kwwwwk", "......kwkkwk", "...kkkkkkkkkkkk",
-                            "..ksssssssssssgk", "..ksssssssssssgk", "..kssssssssskkgk", "..kggggggggggggk",
-                            "...kkkkkkkkkkkk", "", ""});
+        return FromArt(20, {"", "......kkkkkk", "......kwwwwk", "......kwkkwk", "...kkkkkkkkkkkk", "..ksssssssssssgk",
+                            "..ksssssssssssgk", "..kssssssssskkgk", "..kggggggggggggk", "...kkkkkkkkkkkk", "", ""});
     return QImage();
 }
 
@@ -104,8 +103,8 @@ TColor BitmapTransparentColor(const QImage& bmp) {
     return ImagePixelColor(bmp, 0, bmp.height() - 1);
 }
 
-void DrawBitmapRectTransparent(QPainter& canvas, int x, int y, TColor transparent, const QImage& bmp,
-                               const TRect& src, int width, int height) {
+void DrawBitmapRectTransparent(QPainter& canvas, int x, int y, TColor transparent, const QImage& bmp, const TRect& src,
+                               int width, int height) {
     if (bmp.isNull()) return;
     const int left = std::clamp(src.Left, 0, bmp.width()), top = std::clamp(src.Top, 0, bmp.height());
     int w = std::min(src.Width(), bmp.width() - left), h = std::min(src.Height(), bmp.height() - top);

@@ -54,9 +54,8 @@ bool IsBelow(const QString& path, const QString& folder) {
 // ---- pure helpers --------------------------------------------------------------
 
 QList<TDirRoot> DirRootsOfVolumes(const QList<TDirVolume>& volumes, const QString& home) {
-    static const QStringList pseudo = {QStringLiteral("proc"),  QStringLiteral("sysfs"),
-                                       QStringLiteral("tmpfs"), QStringLiteral("devtmpfs"),
-                                       QStringLiteral("autofs")};
+    static const QStringList pseudo = {QStringLiteral("proc"), QStringLiteral("sysfs"), QStringLiteral("tmpfs"),
+                                       QStringLiteral("devtmpfs"), QStringLiteral("autofs")};
     static const QStringList network = {QStringLiteral("nfs"),  QStringLiteral("nfs4"),  QStringLiteral("cifs"),
                                         QStringLiteral("smb3"), QStringLiteral("smbfs"), QStringLiteral("fuse.sshfs")};
     QList<TDirRoot> roots;
@@ -68,14 +67,12 @@ QList<TDirRoot> DirRootsOfVolumes(const QList<TDirVolume>& volumes, const QStrin
         const QString type = v.FileSystemType.toLower();
         if (pseudo.contains(type) || type.startsWith(QLatin1String("cgroup"))) continue;
         const QString path = QDir::cleanPath(v.RootPath);
-        const bool removable =
-            IsBelow(path, QStringLiteral("/media")) || IsBelow(path, QStringLiteral("/run/media"));
+        const bool removable = IsBelow(path, QStringLiteral("/media")) || IsBelow(path, QStringLiteral("/run/media"));
         if (!removable && !IsBelow(path, QStringLiteral("/mnt"))) continue;
         TDirRoot root;
         root.Path = WithSlash(path);
-        const QString name = v.DisplayName.isEmpty() || QDir::cleanPath(v.DisplayName) == path
-                                 ? QString()
-                                 : v.DisplayName;
+        const QString name = v.DisplayName.isEmpty() || QDir::cleanPath(v.DisplayName) == path ? QString()
+                                                                                               : v.DisplayName;
         root.Text = name.isEmpty() ? path : name + QStringLiteral(" (") + path + QLatin1Char(')');
         root.Kind = network.contains(type) ? drNetwork : removable ? drRemovable : drFixed;
         bool known = false;
@@ -229,8 +226,8 @@ bool Tdirtree::AddAccepted(const QString& path) {
     return add;
 }
 
-QTreeWidgetItem* Tdirtree::AddNode(QTreeWidgetItem* parent, const QString& path, const QString& text,
-                                   const QIcon& icon, const char* placeholder) {
+QTreeWidgetItem* Tdirtree::AddNode(QTreeWidgetItem* parent, const QString& path, const QString& text, const QIcon& icon,
+                                   const char* placeholder) {
     auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
     node->setText(0, text);
     node->setIcon(0, icon);
@@ -265,10 +262,10 @@ void Tdirtree::RootsArrived(quint64 generation, const QList<TDirRoot>& roots) {
         if (root.Kind == drNetwork && !FAllowNetwork) continue;
         if (!AddAccepted(root.Path)) continue;
         const bool fixed = root.Kind == drFixed;
-        const QIcon& icon = root.Kind == drNetwork              ? FNetworkIcon
-                            : root.Path == QLatin1String("/")   ? FRootIcon
+        const QIcon& icon = root.Kind == drNetwork                     ? FNetworkIcon
+                            : root.Path == QLatin1String("/")          ? FRootIcon
                             : root.Path == WithSlash(QDir::homePath()) ? FFolderIcon
-                                                                : FDriveIcon;
+                                                                       : FDriveIcon;
         QTreeWidgetItem* node = AddNode(nullptr, root.Path, root.Text, icon, fixed ? " " : "u**");
         if (!FRemembered.contains(root.Path)) {
             FRemembered.insert(root.Path, root.Path);

@@ -124,7 +124,6 @@ protected:
 private:
     enum TNodeState { nsUnlisted, nsPending, nsListed, nsPlaceholder };
 
-
     bool AddAccepted(const QString& path);
     QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, const QString& path, const QString& text, const QIcon& icon,
                              const char* placeholder);

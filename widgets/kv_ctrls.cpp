@@ -36,8 +36,8 @@ void TKV_Bevel::SetColor(TColor value) {
         // Limited to 0..255: a light colour must not wrap to a dark highlight.
         const uint32_t c = ColorToRGB(value);
         auto shift = [&](int d) {
-            return static_cast<TColor>(RGB(Clamp(GetRValue(c) + d, 0, 255), Clamp(GetGValue(c) + d, 0, 255),
-                                           Clamp(GetBValue(c) + d, 0, 255)));
+            return static_cast<TColor>(
+                RGB(Clamp(GetRValue(c) + d, 0, 255), Clamp(GetGValue(c) + d, 0, 255), Clamp(GetBValue(c) + d, 0, 255)));
         };
         FShadow = shift(-25);
         FHighlight = shift(25);

@@ -105,9 +105,7 @@ void Tjpeger_f::updatepreview() {
     setWindowTitle(QStringLiteral("%1 - current file size : %2 bytes").arg(kCaption).arg(FEncoded.size()));
 }
 
-void Tjpeger_f::SaveJpeg(const std::string& fileName) const {
-    TMemoryStream(FEncoded).SaveToFile(fileName);
-}
+void Tjpeger_f::SaveJpeg(const std::string& fileName) const { TMemoryStream(FEncoded).SaveToFile(fileName); }
 
 void Tjpeger_f::OKClick() {
     // Keys and track clicks move the slider without a thumb release: the

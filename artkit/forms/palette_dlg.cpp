@@ -276,9 +276,7 @@ void Tgradmaker::BuildTileGeneratorMenu() {
 
 // ---- loading and expanding ------------------------------------------------------
 
-int Tgradmaker::Component(int n) const {
-    return static_cast<int>(std::lround(FSpinEdits[n - 1]->GetValue()));
-}
+int Tgradmaker::Component(int n) const { return static_cast<int>(std::lround(FSpinEdits[n - 1]->GetValue())); }
 
 std::string Tgradmaker::GetGradientText() const {
     TPaletteStops stops{};

@@ -111,10 +111,10 @@ public:
     TRxLabel* Label17;
     TRxLabel* RxLabel1;
     TRxLabel* RxLabel2;
-    TNvOS8Checkbox* checkbox1;              // "Cycled"
-    TKV_GradientButton* RxSpeedButton3;     // "Reset"
-    TKV_GradientButton* RxSpeedButton1;     // "Randomize"
-    TKV_GradientButton* RxSpeedButton2;     // "Presets..."
+    TNvOS8Checkbox* checkbox1;           // "Cycled"
+    TKV_GradientButton* RxSpeedButton3;  // "Reset"
+    TKV_GradientButton* RxSpeedButton1;  // "Randomize"
+    TKV_GradientButton* RxSpeedButton2;  // "Presets..."
     // The preset menu; the tile generator pops it up from its own strip.
     TPopupMenu* PopupMenu1;
     Tinputdlg* inputdlg1;

@@ -49,7 +49,6 @@ int LoadFirstPreset(const std::string& folder, const std::string& extension,
 
 void QueueFirstPresetLoad(const std::string& folder, const std::string& extension,
                           const std::function<void(const std::string&)>& load) {
-    QTimer::singleShot(0, QCoreApplication::instance(), [folder, extension, load] {
-        QCoreApplication::exit(LoadFirstPreset(folder, extension, load));
-    });
+    QTimer::singleShot(0, QCoreApplication::instance(),
+                       [folder, extension, load] { QCoreApplication::exit(LoadFirstPreset(folder, extension, load)); });
 }

@@ -47,7 +47,7 @@ QImage SplashPicture(QSize size) {
     p.drawImage(0, 0, plasma);
     return picture;
 }
-}
+}  // namespace
 
 QRect Tsplashscreen::OvalRect(int width, int height) { return QRect(25, 25, width - 50, height - 50); }
 

@@ -4,13 +4,13 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QElapsedTimer>
-#include <algorithm>
 #include <QFile>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHash>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 
 #include "glimmo/BatchRender.h"
@@ -95,7 +95,8 @@ Tbatwizard::Tbatwizard(QWidget* parent) : QDialog(parent) {
     layout->addWidget(RadioGroup1);
     layout->addStretch(1);
 
-    page = StepPage(QStringLiteral("Choose Output Directoy"), QStringLiteral("Step 3: Choose desired output directory"));
+    page =
+        StepPage(QStringLiteral("Choose Output Directoy"), QStringLiteral("Step 3: Choose desired output directory"));
     layout = static_cast<QVBoxLayout*>(page->layout());
     Label10 = new QLabel(page);
     Label10->setObjectName(QStringLiteral("Label10"));
@@ -299,10 +300,8 @@ void BatchRender(QWidget* mainWindow, TButtonRenderer& renderer, const TButtonDe
             return !form->Cancelled();
         });
     }
-    if (!result.Error.isEmpty())
-        ShowMessage(result.Error, mtError);
-    else if (result.Cancelled)
-        ShowMessage(QStringLiteral("Batch Rendering cancelled!"));
+    if (!result.Error.isEmpty()) ShowMessage(result.Error, mtError);
+    else if (result.Cancelled) ShowMessage(QStringLiteral("Batch Rendering cancelled!"));
     else
         ShowMessage(QStringLiteral("Finished!\n\nTotal Rendering Time: \n") +
                     QString::number(clock.elapsed() * 0.001, 'g', 15) + QStringLiteral(" seconds"));

@@ -11,12 +11,12 @@
 // with the main form's TButtonRenderer, the design it renders and the
 // preview picture (its size is the size of every file).
 #include <QDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QGroupBox>
 
 #include "glimmo/ButtonRenderer.h"
 #include "menus97/Edit97.h"
@@ -48,8 +48,8 @@ public:
 
     TNotebook* Notebook1;
     TPageManager* PageManager1;
-    TKV_Button* KV_Button1;  // "Previous Page"
-    TKV_Button* KV_Button2;  // "Next Page"
+    TKV_Button* KV_Button1;    // "Previous Page"
+    TKV_Button* KV_Button2;    // "Next Page"
     TKV_Button* SpeedButton3;  // "Cancel"
     QPlainTextEdit* Memo2;
     QGroupBox* RadioGroup1;
@@ -57,7 +57,7 @@ public:
     QLabel* Label10;
     Tdirtree* dirtree1;
     TEdit97* Edit971;
-    QLabel* Label12;  // the finish page's explanation
+    QLabel* Label12;       // the finish page's explanation
     QPushButton* BitBtn2;  // "OK"
 
     void dirtree1Change(QObject* Sender);

@@ -5,10 +5,10 @@
 #include <QPainterPath>
 #include <QPolygon>
 
-#include "glimmo/ButtonDesign.h"
 #include "artkit/Painters.h"
 #include "artkit/PaletteText.h"
 #include "artkit/Plasma.h"
+#include "glimmo/ButtonDesign.h"
 #include "image/PGraphic.h"
 #include "platform/ImageList.h"
 #include "platform/Paint.h"
@@ -153,8 +153,8 @@ void AddPlasmaStyleImages(TImageList& images, int size) {
     const TColourTable palette = PaletteTextToTable(kSamplePalette);
     for (int style = 0; style < PlasmaStyleCount; ++style) {
         plasma.RenderPlasma(style == 0, image, palette, style, PlasmaOffset(50), PlasmaScale(100));
-        images.Add(image.ToQImage().copy(0, 0, 100, 100).scaled(size, size, Qt::IgnoreAspectRatio,
-                                                                   Qt::SmoothTransformation));
+        images.Add(
+            image.ToQImage().copy(0, 0, 100, 100).scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     }
 }
 

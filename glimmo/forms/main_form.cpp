@@ -23,15 +23,15 @@
 
 #include "artkit/Painters.h"
 #include "artkit/Plasma.h"
-#include "glimmo/forms/batwizard.h"
-#include "glimmo/forms/glyphs.h"
 #include "artkit/forms/jpeger.h"
 #include "artkit/forms/preset_dlg.h"
 #include "artkit/forms/splash.h"
-#include "image/forms/PGDialogs.h"
+#include "glimmo/forms/batwizard.h"
+#include "glimmo/forms/glyphs.h"
 #include "image/PGDialogFilters.h"
 #include "image/PGFormats.h"
 #include "image/PGImage.h"
+#include "image/forms/PGDialogs.h"
 #include "menus97/Menus97.h"
 #include "platform/Application.h"
 #include "platform/ImageList.h"
@@ -757,8 +757,8 @@ void Tmain::ConnectHandlers() {
     Shape5->OnMouseDown = [this](QObject*, TMouseButton button, TShiftState, int, int) {
         if (button == mbLeft) Shape5MouseDown();
     };
-    for (QRadioButton* r :
-         {RadioButton1, RadioButton2, RadioButton3, RadioButton6, RadioButton4, RadioButton9, RadioButton8, RadioButton7})
+    for (QRadioButton* r : {RadioButton1, RadioButton2, RadioButton3, RadioButton6, RadioButton4, RadioButton9,
+                            RadioButton8, RadioButton7})
         connect(r, &QRadioButton::toggled, this, [this, r](bool checked) {
             if (checked) RadioButton1Click(r);
         });
@@ -931,8 +931,8 @@ void Tmain::DesignToControls() {
     Shape4->SetBrushColor(d.BevelColors[3]);
     Shape2->setVisible(d.BevelStyle == bvsGradient);
     Shape3->setVisible(d.BevelStyle == bvsGradient);
-    for (QRadioButton* r :
-         {RadioButton1, RadioButton2, RadioButton3, RadioButton6, RadioButton4, RadioButton9, RadioButton8, RadioButton7})
+    for (QRadioButton* r : {RadioButton1, RadioButton2, RadioButton3, RadioButton6, RadioButton4, RadioButton9,
+                            RadioButton8, RadioButton7})
         if (r->property("Tag").toInt() == d.LightDirection) r->setChecked(true);
     double1->setChecked(d.DoubleBevel);
     RxSlider8->SetValue(d.InnerLuminance);
@@ -996,14 +996,13 @@ void Tmain::SetBevelWidthMaximum() {
 }
 
 void Tmain::PaintStrip(int target) {
-    const std::string& text =
-        target == Tgradmaker::tgPlasma ? FRenderer.Design.PlasmaPaletteText : FRenderer.Design.GradientPaletteText;
+    const std::string& text = target == Tgradmaker::tgPlasma ? FRenderer.Design.PlasmaPaletteText
+                                                             : FRenderer.Design.GradientPaletteText;
     PaintPaletteStrip(target == Tgradmaker::tgPlasma ? *FStrip1 : *FStrip2, PaletteTextToTable(text));
 }
 
 void Tmain::PaletteChanged(int target, const TColourTable&, const std::string& text) {
-    (target == Tgradmaker::tgPlasma ? FRenderer.Design.PlasmaPaletteText : FRenderer.Design.GradientPaletteText) =
-        text;
+    (target == Tgradmaker::tgPlasma ? FRenderer.Design.PlasmaPaletteText : FRenderer.Design.GradientPaletteText) = text;
 }
 
 void Tmain::DrawPaletteStrip(int target) { PaintStrip(target); }
@@ -1502,9 +1501,7 @@ void Tmain::Exportsinglebutton1Click() {
     ExportButton(WithDefaultExtension(name, EntryExtension(ExportFilter, filterIndex)));
 }
 
-void Tmain::batchr() {
-    BatchRender(this, FRenderer, FRenderer.Design, FRenderer.Preview);
-}
+void Tmain::batchr() { BatchRender(this, FRenderer, FRenderer.Design, FRenderer.Preview); }
 
 void Tmain::SmartJPEGSaver1Click() {
     TPixelGraphic copy;

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "artkit/forms/palette_dlg.h"
 #include "glimmo/ButtonDesign.h"
 #include "glimmo/ButtonFile.h"
 #include "glimmo/ButtonRenderer.h"
-#include "artkit/forms/palette_dlg.h"
 #include "platform/Colors.h"
 #include "platform/Controls.h"
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "glimmo/ButtonFile.h"
-#include "glimmo/ButtonRenderer.h"
 #include "artkit/IconSet.h"
 #include "artkit/Painters.h"
+#include "glimmo/ButtonFile.h"
+#include "glimmo/ButtonRenderer.h"
 #include "image/PGFormats.h"
 #include "platform/Random.h"
 

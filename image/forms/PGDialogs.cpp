@@ -3,14 +3,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QHeaderView>
-#include <QTreeView>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScreen>
 #include <QSplitter>
 #include <QTimer>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -115,8 +115,8 @@ TPGSaveDialog::TPGSaveDialog(QObject* AOwner) : TPGOpenDialog(AOwner) {
 
 void TPGOpenDialog::SetOptions(TOpenOptions value) {
     if (!(value & ofShareAware)) {
-        ShowMessageBox("TPGOpenDialog.Options and TPGSaveDialog.Options must include ofShareAware!",
-                       ApplicationTitle(), mtInformation, mbOK);
+        ShowMessageBox("TPGOpenDialog.Options and TPGSaveDialog.Options must include ofShareAware!", ApplicationTitle(),
+                       mtInformation, mbOK);
         value |= ofShareAware;
     }
     FOptions = value;
@@ -134,9 +134,7 @@ std::string TPGOpenDialog::GetFilterExtension(int index) const {
     return NormalizedExtension(readers[index - 2]->Extension);
 }
 
-int TPGOpenDialog::GetFilterCount() const {
-    return FUseDefaultFilter ? static_cast<int>(EnabledReaders().size()) : 0;
-}
+int TPGOpenDialog::GetFilterCount() const { return FUseDefaultFilter ? static_cast<int>(EnabledReaders().size()) : 0; }
 
 std::string TPGOpenDialog::BuildFilter() const { return BuildOpenFilter(); }
 
@@ -432,8 +430,8 @@ void TPGOpenDialog::PaintPreviewPanel(QWidget* panel) {
     Polyline(p, TPen(clWhite), {TPoint(l, b - 1), TPoint(r - 1, b - 1), TPoint(r - 1, t - 1)});
     Polyline(p, TPen(clBtnFace), {TPoint(l + 1, b - 2), TPoint(r - 2, b - 2), TPoint(r - 2, t)});
     if (FPreview && FPreview->GetWidth() > 0 && FPreview->GetHeight() > 0) {
-        const TSize size = FitPictureSize(TSize(FPreview->GetWidth(), FPreview->GetHeight()),
-                                          TSize(r - l - 4, b - t - 4));
+        const TSize size =
+            FitPictureSize(TSize(FPreview->GetWidth(), FPreview->GetHeight()), TSize(r - l - 4, b - t - 4));
         const int x = (l + r - size.cx) / 2, y = (t + b - size.cy) / 2;
         FPreview->DrawToDC(p, Bounds(x, y, size.cx, size.cy), false, cmSrcCopy);
     } else if (FClockShown && FProgressClockVisible) {

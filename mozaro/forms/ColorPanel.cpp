@@ -45,6 +45,8 @@ void TColorPanel::paintEvent(QPaintEvent*) {
     const int h = TextHeight(canvas.fontMetrics(), QStringLiteral("W"));
     r.Top = (r.Top + r.Bottom - h) / 2;
     r.Bottom = r.Top + h;
-    const unsigned align = GetAlignment() == taRightJustify ? DT_RIGHT : GetAlignment() == taCenter ? DT_CENTER : DT_LEFT;
+    const unsigned align = GetAlignment() == taRightJustify ? DT_RIGHT
+                           : GetAlignment() == taCenter     ? DT_CENTER
+                                                            : DT_LEFT;
     DrawText(canvas, GetCaption(), r, DT_EXPANDTABS | DT_VCENTER | align);
 }

@@ -1,7 +1,7 @@
 #include "mozaro/forms/ImageListBox.h"
 
-#include <QEvent>
 #include <QApplication>
+#include <QEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QProxyStyle>

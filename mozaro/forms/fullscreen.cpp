@@ -11,9 +11,9 @@ struct TSampleText {
     TColor Color;
 };
 const TSampleText kSampleTexts[9] = {
-    {"White Text", clWhite}, {"Black Text", clBlack},   {"Red Text", clRed},
-    {"Green Text", clGreen}, {"Blue Text", clBlue},     {"Yellow Text", clYellow},
-    {"Purple Text", clPurple}, {"Teal Text", clTeal}, {"Cream Text", clCream},
+    {"White Text", clWhite},   {"Black Text", clBlack}, {"Red Text", clRed},
+    {"Green Text", clGreen},   {"Blue Text", clBlue},   {"Yellow Text", clYellow},
+    {"Purple Text", clPurple}, {"Teal Text", clTeal},   {"Cream Text", clCream},
 };
 
 QScreen* ScreenOf(QWidget* w) {

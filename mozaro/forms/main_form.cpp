@@ -26,12 +26,12 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "artkit/forms/splash.h"
 #include "image/PGDialogFilters.h"
 #include "image/PGFormats.h"
-#include "image/forms/PGDialogs.h"
 #include "image/PGImage.h"
 #include "image/PGraphic.h"
-#include "artkit/forms/splash.h"
+#include "image/forms/PGDialogs.h"
 #include "menus97/Edit97.h"
 #include "mozaro/Blend.h"
 #include "mozaro/ImageAdditions.h"
@@ -43,8 +43,8 @@
 #include "platform/IntText.h"
 #include "platform/Menus.h"
 #include "platform/MessageBox.h"
-#include "platform/ProgramFolder.h"
 #include "platform/Paint.h"
+#include "platform/ProgramFolder.h"
 #include "platform/Streams.h"
 #include "widgets/Notebook.h"
 #include "widgets/RxSlider.h"
@@ -67,7 +67,7 @@ const TPresetFolder kPresetFolders[5] = {{"Wood", "wood"},
 
 namespace {
 
-constexpr int kTileJpegQuality = 80;   // "Save Tile"
+constexpr int kTileJpegQuality = 80;    // "Save Tile"
 constexpr int kSaverResetQuality = 30;  // the library's quality after the JPEG saver
 constexpr long double kMinZoom = 0.125L, kMaxZoom = 8.0L;
 constexpr int kStripWidth = 256, kStripHeight = 20;
@@ -490,7 +490,9 @@ void Tmain::BuildMenus() {
     Help1 = AddItem(HelpMenu, "&Help", QKeySequence(Qt::Key_F1));
     About1 = AddItem(HelpMenu, "About");
 
-    SaveTile1->OnClick = [this](QObject*) { RunFileCommand(frSaveTile, [this](const std::string& f) { SaveTile(f); }); };
+    SaveTile1->OnClick = [this](QObject*) {
+        RunFileCommand(frSaveTile, [this](const std::string& f) { SaveTile(f); });
+    };
     SmartJPEGSaver1->OnClick = [this](QObject*) { SmartJpegSaver(); };
     tiled->OnClick = [this](QObject*) { SetAsWallpaper(true); };
     centered->OnClick = [this](QObject*) { SetAsWallpaper(false); };
@@ -537,8 +539,7 @@ void Tmain::ConnectHandlers() {
     connect(f9, &QShortcut::activated, this, [this] {
         if (updatebtn->isVisible()) updatebtn->click();
     });
-    connect(TiledPreview, &QCheckBox::toggled, this,
-            [this](bool on) { pgimage1->SetTiling(on ? tRepeat : tNone); });
+    connect(TiledPreview, &QCheckBox::toggled, this, [this](bool on) { pgimage1->SetTiling(on ? tRepeat : tNone); });
     ZoomInButton->OnClick = [this](QObject*) { ZoomIn(); };
     ZoomOutButton->OnClick = [this](QObject*) { ZoomOut(); };
 
@@ -634,10 +635,8 @@ TLayerControls Tmain::LayerControls() const {
 }
 
 void Tmain::SetLayerControls(const TLayerControls& c) {
-    if (FEditor)
-        FEditor->ParseGradientText(c.PaletteText);
-    else
-        PaletteChanged(0, PaletteTextToTable(c.PaletteText), c.PaletteText);
+    if (FEditor) FEditor->ParseGradientText(c.PaletteText);
+    else PaletteChanged(0, PaletteTextToTable(c.PaletteText), c.PaletteText);
     const TLayerParams& p = c.Params;
     RxSlider3->SetValue(p.Brightness);
     RxSlider1->SetValue(p.Cycle);
@@ -1117,10 +1116,8 @@ void Tmain::MutateLayer() {
         RxSlider5->SetValue(rng.NextInt(96) + 32);
     }
     EnableForAlgorithm(AutoImageComboBox1->currentIndex());
-    if (MutationSeed1->GetChecked())
-        KV_Edit1->setText(QString::number(rng.NextInt(2147483647)));
-    else
-        KV_Edit1->setText(KV_Edit1->text());
+    if (MutationSeed1->GetChecked()) KV_Edit1->setText(QString::number(rng.NextInt(2147483647)));
+    else KV_Edit1->setText(KV_Edit1->text());
     if (MutationColors1->GetChecked() && FEditor) {
         FEditor->Randomize();
         DrawPaletteStrip();

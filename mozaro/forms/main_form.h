@@ -49,8 +49,8 @@ constexpr int kResultTab = 3;
 extern const char* const kMainCaption;       // "Mozaro!"
 extern const char* const kApplicationTitle;  // "Mozaro !", the message boxes' title
 extern const char* const kShallowDisplayMessage;
-extern const char* const kParsingFileText;       // "Parsing file... Please be patient :-)"
-extern const char* const kReadingPresetsText;    // "Reading presets directory..."
+extern const char* const kParsingFileText;     // "Parsing file... Please be patient :-)"
+extern const char* const kReadingPresetsText;  // "Reading presets directory..."
 extern const char* const kStripHint;
 // The preset folders below the program's folder, in menu order, with their
 // menu captions.
@@ -178,8 +178,8 @@ public:
 
     TColorPanel* ColorPanel1;
     TThreadedTimer* timer1;
-    TPGOpenDialog* PGOpenDialog1;  // the picture of "Image File"
-    TPGSaveDialog* PGSaveDialog1;  // "&Save Tile"
+    TPGOpenDialog* PGOpenDialog1;   // the picture of "Image File"
+    TPGSaveDialog* PGSaveDialog1;   // "&Save Tile"
     TPGSaveDialog* JpegSaveDialog;  // the JPEG saver's result
 
     TMainMenu* MainMenu1;

@@ -3,8 +3,8 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
-#include <algorithm>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 constexpr int kGap = 8;  // between the windows
@@ -16,8 +16,7 @@ QPoint PlaceBeside(const QRect& mainFrame, const QRect& keepClear, const QSize& 
     const QPoint candidates[] = {
         {mainFrame.right() + 1 + kGap, top},
         {mainFrame.left() - kGap - size.width(), top},
-        {within(mainFrame.left(), workArea.left(), workArea.right() + 1 - size.width()),
-         mainFrame.bottom() + 1 + kGap},
+        {within(mainFrame.left(), workArea.left(), workArea.right() + 1 - size.width()), mainFrame.bottom() + 1 + kGap},
     };
     for (const QPoint& p : candidates)
         if (workArea.contains(QRect(p, size))) return p;

@@ -7,11 +7,11 @@
 
 #include "artkit/EmbossFilter.h"
 #include "artkit/Painters.h"
-#include "support/PictureUtil.h"
 #include "image/PGCanvas.h"
 #include "image/PGraphic.h"
 #include "platform/MathUtil.h"
 #include "platform/Random.h"
+#include "support/PictureUtil.h"
 
 namespace {
 
@@ -153,15 +153,25 @@ TEST(ShapeMasks, BlackInsideWhiteOutsideWithoutLeaks) {
         };
         const std::vector<TCase> cases = {
             {"up", [](TPixelGraphic& m) { TriangleMask(m, 1); },
-             [&](int x, int y) { return PolygonWhere({{0, h}, {w / 2, 0}, {w, h}}, x, y); }},
+             [&](int x, int y) {
+                 return PolygonWhere({{0, h}, {w / 2, 0}, {w, h}}, x, y);
+             }},
             {"right", [](TPixelGraphic& m) { TriangleMask(m, 2); },
-             [&](int x, int y) { return PolygonWhere({{0, 0}, {w, h / 2}, {0, h}}, x, y); }},
+             [&](int x, int y) {
+                 return PolygonWhere({{0, 0}, {w, h / 2}, {0, h}}, x, y);
+             }},
             {"left", [](TPixelGraphic& m) { TriangleMask(m, 3); },
-             [&](int x, int y) { return PolygonWhere({{w, h}, {0, h / 2}, {w, 0}}, x, y); }},
+             [&](int x, int y) {
+                 return PolygonWhere({{w, h}, {0, h / 2}, {w, 0}}, x, y);
+             }},
             {"down", [](TPixelGraphic& m) { TriangleMask(m, 4); },
-             [&](int x, int y) { return PolygonWhere({{0, 0}, {w, 0}, {w / 2, h}}, x, y); }},
+             [&](int x, int y) {
+                 return PolygonWhere({{0, 0}, {w, 0}, {w / 2, h}}, x, y);
+             }},
             {"diamond", [](TPixelGraphic& m) { DiamondMask(m); },
-             [&](int x, int y) { return PolygonWhere({{0, h / 2}, {w / 2, 0}, {w, h / 2}, {w / 2, h}}, x, y); }},
+             [&](int x, int y) {
+                 return PolygonWhere({{0, h / 2}, {w / 2, 0}, {w, h / 2}, {w / 2, h}}, x, y);
+             }},
             {"oval", [](TPixelGraphic& m) { OvalMask(m); },
              [&](int x, int y) { return EllipseWhere(5, 5, w - 5, h - 5, x + 0.5, y + 0.5); }},
             {"roundrect", [](TPixelGraphic& m) { RoundRectMask(m); },
@@ -227,12 +237,16 @@ TEST(RingOutlines, EveryDirectionLightsTheEdgesItNames) {
     };
     const TShape shapes[] = {
         {[](TPGCanvas& c, const TRect& r, uint32_t l, int d, uint32_t s) { DrawBevelEdges(c, r, l, s, d); },
-         {{10, 10}, {50, 10}, {50, 50}, {10, 50}}, "TRBL", {"", "TL", "T", "TR", "L", "", "R", "LB", "B", "BR"}},
+         {{10, 10}, {50, 10}, {50, 50}, {10, 50}},
+         "TRBL",
+         {"", "TL", "T", "TR", "L", "", "R", "LB", "B", "BR"}},
         {TriangleUpEdges, {{10, 50}, {30, 10}, {50, 50}}, "lrb", {"", "l", "lr", "r", "l", "", "r", "b", "b", "b"}},
         {TriangleDownEdges, {{10, 10}, {50, 10}, {30, 50}}, "trl", {"", "t", "t", "t", "l", "", "r", "l", "lr", "r"}},
         {TriangleLeftEdges, {{10, 30}, {50, 10}, {50, 50}}, "url", {"", "u", "u", "r", "ul", "", "r", "l", "l", "r"}},
         {TriangleRightEdges, {{10, 10}, {50, 30}, {10, 50}}, "ulL", {"", "L", "u", "u", "L", "", "ul", "L", "l", "l"}},
-        {DiamondEdges, {{10, 30}, {30, 10}, {50, 30}, {30, 50}}, "abcd",
+        {DiamondEdges,
+         {{10, 30}, {30, 10}, {50, 30}, {30, 50}},
+         "abcd",
          {"", "a", "ab", "b", "ad", "", "bc", "d", "cd", "c"}},
     };
     for (const TShape& shape : shapes)
@@ -351,7 +365,8 @@ TEST(RingOutlines, RoundRectRingMatchesDrawingThroughAMask) {
         for (int x = 0; x < 60; ++x) work.SetPixelColor(x, y, RGB(x * 4, y * 6, 99));
     TRandomGenerator random(7);
     for (int i = 0; i < 200; ++i) {
-        const TRect r(random.NextInt(80) - 10, random.NextInt(60) - 10, random.NextInt(80) - 10, random.NextInt(60) - 10);
+        const TRect r(random.NextInt(80) - 10, random.NextInt(60) - 10, random.NextInt(80) - 10,
+                      random.NextInt(60) - 10);
         TPixelGraphic fast, slow, mask;
         MakeFlat(fast, 60, 40, clGray);
         MakeFlat(slow, 60, 40, clGray);
@@ -372,8 +387,8 @@ TEST(EmbossFilter, DifferenceOfDiagonalNeighbours) {
     TPixelGraphic step, out;
     MakeFlat(step, 3, 3, clBlack);
     step.SetPixelColor(0, 0, clWhite);
-    const int cases[][4] = {{1, 127, 255, 127}, {10, 127, 203, 127}, {0, 127, 255, 127}, {-3, 127, 0, 127},
-                            {10, -1000, 0, 0}};
+    const int cases[][4] = {
+        {1, 127, 255, 127}, {10, 127, 203, 127}, {0, 127, 255, 127}, {-3, 127, 0, 127}, {10, -1000, 0, 0}};
     for (const auto& c : cases) {
         TEmbossFilter f(c[0], c[1]);
         out.ApplyFilter(f, step);

@@ -44,7 +44,8 @@ TEST(PaletteText, ShortTextsAndOutOfRangeValues) {
 
 TEST(PaletteText, BadTextRaisesAndChangesNothing) {
     const TPaletteStops before = PaletteTextToStops("1;32;1;70;50;32;150;120;80;255;200;120;1;1;1;");
-    for (const char* bad : {"7;8;x;9", "12;1 2", "3;4;99999999999", "256;+;", "1;2;3;4;5;6;7;8;9;10;11;12;13;14;0x10"}) {
+    for (const char* bad :
+         {"7;8;x;9", "12;1 2", "3;4;99999999999", "256;+;", "1;2;3;4;5;6;7;8;9;10;11;12;13;14;0x10"}) {
         TPaletteStops stops = before;
         EXPECT_THROW(ReadPaletteText(bad, stops), EConvertError) << bad;
         EXPECT_EQ(stops, before) << bad;

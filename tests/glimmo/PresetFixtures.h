@@ -8,10 +8,10 @@
 #include <string>
 
 #include "glimmo/ButtonFile.h"
-#include "support/PictureUtil.h"
 #include "image/PGFormats.h"
 #include "image/PGraphic.h"
 #include "support/ContainerItems.h"
+#include "support/PictureUtil.h"
 #include "support/TestFiles.h"
 
 namespace gwtest {

@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "glimmo/BatchRender.h"
-#include "support/PictureUtil.h"
 #include "image/PGFormats.h"
 #include "platform/Streams.h"
+#include "support/PictureUtil.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -39,8 +39,8 @@ TEST(BatchNames, ExtensionsByFormatIndex) {
 TEST(BatchNames, BaseNamePlusCaptionPlusExtensionInsideTheFolder) {
     const TBatchNames n = BuildBatchFileNames("/out", "marble", {"home", "news", "", "../x"}, ".png");
     ASSERT_TRUE(n.Ok()) << n.Error.toStdString();
-    EXPECT_EQ(n.Paths, QStringList({"/out/marblehome.png", "/out/marblenews.png", "/out/marble.png",
-                                    "/out/marble..x.png"}));
+    EXPECT_EQ(n.Paths,
+              QStringList({"/out/marblehome.png", "/out/marblenews.png", "/out/marble.png", "/out/marble..x.png"}));
     // The folder may come with or without its separator.
     EXPECT_EQ(BuildBatchFileNames("/out/", "marble", {"home"}, ".png").Paths, QStringList({"/out/marblehome.png"}));
     // Separators and control characters go, from the base name too.

@@ -43,9 +43,9 @@ TEST(ShapeRule, SquareCircleAndTheFourTrianglesKeepTheirSizesEqual) {
 
 TEST(BevelInset, TenthsOfTheRoomTheBevelLeavesRoundedToEven) {
     EXPECT_EQ(BevelOffsetFor(0, 12, 4), 0);
-    EXPECT_EQ(BevelOffsetFor(3, 12, 4), 2);   // 2.4
-    EXPECT_EQ(BevelOffsetFor(3, 20, 5), 4);   // 4.5 to the even 4
-    EXPECT_EQ(BevelOffsetFor(5, 20, 5), 8);   // 7.5 to the even 8
+    EXPECT_EQ(BevelOffsetFor(3, 12, 4), 2);  // 2.4
+    EXPECT_EQ(BevelOffsetFor(3, 20, 5), 4);  // 4.5 to the even 4
+    EXPECT_EQ(BevelOffsetFor(5, 20, 5), 8);  // 7.5 to the even 8
     EXPECT_EQ(BevelOffsetFor(10, 20, 5), 15);
     EXPECT_EQ(BevelOffsetFor(10, 20, 20), 0);
     EXPECT_EQ(BevelWidthMaximum(100, 25), 12);

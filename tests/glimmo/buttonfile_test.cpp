@@ -6,9 +6,9 @@
 
 #include "glimmo/ButtonFile.h"
 #include "glimmo/ButtonRenderer.h"
-#include "support/PictureUtil.h"
 #include "image/PGFormats.h"
 #include "support/ContainerItems.h"
+#include "support/PictureUtil.h"
 #include "support/ScopedLocale.h"
 #include "support/TestFiles.h"
 
@@ -30,14 +30,14 @@ protected:
 
 // Every stored field of a design.
 auto Fields(const TButtonDesign& d) {
-    return std::make_tuple(
-        d.Width, d.Height, d.Shape, d.FillMode, d.PlasmaStretch, d.BitmapPlacement, d.TargetRect, d.BlankColor,
-        d.CanvasColor, d.BevelStyle, d.BevelWidth, d.BevelOpacity, d.RelativeOffset,
-        std::make_tuple(d.BevelColors[0], d.BevelColors[1], d.BevelColors[2], d.BevelColors[3]), d.DoubleBevel,
-        d.LightDirection, d.InnerLuminance, d.Caption, d.FontName, d.FontSize, d.Bold, d.Italic, d.Underline,
-        d.Outlined, d.PaintInside, d.TextColor, d.OutlineColor, d.TextOpacity, d.HorzAlign, d.VertAlign,
-        d.TextOffsetX, d.TextOffsetY, d.GradientStyle, d.GradientPaletteText, d.PlasmaPaletteText, d.PlasmaStyle,
-        d.PlasmaNoise, d.PlasmaBrightness);
+    return std::make_tuple(d.Width, d.Height, d.Shape, d.FillMode, d.PlasmaStretch, d.BitmapPlacement, d.TargetRect,
+                           d.BlankColor, d.CanvasColor, d.BevelStyle, d.BevelWidth, d.BevelOpacity, d.RelativeOffset,
+                           std::make_tuple(d.BevelColors[0], d.BevelColors[1], d.BevelColors[2], d.BevelColors[3]),
+                           d.DoubleBevel, d.LightDirection, d.InnerLuminance, d.Caption, d.FontName, d.FontSize, d.Bold,
+                           d.Italic, d.Underline, d.Outlined, d.PaintInside, d.TextColor, d.OutlineColor, d.TextOpacity,
+                           d.HorzAlign, d.VertAlign, d.TextOffsetX, d.TextOffsetY, d.GradientStyle,
+                           d.GradientPaletteText, d.PlasmaPaletteText, d.PlasmaStyle, d.PlasmaNoise,
+                           d.PlasmaBrightness);
 }
 
 // A design in which every stored value differs from its default.
@@ -136,10 +136,8 @@ TEST_F(ButtonFile, CaptionsWithEmptyLinesSurviveSaveLoadSave) {
         std::string Caption, Memo;
     } kCases[] = {
         {"a\n\n", "3\r\na\r\n\r\n\r\n"},  // "a" and two empty lines
-        {"\n", "2\r\n\r\n\r\n"},
-        {"", "0\r\n"},
-        {"one", "1\r\none\r\n"},
-        {"\nmiddle\n", "3\r\n\r\nmiddle\r\n\r\n"},
+        {"\n", "2\r\n\r\n\r\n"},         {"", "0\r\n"},
+        {"one", "1\r\none\r\n"},         {"\nmiddle\n", "3\r\n\r\nmiddle\r\n\r\n"},
     };
     for (const auto& c : kCases) {
         p.Design.Caption = c.Caption;
@@ -177,7 +175,7 @@ TEST_F(ButtonFile, OlderAndOddFilesLoad) {
     WriteButtonFile(Path, p, Button);
     auto items = ReadItems(Path);
     items["settings"] = EditLine(items["settings"], 34, "<cut>");  // before the late lines existed
-    items["memo"] = "5\r\nfirst\r\nsecond\r\n";                  // counts more lines than it holds
+    items["memo"] = "5\r\nfirst\r\nsecond\r\n";                    // counts more lines than it holds
     WriteItems(Path, items);
 
     TButtonParameters current;
@@ -195,15 +193,20 @@ TEST_F(ButtonFile, OlderAndOddFilesLoad) {
     WriteButtonFile(Path, p, Button);
     items = ReadItems(Path);
     std::string s = items["settings"];
-    for (auto [line, value] : {std::pair<int, const char*>{0, "999"}, {15, "-4"}, {26, "7"}, {28, "bright"},
-                               {35, "x"}, {41, "?"}, {7, " $10"}})
+    for (auto [line, value] : {std::pair<int, const char*>{0, "999"},
+                               {15, "-4"},
+                               {26, "7"},
+                               {28, "bright"},
+                               {35, "x"},
+                               {41, "?"},
+                               {7, " $10"}})
         s = EditLine(s, line, value);
     items["settings"] = s;
     WriteItems(Path, items);
     current.Design.BevelStyle = bvsSmooth, current.Design.InnerLuminance = 12;
     d = ReadButtonFile(Path, current).Design;
-    EXPECT_EQ(std::make_tuple(d.Width, d.BevelWidth, d.BevelStyle, d.InnerLuminance, d.PlasmaStyle,
-                              d.TargetRect.Right, d.PlasmaNoise),
+    EXPECT_EQ(std::make_tuple(d.Width, d.BevelWidth, d.BevelStyle, d.InnerLuminance, d.PlasmaStyle, d.TargetRect.Right,
+                              d.PlasmaNoise),
               std::make_tuple(200, 1, int(bvsSmooth), 12, 0, 1, 16));
 }
 

@@ -2,15 +2,14 @@
 // the thumbnail sizes, and thumbnails read without writing anything.
 #include <gtest/gtest.h>
 
-#include "glimmo/PresetFixtures.h"
 #include "artkit/PresetFolder.h"
+#include "glimmo/PresetFixtures.h"
 #include "image/PGraphic.h"
 
 using namespace gwtest;
 
 TEST(PresetGrid, FourToARow76Apart) {
-    const TPoint expected[9] = {{0, 0},  {76, 0},  {152, 0},  {228, 0}, {0, 76},
-                                {76, 76}, {152, 76}, {228, 76}, {0, 152}};
+    const TPoint expected[9] = {{0, 0}, {76, 0}, {152, 0}, {228, 0}, {0, 76}, {76, 76}, {152, 76}, {228, 76}, {0, 152}};
     for (int n = 1; n <= 9; ++n) EXPECT_EQ(PresetThumbnailPosition(n), expected[n - 1]) << n;
     EXPECT_EQ(PresetThumbnailPosition(13), TPoint(0, 228));
 }
@@ -18,19 +17,19 @@ TEST(PresetGrid, FourToARow76Apart) {
 TEST(PresetGrid, ThumbnailSizes) {
     struct {
         int W, H, TW, TH;
-    } cases[] = {
-        {200, 50, 70, 17}, {25, 100, 17, 70}, {70, 70, 70, 70}, {200, 1, 70, 1}, {1, 200, 1, 70},
-        {200, 200, 70, 70}, {100, 25, 70, 17}, {140, 141, 69, 70}, {3, 2, 70, 46},
-        {200, 0, 70, 1},  // no height: no division by it, and still a pixel
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(PresetThumbnailSize(c.W, c.H), TSize(c.TW, c.TH)) << c.W << " x " << c.H;
+    } cases[] =
+        {
+            {200, 50, 70, 17}, {25, 100, 17, 70},  {70, 70, 70, 70},  {200, 1, 70, 1},
+            {1, 200, 1, 70},   {200, 200, 70, 70}, {100, 25, 70, 17}, {140, 141, 69, 70},
+            {3, 2, 70, 46},    {200, 0, 70, 1},  // no height: no division by it, and still a pixel
+        };
+    for (const auto& c : cases) EXPECT_EQ(PresetThumbnailSize(c.W, c.H), TSize(c.TW, c.TH)) << c.W << " x " << c.H;
 }
 
 TEST(PresetFolder, ListsRegularFilesByNameWithAndWithoutSlash) {
     const std::string dir = MakeButtonPresetFolder("presets");
-    const std::vector<std::string> names = {"a.glw.glw", "B.GLW", "b1.glw", "bad.glw", "c2.glw",
-                                            "empty.glw", "junk.glw", "nothumb.glw"};
+    const std::vector<std::string> names = {"a.glw.glw", "B.GLW",     "b1.glw",   "bad.glw",
+                                            "c2.glw",    "empty.glw", "junk.glw", "nothumb.glw"};
     std::vector<std::string> expected;
     for (const auto& n : names) expected.push_back(dir + "/" + n);
     EXPECT_EQ(ListPresetFiles(dir, ".glw"), expected);

@@ -5,11 +5,11 @@
 
 #include "artkit/Painters.h"
 #include "glimmo/ButtonRenderer.h"
-#include "support/PictureUtil.h"
 #include "image/PGCanvas.h"
 #include "image/PGFilterDialogs.h"
 #include "image/PGraphic.h"
 #include "platform/MathUtil.h"
+#include "support/PictureUtil.h"
 
 namespace {
 
@@ -201,7 +201,8 @@ TEST(ButtonRenderer, SingleRingsAndTheirQuirks) {
     // the top row and left column change.
     auto p = Render(r, d);
     for (int y = 0; y < 12; ++y)
-        for (int x = 0; x < 30; ++x) ASSERT_EQ(p->GetPixelColor(x, y), x == 0 || y == 0 ? clWhite : Fill) << x << "," << y;
+        for (int x = 0; x < 30; ++x)
+            ASSERT_EQ(p->GetPixelColor(x, y), x == 0 || y == 0 ? clWhite : Fill) << x << "," << y;
 
     // A smooth bevel of width 1 blends its ring in at 100 % of the old picture.
     d.BevelStyle = bvsSmooth;
@@ -307,8 +308,8 @@ TEST(ButtonRenderer, SmoothBevelEqualsRingByRingMixing) {
         }
 
         auto got = Render(renderer, d);
-        ASSERT_TRUE(SamePixels(*got, expected)) << "round " << round << ": " << w << " x " << h << ", bevel "
-                                                << d.BevelWidth << ", offset " << offset;
+        ASSERT_TRUE(SamePixels(*got, expected))
+            << "round " << round << ": " << w << " x " << h << ", bevel " << d.BevelWidth << ", offset " << offset;
     }
 }
 

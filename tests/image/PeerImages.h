@@ -151,8 +151,11 @@ struct TPaletteKinds {
             TPixelGraphic* Picture;
             int BitCountNum;
             TPaletteIdent Palette;
-        } kinds[] = {{&Grey8, 2, pGray256}, {&Palette8, 2, pSpecial216}, {&Grey4, 1, pGray16},
-                     {&Sys16, 1, pSys16},   {&BW, 0, pBlackWhite}};
+        } kinds[] = {{&Grey8, 2, pGray256},
+                     {&Palette8, 2, pSpecial216},
+                     {&Grey4, 1, pGray16},
+                     {&Sys16, 1, pSys16},
+                     {&BW, 0, pBlackWhite}};
         const int w = source.GetWidth(), h = source.GetHeight();
         for (const auto& k : kinds) {
             k.Picture->SetSize(w, h, k.BitCountNum);

@@ -27,8 +27,9 @@ struct TBmp {
     std::string Bytes() const {
         std::string s(54, '\0');
         s[0] = 'B', s[1] = 'M';
-        const uint32_t fields[] = {HeaderSize, uint32_t(Width), uint32_t(Height), Planes | (BitCount << 16),
-                                   Compression, SizeImage, 0, 0, ColorsUsed};
+        const uint32_t fields[] = {
+            HeaderSize, uint32_t(Width), uint32_t(Height), Planes | (BitCount << 16), Compression, SizeImage, 0,
+            0,          ColorsUsed};
         for (int i = 0; i < 9; ++i) Put32(s, 14 + 4 * i, fields[i]);
         for (const auto* list : {&Masks, &Palette})
             for (uint32_t v : *list) s.append(4, '\0'), Put32(s, s.size() - 4, v);
@@ -129,7 +130,9 @@ TEST_F(PeerTest, DecodesRle4LikeImageMagick) {
     std::string rows;
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 9; ++x) rows += "0123456789ABCDEF"[g.GetPixel(x, y)];
-    EXPECT_EQ(rows, "ABCDEF1F1" "123456767");
+    EXPECT_EQ(rows,
+              "ABCDEF1F1"
+              "123456767");
 }
 
 TEST_F(PeerTest, ImageMagickReadsWhatWeWrite) {
@@ -151,8 +154,8 @@ TEST_F(PeerTest, ImageMagickReadsWhatWeWrite) {
         TPixelGraphic* Picture;
         const char* Name;
         uint32_t PixelOffset;
-    } kCases[] = {{&g24, "w24.bmp", 54}, {&sys16, "w4.dib", 54 + 64}, {&bw, "w1.bmp", 62},
-                  {&grey, "w8.bmp", 54 + 1024}, {&few, "w3.bmp", 54 + 12}, {&none, "w0.bmp", 54 + 1024}};
+    } kCases[] = {{&g24, "w24.bmp", 54},        {&sys16, "w4.dib", 54 + 64}, {&bw, "w1.bmp", 62},
+                  {&grey, "w8.bmp", 54 + 1024}, {&few, "w3.bmp", 54 + 12},   {&none, "w0.bmp", 54 + 1024}};
     for (const auto& c : kCases) {
         const std::string path = Dir + "/" + c.Name;
         c.Picture->SaveToFile(path);

@@ -23,7 +23,8 @@ uint32_t Fnv(const std::string& bytes) {
 
 uint32_t PixelSum(const TPixelGraphic& g) {
     const TRGB im = FromGraphic(g);
-    return Fnv(std::to_string(im.Width) + "x" + std::to_string(im.Height) + std::string(im.Data.begin(), im.Data.end()));
+    return Fnv(std::to_string(im.Width) + "x" + std::to_string(im.Height) +
+               std::string(im.Data.begin(), im.Data.end()));
 }
 
 // Runs of 1 to 300 equal pixels between stretches of noise.
@@ -161,14 +162,15 @@ TEST_F(CodecBytes, WrittenBytesAndPixelsReadBackArePinned) {
     const struct {
         TPixelGraphic* Picture;
         const char* Name;
-    } kPictures[] = {{&rgb, "rgb"},       {&runs, "runs"},         {&pairs, "pairs"}, {&greyRGB, "greyRGB"},
-                     {&grey8, "grey8"},   {&palette8, "palette8"}, {&grey4, "grey4"}, {&sys16, "sys16"},
-                     {&bw, "bw"}};
+    } kPictures[] = {{&rgb, "rgb"},         {&runs, "runs"},   {&pairs, "pairs"},
+                     {&greyRGB, "greyRGB"}, {&grey8, "grey8"}, {&palette8, "palette8"},
+                     {&grey4, "grey4"},     {&sys16, "sys16"}, {&bw, "bw"}};
     for (const auto& p : kPictures) {
         for (int binary = 0; binary < 2; ++binary) {
             PxMWriteBinary = binary;
             const char* ext = p.Picture == &grey8 || p.Picture == &pairs ? "pgm" : p.Picture == &bw ? "pbm" : "ppm";
-            if (p.Picture->GetBitCount() == 24 || ext[1] != 'p') Add(*p.Picture, ext, p.Name + std::string(binary ? "-raw" : "-plain"));
+            if (p.Picture->GetBitCount() == 24 || ext[1] != 'p')
+                Add(*p.Picture, ext, p.Name + std::string(binary ? "-raw" : "-plain"));
         }
         for (int variant = 0; variant < 6; ++variant) {
             TiffCompression = variant & 1 ? 32773 : 1;

@@ -17,11 +17,12 @@ namespace {
 // channel, which reads as 255 with BMP16BitExpand and as 31 << 3 = 248
 // without.
 std::string WhiteBMP16(const std::string& path) {
-    const uint8_t bytes[58] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
-                               40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 16, 0,  // size, width, height, planes, bits
-                               0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // no compression, image size
-                               0, 0, 0, 0, 0, 0, 0, 0,                          // colours used, important
-                               0xFF, 0x7F, 0, 0};                               // the pixel, padded to 4
+    const uint8_t bytes[58] = {
+        'B',  'M',  58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,         // file header
+        40,   0,    0,  0, 1, 0, 0, 0, 1, 0, 0,  0, 1, 0, 16, 0,  // size, width, height, planes, bits
+        0,    0,    0,  0, 4, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0,  0,  // no compression, image size
+        0,    0,    0,  0, 0, 0, 0, 0,                            // colours used, important
+        0xFF, 0x7F, 0,  0};                                       // the pixel, padded to 4
     TFileStream out(path, fmCreate);
     out.WriteBuffer(bytes, sizeof bytes);
     return path;

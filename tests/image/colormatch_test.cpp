@@ -75,7 +75,7 @@ TEST(ColorMatch, GreyPalettesFollowLuminance) {
     TPixelGraphic g4;
     PaletteOf(g4, pSysGray4);
     g4.SetRGBWeighting(false);
-    EXPECT_EQ(g4.NearestIndex(Grey(64)), 0u);   // 192
+    EXPECT_EQ(g4.NearestIndex(Grey(64)), 0u);  // 192
     EXPECT_EQ(g4.NearestIndex(RGB(64, 64, 65)), 1u);
     EXPECT_EQ(g4.NearestIndex(Grey(255)), 3u);
 }
@@ -152,10 +152,9 @@ TEST(ColorMatch, DitheredFlatAreasKeepTheirMeanColour) {
         bool Grey;
     };
     const Case cases[] = {
-        {pBlackWhite, 0, 255, true}, {pSysGray4, 1, 128, true}, {pGray4, 1, 85, true},
-        {pGray16, 1, 17, true},      {pGray236, 2, 2, true},    {pGray256, 2, 1, true},
-        {pSys16, 1, 128, false},     {pSpecial125, 2, 64, false}, {pSpecial216, 2, 51, false},
-        {pSpecial252, 2, 32, false},
+        {pBlackWhite, 0, 255, true}, {pSysGray4, 1, 128, true},   {pGray4, 1, 85, true},   {pGray16, 1, 17, true},
+        {pGray236, 2, 2, true},      {pGray256, 2, 1, true},      {pSys16, 1, 128, false}, {pSpecial125, 2, 64, false},
+        {pSpecial216, 2, 51, false}, {pSpecial252, 2, 32, false},
     };
     const uint32_t flats[] = {RGB(100, 150, 200), RGB(30, 30, 30), RGB(250, 10, 120)};
     for (const Case& c : cases)

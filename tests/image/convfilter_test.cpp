@@ -75,7 +75,7 @@ void ExpectLikeReference(TConvFilter& f, TPixelGraphic& src) {
             ASSERT_EQ(got[size_t(y * src.GetWidth() + x)], Reference(f, src, x, y)) << "at " << x << "," << y;
 }
 
-const Matrix Gauss130 = {{0, 0, 1, 1, 1, 0, 0},  {0, 2, 4, 5, 4, 2, 0},  {1, 4, 9, 12, 9, 4, 1},
+const Matrix Gauss130 = {{0, 0, 1, 1, 1, 0, 0},    {0, 2, 4, 5, 4, 2, 0},  {1, 4, 9, 12, 9, 4, 1},
                          {1, 5, 12, 16, 12, 5, 1}, {1, 4, 9, 12, 9, 4, 1}, {0, 2, 4, 5, 4, 2, 0},
                          {0, 0, 1, 1, 1, 0, 0}};
 
@@ -91,14 +91,10 @@ TEST(ConvFilterKernels, MatchThePublishedMatrices) {
         long double Sigma;
         Matrix Expected;
     } cases[] = {
-        {dsGaussian, true, 1.30L, Gauss130},
-        {dsGaussian, true, 0.75L, gauss075},
-        {dsGaussian, false, 0.75L, gauss075},
-        {dsGaussian, true, 0.40L, {{0, 1, 0}, {1, 16, 1}, {0, 1, 0}}},
-        {dsTent, true, 0.40L, {{16}}},
-        {dsRect, true, 1.30L, roundRect},
-        {dsRect, false, 1.30L, ones5},
-        {dsRect, false, 0.75L, Matrix(3, std::vector<int>(3, 1))},
+        {dsGaussian, true, 1.30L, Gauss130},  {dsGaussian, true, 0.75L, gauss075},
+        {dsGaussian, false, 0.75L, gauss075}, {dsGaussian, true, 0.40L, {{0, 1, 0}, {1, 16, 1}, {0, 1, 0}}},
+        {dsTent, true, 0.40L, {{16}}},        {dsRect, true, 1.30L, roundRect},
+        {dsRect, false, 1.30L, ones5},        {dsRect, false, 0.75L, Matrix(3, std::vector<int>(3, 1))},
     };
     for (const auto& k : cases) {
         TConvFilter f;
@@ -283,10 +279,10 @@ TEST(ConvFilterPixels, RepeatedRowsAndWeightsAgreeWithTheDefinition) {
             for (int r = 0; r < h; ++r)
                 for (int c = 0; c < w; ++c) {
                     const int mr = std::min(r, h - 1 - r), mc = std::min(c, w - 1 - c);
-                    m[r][c] = kind == 0   ? 1                                  // box
-                              : kind == 1 ? (mr + 1) * (mc + 1) % 5            // mirrored, zeros inside
-                              : kind == 2 ? (mr + mc) % 3 - 1                  // mirrored, negative
-                                          : (mr % 2) * 900 + (mc % 2) * 13;   // large weights
+                    m[r][c] = kind == 0   ? 1                                // box
+                              : kind == 1 ? (mr + 1) * (mc + 1) % 5          // mirrored, zeros inside
+                              : kind == 2 ? (mr + mc) % 3 - 1                // mirrored, negative
+                                          : (mr % 2) * 900 + (mc % 2) * 13;  // large weights
                 }
             SetKernel(f, m, -pick(0, w + 2), -pick(0, h + 2));
         }

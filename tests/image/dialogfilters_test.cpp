@@ -60,8 +60,9 @@ TEST_F(DialogFilterTest, FilterTextsFollowTheEnabledEntries) {
 TEST_F(DialogFilterTest, QtNameFilters) {
     const QStringList open = FilterToNameFilters(kOpenFilter);
     ASSERT_EQ(open.size(), 16);
-    EXPECT_EQ(open[0], "Image files (*.bmp *.dib *.jif *.jpeg *.jpg *.pbm *.pcx *.pgm *.png *.ppm *.rle *.tga *.tif "
-                       "*.tiff)");
+    EXPECT_EQ(open[0],
+              "Image files (*.bmp *.dib *.jif *.jpeg *.jpg *.pbm *.pcx *.pgm *.png *.ppm *.rle *.tga *.tif "
+              "*.tiff)");
     EXPECT_EQ(open[1], "BMP - Bitmap (*.bmp)");
     EXPECT_EQ(open[15], "All files (*)");
     EXPECT_EQ(FilterToNameFilters("All files|*.*"), QStringList{"All files (*)"});

@@ -47,7 +47,6 @@ TDisplayCopyQuery QueryFor(const TPixelGraphic* g, int screenBits, TSize box, TS
     return q;
 }
 
-
 // Runs a build on the calling thread and returns its copy (or nullptr).
 std::unique_ptr<TPixelGraphic> BuildDirect(TPixelGraphic& picture, const TDisplayCopyPlan& plan,
                                            const TDisplayCopyOptions& options = {}) {

@@ -26,8 +26,7 @@ int Centre(const TConvFilterDialog& d) {
 std::vector<int32_t> Kernel(const TConvFilter& f) {
     std::vector<int32_t> k{f.GetWidth(), f.GetHeight(), f.GetXOffset(), f.GetYOffset()};
     for (int32_t row = 0; row < f.GetHeight(); ++row)
-        for (int32_t col = 0; col < f.GetWidth(); ++col)
-            k.push_back(f.GetCoefficient(col, row));
+        for (int32_t col = 0; col < f.GetWidth(); ++col) k.push_back(f.GetCoefficient(col, row));
     return k;
 }
 
@@ -119,10 +118,10 @@ TEST(SmoothFilterDialog, EditsASettingsValueWholly) {
     EXPECT_EQ(d.GetConvFilter().GetWidth(), 3);
 
     // Out-of-range values are clamped as the renderer's filters clamp them.
-    const TSmoothSettings cases[] = {{dsTent, 2.0L, 150, true}, {dsRect, 0.1L, 5, false},
-                                     {dsGaussian, 0.754L, 60, true}};
-    const TSmoothSettings clamped[] = {{dsTent, 1.3L, 100, true}, {dsRect, 0.4L, 10, false},
-                                       {dsGaussian, 0.75L, 60, true}};
+    const TSmoothSettings cases[] = {
+        {dsTent, 2.0L, 150, true}, {dsRect, 0.1L, 5, false}, {dsGaussian, 0.754L, 60, true}};
+    const TSmoothSettings clamped[] = {
+        {dsTent, 1.3L, 100, true}, {dsRect, 0.4L, 10, false}, {dsGaussian, 0.75L, 60, true}};
     for (int i = 0; i < 3; ++i) {
         d.SetSettings(cases[i]);
         const TSmoothSettings got = d.GetSettings();

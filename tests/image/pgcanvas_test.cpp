@@ -61,16 +61,18 @@ double EllipseDepth(double x, double y, double l, double t, double r, double b) 
 
 TEST(PGCanvas, FloodFillStaysOutsideClosedOutlines) {
     for (int depth : {3, 0, 2}) {
-        CheckMask(depth, [](TPGCanvas& c) { c.Ellipse(5, 5, 55, 35); },
-                  [](double x, double y) { return EllipseDepth(x, y, 5, 5, 55, 35); });
-        CheckMask(depth, [](TPGCanvas& c) { c.RoundRect(2, 3, 58, 38, 28, 17); },
-                  [](double x, double y) {
-                      // Inside the rectangle, and inside the corner ellipse where it applies.
-                      const double edge = std::min({x - 2, 58 - x, y - 3, 38 - y});
-                      const double ex = x < 16 ? 16 : x > 44 ? 44 : x, ey = y < 11.5 ? 11.5 : y > 29.5 ? 29.5 : y;
-                      if (ex == x || ey == y) return edge;
-                      return (1 - std::hypot((x - ex) / 14, (y - ey) / 8.5)) * 8.5;
-                  });
+        CheckMask(
+            depth, [](TPGCanvas& c) { c.Ellipse(5, 5, 55, 35); },
+            [](double x, double y) { return EllipseDepth(x, y, 5, 5, 55, 35); });
+        CheckMask(
+            depth, [](TPGCanvas& c) { c.RoundRect(2, 3, 58, 38, 28, 17); },
+            [](double x, double y) {
+                // Inside the rectangle, and inside the corner ellipse where it applies.
+                const double edge = std::min({x - 2, 58 - x, y - 3, 38 - y});
+                const double ex = x < 16 ? 16 : x > 44 ? 44 : x, ey = y < 11.5 ? 11.5 : y > 29.5 ? 29.5 : y;
+                if (ex == x || ey == y) return edge;
+                return (1 - std::hypot((x - ex) / 14, (y - ey) / 8.5)) * 8.5;
+            });
     }
 }
 

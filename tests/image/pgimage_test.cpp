@@ -236,9 +236,7 @@ TEST_F(PGImageTest, DraggingCreatesMovesAndResizesTheSelection) {
     Img->OnSelectionMade = [&](QObject*) { ++made; };
     Img->OnSelectionChange = [&](QObject*) { ++changes; };
     std::vector<std::pair<int, int>> userDowns;
-    Img->PicBoxOnMouseDown() = [&](QObject*, TMouseButton, TShiftState, int x, int y) {
-        userDowns.emplace_back(x, y);
-    };
+    Img->PicBoxOnMouseDown() = [&](QObject*, TMouseButton, TShiftState, int x, int y) { userDowns.emplace_back(x, y); };
     Show(200, 200);
     QWidget* box = Img->GetPicBox();
 
@@ -315,9 +313,8 @@ TEST_F(PGImageTest, DisplayCopyArrivesFromTheWorker) {
     EXPECT_EQ(painting, painted);
     // A resize makes the copy stale: it is built again at the new size.
     Img->SetBounds(0, 0, 60, 50);
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        return Img->GetPaintPixelGraphic() && Img->GetPaintPixelGraphic()->GetWidth() == 56;
-    }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return Img->GetPaintPixelGraphic() && Img->GetPaintPixelGraphic()->GetWidth() == 56; }, 5000));
 }
 
 TEST_F(PGImageTest, PendingCopyShowsFrameAndClocks) {
@@ -484,4 +481,3 @@ TEST_F(PGImageTest, SaveAndLoadThroughTheControl) {
     EXPECT_EQ(other.GetGraphicWidth(), 0);
     EXPECT_EQ(other.GetFileName(), "");
 }
-

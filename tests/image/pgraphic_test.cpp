@@ -63,7 +63,7 @@ TEST(PixelGraphic, ByteLayoutOfEachDepth) {
     EXPECT_EQ(g.GetRowSize(), 8);
     g.SetPixel(0, 1, 1);
     g.SetPixel(9, 1, 1);
-    g.SetPixel(10, 1, 2);  // only 1 sets a bit
+    g.SetPixel(10, 1, 2);                          // only 1 sets a bit
     EXPECT_EQ(g.GetScanLine(1), g.GetBits() + 8);  // rows are top-down
     EXPECT_EQ(g.GetScanLine(1)[0], 0x80);
     EXPECT_EQ(g.GetScanLine(1)[1], 0x40);
@@ -124,15 +124,24 @@ TEST(PixelGraphic, FixedPaletteTables) {
         uint32_t Colour;
     };
     const Case cases[] = {
-        {pBlackWhite, 2, 1, Grey(255)},       {pSysGray4, 4, 1, Grey(128)},
-        {pSys16, 16, 1, RGB(128, 0, 0)},      {pSys16, 16, 7, RGB(192, 192, 192)},
-        {pSys16, 16, 12, RGB(0, 0, 255)},     {pGray4, 4, 2, Grey(170)},
-        {pGray16, 16, 1, Grey(17)},           {pGray236, 236, 1, Grey(1)},
-        {pGray236, 236, 117, Grey(127)},      {pGray236, 236, 235, Grey(255)},
-        {pGray256, 256, 200, Grey(200)},      {pSpecial125, 125, 1 * 25 + 2 * 5 + 3, RGB(64, 128, 192)},
-        {pSpecial125, 125, 124, Grey(255)},   {pSpecial216, 216, 43, Grey(51)},
-        {pSpecial216, 216, 215, Grey(255)},   {pSpecial252, 252, 16, RGB(0, 0, 0x40)},
-        {pSpecial252, 252, 125, RGB(0x20, 0x20, 0x20)}, {pSpecial252, 252, 251, RGB(0xe0, 0x60, 0xc0)},
+        {pBlackWhite, 2, 1, Grey(255)},
+        {pSysGray4, 4, 1, Grey(128)},
+        {pSys16, 16, 1, RGB(128, 0, 0)},
+        {pSys16, 16, 7, RGB(192, 192, 192)},
+        {pSys16, 16, 12, RGB(0, 0, 255)},
+        {pGray4, 4, 2, Grey(170)},
+        {pGray16, 16, 1, Grey(17)},
+        {pGray236, 236, 1, Grey(1)},
+        {pGray236, 236, 117, Grey(127)},
+        {pGray236, 236, 235, Grey(255)},
+        {pGray256, 256, 200, Grey(200)},
+        {pSpecial125, 125, 1 * 25 + 2 * 5 + 3, RGB(64, 128, 192)},
+        {pSpecial125, 125, 124, Grey(255)},
+        {pSpecial216, 216, 43, Grey(51)},
+        {pSpecial216, 216, 215, Grey(255)},
+        {pSpecial252, 252, 16, RGB(0, 0, 0x40)},
+        {pSpecial252, 252, 125, RGB(0x20, 0x20, 0x20)},
+        {pSpecial252, 252, 251, RGB(0xe0, 0x60, 0xc0)},
     };
     for (const Case& c : cases) {
         TPixelGraphic g;

@@ -58,9 +58,9 @@ TEST_F(PnmPeerTest, DecodesNetpbmFilesPlainAndRaw) {
 
     TPictureInfo info;
     ASSERT_TRUE(GetPictureFileInfo(Dir + "/plain.pgm", 0, info));
-    EXPECT_EQ(info.SubFormat + " " + info.ColorCount + " " + std::to_string(info.Width) + "x" +
-                  std::to_string(info.Height),
-              "ASCII 256 37x23");
+    EXPECT_EQ(
+        info.SubFormat + " " + info.ColorCount + " " + std::to_string(info.Width) + "x" + std::to_string(info.Height),
+        "ASCII 256 37x23");
 }
 
 TEST_F(PnmPeerTest, NetpbmAndImageMagickReadWhatWeWrite) {
@@ -75,8 +75,7 @@ TEST_F(PnmPeerTest, NetpbmAndImageMagickReadWhatWeWrite) {
             TPixelGraphic written;
             LoadFile(path, &written);
             EXPECT_EQ(Difference(FromGraphic(written), PeerDecode(path)), 0) << path;
-            EXPECT_EQ(gwtest::Run("pnmfile '" + path + "' | grep -q '" + (binary ? "raw" : "plain") + "'"), 0)
-                << path;
+            EXPECT_EQ(gwtest::Run("pnmfile '" + path + "' | grep -q '" + (binary ? "raw" : "plain") + "'"), 0) << path;
             EXPECT_EQ(written.GetBitCount(), ext[1] == 'b' ? 1 : ext[1] == 'g' ? 8 : 24);
         }
     }

@@ -65,7 +65,6 @@ std::unique_ptr<TPixelGraphic> BuildPreview(const std::string& file, int screenB
     return worker.Build();
 }
 
-
 }  // namespace
 
 TEST_F(PreviewTest, InformationLinesOfEachFormat) {
@@ -114,10 +113,10 @@ TEST_F(PreviewTest, FittingKeepsTheRatio) {
 }
 
 TEST_F(PreviewTest, ProgressIsReportedSparingly) {
-    EXPECT_FALSE(PreviewProgressDue(5, 5, 1000, 0));     // same percentage
-    EXPECT_FALSE(PreviewProgressDue(6, 5, 1050, 1010));  // same tick interval and sixteenth
-    EXPECT_TRUE(PreviewProgressDue(6, 5, 1100, 1010));   // next 100 ms
-    EXPECT_TRUE(PreviewProgressDue(16, 15, 1050, 1010)); // next sixteenth
+    EXPECT_FALSE(PreviewProgressDue(5, 5, 1000, 0));      // same percentage
+    EXPECT_FALSE(PreviewProgressDue(6, 5, 1050, 1010));   // same tick interval and sixteenth
+    EXPECT_TRUE(PreviewProgressDue(6, 5, 1100, 1010));    // next 100 ms
+    EXPECT_TRUE(PreviewProgressDue(16, 15, 1050, 1010));  // next sixteenth
 }
 
 TEST_F(PreviewTest, SmallPictureStaysOneToOneAtEveryDepth) {

@@ -42,8 +42,8 @@ std::string PngChunk(const std::string& type, const std::string& data) {
 std::string Deflated(const std::string& bytes) {
     uLongf size = compressBound(uLong(bytes.size()));
     std::string z(size, '\0');
-    compress2(reinterpret_cast<Bytef*>(&z[0]), &size, reinterpret_cast<const Bytef*>(bytes.data()),
-              uLong(bytes.size()), 9);
+    compress2(reinterpret_cast<Bytef*>(&z[0]), &size, reinterpret_cast<const Bytef*>(bytes.data()), uLong(bytes.size()),
+              9);
     z.resize(size);
     return z;
 }
@@ -140,10 +140,8 @@ std::string TiffWith(const std::vector<std::array<uint32_t, 3>>& changes) {
         for (const auto& c : changes) {
             if (LE16(t, at) != c[0]) continue;
             if (c[1]) PutLE32(t, at + 4, c[1]);
-            if (LE16(t, at + 2) == 3 && LE32(t, at + 4) == 1)
-                PutLE16(t, at + 8, c[2]);
-            else
-                PutLE32(t, at + 8, c[2]);
+            if (LE16(t, at + 2) == 3 && LE32(t, at + 4) == 1) PutLE16(t, at + 8, c[2]);
+            else PutLE32(t, at + 8, c[2]);
         }
     }
     return t;
@@ -226,8 +224,8 @@ TEST_F(FormatTest, ClaimsPastTheEndAreRefusedWithTheReadersMessage) {
     EXPECT_EQ(LoadError(whole, "png"), "");
     EXPECT_EQ(LoadError(whole.substr(0, whole.size() - 1), "png"), "PNG: Unexpected end of file");
     // Wider than libpng's own default limit of a million, within ours.
-    const std::string wide = PngHeader(1200000, 1, 1, 0) + PngChunk("IDAT", Deflated(std::string(150001, '\0'))) +
-                             PngChunk("IEND", "");
+    const std::string wide =
+        PngHeader(1200000, 1, 1, 0) + PngChunk("IDAT", Deflated(std::string(150001, '\0'))) + PngChunk("IEND", "");
     TPixelGraphic g;
     LoadBytes(g, wide, "png");
     EXPECT_EQ(g.GetWidth(), 1200000);

@@ -94,7 +94,7 @@ TEST_F(RegistryTest, SavingConvertsByThePreferenceTableAfterAsking) {
     });
     g.SetSaveColorResWarningAction(pgwaOKCancelBox);
     LoadBytes(back, SaveBytes(g, "jpg"), "jpg");
-    EXPECT_EQ(back.GetBitCount(), 24);  // 3, 4, 6, 7: JPEG stores only 5 and 7
+    EXPECT_EQ(back.GetBitCount(), 24);                                    // 3, 4, 6, 7: JPEG stores only 5 and 7
     EXPECT_EQ(g.GetBitCount() * 100 + g.GetPaletteType(), 400 + pSys16);  // the picture itself is kept
     answer = mrCancel;
     EXPECT_THROW(SaveBytes(g, "jpg"), EPGCannotWriteColorRes);

@@ -119,9 +119,12 @@ TEST_F(TiffPeerTest, DecodesPeerFilesOfEveryLayout) {
     }
     // Big-endian copies, strips of several sizes, PackBits.
     const char* const kCopies[][3] = {
-        {"-B -r 1", "rgb.tif", "be1.tif"},       {"-B -c packbits -r 7", "g8.tif", "bepb.tif"},
-        {"-r 5", "p8.tif", "s5.tif"},            {"-B -c packbits -r 2", "bw.tif", "bwpb.tif"},
-        {"-c packbits -r 3", "p4.tif", "p4pb.tif"}, {"-B -r 4", "cmyk.tif", "becmyk.tif"},
+        {"-B -r 1", "rgb.tif", "be1.tif"},
+        {"-B -c packbits -r 7", "g8.tif", "bepb.tif"},
+        {"-r 5", "p8.tif", "s5.tif"},
+        {"-B -c packbits -r 2", "bw.tif", "bwpb.tif"},
+        {"-c packbits -r 3", "p4.tif", "p4pb.tif"},
+        {"-B -r 4", "cmyk.tif", "becmyk.tif"},
         {"-B -c packbits", "rgba.tif", "bergba.tif"},
     };
     for (const auto& c : kCopies) {
@@ -229,7 +232,8 @@ TEST_F(FormatTest, ForgedDirectoriesAreReadSafely) {
 
     // The colour map holds count / 3 entries per channel.
     TForged p;
-    p.Entries = {{256, 3, 1, 2}, {257, 3, 1, 1}, {258, 3, 1, 8}, {262, 3, 1, 3}, {273, 4, 1, kData}, {320, 3, 6, kData + 2}};
+    p.Entries = {{256, 3, 1, 2}, {257, 3, 1, 1},     {258, 3, 1, 8},
+                 {262, 3, 1, 3}, {273, 4, 1, kData}, {320, 3, 6, kData + 2}};
     p.Data = std::string("\x01\x00", 2) + std::string("\x00\x10\x00\x20\x00\x30\x00\x40\x00\x50\x00\x60", 12);
     LoadBytes(g, p.Bytes(), "tif");
     EXPECT_EQ(g.GetPixelColor(0, 0), RGB(0x20, 0x40, 0x60));

@@ -40,7 +40,8 @@ bool IsRegularFile(const std::string& path, bool executable = false) {
 std::set<std::string> FilesWith(const std::string& folder, const std::string& extension) {
     std::set<std::string> names;
     for (const std::string& name : gwtest::ListDir(folder))
-        if (name.size() > extension.size() && name.compare(name.size() - extension.size(), extension.size(), extension) == 0)
+        if (name.size() > extension.size() &&
+            name.compare(name.size() - extension.size(), extension.size(), extension) == 0)
             names.insert(name);
     return names;
 }
@@ -65,7 +66,8 @@ protected:
         Root = gwtest::TempDir("install");
         Prefix = Root + "/usr";
         std::string out;
-        InstallStatus = Capture(Quoted(GW_CMAKE) + " --install " + Quoted(kBuild) + " --prefix " + Quoted(Prefix) + " 2>&1", out);
+        InstallStatus =
+            Capture(Quoted(GW_CMAKE) + " --install " + Quoted(kBuild) + " --prefix " + Quoted(Prefix) + " 2>&1", out);
         InstallOutput = out;
     }
     // The sanitizer builds of the programs are large.
@@ -78,7 +80,8 @@ protected:
 };
 
 TEST_F(Install, ProgramsAndEveryPresetGoWhereTheProgramsLook) {
-    for (const std::string& program : kPrograms) EXPECT_TRUE(IsRegularFile(Prefix + "/bin/" + program, true)) << program;
+    for (const std::string& program : kPrograms)
+        EXPECT_TRUE(IsRegularFile(Prefix + "/bin/" + program, true)) << program;
 
     const std::string data = Prefix + "/share/glimworks";
     const std::set<std::string> buttons = FilesWith(kBuild + "/glimmo", ".glw");
@@ -133,15 +136,16 @@ TEST_F(Install, IconsInTheUsualSizesShowAPicture) {
 // The command line of the desktop entry, run with the installed bin/ first
 // on the path, starts the program; it loads the first preset it finds.
 TEST_F(Install, InstalledProgramsLoadAPresetFromTheInstalledFolder) {
-    const std::map<std::string, std::string> expected = {
-        {"glimmo", Prefix + "/share/glimworks/glimmo/"}, {"mozaro", Prefix + "/share/glimworks/mozaro/wood/"}};
+    const std::map<std::string, std::string> expected = {{"glimmo", Prefix + "/share/glimworks/glimmo/"},
+                                                         {"mozaro", Prefix + "/share/glimworks/mozaro/wood/"}};
     for (const std::string& program : kPrograms) {
         std::map<std::string, std::string> keys = EntryKeys(Prefix + "/share/applications/" + program + ".desktop");
         ASSERT_FALSE(keys["Exec"].empty()) << program;
         std::string out;
-        const int status = Capture("cd / && PATH=" + Quoted(Prefix + "/bin") + ":\"$PATH\" QT_QPA_PLATFORM=offscreen timeout 120 " +
-                                       keys["Exec"] + " --load-first-preset",
-                                   out);
+        const int status =
+            Capture("cd / && PATH=" + Quoted(Prefix + "/bin") + ":\"$PATH\" QT_QPA_PLATFORM=offscreen timeout 120 " +
+                        keys["Exec"] + " --load-first-preset",
+                    out);
         EXPECT_EQ(status, 0) << program << ": " << out;
         EXPECT_EQ(out.rfind("loaded " + expected.at(program), 0), 0u) << out;
     }
@@ -153,8 +157,8 @@ TEST(BuildTree, ProgramsLoadAPresetFromTheBuildFolder) {
                                                          {"mozaro", kBuild + "/mozaro/wood/"}};
     for (const std::string& program : kPrograms) {
         std::string out;
-        const int status = Capture("cd / && QT_QPA_PLATFORM=offscreen timeout 120 " + Quoted(kBuild + "/bin/" + program) +
-                                       " --load-first-preset",
+        const int status = Capture("cd / && QT_QPA_PLATFORM=offscreen timeout 120 " +
+                                       Quoted(kBuild + "/bin/" + program) + " --load-first-preset",
                                    out);
         EXPECT_EQ(status, 0) << program << ": " << out;
         EXPECT_EQ(out.rfind("loaded " + expected.at(program), 0), 0u) << out;

@@ -147,7 +147,6 @@ TEST_P(FormLayout, PicturesAndFramesAreShown) {
     EXPECT_EQ(ImagePixelColor(frame, bevel->width() - 1, bevel->height() - 1), Rgb(clBtnHighlight));
 }
 
-INSTANTIATE_TEST_SUITE_P(Fonts, FormLayout, ::testing::Values(0, 5),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                             return info.param == 0 ? std::string("DefaultFont") : std::string("FivePointsLarger");
-                         });
+INSTANTIATE_TEST_SUITE_P(Fonts, FormLayout, ::testing::Values(0, 5), [](const ::testing::TestParamInfo<int>& info) {
+    return info.param == 0 ? std::string("DefaultFont") : std::string("FivePointsLarger");
+});

@@ -103,7 +103,8 @@ int main(int argc, char** argv) {
     QTimer::singleShot(800, [&] {
         Report("form", &form);
         Report("panel", panel);
-        for (size_t i = 0; i < panel->Buttons().size(); ++i) Report(qPrintable(QStringLiteral("menu%1").arg(i)), panel->Buttons()[i]);
+        for (size_t i = 0; i < panel->Buttons().size(); ++i)
+            Report(qPrintable(QStringLiteral("menu%1").arg(i)), panel->Buttons()[i]);
         Report("standard", standard);
         Report("drawing", drawing);
         Report("tools", tools);

@@ -521,8 +521,8 @@ TEST(SystemMenus97, DefaultEntriesAndOptions) {
     QWidget form;
     TSystemMenus97 sys(&form);
     TMenuItem* root = sys.GetSystemMenu()->GetItems();
-    EXPECT_EQ(Captions(root), (std::vector<QString>{"&Restore", "&Move", "&Size", "Mi&nimize", "Ma&ximize", "-",
-                                                    "&Close"}));
+    EXPECT_EQ(Captions(root),
+              (std::vector<QString>{"&Restore", "&Move", "&Size", "Mi&nimize", "Ma&ximize", "-", "&Close"}));
     EXPECT_FALSE(sys.FindItemByCommand(SC_RESTORE)->GetEnabled());  // the window is not maximised
     TMenuItem* close = sys.scClose()->GetItem();
     ASSERT_NE(close, nullptr);
@@ -537,8 +537,8 @@ TEST(SystemMenus97, DefaultEntriesAndOptions) {
     sys.ScNextWindow()->SetVisible(smTrue);
     sys.ScNextWindow()->SetCaption("&Next");
     sys.scMinimize()->SetImageIndex(3);
-    EXPECT_EQ(Captions(root), (std::vector<QString>{"&Restore", "&Size", "Mi&nimize", "Ma&ximize", "-", "&Next",
-                                                    "&Shut"}));
+    EXPECT_EQ(Captions(root),
+              (std::vector<QString>{"&Restore", "&Size", "Mi&nimize", "Ma&ximize", "-", "&Next", "&Shut"}));
     close = sys.scClose()->GetItem();
     EXPECT_EQ(close->GetShortCut(), QKeySequence("Ctrl+W"));
     EXPECT_FALSE(close->GetDefault());

@@ -69,12 +69,14 @@ TEST(TB97Widgets, PlacementMessages) {
     auto* bar = new TToolbar97(dock);
     EXPECT_EQ(message([&] { new TDock97(bar); }), inside);
     auto* panel = new QWidget(&form);
-    EXPECT_EQ(message([&] { new TToolbar97(panel); }), "TToolbar97 can only be placed on a TDock97 or directly on the form");
+    EXPECT_EQ(message([&] { new TToolbar97(panel); }),
+              "TToolbar97 can only be placed on a TDock97 or directly on the form");
     EXPECT_EQ(message([] { TToolbar97 t(nullptr); }), "TToolbar97 must be owned by a form");
     EXPECT_EQ(message([&] { new TToolbarSep97(&form); }), "TToolbarSep97 can only be placed on a TToolbar97");
     form.show();
     EXPECT_EQ(message([&] { dock->hide(); }), "Cannot hide a TDock97");
-    EXPECT_EQ(message([&] { dock->SetPosition(dpLeft); }), "Cannot change Position of a TDock97 if it already contains controls");
+    EXPECT_EQ(message([&] { dock->SetPosition(dpLeft); }),
+              "Cannot change Position of a TDock97 if it already contains controls");
     auto* empty = new TDock97(&form);
     EXPECT_EQ(message([&] { empty->SetPosition(dpBottom); }), "none");
     TGlyphList list(17, 17);
@@ -792,7 +794,8 @@ TEST(TB97Buttons, DropDownsAndSplitClicks) {
         // replay presses by itself).
         const QPoint g = b->mapToGlobal(QPoint(5, 5));
         QTest::mousePress(menu.GetWidget()->windowHandle(), Qt::LeftButton, {}, menu.GetWidget()->mapFromGlobal(g));
-        if (!menu.GetWidget()->testAttribute(Qt::WA_NoMouseReplay)) QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
+        if (!menu.GetWidget()->testAttribute(Qt::WA_NoMouseReplay))
+            QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
     });
     // Should the press not close it, the test fails rather than hangs.
     bool stillOpen = false;

@@ -218,7 +218,8 @@ TEST(TB97Toolbar, WrapsWithinAGroupWithoutTheGap) {
 TEST(TB97Toolbar, VerticalDockAndEmptyToolbars) {
     std::vector<TB97Item> items = SampleItems();
     items[1].Visible = false;
-    const TB97ToolbarResult r = TB97ArrangeToolbar(items, true, false, TB97ToolbarMargins(false, true), kTB97Unlimited, 27);
+    const TB97ToolbarResult r =
+        TB97ArrangeToolbar(items, true, false, TB97ToolbarMargins(false, true), kTB97Unlimited, 27);
     EXPECT_EQ(items[0].Bounds, TRect(2, 11, 25, 33));
     EXPECT_EQ(items[2].Bounds, TRect(2, 33, 25, 55));
     EXPECT_EQ(items[3].Bounds, TRect(2, 55, 25, 61));  // SizeVert high, content wide

@@ -22,7 +22,8 @@ uint32_t Grey(int v) { return RGB(v, v, v); }
 TEST(BlendLayers, EveryMode) {
     const int opaque[] = {0, 50, 100, 150};  // tags 1..4 on d = 200, s = 0
     for (int tag = 1; tag <= 4; ++tag)
-        EXPECT_EQ(BlendOne(Grey(200), Grey(0), BlendTagInfo(tag).Mode, BlendTagInfo(tag).Weight), Grey(opaque[tag - 1]));
+        EXPECT_EQ(BlendOne(Grey(200), Grey(0), BlendTagInfo(tag).Mode, BlendTagInfo(tag).Weight),
+                  Grey(opaque[tag - 1]));
     EXPECT_EQ(BlendOne(RGB(10, 20, 7), RGB(20, 10, 7), bmDifference), RGB(9, 10, 0)) << "s - d - 1 below zero";
     EXPECT_EQ(BlendOne(Grey(200), Grey(100), bmSum), Grey(255));
     EXPECT_EQ(BlendOne(Grey(0), Grey(0), bmHypotenuse), Grey(1));

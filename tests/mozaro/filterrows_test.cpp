@@ -8,8 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "engine_support.h"
+#include "WholeTile.h"
 #include "artkit/EmbossFilter.h"
+#include "engine_support.h"
 #include "image/PGConvFilter.h"
 #include "image/PGFormats.h"
 #include "image/PGraphic.h"
@@ -17,7 +18,6 @@
 #include "mozaro/Layer.h"
 #include "mozaro/PostProcess.h"
 #include "platform/Random.h"
-#include "WholeTile.h"
 
 using mztest::Checksum;
 

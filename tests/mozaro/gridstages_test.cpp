@@ -43,9 +43,9 @@ public:
             }
             case 2: return "(-(" + Make(depth - 1) + "))";
             case 3: {
-                static const char* const one[] = {"SIN",  "COS",  "TAN",   "SQRT",  "LN",  "EXP",  "ABS",
-                                                  "TRUNC", "FLOOR", "CEIL", "SIGN", "ARCTAN", "PH", "ODD",
-                                                  "HEAV", "SQR",  "COTAN", "ZERO",  "PRIME", "SINH", "LOG2"};
+                static const char* const one[] = {"SIN",   "COS",   "TAN",   "SQRT", "LN",     "EXP",  "ABS",
+                                                  "TRUNC", "FLOOR", "CEIL",  "SIGN", "ARCTAN", "PH",   "ODD",
+                                                  "HEAV",  "SQR",   "COTAN", "ZERO", "PRIME",  "SINH", "LOG2"};
                 if (FRandom && Pick(4) == 0) return (Pick(2) ? "RND(" : "RANDOM(") + Make(depth - 1) + ")";
                 return std::string(one[Pick(21)]) + "(" + Make(depth - 1) + ")";
             }
@@ -228,7 +228,7 @@ TEST(GridStages, WhatRunsWhere) {
     EXPECT_EQ(pointNodes("X+SIN(Y/8)*4"), 1u);       // the sum
     EXPECT_EQ(pointNodes("SIN(A)+X"), 0u);
     EXPECT_EQ(pointNodes("R"), 1u);
-    EXPECT_EQ(pointNodes("RND(X)+SIN(Y)"), 2u);      // a draw never moves
+    EXPECT_EQ(pointNodes("RND(X)+SIN(Y)"), 2u);  // a draw never moves
     EXPECT_EQ(pointNodes("RANDOM(5)"), 1u);
     EXPECT_EQ(pointNodes("GRND(1,0)*X"), 2u);
 }
@@ -288,10 +288,34 @@ TEST(GridStages, ParserTextsGiveTheSameBits) {
     const TGrid grid(9, 7);
     TCounts counts;
     const char* const texts[] = {
-        "r", "g", "b", "x", "y", "SIN(X/16)*128+128", "(r+g)/2", "b*COS(Y/20)", "SIN(X/16)*r/2+g/2",
-        "x+SIN(y/8)*4", "X^2+Y^2", "SQRT(X*X+Y*Y)*4", "ARG(X,Y)*40", "MAX(R,G)-MIN(B,X)", "XDIVYMODX",
-        "RND(X+1)*Y", "GRND(X,Y)+RANDOM(1)", "COTAN(X)", "LOGN(Y,X)", "GAMMA(X-2,Y)", "PRIME(X*Y+1)",
-        "INTPOWER(Y,X)", "POWER(X,Y)", "&(X,Y)+PH(Y)", "5", "PI", "A", "-SIN(X)",
+        "r",
+        "g",
+        "b",
+        "x",
+        "y",
+        "SIN(X/16)*128+128",
+        "(r+g)/2",
+        "b*COS(Y/20)",
+        "SIN(X/16)*r/2+g/2",
+        "x+SIN(y/8)*4",
+        "X^2+Y^2",
+        "SQRT(X*X+Y*Y)*4",
+        "ARG(X,Y)*40",
+        "MAX(R,G)-MIN(B,X)",
+        "XDIVYMODX",
+        "RND(X+1)*Y",
+        "GRND(X,Y)+RANDOM(1)",
+        "COTAN(X)",
+        "LOGN(Y,X)",
+        "GAMMA(X-2,Y)",
+        "PRIME(X*Y+1)",
+        "INTPOWER(Y,X)",
+        "POWER(X,Y)",
+        "&(X,Y)+PH(Y)",
+        "5",
+        "PI",
+        "A",
+        "-SIN(X)",
     };
     for (const char* text : texts) {
         ExpectPointByPointSame(text, grid, counts);
@@ -367,7 +391,7 @@ std::string ReferenceDisplacement(TPixelGraphic& pic, TParser& nx, TParser& ny, 
                 const int sx = static_cast<int>(a), sy = static_cast<int>(b);
                 out.SetPixelColor(x, y,
                                   sx < pic.GetWidth() && sy < pic.GetHeight() ? source.GetPixelColor(sx, sy)
-                                                                             : pic.GetBackgroundColor());
+                                                                              : pic.GetBackgroundColor());
             }
         }
     } catch (const Exception& e) {
@@ -450,11 +474,19 @@ TEST(GridStages, PassesEqualThePointByPointPasses) {
 TEST(GridStages, ChannelTextsEqualThePointByPointPass) {
     TPixelGraphic start;
     FillPicture(start, 64, 40);
-    const char* const triples[][3] = {{"r", "g", "b"}, {"g", "b", "r"}, {"b", "b", "g"},
-                                      {"r", "SIN(X/16)*128+128", "b"}, {"X+Y", "r", "R"}, {"g", "g", "g"},
+    const char* const triples[][3] = {{"r", "g", "b"},
+                                      {"g", "b", "r"},
+                                      {"b", "b", "g"},
+                                      {"r", "SIN(X/16)*128+128", "b"},
+                                      {"X+Y", "r", "R"},
+                                      {"g", "g", "g"},
                                       // each channel its own, in any case and brackets, or nearly
-                                      {"R", "G", "B"}, {"(r)", "((g))", "b"}, {"r+0", "g", "b"},
-                                      {"r", "g", "b*1"}, {"r", "g", "SIN(X)*b"}, {"r", "b", "g"},
+                                      {"R", "G", "B"},
+                                      {"(r)", "((g))", "b"},
+                                      {"r+0", "g", "b"},
+                                      {"r", "g", "b*1"},
+                                      {"r", "g", "SIN(X)*b"},
+                                      {"r", "b", "g"},
                                       // values past 2^31 and their negatives
                                       {"X*Y*1000000+r", "0-X*Y*1000000", "X*100000000"},
                                       // magnitudes past 2^63 in some pixels of a row and not in others
@@ -501,10 +533,18 @@ TEST(GridStages, SoleVariable) {
 TEST(GridStages, DisplacementTextsEqualThePointByPointPass) {
     TPixelGraphic start;
     FillPicture(start, 301, 259);
-    const char* const pairs[][2] = {{"x", "y"}, {"X", "(Y)"}, {"y", "x"}, {"x+0", "y"}, {"0-x", "y-20"},
-                                    {"x*5-100", "y*7"}, {"x+SIN(y/8)*4", "y"}, {"r", "g+b"},
-                                    {"x*100000000000", "0-y*100000000000"}, {"300.5", "0-255.9"},
-                                    {"x+20", "y+3"}, {"257-x", "0-y-1"}};
+    const char* const pairs[][2] = {{"x", "y"},
+                                    {"X", "(Y)"},
+                                    {"y", "x"},
+                                    {"x+0", "y"},
+                                    {"0-x", "y-20"},
+                                    {"x*5-100", "y*7"},
+                                    {"x+SIN(y/8)*4", "y"},
+                                    {"r", "g+b"},
+                                    {"x*100000000000", "0-y*100000000000"},
+                                    {"300.5", "0-255.9"},
+                                    {"x+20", "y+3"},
+                                    {"257-x", "0-y-1"}};
     for (const auto& t : pairs) {
         TParser newX, newY;
         newX.SetExpression(t[0]);

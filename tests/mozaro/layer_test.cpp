@@ -29,7 +29,8 @@ const TPixelGraphic& ImportImage() {
     return *img;
 }
 
-void Render(const TLayerParams& p, TPixelGraphic& layer, THeightMapCache* cache = nullptr, TPixelGraphic* view = nullptr) {
+void Render(const TLayerParams& p, TPixelGraphic& layer, THeightMapCache* cache = nullptr,
+            TPixelGraphic* view = nullptr) {
     THeightMapCache own;
     RenderLayer(p, TestPalette(), cache ? *cache : own, &ImportImage(), layer, view);
 }
@@ -105,7 +106,8 @@ TEST(RenderLayer, ModifiersAreThePictureOperations) {
     EXPECT_EQ(Checksum(layer), Checksum(expected));
     EXPECT_EQ(view.GetPixelColor(50, 40), expected.GetPixelColor(50, 40));
     auto channels = [](uint32_t c) { return int(GetRValue(c)) + GetGValue(c) + GetBValue(c); };
-    int edge = std::max(0, std::min(255, channels(plain.GetPixelColor(98, 39)) - channels(plain.GetPixelColor(99, 40)) + 127));
+    int edge =
+        std::max(0, std::min(255, channels(plain.GetPixelColor(98, 39)) - channels(plain.GetPixelColor(99, 40)) + 127));
     EXPECT_EQ(view.GetPixelColor(99, 40), RGB(edge, edge, edge));
 }
 

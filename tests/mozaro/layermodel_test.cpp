@@ -21,8 +21,8 @@ using namespace gwtest;
 using mztest::Checksum;
 
 auto PostFields(const TPostProcessSettings& s) {
-    return std::make_tuple(s.Matrix, s.edHOffset, s.edVOffset, s.edBIAS, s.edAMP, s.conon, s.rpedit, s.gpedit,
-                           s.bpedit, s.forcesymetry, s.rgbon, s.xedit, s.yedit, s.forcesym2, s.dispon);
+    return std::make_tuple(s.Matrix, s.edHOffset, s.edVOffset, s.edBIAS, s.edAMP, s.conon, s.rpedit, s.gpedit, s.bpedit,
+                           s.forcesymetry, s.rgbon, s.xedit, s.yedit, s.forcesym2, s.dispon);
 }
 
 // Everything of a model that a load may change, for "nothing changed" checks.
@@ -146,8 +146,8 @@ TEST_F(LayerModel, SaveThenLoadReproducesTheTile) {
     const auto items = ReadItems(Path);
     std::vector<std::string> keys;
     for (const auto& [key, bytes] : items) keys.push_back(key);
-    EXPECT_EQ(keys, (std::vector<std::string>{"_result", "_strings", "import2", "postproc", "v2_strings",
-                                              "v3_strings"}));
+    EXPECT_EQ(keys,
+              (std::vector<std::string>{"_result", "_strings", "import2", "postproc", "v2_strings", "v3_strings"}));
     EXPECT_EQ(items.at("_result").substr(0, 2), "\xFF\xD8");
     EXPECT_EQ(items.at("import2").substr(0, 2), "BM");
     const TStringList strings = Lines(items.at("_strings"));
@@ -270,8 +270,7 @@ TEST_F(LayerModel, DamagedFilesRaiseAndChangeNothing) {
         {"short twists", edited("v2_strings", 2, "<cut>"), "\"v2_strings\" holds 2 lines"},
         {"short cards", with("v3_strings", ""), "\"v3_strings\" holds 0 lines"},
         {"short page", edited("postproc", 21, "<cut>"), "\"postproc\" holds 21 lines"},
-        {"small import", with("import2", std::string(smallBmp.Data().begin(), smallBmp.Data().end())),
-         "100 x 100"},
+        {"small import", with("import2", std::string(smallBmp.Data().begin(), smallBmp.Data().end())), "100 x 100"},
         {"cut import", with("import3", import.substr(0, 3000)), ""},
         {"junk import", with("import1", "no picture"), ""},
         {"expression", edited("postproc", 14, "g +"), ""},

@@ -189,27 +189,86 @@ TEST(ParserCompile, FailedCompileNeverAnswersZero) {
 
 TEST(ParserEval, FunctionsAndOperators) {
     const Case cases[] = {
-        {"TAN(0.5)", 0.5463024898437905}, {"SIN(Y)", 0.479425538604203}, {"COS(Y)", 0.8775825618903728},
-        {"SINH(1)", 1.1752011936438014}, {"COSH(1)", 1.5430806348152437}, {"ARCTAN(1)", kPi / 4},
-        {"COTAN(1)", 0.6420926159343306}, {"EXP(1)", 2.718281828459045}, {"LN(10)", 2.302585092994046},
-        {"LOG10(1000)", 3}, {"LOG2(8)", 3}, {"SQR(0-3)", 9}, {"SQRT(16)", 4}, {"ABS(0-2.5)", 2.5},
-        {"TRUNC(0-2.7)", -2}, {"INT(2.7)", 2}, {"CEIL(2.1)", 3}, {"CEIL(0-2.1)", -2}, {"CEIL(2)", 2},
-        {"FLOOR(2.9)", 2}, {"FLOOR(0-2.1)", -3}, {"FLOOR(0-2)", -2}, {"HEAV(0)", 1}, {"HEAV(0-0.1)", 0},
-        {"SIGN(0-3)", -1}, {"SIGN(0)", 0}, {"SIGN(0.2)", 1}, {"ZERO(0)", 0}, {"ZERO(0.1)", 1},
-        {"PH(1)", kPi * kPi - 4 * kPi}, {"PH(2)", 2 * kPi * kPi - 6 * kPi}, {"PH(0)", 0},
+        {"TAN(0.5)", 0.5463024898437905},
+        {"SIN(Y)", 0.479425538604203},
+        {"COS(Y)", 0.8775825618903728},
+        {"SINH(1)", 1.1752011936438014},
+        {"COSH(1)", 1.5430806348152437},
+        {"ARCTAN(1)", kPi / 4},
+        {"COTAN(1)", 0.6420926159343306},
+        {"EXP(1)", 2.718281828459045},
+        {"LN(10)", 2.302585092994046},
+        {"LOG10(1000)", 3},
+        {"LOG2(8)", 3},
+        {"SQR(0-3)", 9},
+        {"SQRT(16)", 4},
+        {"ABS(0-2.5)", 2.5},
+        {"TRUNC(0-2.7)", -2},
+        {"INT(2.7)", 2},
+        {"CEIL(2.1)", 3},
+        {"CEIL(0-2.1)", -2},
+        {"CEIL(2)", 2},
+        {"FLOOR(2.9)", 2},
+        {"FLOOR(0-2.1)", -3},
+        {"FLOOR(0-2)", -2},
+        {"HEAV(0)", 1},
+        {"HEAV(0-0.1)", 0},
+        {"SIGN(0-3)", -1},
+        {"SIGN(0)", 0},
+        {"SIGN(0.2)", 1},
+        {"ZERO(0)", 0},
+        {"ZERO(0.1)", 1},
+        {"PH(1)", kPi * kPi - 4 * kPi},
+        {"PH(2)", 2 * kPi * kPi - 6 * kPi},
+        {"PH(0)", 0},
         // Kept as textures rely on them: ODD is 1 for even integer parts,
         // PRIME is 1 for 1 and 0 for 3.
-        {"ODD(2)", 1}, {"ODD(3)", 0}, {"ODD(2.9)", 1}, {"ODD(0-3)", 0}, {"PRIME(1)", 1}, {"PRIME(2)", 0},
-        {"PRIME(3)", 0}, {"PRIME(5)", 1}, {"PRIME(7.9)", 1}, {"PRIME(0-7)", 1}, {"PRIME(9)", 0},
-        {"PRIME(25)", 0}, {"PRIME(1000003)", 1}, {"PRIME(2147483647)", 1}, {"PRIME(4294967297)", 0},
+        {"ODD(2)", 1},
+        {"ODD(3)", 0},
+        {"ODD(2.9)", 1},
+        {"ODD(0-3)", 0},
+        {"PRIME(1)", 1},
+        {"PRIME(2)", 0},
+        {"PRIME(3)", 0},
+        {"PRIME(5)", 1},
+        {"PRIME(7.9)", 1},
+        {"PRIME(0-7)", 1},
+        {"PRIME(9)", 0},
+        {"PRIME(25)", 0},
+        {"PRIME(1000003)", 1},
+        {"PRIME(2147483647)", 1},
+        {"PRIME(4294967297)", 0},
         {"PRIME(100000000000000000)", 0},
-        {"MAX(A,B)", 5}, {"MIN(A,B)", 3}, {"POWER(X,0.5)", std::sqrt(2.0)}, {"POWER(0,X)", 0},
-        {"POWER(0-2,3)", -8}, {"INTPOWER(X,10)", 1024}, {"INTPOWER(X,0-2)", 0.25}, {"INTPOWER(X,10.9)", 1024},
-        {"INTPOWER(0-1,9007199254740991)", -1}, {"LOGN(X,8)", 3}, {"ARG(1,1)", kPi / 4},
-        {"ARG(0-1,1)", 3 * kPi / 4}, {"ARG(0,1)", kPi / 2}, {"ARG(0,0)", -kPi / 2}, {"&(6,3)", 2},
-        {"\\(6,3)", 7}, {"|(6,3)", 4}, {"&(2.5,3)", 2}, {"\\(3.5,0)", 4}, {"GRND(0,5)", 5},
-        {"7DIV2", 3}, {"(0-7)DIV2", -3}, {"7.9DIV2", 3}, {"7MOD(0-2)", 1}, {"(0-7)MOD2", -1},
-        {"(0-9223372036854775808)MOD(0-1)", 0}, {"7/2", 3.5}, {"A*B", 15}, {"A-B", -2}, {"A+B", 8},
+        {"MAX(A,B)", 5},
+        {"MIN(A,B)", 3},
+        {"POWER(X,0.5)", std::sqrt(2.0)},
+        {"POWER(0,X)", 0},
+        {"POWER(0-2,3)", -8},
+        {"INTPOWER(X,10)", 1024},
+        {"INTPOWER(X,0-2)", 0.25},
+        {"INTPOWER(X,10.9)", 1024},
+        {"INTPOWER(0-1,9007199254740991)", -1},
+        {"LOGN(X,8)", 3},
+        {"ARG(1,1)", kPi / 4},
+        {"ARG(0-1,1)", 3 * kPi / 4},
+        {"ARG(0,1)", kPi / 2},
+        {"ARG(0,0)", -kPi / 2},
+        {"&(6,3)", 2},
+        {"\\(6,3)", 7},
+        {"|(6,3)", 4},
+        {"&(2.5,3)", 2},
+        {"\\(3.5,0)", 4},
+        {"GRND(0,5)", 5},
+        {"7DIV2", 3},
+        {"(0-7)DIV2", -3},
+        {"7.9DIV2", 3},
+        {"7MOD(0-2)", 1},
+        {"(0-7)MOD2", -1},
+        {"(0-9223372036854775808)MOD(0-1)", 0},
+        {"7/2", 3.5},
+        {"A*B", 15},
+        {"A-B", -2},
+        {"A+B", 8},
     };
     for (const Case& c : cases) EXPECT_NEAR(Eval(c.text), c.value, 1e-9 * std::max(1.0, std::fabs(c.value))) << c.text;
     // GAMMA is b times a series for the gamma function of a.
@@ -241,9 +300,9 @@ TEST(ParserEval, RandomFunctionsFollowTheSeed) {
 TEST(ParserEval, ArithmeticFaultsAreTypedErrors) {
     for (const char* t : {"1/(A-3)", "LN(0)", "LOG10(0)", "COTAN(0)", "LOGN(1,5)", "INTPOWER(0,0-1)", "POWER(0,0-1)"})
         EXPECT_TRUE(EvalRaises<EZeroDivide>(t)) << t;
-    for (const char* t : {"0/(A-3)", "LN(0-1)", "LOG2(0-1)", "SQRT(0-1)", "10000000000000000000DIV2",
-                          "&(10000000000000000000,1)", "INTPOWER(2,100000000000000000000)", "POWER(0-8,0.5)",
-                          "GAMMA(0,1)"})
+    for (const char* t :
+         {"0/(A-3)", "LN(0-1)", "LOG2(0-1)", "SQRT(0-1)", "10000000000000000000DIV2", "&(10000000000000000000,1)",
+          "INTPOWER(2,100000000000000000000)", "POWER(0-8,0.5)", "GAMMA(0,1)"})
         EXPECT_TRUE(EvalRaises<EInvalidOp>(t)) << t;
     for (const char* t : {"EXP(1000)", "SINH(0-1000)", "10^400", "INTPOWER(10,1000)"})
         EXPECT_TRUE(EvalRaises<EOverflow>(t)) << t;
@@ -286,7 +345,9 @@ double Number(const std::string& t) {
     std::from_chars(t.data(), t.data() + t.size(), v);
     return v;
 }
-bool Balanced(const std::string& t) { return std::count(t.begin(), t.end(), '(') == std::count(t.begin(), t.end(), ')'); }
+bool Balanced(const std::string& t) {
+    return std::count(t.begin(), t.end(), '(') == std::count(t.begin(), t.end(), ')');
+}
 bool IsNum(const std::string& t) {
     return t == "PI" || t == "-PI" ||
            (t.find_first_not_of("0123456789.") == std::string::npos && std::count(t.begin(), t.end(), '.') <= 1 &&
@@ -384,8 +445,8 @@ double Value(std::string t, int& ops) {
 }  // namespace literal
 
 TEST(ParserCompile, AgreesWithTryingEveryCut) {
-    const std::vector<std::string> tokens = {"A", "B", "X", "2", "0.5", "PI", "-PI", "-", "-", "+", "*", "/", "^",
-                                             "DIV", "MOD", "(", ")", "SIN(", "MAX(", ","};
+    const std::vector<std::string> tokens = {"A", "B", "X", "2",   "0.5", "PI", "-PI", "-",    "-",    "+",
+                                             "*", "/", "^", "DIV", "MOD", "(",  ")",   "SIN(", "MAX(", ","};
     TRandomGenerator rng(2024);
     int valid = 0;
     for (int round = 0; round < 12000; ++round) {

@@ -88,7 +88,8 @@ TEST(PostProcessCompose, LayersBlendByTagInOrder) {
     EXPECT_EQ(c.result.GetPixelColor(200, 9), RGB(255, 110, 100));
 
     // A smaller basic texture is stretched over the tile.
-    Fill(c.basic, [](int, int) { return RGB(1, 2, 3); }, 16);
+    Fill(
+        c.basic, [](int, int) { return RGB(1, 2, 3); }, 16);
     c.shader1.Active = c.shader2.Active = false;
     c.Run();
     EXPECT_EQ(c.result.GetWidth(), 256);

@@ -78,7 +78,9 @@ protected:
 struct TFakeTools {
     std::vector<std::pair<std::string, std::vector<std::string>>> Calls;
     std::function<TProgramResult(const std::string&, const std::vector<std::string>&)> Answer =
-        [](const std::string&, const std::vector<std::string>&) { return TProgramResult{0, "", ""}; };
+        [](const std::string&, const std::vector<std::string>&) {
+            return TProgramResult{0, "", ""};
+        };
     TProgramRunner Runner() {
         return [this](const std::string& program, const std::vector<std::string>& args) {
             Calls.emplace_back(program, args);
@@ -95,7 +97,8 @@ TEST(WallpaperName, CheckedAndGivenItsExtensionOnce) {
     EXPECT_EQ(WallpaperFileName("Tile.BMP"), "Tile.BMP");
     EXPECT_EQ(WallpaperFileName("my tile.jpg"), "my tile.jpg.bmp");
     EXPECT_EQ(WallpaperFileName(".hidden"), ".hidden.bmp");
-    for (const char* bad : {"", " ", "   ", "\t ", "a/b", "../x", "..", "x..y", "a\\b", "tab\there", "line\nbreak", "\x7f"})
+    for (const char* bad :
+         {"", " ", "   ", "\t ", "a/b", "../x", "..", "x..y", "a\\b", "tab\there", "line\nbreak", "\x7f"})
         EXPECT_THROW(WallpaperFileName(bad), EWallpaperError) << bad;
 }
 

@@ -96,8 +96,8 @@ TEST(PaintRectangles, FrameRectangleAndFrame3D) {
 
 TEST(PaintEdges, ClassicRaisedAndSunkenColours) {
     const char L = 'l', H = 'h', S = 's', D = 'd', F = 'f';
-    const std::vector<std::pair<TColor, char>> legend = {{cl3DLight, L}, {clBtnHighlight, H}, {clBtnShadow, S},
-                                                         {cl3DDkShadow, D}, {clBtnFace, F}, {clGreen, 'g'}};
+    const std::vector<std::pair<TColor, char>> legend = {{cl3DLight, L},    {clBtnHighlight, H}, {clBtnShadow, S},
+                                                         {cl3DDkShadow, D}, {clBtnFace, F},      {clGreen, 'g'}};
     QImage img = Canvas(5, 5, clGreen);
     TRect r(0, 0, 5, 5);
     {

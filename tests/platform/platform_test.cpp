@@ -7,8 +7,8 @@
 #include "platform/MathUtil.h"
 #include "platform/MessageBox.h"
 #include "platform/Random.h"
-#include "platform/StringList.h"
 #include "platform/Streams.h"
+#include "platform/StringList.h"
 #include "support/TestFiles.h"
 
 TEST(Rounding, HalvesGoToEven) {

@@ -34,8 +34,8 @@ struct TEntry {
 
 struct TContainer {
     bool Protected = false;
-    std::string Data;              // plain data section
-    std::vector<TEntry> Entries;   // in file order
+    std::string Data;             // plain data section
+    std::vector<TEntry> Entries;  // in file order
 };
 
 std::string Int32(int64_t v);

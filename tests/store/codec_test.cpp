@@ -139,11 +139,11 @@ TEST(Compression, ForgedItemsRaiseInsteadOfOverrunning) {
         TMemoryStream in(cut), out;
         EXPECT_THROW(Expand(in, out, int64_t(n)), EQDBIndexError) << n;
     }
-    ExpectForged(good, int64_t(good.size()) + 10);         // size beyond the source
-    ExpectForged({0x02, 0x81, 128}, 0x8102 + 2);           // longer than any block
-    ExpectForged({3, 0, 99, 1, 2}, 5);                      // unknown block kind
+    ExpectForged(good, int64_t(good.size()) + 10);             // size beyond the source
+    ExpectForged({0x02, 0x81, 128}, 0x8102 + 2);               // longer than any block
+    ExpectForged({3, 0, 99, 1, 2}, 5);                         // unknown block kind
     ExpectForged({6, 0, 64, 0x40, 0x00, 'a', 0x00, 0x20}, 8);  // copy before the start
-    std::vector<uint8_t> runs = {0, 0, 64, 0xFF, 0xFF};     // runs beyond 32768 bytes
+    std::vector<uint8_t> runs = {0, 0, 64, 0xFF, 0xFF};        // runs beyond 32768 bytes
     for (int i = 0; i < 9; ++i) runs.insert(runs.end(), {0, 0x0F, 0xEF, 1});
     runs[0] = static_cast<uint8_t>(runs.size() - 2);
     ExpectForged(runs, int64_t(runs.size()));
@@ -189,22 +189,35 @@ TEST(Matchers, SimpleAndGrep) {
         bool CaseSensitive;
         bool Expected;
     } cases[] = {
-        {false, "<ELL>", "hello", false, true}, {false, "<ELL>", "hello", true, false},
-        {false, "hel>", "hello", false, true},  {false, "ell>", "hello", false, false},
-        {false, "<llo", "hello", false, true},  {false, "hell", "hello", false, false},
-        {false, "<>", "anything", false, true}, {true, "^hel", "hello", false, true},
-        {true, "^ell", "hello", false, false},  {true, "ll$", "hello", false, false},
-        {true, "h.l", "hello", false, true},    {true, "[a-f]ll", "hello", false, true},
-        {true, "[^E]ll", "hello", false, false}, {true, "[A-Z]", "abc", true, false},
-        {true, "v:d", "v7", false, true},       {true, "a: b", "a b", false, true},
-        {true, "\\.", "ab", false, false},      {true, "%ba", "foo bar", false, true},
-        {true, "%ar", "foo bar", false, false}, {true, "oo&", "foo bar", false, true},
+        {false, "<ELL>", "hello", false, true},
+        {false, "<ELL>", "hello", true, false},
+        {false, "hel>", "hello", false, true},
+        {false, "ell>", "hello", false, false},
+        {false, "<llo", "hello", false, true},
+        {false, "hell", "hello", false, false},
+        {false, "<>", "anything", false, true},
+        {true, "^hel", "hello", false, true},
+        {true, "^ell", "hello", false, false},
+        {true, "ll$", "hello", false, false},
+        {true, "h.l", "hello", false, true},
+        {true, "[a-f]ll", "hello", false, true},
+        {true, "[^E]ll", "hello", false, false},
+        {true, "[A-Z]", "abc", true, false},
+        {true, "v:d", "v7", false, true},
+        {true, "a: b", "a b", false, true},
+        {true, "\\.", "ab", false, false},
+        {true, "%ba", "foo bar", false, true},
+        {true, "%ar", "foo bar", false, false},
+        {true, "oo&", "foo bar", false, true},
         // Invalid patterns match nothing.
-        {true, "a$b", "a$b", false, false},     {true, ":x", "x", false, false},
-        {true, "abc:", "abc:", false, false},   {true, "[abc", "a", false, false},
+        {true, "a$b", "a$b", false, false},
+        {true, ":x", "x", false, false},
+        {true, "abc:", "abc:", false, false},
+        {true, "[abc", "a", false, false},
     };
     for (const auto& c : cases) {
-        bool got = c.Grep ? GrepMatch(c.Pattern, c.Key, c.CaseSensitive) : SimpleMatch(c.Pattern, c.Key, c.CaseSensitive);
+        bool got = c.Grep ? GrepMatch(c.Pattern, c.Key, c.CaseSensitive)
+                          : SimpleMatch(c.Pattern, c.Key, c.CaseSensitive);
         EXPECT_EQ(got, c.Expected) << c.Pattern << " / " << c.Key;
     }
 }

@@ -318,8 +318,9 @@ TEST_F(ConcurrentSaveTest, SideCopyNamesGoUpTo255BytesAndALongerOneIsRefusedWith
         ADD_FAILURE() << "a save with no name to go to reported success";
     } catch (const EQDBFileError& e) {
         EXPECT_EQ(e.Ident(), qmNoCopyName);
-        EXPECT_EQ(e.Message(), "The file " + path +
-                                   " was changed by another program, and the name of a copy beside it would be too long");
+        EXPECT_EQ(
+            e.Message(),
+            "The file " + path + " was changed by another program, and the name of a copy beside it would be too long");
     }
     auto after = gwtest::ListDir(dir);
     EXPECT_EQ(std::set<std::string>(after.begin(), after.end()), beforeNames);

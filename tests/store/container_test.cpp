@@ -202,7 +202,6 @@ TEST_F(ContainerTest, ChangedBehindOurBackSavesBesideIt) {
     EXPECT_EQ(gwtest::ReadFile(Path("1.parts.qdb")), "occupied");
     TContainer c = ParseContainer(gwtest::ReadFile(Path("1.1.parts.qdb")));
     EXPECT_EQ(ItemBytes(c, "mine"), "m");
-
 }
 
 TEST_F(ContainerTest, ReadOnlyFileRefusesChangesAndIsNotWritten) {

@@ -1,9 +1,9 @@
 // Forged and damaged containers, failing writes during a save, and a save
 // killed at random moments.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -123,7 +123,8 @@ TEST_F(HostileTest, ForgedFieldsAreRefusedBeforeAllocating) {
         {"empty index", withIndex("")},
         {"huge count", withIndex(Int32(0x7FFFFFFF))},
         {"negative count", withIndex(Int32(-1))},
-        {"count beyond entries", withIndex(IndexBytes({{"a", 0, 1, 0}}).replace(0, 4, Int32(2)) + std::string(12, 'x'))},
+        {"count beyond entries",
+         withIndex(IndexBytes({{"a", 0, 1, 0}}).replace(0, 4, Int32(2)) + std::string(12, 'x'))},
         {"key without zero", withIndex(Int32(1) + std::string(40, 'k'))},
         {"key longer than 255", withIndex(IndexBytes({{std::string(256, 'k'), 0, 1, 0}}))},
         {"offset beyond data", withIndex(IndexBytes({{"a", 7, 0, 0}}))},
@@ -133,8 +134,8 @@ TEST_F(HostileTest, ForgedFieldsAreRefusedBeforeAllocating) {
         {"offset plus size overflows", withIndex(IndexBytes({{"a", 0x7FFFFFFF, 0x7FFFFFFF, 0}}))},
         {"duplicate administrative key", withIndex(IndexBytes({{"x", 0, 1, 1}, {"X", 1, 1, 1}}))},
         {"duplicate data key", withIndex(IndexBytes({{"b", 0, 1, 0}, {"a", 1, 1, 0}, {"B", 2, 1, 0}}))},
-        {"compressed item with bad copy", ContainerBytes(std::string("\6\0\x40\x40\0a\0\x20", 8),
-                                                         IndexBytes({{"c", 0, 8, 2}}))},
+        {"compressed item with bad copy",
+         ContainerBytes(std::string("\6\0\x40\x40\0a\0\x20", 8), IndexBytes({{"c", 0, 8, 2}}))},
         {"password block cut short", std::string("QDB\0QPW\0", 8) + "0123456789"},
     };
     for (const auto& [name, bytes] : cases) {

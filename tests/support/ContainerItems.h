@@ -59,10 +59,8 @@ using TItems = std::map<std::string, std::string>;
 
 // items with key's bytes replaced, or the item removed (bytes "<none>").
 inline TItems WithItem(TItems items, const std::string& key, const std::string& bytes) {
-    if (bytes == "<none>")
-        items.erase(key);
-    else
-        items[key] = bytes;
+    if (bytes == "<none>") items.erase(key);
+    else items[key] = bytes;
     return items;
 }
 inline TItems WithLine(const TItems& items, const std::string& key, int line, const std::string& value) {

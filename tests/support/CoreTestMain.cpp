@@ -1,9 +1,9 @@
 // Main of the test programs of the cores and engines, which link no widget
 // library: a GUI application object (fonts and text drawing need one) and
 // no message boxes, so a codec warning is answered unasked.
+#include <gtest/gtest.h>
 #include <QGuiApplication>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "support/TestRun.h"
 

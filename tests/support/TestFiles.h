@@ -24,10 +24,10 @@ bool PeerAvailable(const std::string& tool);
 
 // Skips the test when a peer tool is missing, or fails it where peers are
 // required. For test bodies and fixtures' SetUp.
-#define GW_NEED_TOOL(tool, package)                                                     \
-    do {                                                                                \
-        if (!gwtest::HaveTool(tool)) {                                                  \
+#define GW_NEED_TOOL(tool, package)                                                        \
+    do {                                                                                   \
+        if (!gwtest::HaveTool(tool)) {                                                     \
             if (gwtest::PeersRequired()) FAIL() << (package) << " is missing: " << (tool); \
-            GTEST_SKIP() << (package) << " is not installed";                           \
-        }                                                                               \
+            GTEST_SKIP() << (package) << " is not installed";                              \
+        }                                                                                  \
     } while (0)

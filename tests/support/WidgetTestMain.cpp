@@ -2,8 +2,8 @@
 // object with the programs' look exists for the whole run, and codec
 // warnings show the programs' boxes, which the tests' message-box handlers
 // answer.
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <QTemporaryDir>
 
 #include "image/PGWarningBoxes.h"
 #include "platform/Application.h"

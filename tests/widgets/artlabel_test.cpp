@@ -68,7 +68,7 @@ TEST(GradientPainter, ArtLabelDefaultStrip) {
     // Two-pixel bands; the walk overshoots grey before the first boundary
     // and reaches nearly black at the second; past white it is limited.
     const std::vector<std::pair<int, int>> rows = {{0, 192}, {1, 192}, {12, 133}, {14, 113},
-                                                   {24, 15}, {26, 54}, {28, 93}, {39, 255}};
+                                                   {24, 15}, {26, 54}, {28, 93},  {39, 255}};
     for (const auto& [y, v] : rows) {
         EXPECT_EQ(PixelAt(img, 0, y), Grey(v)) << "row " << y;
         EXPECT_EQ(PixelAt(img, 99, y), Grey(v)) << "row " << y;

@@ -67,7 +67,8 @@ struct Box {
 
 TEST(NvOS8Checkbox, ShadeTable) {
     const TNvOS8Shades grey = NvOS8Shades(0x777777);
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(grey[static_cast<size_t>(i)], static_cast<TColor>(RGB(17 * i, 17 * i, 17 * i)));
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(grey[static_cast<size_t>(i)], static_cast<TColor>(RGB(17 * i, 17 * i, 17 * i)));
     const TNvOS8Shades mixed = NvOS8Shades(static_cast<TColor>(RGB(10, 200, 119)));
     EXPECT_EQ(mixed[0], static_cast<TColor>(RGB(0, 81, 0)));
     EXPECT_EQ(mixed[7], static_cast<TColor>(RGB(10, 200, 119)));

@@ -56,17 +56,16 @@ class DirTree : public ::testing::Test {
 protected:
     void SetUp() override {
         Base = QString::fromStdString(gwtest::TempDir("dirtree"));
-        for (const char* d : {"Fixed/MixedCase/Sub Folder/Deep", "Fixed/A/B/C", "Fixed/.hidden", "Fixed/Veto",
-                              "Fixed/.local/share/Trash/files/x", "Fixed/.Trash-1000/files", "Stick/Photos",
-                              "Net/Share"})
+        for (const char* d :
+             {"Fixed/MixedCase/Sub Folder/Deep", "Fixed/A/B/C", "Fixed/.hidden", "Fixed/Veto",
+              "Fixed/.local/share/Trash/files/x", "Fixed/.Trash-1000/files", "Stick/Photos", "Net/Share"})
             ASSERT_TRUE(QDir().mkpath(Base + "/" + d));
         gwtest::WriteFile((Base + "/Fixed/a file").toStdString(), "not a folder");
         Fixed = Base + "/Fixed/";
         Tree = std::make_unique<Tdirtree>();
         Tree->SetLister(Counter->Lister());
-        const QList<TDirRoot> roots = {{Fixed, "Fixed", drFixed},
-                                       {Base + "/Stick/", "Stick", drRemovable},
-                                       {Base + "/Net/", "Net", drNetwork}};
+        const QList<TDirRoot> roots = {
+            {Fixed, "Fixed", drFixed}, {Base + "/Stick/", "Stick", drRemovable}, {Base + "/Net/", "Net", drNetwork}};
         Tree->SetRootLister([roots] { return roots; });
         Tree->resize(300, 400);
     }
@@ -75,7 +74,9 @@ protected:
         Tree.reset();
     }
 
-    bool WaitIdle() { return QTest::qWaitFor([this] { return Tree->Idle(); }, 10000); }
+    bool WaitIdle() {
+        return QTest::qWaitFor([this] { return Tree->Idle(); }, 10000);
+    }
     void Start() {
         Tree->ReadRoots();
         ASSERT_TRUE(WaitIdle());
@@ -139,8 +140,8 @@ TEST_F(DirTree, DirectoryKeepsItsCaseAndEndsWithASlash) {
 
     // Another case names another folder here; missing folders, "?" and
     // relative paths change nothing.
-    for (const QString& p : {Fixed + "mixedcase/sub folder", Fixed + "Nowhere", QString("?"), QString("Fixed/A"),
-                             Fixed + "a file"}) {
+    for (const QString& p :
+         {Fixed + "mixedcase/sub folder", Fixed + "Nowhere", QString("?"), QString("Fixed/A"), Fixed + "a file"}) {
         Tree->SetDirectory(p);
         ASSERT_TRUE(WaitIdle());
         EXPECT_EQ(Tree->GetDirectory(), Fixed + "MixedCase/Sub Folder/") << p.toStdString();

@@ -47,13 +47,20 @@ TEST(Look, ApplicationPaletteIsTheSystemColourTable) {
         QPalette::ColorRole role;
         TColor color;
     } roles[] = {
-        {QPalette::Window, clBtnFace},          {QPalette::WindowText, clWindowText},
-        {QPalette::Base, clWindow},             {QPalette::Text, clWindowText},
-        {QPalette::Button, clBtnFace},          {QPalette::ButtonText, clBtnText},
-        {QPalette::Light, clBtnHighlight},      {QPalette::Midlight, cl3DLight},
-        {QPalette::Dark, clBtnShadow},          {QPalette::Shadow, cl3DDkShadow},
-        {QPalette::Highlight, clHighlight},     {QPalette::HighlightedText, clHighlightText},
-        {QPalette::ToolTipBase, clInfoBk},      {QPalette::ToolTipText, clInfoText},
+        {QPalette::Window, clBtnFace},
+        {QPalette::WindowText, clWindowText},
+        {QPalette::Base, clWindow},
+        {QPalette::Text, clWindowText},
+        {QPalette::Button, clBtnFace},
+        {QPalette::ButtonText, clBtnText},
+        {QPalette::Light, clBtnHighlight},
+        {QPalette::Midlight, cl3DLight},
+        {QPalette::Dark, clBtnShadow},
+        {QPalette::Shadow, cl3DDkShadow},
+        {QPalette::Highlight, clHighlight},
+        {QPalette::HighlightedText, clHighlightText},
+        {QPalette::ToolTipBase, clInfoBk},
+        {QPalette::ToolTipText, clInfoText},
         {QPalette::PlaceholderText, clGrayText},
     };
     for (const auto& r : roles)

@@ -76,10 +76,14 @@ TEST(ShadowText, PositionsOfTextAndShadow) {
         const TRect text = BoxOf(img, clBlack), shadow = BoxOf(img, clRed);
         ASSERT_FALSE(text.IsEmpty());
         ASSERT_FALSE(shadow.IsEmpty());
-        const TPoint textOffset = pos == spLeftTop ? TPoint(3, 3) : pos == spLeftBottom ? TPoint(3, 0)
-                                  : pos == spRightBottom ? TPoint(0, 0) : TPoint(0, 3);
-        const TPoint shadowOffset = pos == spLeftBottom ? TPoint(0, 3) : pos == spRightBottom ? TPoint(3, 3)
-                                    : pos == spRightTop ? TPoint(3, 0) : TPoint(0, 0);
+        const TPoint textOffset = pos == spLeftTop       ? TPoint(3, 3)
+                                  : pos == spLeftBottom  ? TPoint(3, 0)
+                                  : pos == spRightBottom ? TPoint(0, 0)
+                                                         : TPoint(0, 3);
+        const TPoint shadowOffset = pos == spLeftBottom    ? TPoint(0, 3)
+                                    : pos == spRightBottom ? TPoint(3, 3)
+                                    : pos == spRightTop    ? TPoint(3, 0)
+                                                           : TPoint(0, 0);
         // Where text and shadow overlap the text wins, so compare right/bottom edges.
         EXPECT_EQ(text.Right - shadow.Right, textOffset.X - shadowOffset.X) << pos;
         EXPECT_EQ(text.Bottom - shadow.Bottom, textOffset.Y - shadowOffset.Y) << pos;
@@ -197,10 +201,18 @@ TEST(FontList, OptionFilterOnMadeUpRecords) {
         TFontListOptions options;
         bool passes;
     } cases[] = {
-        {raster, 0, true},           {tt, foAnsiOnly, true},        {sym, foAnsiOnly, false},
-        {sym, foTrueTypeOnly, true}, {vec, foTrueTypeOnly, false},  {oem, foFixedPitchOnly, true},
-        {tt, foFixedPitchOnly, false}, {oem, foOEMFontsOnly, true}, {tt, foOEMFontsOnly, false},
-        {oem, foNoOEMFonts, false},  {vec, foScalableOnly, true},   {raster, foScalableOnly, false},
+        {raster, 0, true},
+        {tt, foAnsiOnly, true},
+        {sym, foAnsiOnly, false},
+        {sym, foTrueTypeOnly, true},
+        {vec, foTrueTypeOnly, false},
+        {oem, foFixedPitchOnly, true},
+        {tt, foFixedPitchOnly, false},
+        {oem, foOEMFontsOnly, true},
+        {tt, foOEMFontsOnly, false},
+        {oem, foNoOEMFonts, false},
+        {vec, foScalableOnly, true},
+        {raster, foScalableOnly, false},
         {tt, foAnsiOnly | foTrueTypeOnly | foNoOEMFonts | foScalableOnly, true},
     };
     for (const auto& c : cases)
@@ -209,8 +221,8 @@ TEST(FontList, OptionFilterOnMadeUpRecords) {
 
 TEST(FontList, OneEntryPerNameSortedWithoutCase) {
     auto list = BuildFontList(SampleFonts(), 0);
-    EXPECT_EQ(Names(list), (std::vector<QString>{"arial", "Courier", "Lucida Console", "Modern", "Symbol", "Terminal",
-                                                 "Times"}));
+    EXPECT_EQ(Names(list),
+              (std::vector<QString>{"arial", "Courier", "Lucida Console", "Modern", "Symbol", "Terminal", "Times"}));
     EXPECT_EQ(list[0].FontType, RASTER_FONTTYPE);
     // The raster "arial" fails the filter, so the TrueType "Arial" counts.
     list = BuildFontList(SampleFonts(), foTrueTypeOnly);
@@ -259,8 +271,8 @@ TEST(FontList, ComboNameOptionsAndNotifications) {
 }
 
 TEST(FontList, ItemsAndTheirMarks) {
-    TTestFontCombo c({Font("Mark", TRUETYPE_FONTTYPE), Font("Plain", RASTER_FONTTYPE),
-                      Font("Printer", DEVICE_FONTTYPE)});
+    TTestFontCombo c(
+        {Font("Mark", TRUETYPE_FONTTYPE), Font("Plain", RASTER_FONTTYPE), Font("Printer", DEVICE_FONTTYPE)});
     EXPECT_GE(c.ItemHeight(), 11);  // the mark's height - 1 at least
     QImage img(120, 16, QImage::Format_RGB32);
     for (int i = 0; i < 3; ++i) {

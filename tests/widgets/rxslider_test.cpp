@@ -88,7 +88,8 @@ TEST(SliderArithmetic, ValueToPositionAndBack) {
     EXPECT_EQ(SliderPosToValue(6 + 59, 0, 100, 10, 100), 50);
     EXPECT_EQ(SliderPosToValue(6 + 60, 0, 100, 10, 100), 60);
     EXPECT_EQ(SliderPosToValue(6 + 40, -100, 100, 30, 100), -40);
-    for (int v = 0; v <= 100; v += 10) EXPECT_EQ(SliderPosToValue(SliderValueToPos(v, 0, 100, 131), 0, 100, 10, 131), v);
+    for (int v = 0; v <= 100; v += 10)
+        EXPECT_EQ(SliderPosToValue(SliderValueToPos(v, 0, 100, 131), 0, 100, 10, 131), v);
     // The whole 32-bit range and a track too short for the thumb.
     EXPECT_EQ(SliderValueToPos(INT32_MAX, INT32_MIN, INT32_MAX, 1000), 1006);
     EXPECT_EQ(SliderPosToValue(1006, INT32_MIN, INT32_MAX, 1, 1000), INT32_MAX);

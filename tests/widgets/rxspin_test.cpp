@@ -67,12 +67,18 @@ TEST(SpinArithmetic, FormatInTheCAndACommaLocale) {
         int decimal;
         const char* text;
     } cases[] = {
-        {1, 2, "1.00"},       {0, 0, "0"},          {-2.5, 1, "-2.5"},
-        {2.675, 2, "2.67"},   // the double lies below 2.675
-        {0.125, 2, "0.13"},   // an exact half rounds up
-        {9.996, 2, "10.00"},  {0.006, 2, "0.01"},   {-0.004, 2, "0.00"}, {1234.5678, 0, "1235"},
+        {1, 2, "1.00"},
+        {0, 0, "0"},
+        {-2.5, 1, "-2.5"},
+        {2.675, 2, "2.67"},  // the double lies below 2.675
+        {0.125, 2, "0.13"},  // an exact half rounds up
+        {9.996, 2, "10.00"},
+        {0.006, 2, "0.01"},
+        {-0.004, 2, "0.00"},
+        {1234.5678, 0, "1235"},
         {0.1 + 0.2, 18, "0.300000000000000000"},  // 15 significant digits, then zeros
-        {123456789012345.67, 2, "123456789012346.00"}, {1.0 / 3, 20, "0.333333333333333000"},
+        {123456789012345.67, 2, "123456789012346.00"},
+        {1.0 / 3, 20, "0.333333333333333000"},
         {std::numeric_limits<double>::quiet_NaN(), 1, "0.0"},
     };
     for (const auto& c : cases) EXPECT_EQ(FormatSpinValue(c.x, vtFloat, c.decimal, kDot), QLatin1String(c.text)) << c.x;
@@ -91,8 +97,12 @@ TEST(SpinArithmetic, ParseInTheCAndACommaLocale) {
         QChar sep;
         double value;  // NaN: does not parse
     } cases[] = {
-        {"1.5", vtFloat, kDot, 1.5}, {"1,5", vtFloat, kComma, 1.5}, {"-,25", vtFloat, kComma, -0.25},
-        {" 7. ", vtFloat, kDot, 7},  {"1e3", vtFloat, kDot, 1000},  {"+42", vtInteger, kDot, 42},
+        {"1.5", vtFloat, kDot, 1.5},
+        {"1,5", vtFloat, kComma, 1.5},
+        {"-,25", vtFloat, kComma, -0.25},
+        {" 7. ", vtFloat, kDot, 7},
+        {"1e3", vtFloat, kDot, 1000},
+        {"+42", vtInteger, kDot, 42},
         {"-2147483648", vtInteger, kDot, -2147483648.0},
     };
     for (const auto& c : cases) {

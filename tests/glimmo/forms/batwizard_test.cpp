@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
@@ -7,7 +8,6 @@
 #include <QTimer>
 #include <algorithm>
 #include <functional>
-#include <unistd.h>
 
 #include "glimmo/BatchRender.h"
 #include "glimmo/forms/batwizard.h"
@@ -96,10 +96,10 @@ TEST(BatchWizard, PagesTextsAndStartValues) {
     EXPECT_TRUE(w.Label12->wordWrap());
     QStringList texts;
     for (QLabel* l : w.findChildren<QLabel*>()) texts << l->text();
-    for (const char* t : {"Step 1: Enter desired captions",
-                          "multiple line captions are only supported when rendering single buttons",
-                          "Step 2: Choose desired output format", "Step 3: Choose desired output directory",
-                          "Step 4: We're nearly finished!"})
+    for (const char* t :
+         {"Step 1: Enter desired captions", "multiple line captions are only supported when rendering single buttons",
+          "Step 2: Choose desired output format", "Step 3: Choose desired output directory",
+          "Step 4: We're nearly finished!"})
         EXPECT_TRUE(texts.contains(t)) << t;
 
     // The buttons step through the pages.

@@ -14,13 +14,13 @@
 #include <QTest>
 #include <QTimer>
 
-#include "glimmo/ButtonRenderer.h"
-#include "support/PictureUtil.h"
 #include "artkit/JpegRendition.h"
 #include "artkit/forms/jpeger.h"
+#include "glimmo/ButtonRenderer.h"
 #include "image/PGFormats.h"
 #include "image/PGImage.h"
 #include "platform/Streams.h"
+#include "support/PictureUtil.h"
 #include "support/TestFiles.h"
 #include "widgets/RxSlider.h"
 

@@ -3,18 +3,17 @@
 // result and the presets made at build time.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QApplication>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 
-#include "glimmo/ButtonFile.h"
-#include "support/PictureUtil.h"
 #include "artkit/Painters.h"
+#include "glimmo/ButtonFile.h"
 #include "glimmo/forms/batwizard.h"
 #include "glimmo/forms/main_form_support.h"
 #include "image/PGDialogFilters.h"
@@ -22,6 +21,7 @@
 #include "image/PGImage.h"
 #include "platform/Menus.h"
 #include "platform/Shape.h"
+#include "support/PictureUtil.h"
 #include "support/TestFiles.h"
 #include "widgets/AutoSpinImage.h"
 #include "widgets/FontComboBox.h"
@@ -49,9 +49,9 @@ TShownState Shown(TTestMain& f) {
         s.Values.push_back(r->GetValue());
     for (TShape* c : {f.Shape1, f.Shape2, f.Shape3, f.Shape4, f.Shape5, f.Shape6, f.Shape7, f.Shape8})
         s.Values.push_back(c->GetBrushColor());
-    for (TKV_basebutton* b : std::initializer_list<TKV_basebutton*>{
-             f.Rectangle1, f.Oval1, f.RoundRect1, f.linear2, f.radial1, f.italic, f.bold, f.glow1, f.vtop,
-             f.vbottom, f.alignL, f.alignR})
+    for (TKV_basebutton* b :
+         std::initializer_list<TKV_basebutton*>{f.Rectangle1, f.Oval1, f.RoundRect1, f.linear2, f.radial1, f.italic,
+                                                f.bold, f.glow1, f.vtop, f.vbottom, f.alignL, f.alignR})
         s.Values.push_back(b->GetDown());
     s.Values.push_back(f.double1->isChecked());
     s.Values.push_back(f.RadioButton8->isChecked());

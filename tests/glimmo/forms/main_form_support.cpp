@@ -93,8 +93,8 @@ void DragSlider(TRxSlider* slider, int value) {
 void ReleaseThumbWhereItIs(TRxSlider* slider) {
     // No move back to the press point comes first.
     const QPointF at(2, 2);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, slider->Thumb()->mapToGlobal(at), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, slider->Thumb()->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
     QApplication::sendEvent(slider->Thumb(), &release);
 }
 

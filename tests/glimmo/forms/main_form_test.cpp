@@ -7,31 +7,32 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QPushButton>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QElapsedTimer>
 #include <QTimer>
 
-#include "glimmo/ButtonFile.h"
-#include "support/PictureUtil.h"
 #include "artkit/Painters.h"
 #include "artkit/PaletteText.h"
-#include "glimmo/forms/main_form_support.h"
-#include "glimmo/forms/splash_support.h"
 #include "artkit/forms/jpeger.h"
 #include "artkit/forms/preset_dlg.h"
 #include "artkit/forms/splash.h"
+#include "glimmo/ButtonFile.h"
+#include "glimmo/forms/main_form_support.h"
+#include "glimmo/forms/splash_support.h"
 #include "image/PGImage.h"
 #include "platform/Application.h"
 #include "platform/Menus.h"
 #include "platform/Shape.h"
+#include "support/PictureUtil.h"
+#include "tests/support/TestFiles.h"
 #include "widgets/AutoSpinImage.h"
 #include "widgets/Notebook.h"
 #include "widgets/NvOS8Checkbox.h"
@@ -39,7 +40,6 @@
 #include "widgets/RxSpin.h"
 #include "widgets/kv_btns.h"
 #include "widgets/kv_timer.h"
-#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -82,9 +82,9 @@ TEST(MainFormDefaults, SlidersLabelsAndSwatchesStartAsTheFormGivesThem) {
     }
 
     const std::pair<QLabel*, const char*> labels[] = {
-        {form.Label3, "Width: 100 pixels"},      {form.Label4, "Height: 25 pixels"},
-        {form.Label8, "Inner Luminance: 0%"},    {form.Label1, "Bevel Width: 4 pixels"},
-        {form.Label2, "Bevel Opacity: 80 %"},    {form.Label7, "Relative Offset:"},
+        {form.Label3, "Width: 100 pixels"},        {form.Label4, "Height: 25 pixels"},
+        {form.Label8, "Inner Luminance: 0%"},      {form.Label1, "Bevel Width: 4 pixels"},
+        {form.Label2, "Bevel Opacity: 80 %"},      {form.Label7, "Relative Offset:"},
         {form.Label10, "Total Text Opacity: 80%"}, {form.zoomlabel, "100%"},
     };
     for (const auto& [label, text] : labels) EXPECT_EQ(label->text().toStdString(), text);
@@ -99,9 +99,8 @@ TEST(MainFormDefaults, SlidersLabelsAndSwatchesStartAsTheFormGivesThem) {
     EXPECT_FALSE(form.Shape3->isVisibleTo(&form));
     EXPECT_TRUE(form.Shape1->isVisibleTo(&form));
 
-    const std::pair<TRxSpinEdit*, double> spins[] = {{form.left1, 0},       {form.top1, 0},  {form.right1, 1},
-                                                     {form.bottom1, 1},     {form.RxSpinEdit1, 0},
-                                                     {form.RxSpinEdit2, 0}};
+    const std::pair<TRxSpinEdit*, double> spins[] = {{form.left1, 0},   {form.top1, 0},        {form.right1, 1},
+                                                     {form.bottom1, 1}, {form.RxSpinEdit1, 0}, {form.RxSpinEdit2, 0}};
     for (const auto& [spin, value] : spins) EXPECT_EQ(spin->GetValue(), value);
     EXPECT_EQ(form.left1->GetMinValue(), -200);
     EXPECT_EQ(form.right1->GetMinValue(), 1);
@@ -122,10 +121,9 @@ TEST(MainFormDefaults, ButtonsChecksPagesAndMenus) {
 
     // Lighting: tags 1, 2, 3 / 4, 6 / 7, 8, 9; tag 1 checked.
     EXPECT_EQ(form.GroupBox1->title().toStdString(), "Lightning:");
-    const std::pair<QRadioButton*, int> radios[] = {{form.RadioButton1, 1}, {form.RadioButton2, 2},
-                                                    {form.RadioButton3, 3}, {form.RadioButton6, 4},
-                                                    {form.RadioButton4, 6}, {form.RadioButton9, 7},
-                                                    {form.RadioButton8, 8}, {form.RadioButton7, 9}};
+    const std::pair<QRadioButton*, int> radios[] = {
+        {form.RadioButton1, 1}, {form.RadioButton2, 2}, {form.RadioButton3, 3}, {form.RadioButton6, 4},
+        {form.RadioButton4, 6}, {form.RadioButton9, 7}, {form.RadioButton8, 8}, {form.RadioButton7, 9}};
     for (const auto& [radio, tag] : radios) {
         EXPECT_EQ(radio->property("Tag").toInt(), tag);
         EXPECT_EQ(radio->isChecked(), tag == 1);
@@ -144,8 +142,7 @@ TEST(MainFormDefaults, ButtonsChecksPagesAndMenus) {
     EXPECT_FALSE(form.KV_Timer1->GetEnabled());
     EXPECT_EQ(form.KV_Timer1->GetInterval(), 500u);
 
-    EXPECT_EQ(form.Notebook1->GetPages(),
-              QStringList({"bitmap", "plasma", "gradient", "text", "text2", "Blank"}));
+    EXPECT_EQ(form.Notebook1->GetPages(), QStringList({"bitmap", "plasma", "gradient", "text", "text2", "Blank"}));
 
     // "Off" is where anti-aliasing starts: Percent 24 smooths nothing.
     EXPECT_TRUE(form.Off1->GetChecked());
@@ -162,10 +159,10 @@ TEST(MainFormDefaults, ButtonsChecksPagesAndMenus) {
         }
         return out;
     };
-    EXPECT_EQ(captions(form.File1), (std::vector<std::string>{"Browse Presets", "&Load Parameters Ctrl+L",
-                                                              "&Save Parameters Ctrl+S",
-                                                              "Export single &button Ctrl+E", "B&atch Render Ctrl+B",
-                                                              "&Smart JPEG Saver", "&Exit Ctrl+Q"}));
+    EXPECT_EQ(captions(form.File1),
+              (std::vector<std::string>{"Browse Presets", "&Load Parameters Ctrl+L", "&Save Parameters Ctrl+S",
+                                        "Export single &button Ctrl+E", "B&atch Render Ctrl+B", "&Smart JPEG Saver",
+                                        "&Exit Ctrl+Q"}));
     EXPECT_EQ(captions(form.Help1), (std::vector<std::string>{"Help F1", "&About"}));
     EXPECT_EQ(captions(form.PopupMenu1->GetItems()), (std::vector<std::string>{"Solid", "Smooth", "Gradient"}));
     EXPECT_EQ(captions(form.PopupMenu2->GetItems()),
@@ -449,9 +446,9 @@ TEST(MainFormRenders, MenusSwitchBevelStylesAntiAliasingAndPages) {
     EXPECT_FALSE(form.Low1->GetChecked());
     EXPECT_EQ(form.Renders(), count + 3);
 
-    const std::pair<TMenuItem*, const char*> pages[] = {{form.Bitmap1, "bitmap"}, {form.Plasma1, "plasma"},
+    const std::pair<TMenuItem*, const char*> pages[] = {{form.Bitmap1, "bitmap"},     {form.Plasma1, "plasma"},
                                                         {form.Gradient2, "gradient"}, {form.Font1, "text"},
-                                                        {form.Text1, "text2"}, {form.Blank1, "Blank"}};
+                                                        {form.Text1, "text2"},        {form.Blank1, "Blank"}};
     for (const auto& [item, page] : pages) {
         item->Click();
         EXPECT_EQ(form.Notebook1->GetActivePage().toStdString(), page);
@@ -518,8 +515,8 @@ struct TSliderCase {
     const char* Name;
     TRxSlider* TTestMain::*Slider;
     QLabel* TTestMain::*Label;  // nullptr: the label shows no value
-    const char* Expected;        // the label after one step to the right
-    bool Debounced;              // rendered through the debounce timer
+    const char* Expected;       // the label after one step to the right
+    bool Debounced;             // rendered through the debounce timer
 };
 
 TEST(MainFormChanges, AKeyStepOnEverySliderUpdatesItsLabelAndThePreview) {
@@ -739,8 +736,8 @@ void OnModal(Step step) {
             step(dialog);
             return;
         }
-        ADD_FAILURE() << "no " << T::staticMetaObject.className() << " showed; modal: "
-                      << (modal ? modal->metaObject()->className() : "none");
+        ADD_FAILURE() << "no " << T::staticMetaObject.className()
+                      << " showed; modal: " << (modal ? modal->metaObject()->className() : "none");
         if (auto* other = qobject_cast<QDialog*>(modal)) other->reject();
     });
     timer->start();
@@ -936,8 +933,10 @@ TEST(MainFormLayout, CaptionLabelsKeepAGapToTheirSwatchesAndFields) {
     form.show();
     form.Font1Click();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    const std::pair<const char*, QWidget*> pairs[] = {
-        {"Text Color:", form.Shape6}, {"Outline Color:", form.Shape8}, {"X", form.RxSpinEdit1}, {"Y", form.RxSpinEdit2}};
+    const std::pair<const char*, QWidget*> pairs[] = {{"Text Color:", form.Shape6},
+                                                      {"Outline Color:", form.Shape8},
+                                                      {"X", form.RxSpinEdit1},
+                                                      {"Y", form.RxSpinEdit2}};
     for (const auto& [text, control] : pairs) {
         SCOPED_TRACE(text);
         QLabel* label = LabelNamed(form, text);

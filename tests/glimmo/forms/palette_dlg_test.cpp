@@ -16,18 +16,18 @@
 #include "artkit/PaletteText.h"
 #include "artkit/UserGradients.h"
 #include "artkit/forms/palette_dlg.h"
+#include "glimmo/forms/main_form_support.h"
+#include "image/PGImage.h"
 #include "platform/Cursors.h"
 #include "platform/Exception.h"
 #include "platform/Menus.h"
 #include "platform/MessageBox.h"
 #include "platform/Random.h"
+#include "tests/support/TempSettings.h"
 #include "widgets/NvOS8Checkbox.h"
 #include "widgets/RxSpin.h"
 #include "widgets/kv_btns.h"
 #include "widgets/kv_dlgs.h"
-#include "tests/support/TempSettings.h"
-#include "glimmo/forms/main_form_support.h"
-#include "image/PGImage.h"
 
 namespace {
 
@@ -105,7 +105,9 @@ protected:
         });
     }
     void TearDown() override { SetMessageBoxHandler(OldHandler); }
-    bool SettingsFolderEmpty() const { return QDir(Dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty(); }
+    bool SettingsFolderEmpty() const {
+        return QDir(Dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty();
+    }
 
     TMessageBoxHandler OldHandler;
     std::vector<std::string> Messages;
@@ -221,7 +223,8 @@ TEST_F(PaletteEditorTest, TextsRoundTrip) {
     Tgradmaker editor(Host, pevButtonDesigner);
     editor.ParseGradientText("default");
     EXPECT_EQ(editor.GetGradientText(), kDefaultWritten);
-    for (const char* text : {"1;1;1;64;128;128;256;256;256;128;64;128;1;1;1;", "5;6", "0;300;-4;17;1;1;1;1;1;1;1;1;1;1;99"}) {
+    for (const char* text :
+         {"1;1;1;64;128;128;256;256;256;128;64;128;1;1;1;", "5;6", "0;300;-4;17;1;1;1;1;1;1;1;1;1;1;99"}) {
         editor.ParseGradientText(text);
         const std::string written = editor.GetGradientText();
         std::string expected;

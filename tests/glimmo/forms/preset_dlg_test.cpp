@@ -9,8 +9,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "glimmo/PresetFixtures.h"
 #include "artkit/forms/preset_dlg.h"
+#include "glimmo/PresetFixtures.h"
 #include "platform/Cursors.h"
 #include "platform/MessageBox.h"
 
@@ -125,8 +125,7 @@ TEST(PresetBrowser, HoverTurnsAThumbnailGrey) {
 
 TEST(PresetBrowser, TileFilesWithTheirOwnKey) {
     const std::string dir = TempDir("tiles");
-    WriteItems(dir + "/t1.mzo", {{"_result", FlatPictureBytes(256, 256, RGB(10, 120, 240), "bmp")},
-                                 {"_strings", "x"}});
+    WriteItems(dir + "/t1.mzo", {{"_result", FlatPictureBytes(256, 256, RGB(10, 120, 240), "bmp")}, {"_strings", "x"}});
     WriteItems(dir + "/T2.MZO", {{"_result", FlatPictureBytes(256, 128, RGB(240, 120, 10), "png")}});
     WriteItems(dir + "/t3.mzo", {{"_strings", "x"}});
     WriteButtonPreset(dir + "/button.glw", 100, 25, 0);

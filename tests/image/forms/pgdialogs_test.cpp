@@ -291,8 +291,8 @@ TEST_F(PGDialogTest, TypeChangeRewritesTheNameBox) {
         seen.push_back(NameText(fd));
         fd.reject();
     });
-    EXPECT_EQ(seen, (std::vector<std::string>{"picture.jpg", "picture.png", "picture.tga", Dir + "/sub/picture.bmp",
-                                              "sub"}));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"picture.jpg", "picture.png", "picture.tga", Dir + "/sub/picture.bmp", "sub"}));
 
     // The export dialog's own filter: extensions come from its patterns.
     TPGSaveDialog exportDialog;
@@ -427,15 +427,17 @@ TEST_F(PGDialogTest, SteppingThroughAFolderNeverShowsAnotherFilesPicture) {
             ++paints;
             const TPixelGraphic* shown = open.GetPreview();
             if (!shown) return;
-            const std::string shownFor = FileView(fd)->currentIndex().data(QFileSystemModel::FilePathRole)
-                                             .toString().toStdString();
+            const std::string shownFor =
+                FileView(fd)->currentIndex().data(QFileSystemModel::FilePathRole).toString().toStdString();
             if (open.GetPreviewFileName() != shownFor || !SamePicture(*shown, *own[shownFor])) ++wrong;
         };
         panel->installEventFilter(&watch);
 
         ClickFile(fd, files[0]);
         QAbstractItemView* view = FileView(fd);
-        auto current = [&] { return view->currentIndex().data(QFileSystemModel::FilePathRole).toString().toStdString(); };
+        auto current = [&] {
+            return view->currentIndex().data(QFileSystemModel::FilePathRole).toString().toStdString();
+        };
         for (int i = 1; i < 25 && current() != files[19]; ++i) {
             QTest::qWait(10);
             QTest::keyClick(view, Qt::Key_Down);

@@ -313,7 +313,8 @@ TEST(ImageListBox, TextFormatAndFocusRectangle) {
         p.setFont(box.font());
         p.setPen(ToQColor(GetFontColor(&box)));
         TRect r(1, 0, w - 1, h);
-        DrawTextEx(p, QStringLiteral("A&&b\tc"), r, format | DT_EXPANDTABS | DT_EDITCONTROL | DT_SINGLELINE | DT_VCENTER);
+        DrawTextEx(p, QStringLiteral("A&&b\tc"), r,
+                   format | DT_EXPANDTABS | DT_EDITCONTROL | DT_SINGLELINE | DT_VCENTER);
         return img;
     };
     EXPECT_EQ(drawn, textAlone(DT_NOPREFIX));

@@ -326,8 +326,8 @@ double RowStep(const TPpm& p, int a, int b) {
 
 TEST_F(MainForm, TheWholeTileIsSavedAndRepeatsWithoutASeam) {
     GW_NEED_TOOL("convert", "ImageMagick");
-    for (auto [edit, slider] : {std::pair{Form->CellWidthEdit, Form->RxSlider2},
-                                std::pair{Form->CellHeightEdit, Form->RxSlider4}}) {
+    for (auto [edit, slider] :
+         {std::pair{Form->CellWidthEdit, Form->RxSlider2}, std::pair{Form->CellHeightEdit, Form->RxSlider4}}) {
         edit->setText("256");
         QTest::keyClick(edit, Qt::Key_Return);
         EXPECT_EQ(slider->GetValue(), 256);
@@ -411,8 +411,9 @@ TEST_F(MainForm, ThePaletteEditorOpensWithTheLastChosenPalette) {
         QTest::mousePress(Form->PGImage4->GetPicBox(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
         return opened;
     };
-    EXPECT_EQ(rightClick([](Tgradmaker& editor) { editor.PopupMenu1->GetItems()->Find("Natural")->Find("Oak")->Click(); }),
-              standard);
+    EXPECT_EQ(
+        rightClick([](Tgradmaker& editor) { editor.PopupMenu1->GetItems()->Find("Natural")->Find("Oak")->Click(); }),
+        standard);
     EXPECT_EQ(Form->LastPaletteText(), oak);
     EXPECT_EQ(Form->Model().Layers[0].PaletteText, oak);
 
@@ -496,8 +497,8 @@ TEST_F(MainForm, LayoutKeepsEveryControlAtItsSizeAndPlace) {
     EXPECT_GE(plus.left() - (Form->ZoomOutButton->geometry().right() + 1), 2);
 
     // The update button comes and goes without moving the cell controls.
-    const std::vector<QWidget*> cell = {Form->RxSlider2, Form->RxSlider4, Form->CellWidthEdit, Form->CellHeightEdit,
-                                        Form->TiledPreview, Form->pgimage1};
+    const std::vector<QWidget*> cell = {Form->RxSlider2,      Form->RxSlider4,    Form->CellWidthEdit,
+                                        Form->CellHeightEdit, Form->TiledPreview, Form->pgimage1};
     auto places = [&] {
         std::vector<QRect> r;
         for (QWidget* w : cell) r.push_back(w->geometry());
@@ -644,8 +645,8 @@ TEST_F(MainForm, MutationWithAFixedGeneratorGivesAFixedLayer) {
     EXPECT_EQ(mutate(*other), first);
 
     // Unchecked parts stay as they are.
-    for (TMenuItem* item : {Form->MutationAlgorithm1, Form->MutationSliders1, Form->MutationSeed1,
-                            Form->MutationColors1})
+    for (TMenuItem* item :
+         {Form->MutationAlgorithm1, Form->MutationSliders1, Form->MutationSeed1, Form->MutationColors1})
         item->Click();
     mutate(*Form);
     EXPECT_EQ(Form->Model().Layers[0], r);

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
 #include <QSignalBlocker>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -227,7 +227,7 @@ TEST(FullScreenView, LookOverTheWholeScreen) {
     EXPECT_EQ(view->image->GetTiling(), tRepeat);
     EXPECT_EQ(view->image->GetColor(), clBlack);
     EXPECT_EQ(view->image->GetGraphicWidth(), 16);
-    const char* captions[] = {"White Text", "Black Text",  "Red Text",   "Green Text", "Blue Text",
+    const char* captions[] = {"White Text",  "Black Text",  "Red Text",  "Green Text", "Blue Text",
                               "Yellow Text", "Purple Text", "Teal Text", "Cream Text"};
     const TColor colors[] = {clWhite, clBlack, clRed, clGreen, clBlue, clYellow, clPurple, clTeal, clCream};
     for (int i = 0; i < 9; ++i) {
