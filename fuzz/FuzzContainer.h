@@ -28,7 +28,7 @@ inline std::string FuzzFolder() {
 // The path of the file made from the input, or "" when the items cannot
 // form a container (a duplicate key, for one).
 inline std::string FuzzContainerFile(const uint8_t* data, size_t size, const std::string& name) {
-    const std::string path = FuzzFolder() + "/" + name;
+    std::string path = FuzzFolder() + "/" + name;
     const std::string input(reinterpret_cast<const char*>(data), size);
     if (input.compare(0, 4, std::string("QDB\0", 4)) == 0) {
         std::ofstream f(path, std::ios::binary | std::ios::trunc);

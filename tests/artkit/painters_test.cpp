@@ -136,7 +136,8 @@ TWhere EllipseWhere(double left, double top, double right, double bottom, double
 }
 
 TWhere RoundRectWhere(int w, int h, double x, double y) {
-    const double rx = (w / 2) / 2.0, ry = (h / 2) / 2.0;
+    const int hw = w / 2, hh = h / 2;  // the radii halve whole half-sizes
+    const double rx = hw / 2.0, ry = hh / 2.0;
     const double cx = std::clamp(x, rx, w - rx), cy = std::clamp(y, ry, h - ry);
     if (x < 1.5 || y < 1.5 || x > w - 1.5 || y > h - 1.5) return x < 0 || y < 0 ? wOutside : wUnsure;
     if (cx == x || cy == y) return wInside;  // not in a corner zone

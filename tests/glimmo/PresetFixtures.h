@@ -42,7 +42,7 @@ inline void WriteButtonPreset(const std::string& path, int w, int h, uint32_t co
 // the thumbnail or with an empty or unreadable one, a folder named d.glw
 // and files of other extensions.
 inline std::string MakeButtonPresetFolder(const std::string& name) {
-    const std::string dir = TempDir(name);
+    std::string dir = TempDir(name);
     WriteButtonPreset(dir + "/c2.glw", 200, 50, RGB(200, 30, 30));
     WriteButtonPreset(dir + "/b1.glw", 25, 100, RGB(30, 200, 30));
     WriteButtonPreset(dir + "/a.glw.glw", 70, 70, RGB(30, 30, 200));

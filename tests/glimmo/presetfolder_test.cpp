@@ -31,6 +31,7 @@ TEST(PresetFolder, ListsRegularFilesByNameWithAndWithoutSlash) {
     const std::vector<std::string> names = {"a.glw.glw", "B.GLW",     "b1.glw",   "bad.glw",
                                             "c2.glw",    "empty.glw", "junk.glw", "nothumb.glw"};
     std::vector<std::string> expected;
+    expected.reserve(names.size());
     for (const auto& n : names) expected.push_back(dir + "/" + n);
     EXPECT_EQ(ListPresetFiles(dir, ".glw"), expected);
     EXPECT_EQ(ListPresetFiles(dir + "/", ".glw"), expected);

@@ -33,7 +33,7 @@ protected:
     // ("PNG8:") may lead the name.
     std::string Make(const std::string& input, const std::string& options, const std::string& output) {
         const size_t colon = output.find(':');
-        const std::string path = Dir + "/" + output.substr(colon + 1);
+        std::string path = Dir + "/" + output.substr(colon + 1);
         const std::string prefix = colon == std::string::npos ? "" : output.substr(0, colon + 1);
         EXPECT_EQ(gwtest::Run("convert '" + input + "' " + options + " '" + prefix + path + "' 2>/dev/null"), 0)
             << options << " " << output;

@@ -20,6 +20,7 @@ void GreyRow(TPixelGraphic& g, const std::vector<int>& values) {
 
 std::vector<int> RedRow(const TPixelGraphic& g, int y = 0) {
     std::vector<int> out;
+    out.reserve(static_cast<size_t>(g.GetWidth()));
     for (int x = 0; x < g.GetWidth(); ++x) out.push_back(GetRValue(g.GetPixelColor(x, y)));
     return out;
 }

@@ -117,6 +117,7 @@ TEST(Menus97Arithmetic, BannerBands) {
     // Row bounds and steps are rounded half away from zero.
     bands = Menus97BannerBands(5, 10, clBlack, clWhite, 4);
     std::vector<int> tops;
+    tops.reserve(bands.size());
     for (const auto& b : bands) tops.push_back(b.Top);
     EXPECT_EQ(tops, (std::vector<int>{5, 8, 10, 13}));
     bands = Menus97BannerBands(0, 10, clWhite, clBlack, 3);
@@ -512,6 +513,7 @@ TEST(Menus97Attach, ComponentsMenusAndImageListsComeAndGoSafely) {
 namespace {
 std::vector<QString> Captions(const TMenuItem* items) {
     std::vector<QString> out;
+    out.reserve(static_cast<size_t>(items->Count()));
     for (int i = 0; i < items->Count(); ++i) out.push_back(items->GetItem(i)->GetCaption());
     return out;
 }

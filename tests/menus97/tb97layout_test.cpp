@@ -61,6 +61,7 @@ TEST(TB97Dock, NegativePositionSortsFirstAndANewBarLast) {
 TEST(TB97Dock, EqualPositionsKeepTheirOrder) {
     // Enough bars that an unstable sort would mix them up.
     std::vector<TB97DockBar> bars;
+    bars.reserve(40);
     for (int i = 0; i < 40; ++i) bars.push_back(Bar(i % 2, 5, 30 + i));
     const TB97DockResult r = TB97ArrangeDock(bars, 100000, false, false);
     std::vector<int> expected;

@@ -145,6 +145,7 @@ TEST_F(LayerModel, SaveThenLoadReproducesTheTile) {
 
     const auto items = ReadItems(Path);
     std::vector<std::string> keys;
+    keys.reserve(items.size());
     for (const auto& [key, bytes] : items) keys.push_back(key);
     EXPECT_EQ(keys,
               (std::vector<std::string>{"_result", "_strings", "import2", "postproc", "v2_strings", "v3_strings"}));

@@ -425,6 +425,7 @@ double Value(std::string t, int& ops) {
             case 0: return a + b;
             case 1: return a - b;
             case 2: return a * b;
+            // NOLINTNEXTLINE(bugprone-integer-division): div truncates toward zero
             case 3: return whole ? double(static_cast<long long>(a) / static_cast<long long>(b)) : NAN;
             case 4: return whole ? double(static_cast<long long>(a) % static_cast<long long>(b)) : NAN;
             case 5: return b == 0 ? NAN : a / b;

@@ -167,6 +167,7 @@ TEST_F(ComponentTest, WarningsReplaceExceptions) {
 
 TEST_F(ComponentTest, ProgressReportsTenthsThenZero) {
     std::vector<std::pair<std::string, std::string>> items;
+    items.reserve(25);
     for (int i = 0; i < 25; ++i) items.push_back({"key" + std::to_string(100 + i), "v"});
     gwtest::WriteFile(Path("p.qdb"), ContainerOf(items));
     std::vector<std::pair<int, int>> seen;  // outlives the store's closing reports

@@ -144,6 +144,7 @@ TEST_F(ConcurrentSaveTest, ProcessesAddingToOneContainerLoseNoSaveAndEveryStateO
         db.SetFileName(path);  // the empty container
     }
     std::vector<pid_t> children;
+    children.reserve(kSavers);
     for (int s = 0; s < kSavers; ++s) {
         children.push_back(Spawn([&, s] {
             const auto end = Clock::now() + kRunTime;
@@ -208,6 +209,7 @@ TEST_F(ConcurrentSaveTest, ProcessesWritingWholeFilesLeaveOneWholeSnapshotAtEver
     const std::string path = Path("whole.glw");
     const std::vector<std::string> keys = {"alpha", "beta", "gamma", "delta", "epsilon", "zeta", "eta", "theta"};
     std::vector<pid_t> children;
+    children.reserve(3);
     for (int s = 0; s < 3; ++s) {
         children.push_back(Spawn([&, s] {
             const auto end = Clock::now() + kRunTime;

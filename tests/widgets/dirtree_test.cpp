@@ -66,6 +66,7 @@ protected:
         Tree->SetLister(Counter->Lister());
         const QList<TDirRoot> roots = {
             {Fixed, "Fixed", drFixed}, {Base + "/Stick/", "Stick", drRemovable}, {Base + "/Net/", "Net", drNetwork}};
+        // NOLINTNEXTLINE(performance-no-automatic-move): each call returns its own copy
         Tree->SetRootLister([roots] { return roots; });
         Tree->resize(300, 400);
     }

@@ -55,6 +55,7 @@ std::vector<TFontRecord> SampleFonts() {
 
 std::vector<QString> Names(const std::vector<TFontEntry>& list) {
     std::vector<QString> names;
+    names.reserve(list.size());
     for (const TFontEntry& e : list) names.push_back(e.Name);
     return names;
 }
@@ -233,6 +234,7 @@ TEST(FontList, OneEntryPerNameSortedWithoutCase) {
 
     // Many duplicates stay cheap and single.
     std::vector<TFontRecord> many;
+    many.reserve(20000);
     for (int i = 0; i < 20000; ++i) many.push_back(Font(i % 2 ? "Same" : "SAME", TRUETYPE_FONTTYPE));
     EXPECT_EQ(BuildFontList(many, 0).size(), 1u);
 }

@@ -46,7 +46,7 @@ bool SelectFolder(Tbatwizard& w, const QString& folder) {
 
 // Acts on the wizard as soon as it runs modally; a wizard still open after
 // the action is cancelled, so that no test can hang on it.
-void OnWizard(std::function<void(Tbatwizard&)> action) {
+void OnWizard(const std::function<void(Tbatwizard&)>& action) {
     auto* timer = new QTimer;
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, [timer, action] {

@@ -235,6 +235,7 @@ TEST_F(MainForm, SeedTypingRendersOnTheSecondTick) {
     const TPixelGraphic& strip = *Form->PGImage4->GetPixelGraphic();
     auto column = [&](int x) { return strip.GetPixelColor(x, 10); };
     std::vector<TColor> unshifted;
+    unshifted.reserve(256);
     for (int x = 0; x < 256; ++x) unshifted.push_back(column(x));
     ASSERT_NE(unshifted[0], unshifted[128]);
     Form->RxSlider1->SetValue(40);
@@ -501,6 +502,7 @@ TEST_F(MainForm, LayoutKeepsEveryControlAtItsSizeAndPlace) {
                                         Form->CellHeightEdit, Form->TiledPreview, Form->pgimage1};
     auto places = [&] {
         std::vector<QRect> r;
+        r.reserve(cell.size());
         for (QWidget* w : cell) r.push_back(w->geometry());
         return r;
     };
