@@ -253,6 +253,10 @@ void SaveButtonParameters(const std::string& fileName, TButtonRenderer& renderer
     TButtonParameters p;
     p.Design = renderer.Design;
     p.Form = form;
+    // The bitmap fill is the picture last assigned; one opened on the
+    // bitmap page since then is not the button's, and a load rebuilds the
+    // fill from the picture stored.
+    if (p.Design.FillMode == fmBitmap && p.Design.FillImage) p.Form.BitmapImage = p.Design.FillImage;
     p.PlasmaImage = std::shared_ptr<TPixelGraphic>(std::shared_ptr<TPixelGraphic>(), &renderer.PlasmaImage);
     WriteButtonFile(fileName, p, renderer.Preview);
 }

@@ -1065,21 +1065,36 @@ bool Tmain::RunSave(const std::string& fileName, const std::function<void()>& co
 
 // ---- handlers -----------------------------------------------------------------------------
 
-void Tmain::FormKeyUp(int key) {
+void Tmain::FormKeyDown(int key) {
     if (key == Qt::Key_F9) Refresh(true);
 }
 
 bool Tmain::eventFilter(QObject* watched, QEvent* event) {
-    // A held key repeats its press and release: only the release that ends
-    // the press counts.
-    if (event->type() == QEvent::KeyRelease) {
+    // F9 renders once per press, when it goes down. X repeats a held key as
+    // a release and a press of one instant, and Qt marks them as a repeat
+    // only when it finds the press already queued behind the release; so a
+    // press while the key is down, or at the instant of its last release,
+    // continues the press in force (QTest's events carry no time, 0).
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const auto* widget = qobject_cast<QWidget*>(watched);
-        if (key->key() == Qt::Key_F9 && !key->isAutoRepeat() && widget && widget->window() == this &&
-            !key->modifiers()) {
-            FormKeyUp(Qt::Key_F9);
-            return true;  // seen once, not again by every parent
+        if (key->key() == Qt::Key_F9 && widget && widget->window() == this) {
+            if (type == QEvent::KeyPress) {
+                const bool held = key->isAutoRepeat() || FF9Down ||
+                                  (key->timestamp() != 0 && key->timestamp() == FF9ReleasedAt);
+                FF9Down = true;
+                if (!held && !key->modifiers()) FormKeyDown(Qt::Key_F9);
+            } else if (!key->isAutoRepeat()) {
+                FF9Down = false;
+                FF9ReleasedAt = key->timestamp();
+            }
+            // Seen once, not again by every parent.
+            if (!key->modifiers()) return true;
         }
+    } else if (type == QEvent::WindowDeactivate && watched == this) {
+        // The release may reach another window.
+        FF9Down = false;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -1432,14 +1447,22 @@ void Tmain::KV_Timer1Timer() {
 void Tmain::zoominClick() {
     // 1600 % at most: a pixel of the button 16 pixels wide.
     if (pgimage1->GetZoomFactor() * 2 > kMaxZoom) return;
-    pgimage1->SetZoomFactor(pgimage1->GetZoomFactor() * 2);
-    zoomlabel->setText(ZoomText(pgimage1->GetZoomFactor()));
+    SetZoom(pgimage1->GetZoomFactor() * 2);
 }
 
 void Tmain::zoomout() {
     // 12 % at least (12.5 %, three halvings): below that a button is gone.
     if (pgimage1->GetZoomFactor() * 0.5L < kMinZoom) return;
-    pgimage1->SetZoomFactor(pgimage1->GetZoomFactor() * 0.5L);
+    SetZoom(pgimage1->GetZoomFactor() * 0.5L);
+}
+
+void Tmain::SetZoom(long double zoom) {
+    // Zoomed out, a shown pixel stands for several of the button's: their
+    // average keeps a thin bevel in sight, where picking one of them may
+    // pick only the fill (at 12 % the default bevel vanished). Zoomed in,
+    // the button's pixels stay sharp squares.
+    pgimage1->SetStretchMode(zoom < 1 ? smPrecise : smFast);
+    pgimage1->SetZoomFactor(zoom);
     zoomlabel->setText(ZoomText(pgimage1->GetZoomFactor()));
 }
 

@@ -105,7 +105,7 @@ public:
     void RenderPalette(int target) override;
 
     // ---- handlers ----------------------------------------------------------------
-    void FormKeyUp(int key);
+    void FormKeyDown(int key);
     void Shape1MouseDown(TShape* sender);
     void Shape5MouseDown();
     void RadioButton1Click(QRadioButton* sender);
@@ -347,7 +347,7 @@ protected:
     virtual void ShowAboutBox();
 
     void closeEvent(QCloseEvent* event) override;
-    // The form's key preview: F9 released in any of its controls.
+    // The form's key preview: F9 pressed in any of its controls.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -376,6 +376,8 @@ private:
     // equal); both sliders show the design's sizes.
     void SizeChange(bool widthMoved);
     void SetBevelWidthMaximum();
+    // The preview's zoom factor, the way it is drawn at it, and the label.
+    void SetZoom(long double zoom);
     void PaintStrip(int target);
     void ShowPage(const char* name);
     TKV_Button* ShapeButton(int code) const;
@@ -399,6 +401,10 @@ private:
     Tgradmaker* FPaletteEditor = nullptr;
     Tpreset_dlg* FPresetBrowser = nullptr;
     std::string FParameterFileName;
+    // F9 is down (pressed in the form, not released since), and the time
+    // of its last release.
+    bool FF9Down = false;
+    uint64_t FF9ReleasedAt = 0;
 };
 
 }  // namespace glimmo

@@ -342,6 +342,39 @@ TEST_F(MainFormFiles, BitmapOpenAssignAndClear) {
     EXPECT_EQ(form.PGImage2->GetPixelGraphic()->GetPixelColor(5, 5), RGB(200, 40, 40));
 }
 
+TEST_F(MainFormFiles, APictureOpenedButNotAssignedIsNotSavedAsTheFill) {
+    TTestMain form;
+    TPixelGraphic red, blue;
+    MakeFlat(red, 100, 25, RGB(200, 40, 40));
+    MakeFlat(blue, 100, 25, RGB(30, 60, 220));
+    red.SaveToFile(Dir + "/red.bmp");
+    blue.SaveToFile(Dir + "/blue.bmp");
+    form.FileName = Dir + "/red.bmp";
+    ClickControl(form.KV_Button10);
+    ClickControl(form.KV_Button5);
+    // Another picture opened, not assigned: the button stays red.
+    form.FileName = Dir + "/blue.bmp";
+    ClickControl(form.KV_Button10);
+    EXPECT_EQ(form.PGImage2->GetPixelGraphic()->GetPixelColor(50, 12), RGB(30, 60, 220));
+    TPixelGraphic shown;
+    shown.Assign(&form.Renderer().Preview);
+    ASSERT_EQ(shown.GetPixelColor(50, 12), RGB(200, 40, 40));
+
+    form.FileName = Dir + "/design.glw";
+    form.SaveParameters1->Click();
+    ClickControl(form.KV_Button9);  // the blank fill meanwhile
+    ASSERT_FALSE(SamePixels(shown, form.Renderer().Preview));
+    form.LoadParameters2->Click();
+    EXPECT_EQ(form.Renderer().Design.FillMode, fmBitmap);
+    EXPECT_TRUE(SamePixels(shown, form.Renderer().Preview));
+    // The bitmap page shows the picture the fill is made of.
+    EXPECT_EQ(form.PGImage2->GetPixelGraphic()->GetPixelColor(50, 12), RGB(200, 40, 40));
+    ClickControl(form.KV_Button5);
+    EXPECT_TRUE(SamePixels(shown, form.Renderer().Preview));
+    // The file name line stays the dialog's.
+    EXPECT_EQ(form.FormState().BitmapFileName, Dir + "/blue.bmp");
+}
+
 TEST_F(MainFormFiles, PresetsMadeAtBuildTimeLoadThroughTheBrowser) {
     TTestMain form;
     const std::string folder = form.PresetFolder();

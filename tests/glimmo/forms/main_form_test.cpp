@@ -480,6 +480,62 @@ TEST(MainFormRenders, ZoomDoublesAndHalvesAndTheLabelFollows) {
     EXPECT_EQ(form.pgimage1->GetZoomFactor(), 16.0L);
 }
 
+// What the preview's client shows of the button: the box of the pixels that
+// differ from the panel's grey, and the grey levels of its top-left and
+// bottom-right corners less the panel's.
+struct TShownButton {
+    QRect Box;
+    int TopLeft = 0, BottomRight = 0;
+};
+
+TShownButton ShownButton(TPGImage* preview) {
+    const QImage shot = preview->GetClientWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb panel = qRgb(128, 128, 128);
+    TShownButton b;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (shot.pixel(x, y) != panel) b.Box |= QRect(x, y, 1, 1);
+    if (!b.Box.isEmpty()) {
+        b.TopLeft = qGray(shot.pixel(b.Box.topLeft())) - 128;
+        b.BottomRight = qGray(shot.pixel(b.Box.bottomRight())) - 128;
+    }
+    return b;
+}
+
+TEST(MainFormRenders, EveryZoomStepShowsTheWholeButton) {
+    TTestMain form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    // The default button: 100 x 25, grey like the panel inside its 4-pixel
+    // bevel, which is light at the top left and dark at the bottom right.
+    // Each step shows it Round(100 z) x Round(25 z), frame included.
+    const struct {
+        const char* Label;
+        int Width, Height;
+    } steps[] = {{"100%", 100, 25}, {"50%", 50, 12}, {"25%", 25, 6}, {"12%", 12, 3}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.Label);
+        ASSERT_EQ(form.zoomlabel->text().toStdString(), step.Label);
+        const TShownButton b = ShownButton(form.pgimage1);
+        EXPECT_EQ(b.Box.size(), QSize(step.Width, step.Height));
+        EXPECT_GT(b.TopLeft, 0);
+        EXPECT_LT(b.BottomRight, 0);
+        ClickControl(form.zoomoutbtn);
+    }
+    // Back up: 200 % still fits the panel; pixels are squares again.
+    for (int i = 0; i < 4; ++i) ClickControl(form.zoomin);
+    ASSERT_EQ(form.zoomlabel->text().toStdString(), "200%");
+    const TShownButton b = ShownButton(form.pgimage1);
+    EXPECT_EQ(b.Box.size(), QSize(200, 50));
+    const QImage shot = form.pgimage1->GetClientWidget()->grab().toImage();
+    // Each of the button's rows is two rows of the panel, unblended: the
+    // top bevel's rows 0..3 are rows 0..7, the fill starts at row 8.
+    const QPoint top = b.Box.topLeft() + QPoint(100, 0);
+    for (int y = 0; y < 12; y += 2) EXPECT_EQ(shot.pixel(top + QPoint(0, y)), shot.pixel(top + QPoint(0, y + 1)));
+    EXPECT_NE(shot.pixel(top + QPoint(0, 7)), qRgb(128, 128, 128));
+    EXPECT_EQ(shot.pixel(top + QPoint(0, 8)), qRgb(128, 128, 128));
+}
+
 TEST(MainFormRenders, CaptionStyleButtonsToggleAndAlignmentButtonsPress) {
     TTestMain form;
     form.Memo1->setPlainText("Home");
@@ -629,26 +685,63 @@ TEST(MainFormChanges, AnEmptiedSpinEditShowsTheValueInForceWhenLeft) {
 
 TEST(MainFormChanges, HoldingF9DownRendersOncePerPress) {
     TTestMain form;
+    form.show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     form.NvOS8Checkbox1->Toggle();  // Auto-Update off: only F9 renders
-    const uint64_t renders = form.Renders();
-    auto key = [&](QEvent::Type type, bool repeat) {
+    uint64_t renders = form.Renders();
+    // A key event as X gives it, at a time in milliseconds (0: none).
+    auto key = [&](QEvent::Type type, bool repeat, unsigned long time) {
         QKeyEvent e(type, Qt::Key_F9, Qt::NoModifier, QString(), repeat);
+        e.setTimestamp(time);
         QApplication::sendEvent(form.Memo1, &e);
     };
-    key(QEvent::KeyPress, false);
-    for (int i = 0; i < 5; ++i) {
-        key(QEvent::KeyRelease, true);
-        key(QEvent::KeyPress, true);
-    }
+    const QEvent::Type press = QEvent::KeyPress, release = QEvent::KeyRelease;
+
+    // Repeats that X sends as presses alone, none marked as a repeat.
+    key(press, false, 0);
+    EXPECT_EQ(form.Renders(), ++renders);
+    for (int i = 0; i < 5; ++i) key(press, false, 0);
+    key(release, false, 0);
     EXPECT_EQ(form.Renders(), renders);
-    key(QEvent::KeyRelease, false);
-    EXPECT_EQ(form.Renders(), renders + 1);
+
+    // Repeats as a release and a press of one instant, not marked either
+    // (Qt marks them only when it sees the press behind the release).
+    key(press, false, 1000);
+    EXPECT_EQ(form.Renders(), ++renders);
+    for (unsigned long t = 1660; t < 2000; t += 40) {
+        key(release, false, t);
+        key(press, false, t);
+    }
+    // ... and marked ones.
+    for (int i = 0; i < 3; ++i) {
+        key(release, true, 2100);
+        key(press, true, 2100);
+    }
+    key(release, false, 2200);
+    EXPECT_EQ(form.Renders(), renders);
+    // A press after a release is the next one.
+    key(press, false, 2300);
+    EXPECT_EQ(form.Renders(), ++renders);
+    key(release, false, 2400);
     QTest::keyClick(form.RxSlider1, Qt::Key_F9);
-    EXPECT_EQ(form.Renders(), renders + 2);
+    EXPECT_EQ(form.Renders(), ++renders);
+    QTest::keyClick(form.RxSlider1, Qt::Key_F9);
+    EXPECT_EQ(form.Renders(), ++renders);
+
+    // Released in another window: the next press here counts.
+    key(press, false, 3000);
+    EXPECT_EQ(form.Renders(), ++renders);
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QApplication::sendEvent(&form, &deactivate);
+    key(press, false, 4000);
+    EXPECT_EQ(form.Renders(), ++renders);
+    key(release, false, 4100);
+
     // Another window's F9 is not the form's.
     QWidget other;
     QTest::keyClick(&other, Qt::Key_F9);
-    EXPECT_EQ(form.Renders(), renders + 2);
+    EXPECT_EQ(form.Renders(), renders);
 }
 
 // ---- fills and palettes --------------------------------------------------------------
