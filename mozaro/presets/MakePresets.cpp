@@ -43,6 +43,9 @@ struct TLayerSpec {
     bool Embossed = false, Cards = false;
 };
 
+// Every preset is built from algorithms whose tile wraps, and is saved with
+// the whole tile as its cell: what Save Tile, the clipboard and the
+// wallpaper take of a loaded preset then repeats without a seam.
 struct TPreset {
     const char* Folder;
     const char* Name;
@@ -95,7 +98,7 @@ const std::vector<TPreset>& Presets() {
         {"ornamental", "Gold Rosette", {{algConcentricPlasma, kGold, 1618, 0, 0, 64, 20, 20}}},
         {"ornamental",
          "Mosaic",
-         {{algGlasBlocks, kViolet, 1414, 0, 0, 50}, {algRectanges, kGold, 3, 0, 0, 60, 20, 20, 0, 10}}},
+         {{algSquares, kViolet, 1414, 0, 0, 32}, {algRectanges, kGold, 3, 0, 0, 60, 20, 20, 0, 10}}},
         {"misc", "Alien Skin", {{algShiftedPlasma1, kAlien, 6502, 0, 0, 64, 25, 35}}},
         {"misc",
          "Thunder Clouds",
@@ -107,6 +110,7 @@ const std::vector<TPreset>& Presets() {
 }
 
 void Render(const TPreset& p, TLayerModel& model) {
+    model.CellWidth = model.CellHeight = kTileSize;
     for (int i = 0; i < kLayerCount; ++i) {
         const bool used = i < static_cast<int>(p.Layers.size());
         model.Layers[i] = used ? RecordOf(p.Layers[i], true) : TLayerRecord();

@@ -20,6 +20,7 @@
 #include "image/PGraphic.h"
 #include "menus97/Edit97.h"
 #include "mozaro/Layer.h"
+#include "mozaro/Seams.h"
 #include "mozaro/Wallpaper.h"
 #include "mozaro/engine_support.h"
 #include "mozaro/forms/ImageListBox.h"
@@ -296,8 +297,7 @@ TEST_F(MainForm, JunkInACellEditKeepsTheSliderAndRenders) {
     EXPECT_EQ(Form->CellHeightEdit->text(), "256");
 }
 
-// Mean absolute channel difference between two columns (or rows) of a
-// binary PPM's pixels.
+// A binary PPM's pixels.
 struct TPpm {
     int Width = 0, Height = 0;
     std::string Pixels;
@@ -312,18 +312,6 @@ TPpm ReadPpm(const std::string& bytes) {
     EXPECT_EQ(p.Pixels.size(), static_cast<size_t>(p.Width) * p.Height * 3);
     return p;
 }
-double ColumnStep(const TPpm& p, int a, int b) {
-    double sum = 0;
-    for (int y = 0; y < p.Height; ++y)
-        for (int c = 0; c < 3; ++c) sum += std::abs(p.At(a, y, c) - p.At(b, y, c));
-    return sum / (p.Height * 3);
-}
-double RowStep(const TPpm& p, int a, int b) {
-    double sum = 0;
-    for (int x = 0; x < p.Width; ++x)
-        for (int c = 0; c < 3; ++c) sum += std::abs(p.At(x, a, c) - p.At(x, b, c));
-    return sum / (p.Width * 3);
-}
 
 TEST_F(MainForm, TheWholeTileIsSavedAndRepeatsWithoutASeam) {
     GW_NEED_TOOL("convert", "ImageMagick");
@@ -337,20 +325,16 @@ TEST_F(MainForm, TheWholeTileIsSavedAndRepeatsWithoutASeam) {
     const std::string bmp = Dir + "/whole.bmp", ppm = Dir + "/whole.ppm";
     Form->SaveTile(bmp);
     ASSERT_EQ(gwtest::Run("convert '" + bmp + "' '" + ppm + "'"), 0);
-    const TPpm tile = ReadPpm(gwtest::ReadFile(ppm));
+    const TPpm ppmTile = ReadPpm(gwtest::ReadFile(ppm));
+    const mztest::TChannels tile{ppmTile.Width, ppmTile.Height,
+                                 [&](int x, int y, int c) { return ppmTile.At(x, y, c); }};
     ASSERT_EQ(std::make_pair(tile.Width, tile.Height), std::make_pair(256, 256));
-    // Placed beside itself, the last column runs into the first no less
-    // smoothly than any two neighbouring columns inside; so do the rows.
-    double inner = 0, innerRows = 0;
-    for (int i = 0; i + 1 < 256; ++i) {
-        inner = std::max(inner, ColumnStep(tile, i, i + 1));
-        innerRows = std::max(innerRows, RowStep(tile, i, i + 1));
-    }
-    EXPECT_GT(inner, 0);  // not a flat tile
-    EXPECT_LE(ColumnStep(tile, 255, 0), inner);
-    EXPECT_LE(RowStep(tile, 255, 0), innerRows);
+    const mztest::TSeams seams = mztest::MeasureSeams(tile);
+    EXPECT_GT(seams.InnerColumns, 0);  // not a flat tile
+    EXPECT_LE(seams.WrapColumns, seams.InnerColumns);
+    EXPECT_LE(seams.WrapRows, seams.InnerRows);
     // The measure tells a seam: a tile cut one column short would show one.
-    EXPECT_GT(ColumnStep(tile, 254, 0), inner);
+    EXPECT_GT(mztest::ColumnStep(tile, 254, 0), seams.InnerColumns);
 }
 
 TEST_F(MainForm, TheResultTabComposesAnew) {
