@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QHash>
 #include <QSet>
+#include <QStandardPaths>
 
 #include "image/PGFormats.h"
 #include "platform/Streams.h"
@@ -74,6 +75,17 @@ TBatchNames BuildBatchFileNames(const QString& folder, const QString& baseName, 
         names.Paths << path;
     }
     return names;
+}
+
+QString BatchStartFolder(const QString& last) {
+    const auto exists = [](const QString& folder) {
+        return !folder.isEmpty() && QDir::isAbsolutePath(folder) && FolderExists(NativePath(folder));
+    };
+    if (exists(last)) return last;
+    // The XDG user folder (user-dirs.dirs), or ~/Pictures without one.
+    QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (exists(pictures)) return pictures;
+    return QDir::homePath();
 }
 
 bool FolderWritable(const QString& folder) {

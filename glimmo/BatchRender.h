@@ -37,6 +37,11 @@ struct TBatchNames {
 TBatchNames BuildBatchFileNames(const QString& folder, const QString& baseName, const QStringList& captions,
                                 const QString& extension);
 
+// The folder a batch starts in: last (the folder of the batch before) while
+// it exists, else the user's pictures folder while it exists, else home.
+// Never the program's own folder, which an installed program cannot write.
+QString BatchStartFolder(const QString& last);
+
 // True when a file can be created in folder (tried, and removed again).
 bool FolderWritable(const QString& folder);
 

@@ -1,5 +1,7 @@
 #include "artkit/forms/jpeger.h"
 
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,6 +29,20 @@ TPGImage* MakePicture(QWidget* parent, const char* name) {
     p->setMinimumSize(40, 40);
     return p;
 }
+
+QString SizeCaption(long long bytes) {
+    return QStringLiteral("%1 - current file size : %2 bytes").arg(QString::fromLatin1(kCaption)).arg(bytes);
+}
+
+// The form width at which the window frame shows caption whole: the text in
+// the title font (bold, as most frames draw it) and room for the frame's
+// icon and buttons.
+int WidthForCaption(const QString& caption) {
+    constexpr int kFrameButtons = 150;
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(caption) + kFrameButtons;
+}
 }  // namespace
 
 Tjpeger_f::Tjpeger_f(QWidget* parent) : QDialog(parent) {
@@ -46,8 +62,9 @@ Tjpeger_f::Tjpeger_f(QWidget* parent) : QDialog(parent) {
     RxSlider1->SetRange(0, 100, 1);
     RxSlider1->setFixedHeight(32);
     RxSlider1->setMinimumWidth(150);
+    // Keys, track clicks and drags all arrive here, so every quality the
+    // slider shows is the one encoded, measured and handed out.
     RxSlider1->OnChange = [this](QObject*) { RxSlider1Change(); };
-    RxSlider1->OnThumbUp = [this](QObject*) { updatepreview(); };
     RxSlider1->SetValue(CurrentJpegQuality());
     RxSlider1Change();
 
@@ -84,6 +101,8 @@ Tjpeger_f::Tjpeger_f(QWidget* parent) : QDialog(parent) {
 
 void Tjpeger_f::RxSlider1Change() {
     Label1->setText(QStringLiteral("Compression Quality : %1").arg(RxSlider1->GetValue()));
+    // Before SetGraphic there is nothing to encode.
+    if (PGImage1->GetPixelGraphic()->GetWidth() > 0) updatepreview();
 }
 
 void Tjpeger_f::SetGraphic(const TPixelGraphic& graphic) {
@@ -94,6 +113,12 @@ void Tjpeger_f::SetGraphic(const TPixelGraphic& graphic) {
     if (2 * w + 30 < screen.width() && h + 100 < screen.height()) {
         resize(w >= 385 ? 2 * w + 30 : width(), h + 100);
     }
+    // Wide enough for the caption of the largest rendition the picture can
+    // plausibly give (a few bytes a pixel), so that the form does not grow
+    // under the slider while the quality changes.
+    const long long bound = 4LL * w * h + 1000;
+    const int needed = WidthForCaption(SizeCaption(bound));
+    if (width() < needed) resize(needed, height());
     updatepreview();
 }
 
@@ -102,15 +127,14 @@ void Tjpeger_f::updatepreview() {
     TPixelGraphic* rendition = PGImage2->GetPixelGraphic();
     MakeJpegRendition(*PGImage1->GetPixelGraphic(), q, FEncoded, *rendition);
     FEncodedQuality = q;
-    setWindowTitle(QStringLiteral("%1 - current file size : %2 bytes").arg(kCaption).arg(FEncoded.size()));
+    const QString caption = SizeCaption(static_cast<long long>(FEncoded.size()));
+    setWindowTitle(caption);
+    if (const int needed = WidthForCaption(caption); width() < needed) resize(needed, height());
 }
 
 void Tjpeger_f::SaveJpeg(const std::string& fileName) const { TMemoryStream(FEncoded).SaveToFile(fileName); }
 
 void Tjpeger_f::OKClick() {
-    // Keys and track clicks move the slider without a thumb release: the
-    // bytes handed out must be those of the chosen quality.
-    if (FEncodedQuality != RxSlider1->GetValue()) updatepreview();
     JpegQuality = static_cast<uint8_t>(RxSlider1->GetValue());
     done(mrOk);
 }

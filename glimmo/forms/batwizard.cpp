@@ -37,6 +37,13 @@ QLabel* WrappedLabel(const QString& text, QWidget* parent) {
 const char* const FormatItems[4] = {"BMP - Bitmap", "JPG - JPEG (JFIF compliant)", "PNG - Portable Network Graphics",
                                     "TIF - Tagged Image File Format"};
 
+// The output folder of the last batch the wizard was confirmed for, for the
+// next wizard of this run of the program.
+QString& LastBatchFolder() {
+    static QString folder;
+    return folder;
+}
+
 }  // namespace
 
 // ---- Tbatwizard -------------------------------------------------------------------
@@ -184,7 +191,7 @@ Tbatwizard::Tbatwizard(QWidget* parent) : QDialog(parent) {
     Edit971->Loaded();
 
     Label10->setText(dirtree1->GetDirectory());
-    dirtree1->SetDirectory(QDir::currentPath());
+    dirtree1->SetDirectory(BatchStartFolder(LastBatchFolder()));
 }
 
 QStringList Tbatwizard::Captions() const { return BatchCaptionLines(Memo2->toPlainText()); }
@@ -200,7 +207,9 @@ QString Tbatwizard::Extension() const { return BatchExtension(FormatIndex()); }
 void Tbatwizard::dirtree1Change(QObject*) { Label10->setText(dirtree1->GetDirectory()); }
 
 void Tbatwizard::BitBtn2Click() {
-    if (BaseName().isEmpty()) {
+    // Spaces alone would give files named by the caption after invisible
+    // characters.
+    if (BaseName().trimmed().isEmpty()) {
         ShowMessage(QStringLiteral("You need to enter a base name!"));
         return;
     }
@@ -219,6 +228,12 @@ void Tbatwizard::BitBtn2Click() {
         ShowMessage(names.Error);
         return;
     }
+    // Refused here, while the wizard is open, so that nothing typed is lost.
+    if (!FolderWritable(folder)) {
+        ShowMessage(QStringLiteral("Cannot create files in \"%1\"!").arg(folder), mtError);
+        return;
+    }
+    LastBatchFolder() = folder;
     accept();
 }
 
@@ -262,49 +277,47 @@ void BatchRender(QWidget* mainWindow, TButtonRenderer& renderer, const TButtonDe
     TPixelGraphic work;
     work.Assign(&preview);
 
-    QStringList captions;
-    QString folder, baseName, extension;
-    {
-        Tbatwizard wizard(mainWindow);
+    // After a failure the same wizard comes back with everything entered,
+    // so the user can change the folder or the names and try again.
+    Tbatwizard wizard(mainWindow);
+    for (;;) {
         if (wizard.exec() != QDialog::Accepted) {
             ShowMessage(QStringLiteral("Batch Rendering cancelled!"));
             return;
         }
-        captions = wizard.Captions();
-        folder = wizard.Directory();
-        baseName = wizard.BaseName();
-        extension = wizard.Extension();
-    }
-    const TBatchNames names = BuildBatchFileNames(folder, baseName, captions, extension);
-    if (!names.Ok()) {
-        ShowMessage(names.Error);
-        return;
-    }
-    if (!FolderWritable(folder)) {
-        ShowMessage(QStringLiteral("Cannot create files in \"%1\"!").arg(folder), mtError);
-        return;
-    }
+        const QStringList captions = wizard.Captions();
+        const QString folder = wizard.Directory();
+        const TBatchNames names = BuildBatchFileNames(folder, wizard.BaseName(), captions, wizard.Extension());
+        if (!names.Ok()) {
+            ShowMessage(names.Error);
+            continue;
+        }
 
-    QElapsedTimer clock;
-    clock.start();
-    TBatchResult result;
-    {
-        auto progress = std::make_unique<Tprogressform>(mainWindow);
-        progress->ProgressBar1->setRange(0, std::max<int>(captions.size() - 1, 1));
-        progress->show();
-        QCoreApplication::processEvents();
-        Tprogressform* form = progress.get();
-        result = RunBatch(renderer, design, work, captions, names.Paths, [form](int line) {
-            form->ProgressBar1->setValue(line);
+        QElapsedTimer clock;
+        clock.start();
+        TBatchResult result;
+        {
+            auto progress = std::make_unique<Tprogressform>(mainWindow);
+            progress->ProgressBar1->setRange(0, std::max<int>(captions.size() - 1, 1));
+            progress->show();
             QCoreApplication::processEvents();
-            return !form->Cancelled();
-        });
+            Tprogressform* form = progress.get();
+            result = RunBatch(renderer, design, work, captions, names.Paths, [form](int line) {
+                form->ProgressBar1->setValue(line);
+                QCoreApplication::processEvents();
+                return !form->Cancelled();
+            });
+        }
+        if (!result.Error.isEmpty()) {
+            ShowMessage(result.Error, mtError);
+            continue;
+        }
+        if (result.Cancelled) ShowMessage(QStringLiteral("Batch Rendering cancelled!"));
+        else
+            ShowMessage(QStringLiteral("Finished!\n\nTotal Rendering Time: \n") +
+                        QString::number(clock.elapsed() * 0.001, 'g', 15) + QStringLiteral(" seconds"));
+        return;
     }
-    if (!result.Error.isEmpty()) ShowMessage(result.Error, mtError);
-    else if (result.Cancelled) ShowMessage(QStringLiteral("Batch Rendering cancelled!"));
-    else
-        ShowMessage(QStringLiteral("Finished!\n\nTotal Rendering Time: \n") +
-                    QString::number(clock.elapsed() * 0.001, 'g', 15) + QStringLiteral(" seconds"));
 }
 
 }  // namespace glimmo

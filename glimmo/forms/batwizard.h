@@ -29,8 +29,9 @@ namespace glimmo {
 
 // Runs the batch command: the wizard (modal), then the rendering with the
 // progress form (application-modal, so the main window takes no commands
-// meanwhile). Every outcome ends in one message: cancelled, refused, failed
-// (naming the file) or finished with the time taken.
+// meanwhile). It ends in one message, cancelled or finished with the time
+// taken; a failed run (its message names the file) brings the wizard back
+// with everything entered.
 void BatchRender(QWidget* mainWindow, TButtonRenderer& renderer, const TButtonDesign& design,
                  const TPixelGraphic& preview);
 
@@ -61,8 +62,10 @@ public:
     QPushButton* BitBtn2;  // "OK"
 
     void dirtree1Change(QObject* Sender);
-    // OK: refuses with a message while something is missing, else closes
-    // the wizard with the result OK.
+    // OK: refuses with a message while something is missing (a blank base
+    // name counts as none) or the folder takes no files, else closes the
+    // wizard with the result OK. The wizard starts in the folder it was
+    // last confirmed for, else the user's pictures folder, else home.
     void BitBtn2Click();
     void SpeedButton3Click(QObject* Sender);
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -206,6 +207,30 @@ TEST(BatchFolder, WritableIsTriedAndLeavesNothing) {
         EXPECT_FALSE(FolderWritable(dir));
         ::chmod(dir.toStdString().c_str(), 0755);
     }
+}
+
+// Points the user's XDG pictures folder at folder (user-dirs.dirs).
+void SetPicturesFolder(const QString& folder) {
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    ASSERT_FALSE(config.isEmpty());
+    ASSERT_TRUE(QDir().mkpath(config));
+    QFile dirs(config + "/user-dirs.dirs");
+    ASSERT_TRUE(dirs.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    dirs.write(("XDG_PICTURES_DIR=\"" + folder + "\"\n").toUtf8());
+}
+
+TEST(BatchFolder, StartsAtTheLastFolderElseThePicturesFolderElseHome) {
+    const QString dir = Temp("batchstart");
+    const QString pictures = dir + "/Bilder";
+    ASSERT_TRUE(QDir().mkpath(pictures));
+    ASSERT_TRUE(QDir().mkpath(dir + "/last"));
+    SetPicturesFolder(pictures);
+    EXPECT_EQ(BatchStartFolder(dir + "/last/"), dir + "/last/");
+    EXPECT_EQ(BatchStartFolder(""), pictures);
+    EXPECT_EQ(BatchStartFolder(dir + "/gone/"), pictures);  // the last folder went meanwhile
+    EXPECT_EQ(BatchStartFolder("relative"), pictures);
+    SetPicturesFolder(dir + "/no pictures");
+    EXPECT_EQ(BatchStartFolder(""), QDir::homePath());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -117,16 +118,38 @@ TEST(BatchWizard, PagesTextsAndStartValues) {
     EXPECT_EQ(w.Notebook1->GetActivePage(), "Choose Output Directoy");
 }
 
-TEST(BatchWizard, StartsInTheCurrentFolderAndLabelFollowsTheTree) {
-    Tbatwizard w;
-    w.show();
-    const QString current = QDir::currentPath() + "/";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.dirtree1->GetDirectory() == current; }, 20000));
-    EXPECT_EQ(w.Label10->text(), current);
+// Runs before any other wizard of this test program is confirmed: the first
+// wizard of a run has no last folder.
+TEST(BatchWizard, StartsInThePicturesFolderThenWhereTheLastBatchWent) {
     const QString dir = Temp("wizardfolder");
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    ASSERT_FALSE(config.isEmpty());
+    ASSERT_TRUE(QDir().mkpath(config));
+    ASSERT_TRUE(QDir().mkpath(dir + "/Pictures of mine"));
     ASSERT_TRUE(QDir().mkpath(dir + "/Mixed Case"));
-    ASSERT_TRUE(SelectFolder(w, dir + "/Mixed Case"));
-    EXPECT_EQ(w.Label10->text(), dir + "/Mixed Case/");
+    QFile dirs(config + "/user-dirs.dirs");
+    ASSERT_TRUE(dirs.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    dirs.write(("XDG_PICTURES_DIR=\"" + dir + "/Pictures of mine\"\n").toUtf8());
+    dirs.close();
+
+    TMessages messages;
+    {
+        Tbatwizard w;
+        w.show();
+        const QString pictures = dir + "/Pictures of mine/";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w.dirtree1->GetDirectory() == pictures; }, 20000));
+        EXPECT_EQ(w.Label10->text(), pictures);
+        ASSERT_TRUE(SelectFolder(w, dir + "/Mixed Case"));
+        EXPECT_EQ(w.Label10->text(), dir + "/Mixed Case/");
+        w.Memo2->setPlainText("home");
+        Click(w.BitBtn2);
+        ASSERT_EQ(w.result(), QDialog::Accepted) << messages.Texts.join("|").toStdString();
+    }
+    Tbatwizard next;
+    next.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return next.dirtree1->GetDirectory() == dir + "/Mixed Case/"; }, 20000));
+    EXPECT_EQ(next.Label10->text(), dir + "/Mixed Case/");
+    EXPECT_TRUE(messages.Texts.isEmpty());
 }
 
 TEST(BatchWizard, OkRefusesWhatIsMissingInOrder) {
@@ -136,7 +159,11 @@ TEST(BatchWizard, OkRefusesWhatIsMissingInOrder) {
     const QString dir = Temp("wizardok");
     w.Edit971->setText("");
     Click(w.BitBtn2);  // no base name and no captions: the base name first
+    w.Edit971->setText("   ");
+    w.Memo2->setPlainText("home\nnews\n");
+    Click(w.BitBtn2);  // spaces are no base name either
     w.Edit971->setText("b");
+    w.Memo2->setPlainText("");
     Click(w.BitBtn2);
     w.Memo2->setPlainText("home\nnews\n");
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.dirtree1->Idle(); }, 20000));
@@ -146,21 +173,25 @@ TEST(BatchWizard, OkRefusesWhatIsMissingInOrder) {
     ASSERT_TRUE(SelectFolder(w, dir + "/gone"));
     ASSERT_TRUE(QDir(dir + "/gone").removeRecursively());
     Click(w.BitBtn2);  // the folder went meanwhile
+    ASSERT_TRUE(SelectFolder(w, "/proc"));
+    Click(w.BitBtn2);  // a folder nobody may create files in, even the superuser
     ASSERT_TRUE(SelectFolder(w, dir));
     w.Memo2->setPlainText("home\n" + QString(300, 'x'));
     Click(w.BitBtn2);  // a name too long
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(w.result(), QDialog::Rejected);
-    ASSERT_EQ(messages.Texts.size(), 5);
+    ASSERT_EQ(messages.Texts.size(), 7);
     EXPECT_EQ(messages.Texts[0], "You need to enter a base name!");
-    EXPECT_EQ(messages.Texts[1], "You need to enter captions!");
-    EXPECT_EQ(messages.Texts[2], "You need to choose an existing output directory!");
+    EXPECT_EQ(messages.Texts[1], "You need to enter a base name!");
+    EXPECT_EQ(messages.Texts[2], "You need to enter captions!");
     EXPECT_EQ(messages.Texts[3], "You need to choose an existing output directory!");
-    EXPECT_TRUE(messages.Texts[4].startsWith("Line 2 ")) << messages.Texts[4].toStdString();
+    EXPECT_EQ(messages.Texts[4], "You need to choose an existing output directory!");
+    EXPECT_EQ(messages.Texts[5], "Cannot create files in \"/proc/\"!");
+    EXPECT_TRUE(messages.Texts[6].startsWith("Line 2 ")) << messages.Texts[6].toStdString();
 
     w.Memo2->setPlainText("home\n\nnews");
     Click(w.BitBtn2);
-    EXPECT_EQ(messages.Texts.size(), 5);
+    EXPECT_EQ(messages.Texts.size(), 7);
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.result(), QDialog::Accepted);
     EXPECT_EQ(w.Captions(), QStringList({"home", "", "news"}));
@@ -293,26 +324,58 @@ TEST_F(BatchCommand, TheProgressFormBlocksTheMainWindowAndCancelStopsAfterTheFil
     ExpectUsable();
 }
 
-TEST_F(BatchCommand, AnUnwritableFolderGivesOneMessageAndNoProgressForm) {
+// What the user entered is still in the wizard.
+void ExpectEntered(Tbatwizard& w, const QString& captions, int format, const QString& folder, const QString& base) {
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.Memo2->toPlainText(), captions);
+    EXPECT_EQ(w.FormatIndex(), format);
+    EXPECT_EQ(w.Directory(), folder + "/");
+    EXPECT_EQ(w.BaseName(), base);
+}
+
+TEST_F(BatchCommand, AnUnwritableFolderIsRefusedWithTheWizardKeepingWhatWasEntered) {
     // A folder nobody may create files in, even the superuser.
     const QString dir = "/proc";
+    const QString good = Temp("batchretry");
     bool progressSeen = false;
     Messages.OnMessage = [&] { progressSeen = progressSeen || ProgressForm(); };
-    OnWizard([&](Tbatwizard& w) { FillAndOk(w, "a\nb", 2, dir, "x"); });
+    OnWizard([&](Tbatwizard& w) {
+        FillAndOk(w, "a\nb", 2, dir, "x");
+        ASSERT_EQ(Messages.Texts, QStringList({"Cannot create files in \"/proc/\"!"}));
+        ExpectEntered(w, "a\nb", 2, dir, "x");
+        // Another folder, and the batch runs without anything typed again.
+        ASSERT_TRUE(SelectFolder(w, good));
+        Click(w.BitBtn2);
+    });
     Run();
-    ASSERT_EQ(Messages.Texts.size(), 1);
-    EXPECT_TRUE(Messages.Texts[0].contains("/proc")) << Messages.Texts[0].toStdString();
+    ASSERT_EQ(Messages.Texts.size(), 2);
+    EXPECT_TRUE(Messages.Texts[1].startsWith("Finished!")) << Messages.Texts[1].toStdString();
     EXPECT_FALSE(progressSeen);
+    std::vector<std::string> files = gwtest::ListDir(good.toStdString());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, std::vector<std::string>({"xa.png", "xb.png"}));
     ExpectUsable();
 }
 
-TEST_F(BatchCommand, AFailedWriteNamesTheFileAndKeepsWhatWasWritten) {
+TEST_F(BatchCommand, AFailedWriteNamesTheFileAndBringsTheWizardBack) {
     const QString dir = Temp("batchfailgui");
     ASSERT_TRUE(QDir().mkpath(dir + "/fb.bmp"));  // a folder where the second file should go
-    OnWizard([&](Tbatwizard& w) { FillAndOk(w, "a\nb\nc", 0, dir, "f"); });
+    bool cameBack = false;
+    OnWizard([&](Tbatwizard& w) {
+        FillAndOk(w, "a\nb\nc", 0, dir, "f");
+        OnWizard([&](Tbatwizard& again) {
+            cameBack = true;
+            EXPECT_EQ(&again, &w);
+            EXPECT_EQ(Messages.Texts.size(), 1);
+            ExpectEntered(again, "a\nb\nc", 0, dir, "f");
+            Click(again.SpeedButton3);
+        });
+    });
     Run();
-    ASSERT_EQ(Messages.Texts.size(), 1);
+    EXPECT_TRUE(cameBack);
+    ASSERT_EQ(Messages.Texts.size(), 2);
     EXPECT_TRUE(Messages.Texts[0].contains(dir + "/fb.bmp")) << Messages.Texts[0].toStdString();
+    EXPECT_EQ(Messages.Texts[1], "Batch Rendering cancelled!");
     std::vector<std::string> files = gwtest::ListDir(dir.toStdString());
     std::sort(files.begin(), files.end());
     EXPECT_EQ(files, std::vector<std::string>({"fa.bmp", "fb.bmp"}));
