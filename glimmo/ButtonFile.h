@@ -36,7 +36,7 @@ struct TButtonParameters {
 void WriteButtonFile(const std::string& fileName, const TButtonParameters& parameters, TPixelGraphic& button);
 // Reads a whole file into a new value. Lines that older files lack keep the
 // values of current; numbers are limited to their controls' ranges. Raises
-// when the file, an item or a line is damaged (EQDBNoFile for a missing file).
+// when the file, an item or a line is damaged (EQDBFileError for a missing file).
 TButtonParameters ReadButtonFile(const std::string& fileName, const TButtonParameters& current);
 
 // Main-form level: the design, plasma picture and preview of renderer and

@@ -106,7 +106,7 @@ void LayerListIn(const TStringList& lines, TTileParameters& tile);
 void WriteTileFile(const std::string& fileName, const TTileParameters& tile, TPixelGraphic& result);
 // Reads a whole file into a new value; the cell size keeps the values given
 // when the file has none. Raises when the file, an item or a line is damaged
-// (EQDBNoFile for a missing file).
+// (EQDBFileError for a missing file).
 TTileParameters ReadTileFile(const std::string& fileName, int cellWidth = kDefaultCellSize,
                              int cellHeight = kDefaultCellSize);
 

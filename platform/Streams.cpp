@@ -240,7 +240,25 @@ static std::string SaveLeftoverOwner(const std::string& base, const std::string&
     return middle.substr(0, dot);
 }
 
-TSafeFileStream::TSafeFileStream(const std::string& target) : FTarget(target) {
+// A link is saved through: the file it names is replaced (a dangling link's
+// file is made) and the link stays. Links in the folders above are followed
+// by the calls themselves.
+std::string ResolveSaveTarget(const std::string& path) {
+    std::string at = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return at;
+        std::vector<char> buf(static_cast<size_t>(std::max<off_t>(st.st_size, 255)) + 1);
+        const ssize_t n = ::readlink(at.c_str(), buf.data(), buf.size());
+        if (n <= 0 || static_cast<size_t>(n) >= buf.size()) return at;
+        const std::string to(buf.data(), static_cast<size_t>(n));
+        at = to[0] == '/' ? to : ExtractFilePath(at) + to;
+    }
+    return path;  // a loop of links: the calls on it report that
+}
+
+TSafeFileStream::TSafeFileStream(const std::string& name) : FTarget(ResolveSaveTarget(name)) {
+    const std::string& target = FTarget;
     std::string folder = ExtractFilePath(target);
     std::string base = ExtractFileName(target);
     // Temporary files of saves of this target that were killed.

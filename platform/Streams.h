@@ -142,7 +142,7 @@ protected:
 
 // Writes a new file next to the target; Commit() makes it the target in one
 // rename. Destroying it uncommitted removes the temporary file and leaves the
-// target untouched.
+// target untouched. A target that is a link stands for the file it names.
 class TSafeFileStream : public TFileStream {
 public:
     explicit TSafeFileStream(const std::string& target);
@@ -160,6 +160,9 @@ private:
     bool FCommitted = false;
 };
 
+// The file a save to path replaces: path itself, or where its links lead (a
+// dangling link's last name).
+std::string ResolveSaveTarget(const std::string& path);
 // fsync of the folder that holds path (after a rename), best effort.
 void SyncParentFolder(const std::string& path);
 bool FileExists(const std::string& path);

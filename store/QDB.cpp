@@ -107,7 +107,9 @@ void TQDB::Open(const std::string& name, TOpenMode mode) {
         if (!FFileName.empty()) {
             FMode = mode;
             bool exists = FileExists(FFileName);
-            if (mode == omReadExisting && !exists) throw EQDBNoFile(qmNoFile);
+            // A reader is told what is there instead of a file; a missing
+            // one is "not found".
+            if (mode == omReadExisting && !exists) (void)TWorkFile(FFileName, fmOpenRead);
             if (mode == omOpenOrCreate && !exists) CreateEmptyQDBFile();
             // A read-only store keeps its sections in memory; the others
             // edit them in work files.
@@ -143,8 +145,8 @@ void TQDB::CreateEmptyQDBFile() {
 }
 
 void TQDB::StartEmptyStore() {
-    std::string folder = ExtractFilePath(FFileName);
-    if (!std::filesystem::is_directory(folder.empty() ? "." : folder)) RaiseQDBFileError(ENOENT, FFileName);
+    // A save that Close() would refuse is refused before any work.
+    (void)CheckedTarget(FFileName);
     FFileAge = TFileAge();
     FData = std::make_unique<TWorkFile>(FDataName, fmOpenReadWrite);
     TWorkFile index(FIndexName, fmCreate);
@@ -375,6 +377,8 @@ void TQDB::WriteQDBFile() {
     // The new container is written whole beside the old one first; only the
     // check of the old one and the rename then need the lock.
     TContainerWriter out(FFileName);
+    // Through a link: the file it names, and copies beside that one.
+    const std::string target = out.Target();
     out.WriteBuffer(kMagic, 4);
     std::optional<TDigest> key;
     if (!FPassword.empty()) {
@@ -405,7 +409,7 @@ void TQDB::WriteQDBFile() {
 
     std::optional<TContainerLock> lock;
     try {
-        lock.emplace(FFileName);
+        lock.emplace(target);
     } catch (const EQDBFileError&) {
         FSaveRefused = true;  // nothing was replaced
         throw;
@@ -416,8 +420,8 @@ void TQDB::WriteQDBFile() {
         if (!allow) {
             // Someone else changed the file since it was opened: keep theirs
             // and save beside it, under the first free name of the chain.
-            const std::string folder = ExtractFilePath(FFileName);
-            std::string name = ExtractFileName(FFileName);
+            const std::string folder = ExtractFilePath(target);
+            std::string name = ExtractFileName(target);
             do {
                 do {
                     name = "1." + name;

@@ -20,9 +20,15 @@
 //   omOpenOrCreate  the FileName property: opens the file, first creating an
 //                   empty container when it is missing.
 //   omReadExisting  readers: opens an existing file read-only; a missing file
-//                   raises EQDBNoFile and nothing is created.
+//                   raises EQDBFileError "Could not find the file" and
+//                   nothing is created.
 //   omCreateNew     writers: starts an empty container; the file is replaced
 //                   only by a successful Close(), never touched before.
+//                   Opening refuses a target that Close() could not replace
+//                   (a folder, pipe or device, a read-only file, a folder
+//                   that cannot be written, a name too long).
+// Only files are read or replaced; a link is read and saved through, and
+// stays a link.
 // Close() reports failures; the destructor never raises (it saves like
 // Close() for omOpenOrCreate, and discards an omCreateNew store that was not
 // closed).

@@ -2,6 +2,7 @@
 #include "platform/Streams.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -29,11 +30,16 @@ const char* const kMessages[] = {
     "The password you have provided is invalid",
     "File %s is empty",
     "The file %s was changed by another program, and the name of a copy beside it would be too long",
+    "%s is a folder, not a file",
+    "%s is a pipe, socket or device, not a file",
+    "The file name %s is too long",
+    "The folder %s cannot be written",
+    "Access to the file %s is denied",
 };
 }  // namespace
 
 std::string QDBMessageText(int id) {
-    if (id < 1 || id > qmNoCopyName) return std::string();
+    if (id < 1 || id > qmAccessDenied) return std::string();
     return kMessages[id];
 }
 
@@ -43,6 +49,25 @@ std::string QDBFormatMessage(int id, const std::string& arg) {
     if (p != std::string::npos) text.replace(p, 2, arg);
     return text;
 }
+
+namespace {
+std::string FolderOf(const std::string& name) {
+    std::string folder = ExtractFilePath(name);
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder.empty() ? "." : folder;
+}
+
+// Permission refused: a file nobody may write is read-only whoever asks
+// (the superuser too); else the folder, when it cannot be written.
+[[noreturn]] void RaiseRefused(const std::string& name) {
+    struct stat st;
+    if (::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0)
+        throw EQDBFileError(qmReadOnly, name);
+    const std::string folder = FolderOf(name);
+    if (::access(folder.c_str(), W_OK) != 0) throw EQDBFileError(qmFolderReadOnly, folder);
+    throw EQDBFileError(qmAccessDenied, name);
+}
+}  // namespace
 
 void RaiseQDBFileError(int err, const std::string& name) {
     switch (err) {
@@ -63,9 +88,11 @@ void RaiseQDBFileError(int err, const std::string& name) {
         case ENFILE: throw EQDBFileError(qmNoHandles);
         case EACCES:
         case EPERM:
+        case EROFS: RaiseRefused(name);
         case EBUSY:
-        case ETXTBSY:
-        case EROFS: throw EQDBFileError(qmInUse, name);
+        case ETXTBSY: throw EQDBFileError(qmInUse, name);
+        case EISDIR: throw EQDBFileError(qmIsFolder, name);
+        case ENAMETOOLONG: throw EQDBFileError(qmNameTooLong, name);
         case ENOSPC:
         case EDQUOT:
         case EFBIG: throw EQDBFileError(qmDiskFull);

@@ -1,5 +1,5 @@
 #pragma once
-// The store's exception family and its string table (ids 1..21). Every
+// The store's exception family and its string table (ids 1..26). Every
 // exception carries the id it was raised with, so callers can tell causes
 // apart without parsing the text.
 #include <string>
@@ -57,8 +57,15 @@ enum : int {
     qmInvalidPassword = 19,
     qmEmpty = 20,
     qmNoCopyName = 21,
+    qmIsFolder = 22,
+    qmNotAFile = 23,
+    qmNameTooLong = 24,
+    qmFolderReadOnly = 25,
+    qmAccessDenied = 26,
 };
 
 // Raises the EQDBFileError that an errno value stands for; name is the file
-// the failing call was about.
+// the failing call was about. A refused write says whether the file is
+// read-only or its folder cannot be written; "in use" is left to a file
+// another saver holds.
 [[noreturn]] void RaiseQDBFileError(int err, const std::string& name);

@@ -104,10 +104,17 @@ TWorkFile::TWorkFile(const std::string& path, int mode) {
                 : (mode & 3) == fmOpenReadWrite ? O_RDWR
                 : (mode & 3) == fmOpenWrite     ? O_WRONLY
                                                 : O_RDONLY;
-    OpenFd(path, flags, 0600);
-    if (FFd < 0) RaiseQDBFileError(errno, path);
+    // Not blocking, so that a pipe in a container's place cannot stall the
+    // open; only files are read.
+    OpenFd(path, flags | O_NONBLOCK, 0600);
+    if (FFd < 0) {
+        const int err = errno;
+        struct stat st;
+        if (::stat(path.c_str(), &st) == 0) RefuseNonFile(st, path);
+        RaiseQDBFileError(err, path);
+    }
     struct stat st;
-    if (::fstat(FFd, &st) == 0 && S_ISDIR(st.st_mode)) RaiseQDBFileError(EISDIR, path);
+    if (::fstat(FFd, &st) == 0) RefuseNonFile(st, path);
 }
 
 namespace {
@@ -129,14 +136,31 @@ int64_t TWorkFile::Write(const void* buffer, int64_t count) {
     return Checked(TFileStream::Write(buffer, count), count, true, FPath);
 }
 
-namespace {
-// The folder must exist before the writer can make its temporary file there.
-const std::string& CheckedTarget(const std::string& target) {
-    std::string folder = ExtractFilePath(target);
-    if (!IsFolder(folder.empty() ? "." : folder)) RaiseQDBFileError(ENOENT, target);
-    return target;
+void RefuseNonFile(const struct stat& st, const std::string& name) {
+    if (S_ISDIR(st.st_mode)) throw EQDBFileError(qmIsFolder, name);
+    if (!S_ISREG(st.st_mode)) throw EQDBFileError(qmNotAFile, name);
 }
-}  // namespace
+
+std::string CheckedTarget(const std::string& target) {
+    std::string file = ResolveSaveTarget(target);
+    const std::string folder = ExtractFilePath(file);
+    const std::string where = folder.empty() ? "." : folder;
+    // The temporary file is made beside the file: its folder must be there.
+    if (!IsFolder(where)) RaiseQDBFileError(ENOENT, file);
+    if (!NameFits(folder, ExtractFileName(file))) throw EQDBFileError(qmNameTooLong, target);
+    struct stat st;
+    const bool exists = ::stat(file.c_str(), &st) == 0;
+    if (!exists && errno != ENOENT) RaiseQDBFileError(errno, target);
+    if (exists) {
+        // Nothing but a file is replaced; a pipe would also stall the lock.
+        RefuseNonFile(st, target);
+        // By the mode bits, which bind the superuser as well.
+        if ((st.st_mode & 0222) == 0) throw EQDBReadOnly(qmReadOnly, target);
+    }
+    if (::access(where.c_str(), W_OK) != 0) RaiseQDBFileError(errno, file);
+    if (exists && FileIsReadOnly(file)) throw EQDBReadOnly(qmReadOnly, target);
+    return file;
+}
 
 TContainerWriter::TContainerWriter(const std::string& target) try : TSafeFileStream(CheckedTarget(target)) {
 } catch (const EStreamError&) {
@@ -233,10 +257,20 @@ TContainerLock::TContainerLock(const std::string& path) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(LockWait());
     for (;;) {
-        FFd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        // Not blocking: a pipe put in the file's place waits for no writer.
+        FFd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (FFd < 0) {
-            if (errno == ENOENT) return;  // no file: nothing to check or to guard
-            RaiseQDBFileError(errno, path);
+            const int err = errno;
+            if (err == ENOENT) return;  // no file: nothing to check or to guard
+            struct stat st;
+            if (::stat(path.c_str(), &st) == 0) RefuseNonFile(st, path);
+            RaiseQDBFileError(err, path);
+        }
+        struct stat opened;
+        if (::fstat(FFd, &opened) == 0 && !S_ISREG(opened.st_mode)) {
+            ::close(FFd);
+            FFd = -1;
+            RefuseNonFile(opened, path);
         }
         int locked;
         while ((locked = ::flock(FFd, LOCK_EX | LOCK_NB)) != 0 && (errno == EWOULDBLOCK || errno == EINTR) &&

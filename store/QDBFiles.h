@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+struct stat;
+
 #include "platform/Streams.h"
 #include "store/QDBCipher.h"
 
@@ -37,6 +39,16 @@ public:
     int64_t Write(const void* buffer, int64_t count) override;
     int Handle() const { return FFd; }
 };
+
+// Raises EQDBFileError when st is no file: a folder, or a pipe, socket or
+// device.
+void RefuseNonFile(const struct stat& st, const std::string& name);
+
+// Refuses a save to target before any work is done: its folder must exist
+// and be writable, its name must fit, and what the name holds must be a file
+// that is not read-only (EQDBReadOnly). A link stands for the file it names;
+// the result is that file's name.
+std::string CheckedTarget(const std::string& target);
 
 // Writes a container next to its target and puts it in place on Commit
 // (fsync, rename, fsync of the folder); failures raise EQDBFileError. Unless

@@ -25,6 +25,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <cmath>
+#include <stdexcept>
 
 #include "artkit/forms/splash.h"
 #include "image/PGDialogFilters.h"
@@ -1019,6 +1020,11 @@ void Tmain::SetAsWallpaper(bool tiled) {
 void Tmain::CopyTileToClipboard() { CopyToClipboard(ViewPicture()); }
 
 void Tmain::SaveParameters(const std::string& fileName) {
+    // A typed folder that is not there is said as such, before the store
+    // reports it in its own words.
+    const QString folder = QFileInfo(QString::fromStdString(fileName)).absolutePath();
+    if (!QFileInfo(folder).isDir())
+        throw std::runtime_error("The folder " + QDir::toNativeSeparators(folder).toStdString() + " does not exist.");
     FModel.CellWidth = RxSlider2->GetValue();
     FModel.CellHeight = RxSlider4->GetValue();
     PostProcessAndCompose();

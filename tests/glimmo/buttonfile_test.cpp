@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -9,6 +10,7 @@
 #include "image/PGFormats.h"
 #include "support/ContainerItems.h"
 #include "support/PictureUtil.h"
+#include "support/SaveTargets.h"
 #include "support/ScopedLocale.h"
 #include "support/TestFiles.h"
 
@@ -265,7 +267,56 @@ TEST_F(ButtonFile, DamagedFilesRaiseAndChangeNothing) {
     }
     WriteFile(Path, std::string("QDB\0 this is no container", 25));
     EXPECT_THROW(ReadButtonFile(Path, TButtonParameters()), Exception);
-    EXPECT_THROW(ReadButtonFile(Dir + "/none.glw", TButtonParameters()), EQDBNoFile);
+}
+
+// What the name names: a design is saved onto a file only, through a link,
+// never over a read-only one; loads say what is wrong.
+TEST_F(ButtonFile, SavesAndLoadsTellTheirTarget) {
+    TButtonParameters p{UnusualDesign(), {"", false, Pattern(40, 20)}, nullptr};
+    auto message = [](const std::function<void()>& run) {
+        try {
+            run();
+        } catch (const Exception& e) {
+            return e.Message();
+        }
+        return std::string();
+    };
+    // A pipe: refused without waiting for a writer, both ways (in a child,
+    // so that a hang fails the test instead of stalling it).
+    const std::string fifo = Dir + "/f.glw";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    std::string said;
+    EXPECT_EQ(RunInChild(
+                  [&](std::string& out) {
+                      out = message([&] { WriteButtonFile(fifo, p, Button); }) + "\n" +
+                            message([&] { ReadButtonFile(fifo, TButtonParameters()); });
+                      return 0;
+                  },
+                  &said, 8000),
+              0);
+    const std::string notAFile = fifo + " is a pipe, socket or device, not a file";
+    EXPECT_EQ(said, notAFile + "\n" + notAFile);
+    EXPECT_TRUE(IsFifo(fifo));
+    ::unlink(fifo.c_str());
+
+    // Read-only by its mode: refused and kept.
+    WriteButtonFile(Path, p, Button);
+    const std::string old = ReadFile(Path);
+    ASSERT_EQ(::chmod(Path.c_str(), 0444), 0);
+    p.Design.Caption = "Other";
+    EXPECT_EQ(message([&] { WriteButtonFile(Path, p, Button); }), Path + " is marked as read-only");
+    EXPECT_EQ(ReadFile(Path), old);
+    ASSERT_EQ(::chmod(Path.c_str(), 0644), 0);
+
+    // Through a link: the file it names is saved, the link stays.
+    ASSERT_EQ(::symlink("design.glw", (Dir + "/link.glw").c_str()), 0);
+    WriteButtonFile(Dir + "/link.glw", p, Button);
+    EXPECT_TRUE(IsLink(Dir + "/link.glw"));
+    EXPECT_EQ(ReadButtonFile(Path, TButtonParameters()).Design.Caption, "Other");
+
+    EXPECT_EQ(message([&] { ReadButtonFile(Dir + "/none.glw", TButtonParameters()); }),
+              "Could not find the file " + Dir + "/none.glw");
+    EXPECT_EQ(SortedEntries(Dir), (std::vector<std::string>{"design.glw", "link.glw"}));
 }
 
 TEST_F(ButtonFile, AFailedSaveLeavesTheOldFile) {

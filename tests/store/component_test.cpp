@@ -50,8 +50,8 @@ TEST_F(ComponentTest, OpenModes) {
     try {
         db.Open(Path("missing.qdb"), TQDB::omReadExisting);
         FAIL();
-    } catch (const EQDBNoFile& e) {
-        EXPECT_EQ(e.Message(), "Illegal operation - no file assigned");
+    } catch (const EQDBFileError& e) {
+        EXPECT_EQ(e.Message(), "Could not find the file " + Path("missing.qdb"));
     }
     EXPECT_TRUE(gwtest::ListDir(dir).empty());
     EXPECT_EQ(db.GetFileName(), "");

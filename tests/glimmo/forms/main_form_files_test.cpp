@@ -2,6 +2,7 @@
 // the form, damaged files, the export in every type, the Smart JPEG Saver's
 // result and the presets made at build time.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -11,6 +12,8 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <functional>
+#include <utility>
 
 #include "artkit/Painters.h"
 #include "glimmo/ButtonFile.h"
@@ -224,6 +227,37 @@ TEST_F(MainFormFiles, ADamagedFileShowsOneMessageAndChangesNothing) {
     EXPECT_EQ(form.Renders(), count + 1);
     QTest::keyClick(form.RxSlider1, Qt::Key_Right);
     EXPECT_EQ(form.Renders(), count + 2);
+}
+
+TEST_F(MainFormFiles, SaveAndLoadSayWhatIsWrongWithTheFile) {
+    TTestMain form;
+    const std::string missing = Dir + "/missing.glw";
+    const std::string readOnly = Dir + "/kept.glw";
+    form.FileName = readOnly;
+    form.SaveParameters1->Click();
+    const std::string old = ReadFile(readOnly);
+    ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+    const std::vector<std::pair<std::function<void()>, std::string>> cases = {
+        {[&] {
+             form.FileName = missing;
+             form.LoadParameters2->Click();
+         },
+         "Could not find the file " + missing},
+        {[&] {
+             form.FileName = readOnly;
+             form.SaveParameters1->Click();
+         },
+         readOnly + " is marked as read-only"},
+    };
+    for (const auto& [command, text] : cases) {
+        TMessageRecorder messages;
+        command();
+        ASSERT_EQ(messages.Boxes.size(), 1u);
+        EXPECT_EQ(messages.Boxes[0].Text, text);
+        EXPECT_EQ(messages.Boxes[0].Type, mtError);
+    }
+    EXPECT_EQ(ReadFile(readOnly), old);
+    EXPECT_EQ(ListDir(Dir), std::vector<std::string>{"kept.glw"});
 }
 
 TEST_F(MainFormFiles, ALoadedFontNameTheFontBoxDoesNotListIsKept) {

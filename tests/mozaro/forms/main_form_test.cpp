@@ -791,6 +791,19 @@ TEST_F(MainForm, TheWallpaperNameIsAskedForWithAPromptAndBlankNamesAreRefused) {
     SetWallpaperFolder("");
 }
 
+TEST_F(MainForm, SavingIntoAMissingFolderSaysSo) {
+    const std::string folder = Dir + "/gone";
+    Form->AskFileName = [&](mozaro::TFileRequest r) {
+        return r == mozaro::frSaveParameters ? folder + "/tile.mzo" : std::string();
+    };
+    // As from the menu: the message loop shows what the command raised.
+    QTimer::singleShot(0, Form.get(), [&] { Form->SaveParameters1->Click(); });
+    QCoreApplication::processEvents();
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Text, "The folder " + folder + " does not exist.");
+    EXPECT_TRUE(gwtest::ListDir(Dir).empty());
+}
+
 TEST_F(MainForm, AFailedLoadShowsTheMessageAndChangesNothing) {
     gwtest::WriteFile(Dir + "/junk.mzo", "not a tile at all");
     Form->AutoImageComboBox1->setCurrentIndex(algDots);
