@@ -1,7 +1,9 @@
 #include "platform/Leftovers.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -81,19 +84,68 @@ bool OwnerTagAlive(const std::string& tag) {
     return now < 0 || start == 0 || now == start;
 }
 
+const char kOwnerLockName[] = "owner.lock";
+
+bool LockAsOwner(int fd) {
+    int locked;
+    while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if (locked != 0) return true;  // no locks on this file system: the tag alone tells
+    // A cleaner removes what it judged dead while it holds the lock.
+    struct stat st;
+    return ::fstat(fd, &st) != 0 || st.st_nlink > 0;
+}
+
+namespace {
+
+enum class THold { Held, Free, Unknown };
+
+// Held when someone holds the lock on fd; Free when this process now does;
+// Unknown where the file system keeps no locks.
+THold TryLock(int fd) {
+    int locked;
+    while ((locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    if (locked == 0) return THold::Free;
+    return errno == EWOULDBLOCK ? THold::Held : THold::Unknown;
+}
+
+}  // namespace
+
 void RemoveDeadLeftovers(const std::string& folder, const std::function<std::string(const std::string&)>& ownerOf,
                          const std::function<void(const std::string&)>& remove) {
     DIR* d = ::opendir(folder.empty() ? "." : folder.c_str());
     if (!d) return;
-    std::vector<std::string> dead;
+    std::vector<std::pair<std::string, std::string>> found;  // path, owner tag
     while (dirent* e = ::readdir(d)) {
         const std::string name = e->d_name;
         const std::string owner = ownerOf(name);
-        if (owner.empty() || !IsOwnerTag(owner) || OwnerTagAlive(owner)) continue;
-        const std::string path = (folder.empty() || folder.back() == '/' ? folder : folder + "/") + name;
-        struct stat st;
-        if (::lstat(path.c_str(), &st) == 0 && st.st_uid == ::getuid()) dead.push_back(path);
+        if (owner.empty() || !IsOwnerTag(owner)) continue;
+        found.emplace_back((folder.empty() || folder.back() == '/' ? folder : folder + "/") + name, owner);
     }
     ::closedir(d);
-    for (const std::string& path : dead) remove(path);
+    for (const auto& [path, owner] : found) {
+        struct stat st;
+        if (::lstat(path.c_str(), &st) != 0 || st.st_uid != ::getuid()) continue;
+        if (S_ISLNK(st.st_mode)) {
+            if (!OwnerTagAlive(owner)) ::unlink(path.c_str());
+            continue;
+        }
+        int lock = -1;
+        if (S_ISREG(st.st_mode)) {
+            lock = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        } else if (S_ISDIR(st.st_mode)) {
+            const int dir = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (dir < 0) continue;
+            lock = ::openat(dir, kOwnerLockName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+            ::close(dir);
+        }
+        const THold hold = lock >= 0 ? TryLock(lock) : THold::Unknown;
+        // A folder's owner takes its lock before anything else goes in; a
+        // file's lock cannot tell a dead owner from one before the locks.
+        const bool dead = (hold == THold::Free && S_ISDIR(st.st_mode)) ||
+                          (hold != THold::Held && !OwnerTagAlive(owner));
+        if (dead) remove(path);
+        if (lock >= 0) ::close(lock);
+    }
 }

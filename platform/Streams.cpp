@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -257,6 +259,26 @@ std::string ResolveSaveTarget(const std::string& path) {
     return path;  // a loop of links: the calls on it report that
 }
 
+// What a file made with 0644 gets under this process's umask.
+static unsigned NewFileMode() {
+    unsigned mask = 0;
+    bool known = false;
+    if (FILE* f = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (!known && std::fgets(line, sizeof line, f))
+            if (std::strncmp(line, "Umask:", 6) == 0) {
+                mask = static_cast<unsigned>(std::strtoul(line + 6, nullptr, 8));
+                known = true;
+            }
+        std::fclose(f);
+    }
+    if (!known) {
+        mask = ::umask(022);
+        ::umask(mask);
+    }
+    return 0644 & ~mask;
+}
+
 TSafeFileStream::TSafeFileStream(const std::string& name) : FTarget(ResolveSaveTarget(name)) {
     const std::string& target = FTarget;
     std::string folder = ExtractFilePath(target);
@@ -266,23 +288,31 @@ TSafeFileStream::TSafeFileStream(const std::string& name) : FTarget(ResolveSaveT
         folder, [&](const std::string& name) { return SaveLeftoverOwner(base, name); },
         [](const std::string& path) { ::unlink(path.c_str()); });
     for (int attempt = 0; attempt < 100 && FFd < 0; ++attempt) {
+        // Private until the commit gives it its mode: the new content of a
+        // private file is never readable by others, not even for a moment.
         OpenFd(folder + "." + TempBase(base) + "." + ProcessOwnerTag() + "." + RandomSuffix() + ".tmp",
-               O_RDWR | O_CREAT | O_EXCL, 0644);
+               O_RDWR | O_CREAT | O_EXCL, 0600);
         if (FFd < 0 && errno != EEXIST) break;
+        if (FFd >= 0 && !LockAsOwner(FFd)) {
+            ::close(FFd);  // removed by a cleaner that took it for a dead saver's
+            FFd = -1;
+        }
     }
     if (FFd < 0) throw EFCreateError("Cannot create file \"" + target + "\"");
     // Keep the old file's permissions where there is one.
     struct stat st;
-    if (::stat(target.c_str(), &st) == 0) (void)::fchmod(FFd, st.st_mode & 07777);
+    FMode = ::stat(target.c_str(), &st) == 0 ? st.st_mode & 07777 : NewFileMode();
 }
 
 TSafeFileStream::~TSafeFileStream() {
+    if (FLockFd >= 0) ::close(FLockFd);
     if (FCommitted) return;
+    // Removed before the lock goes with the descriptor.
+    ::unlink(FPath.c_str());
     if (FFd >= 0) {
         ::close(FFd);
         FFd = -1;
     }
-    ::unlink(FPath.c_str());
 }
 
 void TSafeFileStream::Commit() { CommitAs(FTarget, true); }
@@ -305,8 +335,11 @@ int RenameNoReplace(const char* from, const char* to) {
 bool TSafeFileStream::CommitAs(const std::string& target, bool replace) {
     if (FCommitted) return true;
     if (FFd >= 0) {
-        // Closing reports write errors some file systems keep until then.
+        (void)::fchmod(FFd, static_cast<mode_t>(FMode));
         Sync();
+        // Closing reports write errors some file systems keep until then; a
+        // second descriptor keeps the owner's lock until the rename.
+        FLockFd = ::fcntl(FFd, F_DUPFD_CLOEXEC, 0);
         const int closed = ::close(FFd);
         FFd = -1;
         if (closed != 0) {
@@ -325,6 +358,10 @@ bool TSafeFileStream::CommitAs(const std::string& target, bool replace) {
     }
     FCommitted = true;
     FTarget = target;
+    if (FLockFd >= 0) {
+        ::close(FLockFd);
+        FLockFd = -1;
+    }
     SyncParentFolder(FTarget);
     return true;
 }

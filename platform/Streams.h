@@ -158,6 +158,11 @@ public:
 private:
     std::string FTarget;
     bool FCommitted = false;
+    // The mode the file gets at the commit (the old file's, or a new file's).
+    unsigned FMode = 0644;
+    // Keeps the owner's lock on the temporary file from its close to its
+    // rename.
+    int FLockFd = -1;
 };
 
 // The file a save to path replaces: path itself, or where its links lead (a

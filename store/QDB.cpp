@@ -141,7 +141,9 @@ void TQDB::CreateEmptyQDBFile() {
     bytes.push_back(0);
     TContainerWriter out(FFileName);
     out.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-    out.CommitChecked();
+    // Another process may have made the file meanwhile, and even saved into
+    // it: theirs stays, and this store opens it.
+    (void)out.CommitCheckedAs(FFileName, false);
 }
 
 void TQDB::StartEmptyStore() {

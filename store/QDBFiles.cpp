@@ -11,6 +11,8 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <map>
+#include <mutex>
 #include <new>
 #include <thread>
 #include <vector>
@@ -57,14 +59,46 @@ std::string WorkFolderOwner(const std::string& name) {
 
 void RemoveDeadWorkFolders() { RemoveDeadLeftovers(WorkFolderBase(), WorkFolderOwner, RemovePrivateFolder); }
 
+namespace {
+// The lock files of this process's work folders, held open until the folder
+// is removed.
+std::mutex& HeldLock() {
+    static std::mutex lock;
+    return lock;
+}
+std::map<std::string, int>& Held() {
+    static std::map<std::string, int> held;
+    return held;
+}
+
+void ReleaseHeld(const std::string& folder) {
+    std::lock_guard<std::mutex> guard(HeldLock());
+    auto it = Held().find(folder);
+    if (it == Held().end()) return;
+    ::close(it->second);
+    Held().erase(it);
+}
+}  // namespace
+
 std::string MakePrivateFolder() {
-    std::string base = WorkFolderBase();
-    std::vector<char> name(base.begin(), base.end());
-    const std::string tail = "/qdb-" + ProcessOwnerTag() + "-XXXXXX";
-    name.insert(name.end(), tail.begin(), tail.end());
-    name.push_back('\0');
-    if (!::mkdtemp(name.data())) throw EQDBIndexError(qmNoTempFile);
-    return std::string(name.data());
+    const std::string pattern = WorkFolderBase() + "/qdb-" + ProcessOwnerTag() + "-XXXXXX";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::vector<char> name(pattern.begin(), pattern.end());
+        name.push_back('\0');
+        if (!::mkdtemp(name.data())) break;
+        std::string folder(name.data());
+        const int fd =
+            ::open((folder + "/" + kOwnerLockName).c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 && LockAsOwner(fd)) {
+            std::lock_guard<std::mutex> guard(HeldLock());
+            Held()[folder] = fd;
+            return folder;
+        }
+        // A cleaner took the fresh folder for a dead owner's.
+        if (fd >= 0) ::close(fd);
+        ::rmdir(folder.c_str());
+    }
+    throw EQDBIndexError(qmNoTempFile);
 }
 
 std::string MakeTempFile(const std::string& folder, const std::string& prefix) {
@@ -79,24 +113,43 @@ std::string MakeTempFile(const std::string& folder, const std::string& prefix) {
 
 void RemovePrivateFolder(const std::string& folder) {
     if (folder.empty()) return;
-    if (DIR* d = ::opendir(folder.c_str())) {
-        std::vector<std::string> names;
+    // Never followed: a link (or anything else) of that name goes as itself.
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dir < 0) {
+        struct stat st;
+        if (::lstat(folder.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) ::unlink(folder.c_str());
+        ReleaseHeld(folder);
+        return;
+    }
+    std::vector<std::string> names;
+    const int listed = ::dup(dir);
+    if (DIR* d = listed >= 0 ? ::fdopendir(listed) : nullptr) {
         while (dirent* e = ::readdir(d)) {
             std::string n = e->d_name;
             if (n != "." && n != "..") names.push_back(n);
         }
         ::closedir(d);
-        // The work files hold the plain bytes of protected containers:
-        // emptied first, so that nothing of them outlives a failed unlink
-        // or a second link to the file.
-        for (const std::string& n : names) {
-            const std::string path = folder + "/" + n;
-            struct stat st;
-            if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) (void)::truncate(path.c_str(), 0);
-            ::unlink(path.c_str());
-        }
+    } else if (listed >= 0) {
+        ::close(listed);
     }
+    // The work files hold the plain bytes of protected containers: emptied
+    // first, so that nothing of them outlives a failed unlink or a second
+    // link to the file.
+    for (const std::string& n : names) {
+        struct stat st;
+        if (::fstatat(dir, n.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
+            const int fd = ::openat(dir, n.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0) {
+                (void)::ftruncate(fd, 0);
+                ::close(fd);
+            }
+        }
+        ::unlinkat(dir, n.c_str(), 0);
+    }
+    ::close(dir);
     ::rmdir(folder.c_str());
+    // Our own lock goes last, once nothing of the folder is left.
+    ReleaseHeld(folder);
 }
 
 TWorkFile::TWorkFile(const std::string& path, int mode) {

@@ -19,15 +19,16 @@ void SetWorkFolderSetting(const std::string& folder);
 const std::string& WorkFolderSetting();
 
 // A fresh folder (mode 0700, named after this process, unpredictable) for
-// one store's work files.
-// Raises EQDBIndexError 15 when none can be made.
+// one store's work files, with the lock file this process holds until
+// RemovePrivateFolder. Raises EQDBIndexError 15 when none can be made.
 std::string MakePrivateFolder();
 // A fresh empty file in folder named prefix + random characters; raises
 // EQDBIndexError 15 when none can be made.
 std::string MakeTempFile(const std::string& folder, const std::string& prefix);
-// Removes the private folder and whatever it holds (it is ours alone).
+// Removes the private folder and whatever it holds (it is ours alone),
+// following no link.
 void RemovePrivateFolder(const std::string& folder);
-// Removes this user's work folders whose process no longer runs.
+// Removes this user's work folders whose owner no longer runs.
 void RemoveDeadWorkFolders();
 
 // A file stream whose failures (open, read, write) raise EQDBFileError by

@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/ptrace.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 
 #include "platform/Colors.h"
 #include "platform/MathUtil.h"
@@ -142,6 +148,102 @@ TEST(SafeFileStream, TheLongestNameSavesAndATakenNameIsLeftAlone) {
     }  // given up: its temporary file goes
     EXPECT_EQ(gwtest::ReadFile(taken), "theirs");
     EXPECT_EQ(gwtest::ListDir(dir).size(), 3u);
+}
+
+namespace {
+// Runs body in a child process that stops at the entry and the exit of every
+// system call it makes; look runs at each stop, while the child waits.
+// Returns the child's exit status (77: it could not be traced).
+int AtEverySystemCall(const std::function<void()>& body, const std::function<void()>& look) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) ::_exit(77);
+        ::raise(SIGSTOP);
+        int status = 0;
+        try {
+            body();
+        } catch (...) {
+            status = 3;
+        }
+        ::_exit(status);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (!WIFSTOPPED(status)) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    // ptrace takes its options and signals as pointers.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
+    ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, reinterpret_cast<void*>(PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL));
+    ::ptrace(PTRACE_SYSCALL, pid, nullptr, nullptr);
+    for (;;) {
+        ::waitpid(pid, &status, 0);
+        if (WIFEXITED(status)) return WEXITSTATUS(status);
+        if (WIFSIGNALED(status)) return -1;
+        long signal = 0;
+        if (WSTOPSIG(status) == (SIGTRAP | 0x80)) look();
+        else signal = WSTOPSIG(status);
+        ::ptrace(PTRACE_SYSCALL, pid, nullptr, reinterpret_cast<void*>(signal));  // NOLINT(performance-no-int-to-ptr)
+    }
+}
+
+unsigned ModeOf(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// Restores the umask the test changed.
+struct TUmask {
+    mode_t Old;
+    explicit TUmask(mode_t mask) : Old(::umask(mask)) {}
+    ~TUmask() { ::umask(Old); }
+};
+}  // namespace
+
+TEST(SafeFileStream, TheNewContentOfAPrivateFileIsNeverOpenToOthers) {
+    const std::string dir = gwtest::TempDir("safefile");
+    const std::string path = dir + "/design.glw";
+    gwtest::WriteFile(path, "old");
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    // Between any two system calls of the save, whatever temporary file
+    // there is beside the design is private.
+    int looks = 0, seen = 0;
+    unsigned others = 0;
+    const int status = AtEverySystemCall(
+        [&] {
+            TSafeFileStream s(path);
+            s.WriteBuffer("new", 3);
+            s.Commit();
+        },
+        [&] {
+            ++looks;
+            for (const std::string& name : gwtest::ListDir(dir)) {
+                if (name == "design.glw") continue;
+                ++seen;
+                others |= ModeOf(dir + "/" + name) & 0077;
+            }
+        });
+    if (status == 77) GTEST_SKIP() << "the system does not let the test trace its child";
+    ASSERT_EQ(status, 0);
+    EXPECT_GT(seen, 0) << "no temporary file in " << looks << " looks";
+    EXPECT_EQ(others, 0u) << "a temporary file of a 0600 file had group or other bits " << std::oct << others;
+    EXPECT_EQ(gwtest::ReadFile(path), "new");
+    EXPECT_EQ(ModeOf(path), 0600u);
+
+    // A copy under another name gets the mode too; a new file the one its
+    // umask gives.
+    {
+        TSafeFileStream s(path);
+        s.WriteBuffer("copy", 4);
+        EXPECT_TRUE(s.CommitAs(dir + "/1.design.glw", false));
+    }
+    EXPECT_EQ(ModeOf(dir + "/1.design.glw"), 0600u);
+    for (const auto& [mask, mode] : {std::pair<mode_t, unsigned>{022, 0644}, {027, 0640}, {077, 0600}}) {
+        const TUmask umask(mask);
+        const std::string fresh = dir + "/new" + std::to_string(mask) + ".glw";
+        TSafeFileStream s(fresh);
+        s.WriteBuffer("x", 1);
+        s.Commit();
+        EXPECT_EQ(ModeOf(fresh), mode) << std::oct << mask;
+    }
 }
 
 TEST(FilePaths, SplitWithSlashes) {

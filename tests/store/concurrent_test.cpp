@@ -203,6 +203,61 @@ TEST_F(ConcurrentSaveTest, ProcessesAddingToOneContainerLoseNoSaveAndEveryStateO
     EXPECT_TRUE(gwtest::ListDir(work).empty()) << "work folders left behind";
 }
 
+TEST_F(ConcurrentSaveTest, ProcessesCreatingTheSameNewContainerLoseNoSave) {
+    // Each round the savers start together on a name that names no file yet:
+    // each creates the container, adds its item and saves.
+    constexpr int kRounds = 40;
+    SetQDBWorkFolder(gwtest::TempDir("qdb-work"));
+    int saved = 0, lost = 0, sideCopies = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string base = "new" + std::to_string(round) + ".qdb";
+        int start[2];
+        ASSERT_EQ(::pipe(start), 0);
+        std::vector<pid_t> children;
+        children.reserve(kSavers);
+        for (int s = 0; s < kSavers; ++s) {
+            children.push_back(Spawn([&, s] {
+                ::close(start[1]);
+                char c;
+                (void)::read(start[0], &c, 1);  // the end of the pipe: go
+                const std::string key = "saver" + std::to_string(s);
+                TQDB db;
+                db.Open(Path(base), TQDB::omOpenOrCreate);
+                Add(db, key, "bytes of " + key);
+                db.Close();
+                AppendLine(Path("saved-" + base), key);
+            }));
+        }
+        ::close(start[0]);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ::close(start[1]);
+        for (pid_t child : children) {
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
+        }
+        // The container and the copies beside it ("1." + name, "1.1." + name, ...).
+        std::map<std::string, std::string> kept;
+        for (const std::string& name : gwtest::ListDir(dir)) {
+            std::string rest = name;
+            while (rest.compare(0, 2, "1.") == 0 && rest != base) rest.erase(0, 2);
+            if (rest != base) continue;
+            if (name != base) ++sideCopies;
+            for (const auto& [key, bytes] : ItemsOf(dir + "/" + name)) kept[key] = bytes;
+        }
+        for (const std::string& key : Lines(Path("saved-" + base))) {
+            ++saved;
+            auto it = kept.find(key);
+            if (it == kept.end() || it->second != "bytes of " + key) {
+                ++lost;
+                ADD_FAILURE() << key << " of round " << round << " reported saved but is in no file";
+            }
+        }
+    }
+    EXPECT_EQ(saved, kRounds * kSavers);
+    EXPECT_EQ(lost, 0) << "of " << saved << " saves (" << sideCopies << " side copies)";
+}
+
 TEST_F(ConcurrentSaveTest, ProcessesWritingWholeFilesLeaveOneWholeSnapshotAtEveryMoment) {
     // The parameter files' way: a new container of all items replaces the
     // file each time.

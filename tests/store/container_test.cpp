@@ -253,7 +253,8 @@ TEST_F(ContainerTest, WorkFilesLiveInAPrivateFolderAndGoAway) {
         struct stat st;
         ASSERT_EQ(::stat((work + "/" + folders[0]).c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, 0700u);
-        EXPECT_EQ(gwtest::ListDir(work + "/" + folders[0]).size(), 2u);  // data and index
+        // Data, index and the lock its owner holds.
+        EXPECT_EQ(gwtest::ListDir(work + "/" + folders[0]).size(), 3u);
         Add(db, "k", "v");
         db.Pack();
     }

@@ -9,10 +9,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "ContainerBuilder.h"
 #include "platform/Leftovers.h"
 #include "store/QDB.h"
+#include "store/QDBFiles.h"
 #include "support/TestFiles.h"
 
 using namespace qdbtest;
@@ -31,6 +35,46 @@ struct TLiveChild {
     ~TLiveChild() {
         ::kill(Pid, SIGKILL);
         ::waitpid(Pid, nullptr, 0);
+    }
+};
+
+// A child process that makes a work folder as a store does and starts a
+// save of target, and holds both until it is killed.
+struct THoldingChild {
+    pid_t Pid = -1;
+    std::string Folder, Temp;
+    explicit THoldingChild(const std::string& target) {
+        int fds[2];
+        if (::pipe(fds) != 0) return;
+        Pid = ::fork();
+        if (Pid == 0) {
+            ::close(fds[0]);
+            const std::string folder = qdb::MakePrivateFolder();
+            TSafeFileStream save(target);
+            const std::string paths = folder + "\n" + save.TempName() + "\n";
+            if (::write(fds[1], paths.data(), paths.size()) != static_cast<ssize_t>(paths.size())) ::_exit(1);
+            ::pause();
+            ::_exit(0);
+        }
+        ::close(fds[1]);
+        std::string got;
+        char buf[512];
+        for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) {
+            got.append(buf, static_cast<size_t>(n));
+            if (std::count(got.begin(), got.end(), '\n') == 2) break;
+        }
+        ::close(fds[0]);
+        const size_t end = got.find('\n');
+        if (end == std::string::npos) return;
+        Folder = got.substr(0, end);
+        Temp = got.substr(end + 1, got.size() - end - 2);
+    }
+    ~THoldingChild() { Stop(); }
+    void Stop() {
+        if (Pid <= 0) return;
+        ::kill(Pid, SIGKILL);
+        ::waitpid(Pid, nullptr, 0);
+        Pid = -1;
     }
 };
 
@@ -147,4 +191,98 @@ TEST_F(LeftoverTest, PlainBytesGoOnCloseEvenWhenTheSaveFails) {
     EXPECT_THROW(db.Close(), EQDBError);
     EXPECT_TRUE(Work().empty());
     for (const std::string& l : links) EXPECT_EQ(gwtest::ReadFile(l), "") << l;
+}
+
+TEST_F(LeftoverTest, CleaningFollowsNoLink) {
+    const std::string gone = std::to_string(GonePid()) + "-77";
+    // Another folder and file, behind links named like a gone owner's work
+    // folder and temporary file, and behind a link inside its work folder.
+    const std::string victim = Path("victim");
+    ASSERT_EQ(::mkdir(victim.c_str(), 0700), 0);
+    gwtest::WriteFile(victim + "/precious", "keep me");
+    gwtest::WriteFile(Path("precious.glw"), "keep me too");
+    ASSERT_EQ(::symlink(victim.c_str(), (work + "/qdb-" + gone + "-abcdef").c_str()), 0);
+    MakeFolderWithFile(work + "/qdb-" + gone + "-ghijkl");
+    ASSERT_EQ(::symlink(Path("precious.glw").c_str(), (work + "/qdb-" + gone + "-ghijkl/QDBlinked").c_str()), 0);
+    ASSERT_EQ(::symlink(Path("precious.glw").c_str(), Path(".k.qdb." + gone + ".abcdefghijkl.tmp").c_str()), 0);
+
+    TQDB db;
+    db.SetFileName(Path("k.qdb"));
+    Add(db, "item", "bytes");
+    db.Close();
+
+    EXPECT_EQ(gwtest::ListDir(victim), std::vector<std::string>{"precious"});
+    EXPECT_EQ(gwtest::ReadFile(victim + "/precious"), "keep me");
+    EXPECT_EQ(gwtest::ReadFile(Path("precious.glw")), "keep me too");
+    // The gone owner's links went as links, its folder as a folder.
+    EXPECT_TRUE(Work().empty());
+    std::vector<std::string> beside = gwtest::ListDir(dir);
+    std::sort(beside.begin(), beside.end());
+    EXPECT_EQ(beside, (std::vector<std::string>{"k.qdb", "precious.glw", "victim", "work"}));
+}
+
+TEST_F(LeftoverTest, ScratchHeldByItsOwnerStaysWhateverItsTagSaysAndGoesWithIt) {
+    // Seen from outside its PID namespace, a sandboxed saver's tag names
+    // another process (a running one, or this one, started at another time)
+    // or one that is gone.
+    TLiveChild other;
+    const std::string otherTag = OwnerTagOf(other.Pid), self = ProcessOwnerTag();
+    auto startOf = [](const std::string& tag) { return std::stoll(tag.substr(tag.find('-') + 1)); };
+    const std::vector<std::string> tags = {std::to_string(other.Pid) + "-" + std::to_string(startOf(otherTag) + 1),
+                                           std::to_string(::getpid()) + "-" + std::to_string(startOf(self) + 1),
+                                           std::to_string(GonePid()) + "-77"};
+    const std::string target = Path("k.qdb");
+    std::vector<std::unique_ptr<THoldingChild>> holders;
+    std::vector<std::string> heldFolders, heldTemps, freeFolders, freeTemps;
+    for (size_t i = 0; i < tags.size(); ++i) {
+        const std::string n = std::to_string(i);
+        // Made and held by a live saver, under the names a sandbox gives.
+        holders.push_back(std::make_unique<THoldingChild>(target));
+        ASSERT_FALSE(holders.back()->Temp.empty());
+        heldFolders.push_back("qdb-" + tags[i] + "-sandb" + n);
+        heldTemps.push_back(".k.qdb." + tags[i] + ".sandboxsave" + n + ".tmp");
+        ASSERT_EQ(::rename(holders.back()->Folder.c_str(), (work + "/" + heldFolders.back()).c_str()), 0);
+        ASSERT_EQ(::rename(holders.back()->Temp.c_str(), Path(heldTemps.back()).c_str()), 0);
+        // Left by savers that ended: nobody holds them.
+        freeFolders.push_back("qdb-" + tags[i] + "-freed" + n);
+        MakeFolderWithFile(work + "/" + freeFolders.back());
+        gwtest::WriteFile(work + "/" + freeFolders.back() + "/owner.lock", "");
+        freeTemps.push_back(".k.qdb." + tags[i] + ".unheld-save" + n + ".tmp");
+        gwtest::WriteFile(Path(freeTemps.back()), "partial container");
+    }
+    // A work folder whose lock nobody holds is its dead owner's, whatever
+    // running process its tag names.
+    freeFolders.push_back("qdb-" + otherTag + "-freedL");
+    MakeFolderWithFile(work + "/" + freeFolders.back());
+    gwtest::WriteFile(work + "/" + freeFolders.back() + "/owner.lock", "");
+
+    int saves = 0;
+    auto save = [&] {
+        TQDB db;
+        db.SetFileName(target);
+        Add(db, "item" + std::to_string(++saves), "bytes");
+        db.Close();
+    };
+    auto has = [](const std::vector<std::string>& names, const std::string& name) {
+        return std::count(names.begin(), names.end(), name) == 1;
+    };
+    save();
+    std::vector<std::string> folders = Work(), beside = gwtest::ListDir(dir);
+    for (const std::string& f : heldFolders) {
+        EXPECT_TRUE(has(folders, f)) << f << " was removed while its owner ran";
+        if (has(folders, f)) {
+            EXPECT_EQ(gwtest::ListDir(work + "/" + f).size(), 1u) << f;  // its lock file
+        }
+    }
+    for (const std::string& t : heldTemps) EXPECT_TRUE(has(beside, t)) << t << " was removed while its owner ran";
+    for (const std::string& f : freeFolders) EXPECT_FALSE(has(folders, f)) << f;
+    for (const std::string& t : freeTemps) EXPECT_FALSE(has(beside, t)) << t;
+
+    // Their owners end: the next save removes what they left.
+    for (auto& h : holders) h->Stop();
+    save();
+    EXPECT_TRUE(Work().empty());
+    std::vector<std::string> after = gwtest::ListDir(dir);
+    std::sort(after.begin(), after.end());
+    EXPECT_EQ(after, (std::vector<std::string>{"k.qdb", "work"}));
 }
