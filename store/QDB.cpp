@@ -454,6 +454,8 @@ void TQDB::AddItem(TStream& stream, const std::string& key) {
     if (offset < 0) throw EQDBIndexError(qmNotValid, FFileName);
     const int64_t plainSize = stream.GetSize();
     if (!FCompression && offset + plainSize > kMaxInt32) throw EQDBIndexError(qmCannotExtend, FFileName);
+    // What could not be expanded again is not compressed.
+    if (FCompression && plainSize > kMaxExpandedSize) throw EQDBNoCompress(qmNoMemory);
 
     // The bytes go in first; only a complete write gets a key.
     TIndex e;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -8,6 +10,7 @@
 #include "glimmo/ButtonRenderer.h"
 #include "image/PGFormats.h"
 #include "support/ContainerItems.h"
+#include "support/PeakMemory.h"
 #include "support/PictureUtil.h"
 #include "support/ScopedLocale.h"
 #include "support/TestFiles.h"
@@ -279,6 +282,58 @@ TEST_F(ButtonFile, AFailedSaveLeavesTheOldFile) {
     EXPECT_EQ(ReadFile(Path), old);
     EXPECT_THROW(WriteButtonFile(Dir + "/new.glw", p, Button), EWriteError);
     EXPECT_EQ(ListDir(Dir), std::vector<std::string>{"design.glw"}) << "nothing new, no work files";
+}
+
+// A 2 MB file whose "settings" item is compressed blocks of the longest
+// codes, 1.6 GB when expanded: the load ends in the store's message for
+// damaged data before that memory is taken.
+TEST_F(ButtonFile, ACompressionBombEndsInTheStoresErrorWithLittleMemory) {
+    constexpr int64_t kMiB = int64_t(1) << 20;
+    TButtonParameters p{UnusualDesign(), {"", false, Pattern(30, 20)}, nullptr};
+    WriteButtonFile(Path, p, Button);
+    TItems items = ReadItems(Path);
+    items.erase("settings");
+    const std::string bomb = Dir + "/bomb.glw";
+    WriteItems(bomb, items, {{"settings", RunBlocks(50000)}});
+    ASSERT_GT(ReadFile(bomb).size(), size_t(1900000));
+
+    const auto start = std::chrono::steady_clock::now();
+    const int64_t peak = PeakMemoryOf([&] { ReadButtonFile(bomb, TButtonParameters()); });
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("bomb of %zu bytes expanding to %lld MiB: %.2f s, peak %.1f MiB\n", ReadFile(bomb).size(),
+                static_cast<long long>(50000 * int64_t(qdb::kCompressBlock) / kMiB), seconds, double(peak) / kMiB);
+    EXPECT_GE(peak, 0);
+    EXPECT_LT(peak, 100 * kMiB);
+    if (peak < 0 || peak >= 100 * kMiB) return;  // not safe to load here
+    try {
+        ReadButtonFile(bomb, TButtonParameters());
+        ADD_FAILURE() << "loaded";
+    } catch (const EQDBIndexError& e) {
+        EXPECT_EQ(e.Message(), "The file " + bomb + " is not a valid QDB file");
+    }
+}
+
+// Every item of a design of the largest button, compressed by the store,
+// loads as the plain file does.
+TEST_F(ButtonFile, CompressedItemsOfTheLargestButtonLoad) {
+    TButtonParameters p{UnusualDesign(), {"", false, Pattern(200, 200)}, Pattern(200, 200)};
+    p.Design.Width = p.Design.Height = 200;
+    TPixelGraphic button;
+    button.Assign(Pattern(200, 200).get());
+    for (int mode : {fmBitmap, fmPlasma}) {
+        p.Design.FillMode = mode;
+        WriteButtonFile(Path, p, button);
+        TItems packed;
+        for (const auto& [key, bytes] : ReadItems(Path)) packed[key] = Packed(bytes);
+        const std::string compressed = Dir + "/compressed.glw";
+        WriteItems(compressed, {}, packed);
+        const TButtonParameters plain = ReadButtonFile(Path, TButtonParameters());
+        const TButtonParameters back = ReadButtonFile(compressed, TButtonParameters());
+        EXPECT_EQ(Fields(back.Design), Fields(plain.Design));
+        const bool bitmap = mode == fmBitmap;
+        EXPECT_TRUE(SamePixels(bitmap ? *back.Form.BitmapImage : *back.PlasmaImage,
+                               bitmap ? *p.Form.BitmapImage : *p.PlasmaImage));
+    }
 }
 
 }  // namespace

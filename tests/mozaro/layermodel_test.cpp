@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
@@ -12,6 +14,7 @@
 #include "platform/StringList.h"
 #include "store/QDB.h"
 #include "support/ContainerItems.h"
+#include "support/PeakMemory.h"
 #include "support/ScopedLocale.h"
 #include "support/TestFiles.h"
 
@@ -312,6 +315,55 @@ TEST_F(LayerModel, AFailedSaveLeavesTheOldFile) {
     EXPECT_THROW(WriteTileFile(Path, t, m.Result), EWriteError);
     EXPECT_EQ(ReadFile(Path), old);
     EXPECT_EQ(ListDir(Dir).size(), 1u);
+}
+
+// A 2 MB file whose "_strings" item is compressed blocks of the longest
+// codes, 1.6 GB when expanded: the load ends in the store's message for
+// damaged data before that memory is taken.
+TEST_F(LayerModel, ACompressionBombEndsInTheStoresErrorWithLittleMemory) {
+    constexpr int64_t kMiB = int64_t(1) << 20;
+    TLayerModel m;
+    m.SaveParameterFile(Path);
+    TItems items = ReadItems(Path);
+    items.erase("_strings");
+    const std::string bomb = Dir + "/bomb.mzo";
+    WriteItems(bomb, items, {{"_strings", RunBlocks(50000)}});
+    ASSERT_GT(ReadFile(bomb).size(), size_t(1900000));
+
+    const auto start = std::chrono::steady_clock::now();
+    const int64_t peak = PeakMemoryOf([&] { ReadTileFile(bomb); });
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("bomb of %zu bytes expanding to %lld MiB: %.2f s, peak %.1f MiB\n", ReadFile(bomb).size(),
+                static_cast<long long>(50000 * int64_t(qdb::kCompressBlock) / kMiB), seconds, double(peak) / kMiB);
+    EXPECT_GE(peak, 0);
+    EXPECT_LT(peak, 100 * kMiB);
+    if (peak < 0 || peak >= 100 * kMiB) return;  // not safe to load here
+    TLayerModel target;
+    const auto before = State(target);
+    try {
+        target.LoadParameterFile(bomb);
+        ADD_FAILURE() << "loaded";
+    } catch (const EQDBIndexError& e) {
+        EXPECT_EQ(e.Message(), "The file " + bomb + " is not a valid QDB file");
+    }
+    EXPECT_EQ(State(target), before);
+}
+
+// Every item of a tile with a 256 x 256 import, compressed by the store,
+// loads as the plain file does.
+TEST_F(LayerModel, CompressedItemsOfAWholeTileLoad) {
+    TLayerModel saved;
+    Unusual(saved);
+    saved.SaveParameterFile(Path);
+    TItems packed;
+    for (const auto& [key, bytes] : ReadItems(Path)) packed[key] = Packed(bytes);
+    const std::string compressed = Dir + "/compressed.mzo";
+    WriteItems(compressed, {}, packed);
+    TLayerModel plain, back;
+    plain.LoadParameterFile(Path);
+    back.LoadParameterFile(compressed);
+    EXPECT_EQ(State(back), State(plain));
+    EXPECT_EQ(Checksum(back.ImportImages[1]), Checksum(saved.ImportImages[1]));
 }
 
 }  // namespace
