@@ -267,6 +267,41 @@ TEST_F(HostileTest, ACompressionBombIsRefusedWithLittleMemory) {
     }
 }
 
+// A reader that knows how large its items can be refuses a larger one as
+// damaged data, plain, compressed or cached alike.
+TEST_F(HostileTest, ItemsLargerThanTheReaderAllowsAreDamagedData) {
+    {
+        TQDB db;
+        db.Open(Path("s.qdb"), TQDB::omCreateNew);
+        Add(db, "plain", "0123456789");
+        db.SetCompression(true);
+        Add(db, "packed", std::string(100, 'p'));
+        db.Close();
+    }
+    for (auto mode : {TQDB::omReadExisting, TQDB::omOpenOrCreate}) {
+        TQDB db;
+        db.Open(Path("s.qdb"), mode);
+        for (const auto& [key, size] : {std::pair<const char*, int>{"plain", 10}, {"packed", 100}}) {
+            SCOPED_TRACE(key);
+            auto refused = [&, key = key, size = size] {
+                TMemoryStream m(std::vector<uint8_t>(3, 'o'));
+                try {
+                    db.GetItemByKey(key, m, size - 1);
+                } catch (const EQDBIndexError& e) {
+                    EXPECT_EQ(e.Message(), "The file " + Path("s.qdb") + " is not a valid QDB file");
+                    return m.GetSize() == 0;
+                }
+                return false;
+            };
+            EXPECT_TRUE(refused());
+            TMemoryStream m;
+            ASSERT_TRUE(db.GetItemByKey(key, m, size));
+            EXPECT_EQ(m.GetSize(), size);
+            EXPECT_TRUE(refused()) << "from the cache";
+        }
+    }
+}
+
 // The store compresses no item that it would refuse to expand.
 TEST_F(HostileTest, ItemsPastTheExpansionLimitAreNotCompressed) {
     TQDB db;
