@@ -76,9 +76,16 @@ void AddParameterItem(TQDB& db, const std::string& key, const TParameterWriter& 
     db.AddItem(key, stream);
 }
 
+namespace {
+// The text items hold a few dozen short lines, a few KB. A list keeps some
+// 30 bytes a line beside the text, so an item of line breaks alone would
+// need 30 times its size: past this, the item is damaged data.
+constexpr int64_t kMaxParameterItem = int64_t(1) << 20;
+}  // namespace
+
 std::optional<TParameterReader> ReadParameterItem(TQDB& db, const std::string& key) {
     TMemoryStream stream;
-    if (!db.GetItemByKey(key, stream)) return std::nullopt;
+    if (!db.GetItemByKey(key, stream, kMaxParameterItem)) return std::nullopt;
     TStringList lines;
     lines.LoadFromStream(stream);
     return TParameterReader(key, std::move(lines));

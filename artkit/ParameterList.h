@@ -62,7 +62,8 @@ private:
 // ---- items of a container --------------------------------------------------
 
 void AddParameterItem(TQDB& db, const std::string& key, const TParameterWriter& lines);
-// The item's lines, or nothing when the item is absent.
+// The item's lines, or nothing when the item is absent. An item of more
+// than 1 MiB raises the store's error for damaged data before it is read.
 std::optional<TParameterReader> ReadParameterItem(TQDB& db, const std::string& key);
 
 // Writes picture as an image file of the extension ("jpg", "png", "bmp");

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -460,6 +461,8 @@ void TQDB::AddItem(TStream& stream, const std::string& key) {
     if (offset < 0) throw EQDBIndexError(qmNotValid, FFileName);
     const int64_t plainSize = stream.GetSize();
     if (!FCompression && offset + plainSize > kMaxInt32) throw EQDBIndexError(qmCannotExtend, FFileName);
+    // What could not be expanded again is not compressed.
+    if (FCompression && plainSize > kMaxExpandedSize) throw EQDBNoCompress(qmNoMemory);
 
     // The bytes go in first; only a complete write gets a key.
     TIndex e;
@@ -509,7 +512,7 @@ bool TQDB::FindKey(const std::string& key) {
     return true;
 }
 
-void TQDB::GetItem(TMemoryStream& stream) {
+void TQDB::GetItem(TMemoryStream& stream, int64_t maxSize) {
     if (!FOpen) throw EQDBNoFile(qmNoFile);
     stream.Clear();
     if (FKeys.Count() == 0) {
@@ -518,28 +521,33 @@ void TQDB::GetItem(TMemoryStream& stream) {
     }
     if (FFindFailed) throw EQDBBadKey(qmBadKey, FFailedKey);
     const std::string key = FKeys.Key(FCurrent);
-    if (FCache.Get(key, stream)) return;
-    ReadItemBytes(FKeys.Object(FCurrent), stream);
+    if (FCache.Get(key, stream)) {
+        if (stream.GetSize() <= maxSize) return;
+        stream.Clear();
+        NotValid();
+    }
+    ReadItemBytes(FKeys.Object(FCurrent), stream, maxSize);
     FCache.Add(key, stream);
     stream.SetPosition(0);
 }
 
-bool TQDB::GetItemByKey(const std::string& key, TMemoryStream& stream) {
+bool TQDB::GetItemByKey(const std::string& key, TMemoryStream& stream, int64_t maxSize) {
     if (!FOpen) throw EQDBNoFile(qmNoFile);
     if (!FindKey(key)) {
         stream.Clear();
         return false;
     }
-    GetItem(stream);
+    GetItem(stream, maxSize);
     return true;
 }
 
-void TQDB::ReadItemBytes(const TIndex& index, TMemoryStream& stream) {
+void TQDB::ReadItemBytes(const TIndex& index, TMemoryStream& stream, int64_t maxSize) {
     try {
         FData->SetPosition(index.Offset);
         if (index.Flags & ifCompressed) {
-            Expand(*FData, stream, index.Size, FFileName);
+            Expand(*FData, stream, index.Size, FFileName, std::min(maxSize, kMaxExpandedSize));
         } else {
+            if (index.Size > maxSize) NotValid();
             stream.SetSize(index.Size);
             if (FData->Read(stream.Memory(), index.Size) != index.Size) NotValid();
         }

@@ -63,6 +63,7 @@ public:
 
     static constexpr int kMaxKeyLength = 255;
     static constexpr const char* kCaseSensitiveKey = "QDBCaseSensitive";
+    static constexpr int64_t kAnySize = INT64_MAX;
 
     TQDB();
     ~TQDB();
@@ -98,9 +99,13 @@ public:
     // current item stays, but GetItem then raises EQDBBadKey).
     bool FindKey(const std::string& key);
     // The current item's plain bytes into stream (emptied first), rewound.
-    void GetItem(TMemoryStream& stream);
+    // An item of more than maxSize plain bytes is damaged data to a reader
+    // that knows its items' sizes: EQDBIndexError 2, raised before memory
+    // for the item is taken. A compressed item never expands past
+    // qdb::kMaxExpandedSize.
+    void GetItem(TMemoryStream& stream, int64_t maxSize = kAnySize);
     // FindKey + GetItem; false (stream empty) when the key is absent.
-    bool GetItemByKey(const std::string& key, TMemoryStream& stream);
+    bool GetItemByKey(const std::string& key, TMemoryStream& stream, int64_t maxSize = kAnySize);
     // Key of item index; the no-data or out-of-bounds warning and "" when
     // there is none.
     std::string GetKey(int index);
@@ -167,7 +172,7 @@ private:
     void WriteQDBFile();
     void ReleaseWork();
     void Discard();
-    void ReadItemBytes(const qdb::TIndex& index, TMemoryStream& stream);
+    void ReadItemBytes(const qdb::TIndex& index, TMemoryStream& stream, int64_t maxSize);
     bool ReadAdminFlag(const std::string& key);
 
     // Warnings: the handler when assigned, else the exception.

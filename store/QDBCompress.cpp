@@ -159,28 +159,52 @@ int64_t Compress(TStream& source, TStream& target) {
     return written;
 }
 
-void Expand(TStream& source, TStream& target, int64_t storedSize, const std::string& fileName) {
+void Expand(TStream& source, TStream& target, int64_t storedSize, const std::string& fileName, int64_t maxSize) {
     TCodeBuffers buf;  // In holds a block (up to 32769 bytes), Out its output
     if (storedSize < 0) Forged(fileName);
-    int64_t used = 0;
-    while (used < storedSize) {
-        uint8_t header[2];
-        if (storedSize - used < 2 || source.Read(header, 2) != 2) Forged(fileName);
-        used += 2;
-        int len = header[0] | (header[1] << 8);
-        if (len > kCompressBlock + 1 || len > storedSize - used) Forged(fileName);
-        if (source.Read(buf.In.data(), len) != len) Forged(fileName);
-        used += len;
-        if (len < 2) continue;
-        if (buf.In[0] == kStoredBlock) {
-            target.WriteBuffer(buf.In.data() + 1, len - 1);
-        } else if (buf.In[0] == kCodedBlock) {
-            int n = DecodeBlock(buf.In.data(), len, buf.Out.data(), fileName);
-            target.WriteBuffer(buf.Out.data(), n);
-        } else {
-            Forged(fileName);
+    const int64_t start = source.GetPosition();
+    // Decodes the blocks in turn, handing each block's output to put; stops
+    // with the store's error once the total passes maxSize.
+    auto decode = [&](auto put) {
+        int64_t used = 0, plain = 0;
+        while (used < storedSize) {
+            uint8_t header[2];
+            if (storedSize - used < 2 || source.Read(header, 2) != 2) Forged(fileName);
+            used += 2;
+            int len = header[0] | (header[1] << 8);
+            if (len > kCompressBlock + 1 || len > storedSize - used) Forged(fileName);
+            if (source.Read(buf.In.data(), len) != len) Forged(fileName);
+            used += len;
+            if (len < 2) continue;
+            const uint8_t* out = nullptr;
+            int n = 0;
+            if (buf.In[0] == kStoredBlock) {
+                out = buf.In.data() + 1;
+                n = len - 1;
+            } else if (buf.In[0] == kCodedBlock) {
+                out = buf.Out.data();
+                n = DecodeBlock(buf.In.data(), len, buf.Out.data(), fileName);
+            } else {
+                Forged(fileName);
+            }
+            plain += n;
+            if (plain > maxSize) Forged(fileName);
+            put(out, n);
         }
+        return plain;
+    };
+    // The first pass only measures, so that the target takes its memory in
+    // one piece rather than by growing (which needs half as much again).
+    const int64_t plain = decode([](const uint8_t*, int) {});
+    const int64_t at = target.GetPosition();
+    try {
+        target.SetSize(at + plain);
+    } catch (const std::bad_alloc&) {
+        throw EQDBNoCompress(qmNoMemory);
     }
+    target.SetPosition(at);
+    source.SetPosition(start);
+    decode([&](const uint8_t* out, int n) { target.WriteBuffer(out, n); });
     target.SetPosition(0);
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -9,6 +11,7 @@
 #include "glimmo/ButtonRenderer.h"
 #include "image/PGFormats.h"
 #include "support/ContainerItems.h"
+#include "support/PeakMemory.h"
 #include "support/PictureUtil.h"
 #include "support/SaveTargets.h"
 #include "support/ScopedLocale.h"
@@ -330,6 +333,67 @@ TEST_F(ButtonFile, AFailedSaveLeavesTheOldFile) {
     EXPECT_EQ(ReadFile(Path), old);
     EXPECT_THROW(WriteButtonFile(Dir + "/new.glw", p, Button), EWriteError);
     EXPECT_EQ(ListDir(Dir), std::vector<std::string>{"design.glw"}) << "nothing new, no work files";
+}
+
+// Compressed blocks of the longest codes: a 2 MB "settings" item that would
+// expand to 1.6 GB, and an 80 KB caption memo of 64 MiB of line breaks, a
+// list of 2 GB. Each load ends in the store's message for damaged data
+// before that memory is taken.
+TEST_F(ButtonFile, CompressionBombsEndInTheStoresErrorWithLittleMemory) {
+    constexpr int64_t kMiB = int64_t(1) << 20;
+    TButtonParameters p{UnusualDesign(), {"", false, Pattern(30, 20)}, nullptr};
+    WriteButtonFile(Path, p, Button);
+    const TItems good = ReadItems(Path);
+    const struct {
+        const char* Key;
+        int Blocks;
+        char Fill;
+    } bombs[] = {{"settings", 50000, 'x'}, {"memo", 2047, '\n'}};
+    for (const auto& b : bombs) {
+        SCOPED_TRACE(b.Key);
+        TItems items = good;
+        items.erase(b.Key);
+        const std::string bomb = Dir + "/bomb.glw";
+        WriteItems(bomb, items, {{b.Key, RunBlocks(b.Blocks, b.Fill)}});
+        const auto start = std::chrono::steady_clock::now();
+        const int64_t peak = PeakMemoryOf([&] { ReadButtonFile(bomb, TButtonParameters()); });
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::printf("\"%s\" of %zu bytes expanding to %lld MiB: %.2f s, peak %.1f MiB\n", b.Key, ReadFile(bomb).size(),
+                    static_cast<long long>(b.Blocks * int64_t(qdb::kCompressBlock) / kMiB), seconds,
+                    double(peak) / kMiB);
+        EXPECT_GE(peak, 0);
+        EXPECT_LT(peak, 100 * kMiB);
+        if (peak < 0 || peak >= 100 * kMiB) continue;  // not safe to load here
+        try {
+            ReadButtonFile(bomb, TButtonParameters());
+            ADD_FAILURE() << "loaded";
+        } catch (const EQDBIndexError& e) {
+            EXPECT_EQ(e.Message(), "The file " + bomb + " is not a valid QDB file");
+        }
+    }
+}
+
+// Every item of a design of the largest button, compressed by the store,
+// loads as the plain file does.
+TEST_F(ButtonFile, CompressedItemsOfTheLargestButtonLoad) {
+    TButtonParameters p{UnusualDesign(), {"", false, Pattern(200, 200)}, Pattern(200, 200)};
+    p.Design.Width = p.Design.Height = 200;
+    TPixelGraphic button;
+    button.Assign(Pattern(200, 200).get());
+    for (int mode : {fmBitmap, fmPlasma}) {
+        p.Design.FillMode = mode;
+        WriteButtonFile(Path, p, button);
+        TItems packed;
+        for (const auto& [key, bytes] : ReadItems(Path)) packed[key] = Packed(bytes);
+        const std::string compressed = Dir + "/compressed.glw";
+        WriteItems(compressed, {}, packed);
+        const TButtonParameters plain = ReadButtonFile(Path, TButtonParameters());
+        const TButtonParameters back = ReadButtonFile(compressed, TButtonParameters());
+        EXPECT_EQ(Fields(back.Design), Fields(plain.Design));
+        const bool bitmap = mode == fmBitmap;
+        EXPECT_TRUE(SamePixels(bitmap ? *back.Form.BitmapImage : *back.PlasmaImage,
+                               bitmap ? *p.Form.BitmapImage : *p.PlasmaImage));
+    }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
@@ -13,6 +15,7 @@
 #include "platform/StringList.h"
 #include "store/QDB.h"
 #include "support/ContainerItems.h"
+#include "support/PeakMemory.h"
 #include "support/SaveTargets.h"
 #include "support/ScopedLocale.h"
 #include "support/TestFiles.h"
@@ -362,6 +365,64 @@ TEST_F(LayerModel, AFailedSaveLeavesTheOldFile) {
     EXPECT_THROW(WriteTileFile(Path, t, m.Result), EWriteError);
     EXPECT_EQ(ReadFile(Path), old);
     EXPECT_EQ(ListDir(Dir).size(), 1u);
+}
+
+// Compressed blocks of the longest codes: a 2 MB "_strings" item that would
+// expand to 1.6 GB, and an 80 KB "postproc" item of 64 MiB of line breaks, a
+// list of 2 GB. Each load ends in the store's message for damaged data
+// before that memory is taken, and the model stays as it was.
+TEST_F(LayerModel, CompressionBombsEndInTheStoresErrorWithLittleMemory) {
+    constexpr int64_t kMiB = int64_t(1) << 20;
+    TLayerModel m;
+    m.SaveParameterFile(Path);
+    const TItems good = ReadItems(Path);
+    const struct {
+        const char* Key;
+        int Blocks;
+        char Fill;
+    } bombs[] = {{"_strings", 50000, 'x'}, {"postproc", 2047, '\n'}};
+    for (const auto& b : bombs) {
+        SCOPED_TRACE(b.Key);
+        TItems items = good;
+        items.erase(b.Key);
+        const std::string bomb = Dir + "/bomb.mzo";
+        WriteItems(bomb, items, {{b.Key, RunBlocks(b.Blocks, b.Fill)}});
+        const auto start = std::chrono::steady_clock::now();
+        const int64_t peak = PeakMemoryOf([&] { ReadTileFile(bomb); });
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::printf("\"%s\" of %zu bytes expanding to %lld MiB: %.2f s, peak %.1f MiB\n", b.Key, ReadFile(bomb).size(),
+                    static_cast<long long>(b.Blocks * int64_t(qdb::kCompressBlock) / kMiB), seconds,
+                    double(peak) / kMiB);
+        EXPECT_GE(peak, 0);
+        EXPECT_LT(peak, 100 * kMiB);
+        if (peak < 0 || peak >= 100 * kMiB) continue;  // not safe to load here
+        TLayerModel target;
+        const auto before = State(target);
+        try {
+            target.LoadParameterFile(bomb);
+            ADD_FAILURE() << "loaded";
+        } catch (const EQDBIndexError& e) {
+            EXPECT_EQ(e.Message(), "The file " + bomb + " is not a valid QDB file");
+        }
+        EXPECT_EQ(State(target), before);
+    }
+}
+
+// Every item of a tile with a 256 x 256 import, compressed by the store,
+// loads as the plain file does.
+TEST_F(LayerModel, CompressedItemsOfAWholeTileLoad) {
+    TLayerModel saved;
+    Unusual(saved);
+    saved.SaveParameterFile(Path);
+    TItems packed;
+    for (const auto& [key, bytes] : ReadItems(Path)) packed[key] = Packed(bytes);
+    const std::string compressed = Dir + "/compressed.mzo";
+    WriteItems(compressed, {}, packed);
+    TLayerModel plain, back;
+    plain.LoadParameterFile(Path);
+    back.LoadParameterFile(compressed);
+    EXPECT_EQ(State(back), State(plain));
+    EXPECT_EQ(Checksum(back.ImportImages[1]), Checksum(saved.ImportImages[1]));
 }
 
 }  // namespace

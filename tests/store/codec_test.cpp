@@ -8,6 +8,7 @@
 #include "store/QDBCompress.h"
 #include "store/QDBError.h"
 #include "store/QDBMatch.h"
+#include "support/PeakMemory.h"
 
 using namespace qdb;
 
@@ -151,6 +152,63 @@ TEST(Compression, ForgedItemsRaiseInsteadOfOverrunning) {
     TMemoryStream in(std::vector<uint8_t>{0, 0, 1, 0, 64}), out;
     Expand(in, out, 5);
     EXPECT_EQ(out.GetSize(), 0);
+}
+
+// Blocks of the longest codes expand about 800 times; an item stops at its
+// limit before the memory for it is taken.
+TEST(Compression, ExpansionStopsAtItsLimitBeforeAllocating) {
+    // A run of 32768 bytes: eight runs of 4095 (0x0FEF + 16), a literal and
+    // a copy of 7 at distance 1 (0x0014); control bits 1111 1111 01.
+    const std::vector<uint8_t> block = Packed(std::vector<uint8_t>(kCompressBlock, 'x'));
+    std::vector<uint8_t> expected = {38, 0, 64, 0xFF, 0x40};
+    for (int i = 0; i < 8; ++i) expected.insert(expected.end(), {0, 0x0F, 0xEF, 'x'});
+    expected.insert(expected.end(), {'x', 0x00, 0x14});
+    ASSERT_EQ(block, expected);
+    auto blocks = [&](int n) {
+        std::vector<uint8_t> v;
+        for (int i = 0; i < n; ++i) v.insert(v.end(), block.begin(), block.end());
+        return v;
+    };
+    auto refused = [](const std::vector<uint8_t>& packed, int64_t limit) {
+        TMemoryStream in(packed), out;
+        try {
+            Expand(in, out, int64_t(packed.size()), "x.QDB", limit);
+        } catch (const EQDBIndexError& e) {
+            EXPECT_EQ(e.Message(), "The file x.QDB is not a valid QDB file");
+            return out.GetSize() == 0;  // nothing was put out
+        }
+        return false;
+    };
+    const std::vector<uint8_t> three = blocks(3);
+    TMemoryStream in(three), out;
+    Expand(in, out, int64_t(three.size()), "x.QDB", 3 * kCompressBlock);
+    EXPECT_EQ(out.Data(), std::vector<uint8_t>(3 * kCompressBlock, 'x'));
+    EXPECT_TRUE(refused(three, 3 * kCompressBlock - 1));
+    // Stored blocks count as well.
+    EXPECT_TRUE(refused(Packed(RandomBytes(40000, 11)), 39999));
+
+    // The store's own limit: an item of exactly 64 MiB takes that memory
+    // once; one block more is refused with (almost) none.
+    constexpr int64_t kMiB = int64_t(1) << 20;
+    ASSERT_EQ(kMaxExpandedSize, 64 * kMiB);
+    const int atLimit = int(kMaxExpandedSize / kCompressBlock);
+    for (int n : {atLimit, atLimit + 1}) {
+        const std::vector<uint8_t> packed = blocks(n);
+        const int64_t peak = gwtest::PeakMemoryOf([&] {
+            TMemoryStream source(packed), target;
+            try {
+                Expand(source, target, int64_t(packed.size()));
+            } catch (const EQDBIndexError&) {
+            }
+        });
+        std::printf("%d blocks (%zu bytes): peak %.1f MiB\n", n, packed.size(), double(peak) / kMiB);
+        EXPECT_GE(peak, 0);
+        EXPECT_LT(peak, (n == atLimit ? kMaxExpandedSize : 0) + 4 * kMiB);
+    }
+    TMemoryStream source(blocks(atLimit)), target;
+    Expand(source, target, source.GetSize());
+    EXPECT_EQ(target.GetSize(), kMaxExpandedSize);
+    EXPECT_TRUE(refused(blocks(atLimit + 1), kMaxExpandedSize));
 }
 
 TEST(Cipher, CheckValueAndKeyStreamKnownAnswers) {

@@ -14,6 +14,8 @@
 
 #include "ContainerBuilder.h"
 #include "store/QDB.h"
+#include "store/QDBCompress.h"
+#include "support/PeakMemory.h"
 #include "support/TestFiles.h"
 
 using namespace qdbtest;
@@ -226,6 +228,100 @@ TEST_F(HostileTest, FailedAddLeavesNoKeyAndNoPartialBytes) {
         EXPECT_EQ(c.Entries.size(), 3u);
         EXPECT_EQ(ItemBytes(c, "fourth"), "4");
     }
+}
+
+// 2 MB of compressed blocks of the longest codes would expand to 1.6 GB: the
+// item read ends in the store's message for damaged data, in either way of
+// opening, having taken little more memory than the file.
+TEST_F(HostileTest, ACompressionBombIsRefusedWithLittleMemory) {
+    constexpr int64_t kMiB = int64_t(1) << 20;
+    TMemoryStream run(std::vector<uint8_t>(qdb::kCompressBlock, 'x')), one;
+    qdb::Compress(run, one);
+    std::string bomb;
+    for (int i = 0; i < 50000; ++i) bomb.append(one.Data().begin(), one.Data().end());
+    const std::string path = Path("bomb.qdb");
+    gwtest::WriteFile(
+        path, ContainerBytes("abc" + bomb, IndexBytes({{"plain", 0, 3, 0}, {"bomb", 3, int32_t(bomb.size()), 2}})));
+    for (auto mode : {TQDB::omReadExisting, TQDB::omOpenOrCreate}) {
+        auto read = [&] {
+            TQDB db;
+            db.Open(path, mode);
+            TMemoryStream m;
+            db.GetItemByKey("bomb", m);
+        };
+        const int64_t peak = gwtest::PeakMemoryOf(read);
+        std::printf("%s: peak %.1f MiB\n", mode == TQDB::omReadExisting ? "read-only" : "work files",
+                    double(peak) / kMiB);
+        EXPECT_GE(peak, 0);
+        EXPECT_LT(peak, 100 * kMiB);
+        if (peak < 0 || peak >= 100 * kMiB) continue;  // not safe to read here
+        try {
+            read();
+            ADD_FAILURE() << "expanded";
+        } catch (const EQDBIndexError& e) {
+            EXPECT_EQ(e.Message(), "The file " + path + " is not a valid QDB file");
+        }
+        TQDB db;
+        db.Open(path, mode);
+        EXPECT_EQ(Read(db, "plain"), "abc") << "the other items stay readable";
+    }
+}
+
+// A reader that knows how large its items can be refuses a larger one as
+// damaged data, plain, compressed or cached alike.
+TEST_F(HostileTest, ItemsLargerThanTheReaderAllowsAreDamagedData) {
+    {
+        TQDB db;
+        db.Open(Path("s.qdb"), TQDB::omCreateNew);
+        Add(db, "plain", "0123456789");
+        db.SetCompression(true);
+        Add(db, "packed", std::string(100, 'p'));
+        db.Close();
+    }
+    for (auto mode : {TQDB::omReadExisting, TQDB::omOpenOrCreate}) {
+        TQDB db;
+        db.Open(Path("s.qdb"), mode);
+        for (const auto& [key, size] : {std::pair<const char*, int>{"plain", 10}, {"packed", 100}}) {
+            SCOPED_TRACE(key);
+            auto refused = [&, key = key, size = size] {
+                TMemoryStream m(std::vector<uint8_t>(3, 'o'));
+                try {
+                    db.GetItemByKey(key, m, size - 1);
+                } catch (const EQDBIndexError& e) {
+                    EXPECT_EQ(e.Message(), "The file " + Path("s.qdb") + " is not a valid QDB file");
+                    return m.GetSize() == 0;
+                }
+                return false;
+            };
+            EXPECT_TRUE(refused());
+            TMemoryStream m;
+            ASSERT_TRUE(db.GetItemByKey(key, m, size));
+            EXPECT_EQ(m.GetSize(), size);
+            EXPECT_TRUE(refused()) << "from the cache";
+        }
+    }
+}
+
+// The store compresses no item that it would refuse to expand.
+TEST_F(HostileTest, ItemsPastTheExpansionLimitAreNotCompressed) {
+    TQDB db;
+    db.Open(Path("big.qdb"), TQDB::omCreateNew);
+    db.SetCompression(true);
+    TMemoryStream atLimit(std::vector<uint8_t>(size_t(qdb::kMaxExpandedSize), 'b'));
+    db.AddItem(atLimit, "at limit");
+    TMemoryStream past(std::vector<uint8_t>(size_t(qdb::kMaxExpandedSize) + 1, 'p'));
+    try {
+        db.AddItem(past, "past");
+        ADD_FAILURE() << "compressed";
+    } catch (const EQDBNoCompress& e) {
+        EXPECT_EQ(e.Message(), "Insufficient memory to compress or expand");
+    }
+    EXPECT_FALSE(db.FindKey("past"));
+    db.Close();
+    db.Open(Path("big.qdb"), TQDB::omReadExisting);
+    TMemoryStream back;
+    ASSERT_TRUE(db.GetItemByKey("at limit", back));
+    EXPECT_EQ(back.Data(), atLimit.Data());
 }
 
 TEST(SaveKill, RandomKillsLeaveOldOrNewWhole) {
