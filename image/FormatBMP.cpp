@@ -323,7 +323,10 @@ void DecodeBMP(TPixelGraphic& g, TStream& s, bool core, int64_t fileStart, uint3
             }
         }
     }
-    if (empty) return;
+    if (empty) {
+        progress.End();
+        return;
+    }
     s.SetPosition(pixelsAt);
 
     if (rle) {
@@ -335,6 +338,7 @@ void DecodeBMP(TPixelGraphic& g, TStream& s, bool core, int64_t fileStart, uint3
     } else {
         ReadRawRows(s, g, h);
     }
+    progress.End();
 }
 
 std::vector<uint8_t> InfoHeader(const TPixelGraphic& g, uint32_t paletteEntries) {

@@ -274,24 +274,26 @@ void Decode(TStream& stream, TPixelGraphic* graphic, TPGWarningAction mode, TPic
     cinfo.client_data = ctx.get();
     jpeg_source_mgr src;
     TDecodeState st{graphic, info != nullptr, false, 0, stream.Remaining()};
-    struct TCleanup {
-        jpeg_decompress_struct& Info;
-        TDecodeState& State;
-        ~TCleanup() noexcept(false) {
-            jpeg_destroy_decompress(&Info);
-            if (State.ProgressStarted) FireProgressEnd(*State.Graphic);
+    // The codec record goes and the progress end runs after the work, failed
+    // or not; what failed is raised after both.
+    std::exception_ptr failure;
+    try {
+        if (!DecodeSteps(ctx.get(), &cinfo, &src, &st)) {
+            RaiseBailOut(*ctx);
         }
-    } cleanup{cinfo, st};
-    if (!DecodeSteps(ctx.get(), &cinfo, &src, &st)) {
-        RaiseBailOut(*ctx);
+        if (st.BadSize == 1) JPGError(FormatLangStr1(27, "Image"));
+        if (st.BadSize == 2) JPGError(GetLangStr(30));
+        if (info) {
+            FillInfo(cinfo, *info);
+        } else if (src.bytes_in_buffer > 0) {
+            stream.Seek(-static_cast<int64_t>(src.bytes_in_buffer), soCurrent);  // give back what follows
+        }
+    } catch (...) {
+        failure = std::current_exception();
     }
-    if (st.BadSize == 1) JPGError(FormatLangStr1(27, "Image"));
-    if (st.BadSize == 2) JPGError(GetLangStr(30));
-    if (info) {
-        FillInfo(cinfo, *info);
-    } else if (src.bytes_in_buffer > 0) {
-        stream.Seek(-static_cast<int64_t>(src.bytes_in_buffer), soCurrent);  // give back what follows
-    }
+    jpeg_destroy_decompress(&cinfo);
+    if (st.ProgressStarted) EndProgressAndRaise(*st.Graphic, true, failure);
+    else if (failure) std::rethrow_exception(failure);
 }
 
 class TJPGFileFormatReader : public TFileFormatReader {
@@ -388,18 +390,16 @@ public:
         cinfo.client_data = ctx.get();
         jpeg_destination_mgr dest;
         bool progressStarted = false;
-        struct TCleanup {
-            jpeg_compress_struct& Info;
-            TPixelGraphic& Graphic;
-            bool& Started;
-            ~TCleanup() noexcept(false) {
-                jpeg_destroy_compress(&Info);
-                if (Started) FireProgressEnd(Graphic);
+        std::exception_ptr failure;
+        try {
+            if (!EncodeSteps(ctx.get(), &cinfo, &dest, &graphic, &progressStarted)) {
+                RaiseBailOut(*ctx);
             }
-        } cleanup{cinfo, graphic, progressStarted};
-        if (!EncodeSteps(ctx.get(), &cinfo, &dest, &graphic, &progressStarted)) {
-            RaiseBailOut(*ctx);
+        } catch (...) {
+            failure = std::current_exception();
         }
+        jpeg_destroy_compress(&cinfo);
+        EndProgressAndRaise(graphic, progressStarted, failure);
     }
 };
 

@@ -188,6 +188,7 @@ public:
             PlaceLine(g, h, line.data(), y);
             if (FireProgress(g, y, g.GetHeight())) break;
         }
+        progress.End();
     }
 
     void GetInfo(TStream& stream, int index, TPictureInfo& info) override {

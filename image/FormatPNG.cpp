@@ -340,22 +340,25 @@ void Decode(TStream& stream, TPixelGraphic* graphic, TPGWarningAction mode, TPic
     }
     TReadRecords records;
     CreateReadRecords(ctx, records);
-    struct TProgressEnd {
-        TReadState& State;
-        ~TProgressEnd() noexcept(false) {
-            if (State.ProgressStarted) FireProgressEnd(*State.Graphic);
+    // The progress end runs after the work, failed or not; what failed is
+    // raised after it.
+    std::exception_ptr failure;
+    try {
+        if (!ReadSteps(&ctx, records.Png, records.Info, &st)) RaiseBailOut(ctx);
+        if (st.Problem == rpTooLarge) PNGError(FormatLangStr1(27, "Image"));
+        if (st.Problem == rpRowBytes) PNGError(FormatLangStr1(7, "RowBytes"));
+        if (st.Problem == rpShort) PNGError(GetLangStr(32));
+        if (info) {
+            FillInfo(records.Png, records.Info, *info);
+        } else if (st.BackgroundFromFile && !st.Aborted) {
+            ApplyFileBackground(*graphic, st, png_get_bit_depth(records.Png, records.Info),
+                                png_get_color_type(records.Png, records.Info));
         }
-    } progressEnd{st};
-    if (!ReadSteps(&ctx, records.Png, records.Info, &st)) RaiseBailOut(ctx);
-    if (st.Problem == rpTooLarge) PNGError(FormatLangStr1(27, "Image"));
-    if (st.Problem == rpRowBytes) PNGError(FormatLangStr1(7, "RowBytes"));
-    if (st.Problem == rpShort) PNGError(GetLangStr(32));
-    if (info) {
-        FillInfo(records.Png, records.Info, *info);
-    } else if (st.BackgroundFromFile && !st.Aborted) {
-        ApplyFileBackground(*graphic, st, png_get_bit_depth(records.Png, records.Info),
-                            png_get_color_type(records.Png, records.Info));
+    } catch (...) {
+        failure = std::current_exception();
     }
+    if (st.ProgressStarted) EndProgressAndRaise(*st.Graphic, true, failure);
+    else if (failure) std::rethrow_exception(failure);
 }
 
 class TPNGFileFormatReader : public TFileFormatReader {
@@ -443,16 +446,15 @@ public:
         records.Info = png_create_info_struct(records.Png);
         if (!records.Info) PNGError(FormatLangStr1(31, "png_create_info_struct"));
         bool progressStarted = false;
-        struct TProgressEnd {
-            TPixelGraphic& Graphic;
-            bool& Started;
-            ~TProgressEnd() noexcept(false) {
-                if (Started) FireProgressEnd(Graphic);
-            }
-        } progressEnd{graphic, progressStarted};
-        if (!WriteSteps(&ctx, records.Png, records.Info, &graphic, palette.data(), static_cast<int>(palette.size()),
-                        &progressStarted))
-            RaiseBailOut(ctx);
+        std::exception_ptr failure;
+        try {
+            if (!WriteSteps(&ctx, records.Png, records.Info, &graphic, palette.data(), static_cast<int>(palette.size()),
+                            &progressStarted))
+                RaiseBailOut(ctx);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        EndProgressAndRaise(graphic, progressStarted, failure);
     }
 };
 

@@ -202,6 +202,7 @@ public:
             throw;
         }
         if (whole) g.ZeroRowsFrom(stored);
+        progress.End();
     }
 
     void GetInfo(TStream& stream, int index, TPictureInfo& info) override {
@@ -284,6 +285,7 @@ public:
             FireProgress(g, y, g.GetHeight());
         }
         out.Flush();
+        progress.End();
     }
 
 private:

@@ -185,6 +185,7 @@ public:
             }
             if (FireProgress(g, r, h.Height)) break;
         }
+        progress.End();
     }
 
     void GetInfo(TStream& stream, int index, TPictureInfo& info) override {
@@ -256,6 +257,7 @@ public:
                 out.Write(row, size_t(width) * (trueColor ? 3 : 1));
                 FireProgress(g, step, g.GetHeight());
             }
+            progress.End();
         }
         out.Flush();
     }

@@ -462,6 +462,7 @@ public:
             throw;
         }
         g.ZeroRowsFrom(stored);
+        progress.End();
     }
 
 private:
@@ -839,6 +840,7 @@ private:
                     counts.push_back(uint32_t(written - offsets.back()));
                 FireProgress(g, y, height - 1);
             }
+            progress.End();
         }
         padToEven();
         out.Flush();

@@ -157,17 +157,46 @@ void FireProgressStart(TPixelGraphic& graphic);
 bool FireProgress(TPixelGraphic& graphic, int step, int max);
 void FireProgressEnd(TPixelGraphic& graphic);
 
-// Calls OnProgressEnd when it goes out of scope, also when an exception
-// passes.
+// Fires OnProgressEnd once a reader's or writer's work and cleanup are over,
+// and raises what went wrong: the work's own failure first (a failing end
+// handler is dropped then: the picture's failure is the one to report),
+// else the end handler's. Call it from no destructor.
+inline void EndProgressAndRaise(TPixelGraphic& graphic, bool started, std::exception_ptr failure) {
+    if (started) {
+        try {
+            FireProgressEnd(graphic);
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+        }
+    }
+    if (failure) std::rethrow_exception(failure);
+}
+
+// Fires OnProgressStart now and OnProgressEnd at the end. The normal path
+// calls End, where a failing end handler raises; leaving the scope without
+// End (a failure passing) still fires the event, but drops the handler's
+// failure: a destructor must not throw, least of all while unwinding.
 class TProgressScope {
 public:
     explicit TProgressScope(TPixelGraphic& graphic) : FGraphic(graphic) { FireProgressStart(graphic); }
-    ~TProgressScope() noexcept(false) { FireProgressEnd(FGraphic); }
+    ~TProgressScope() {
+        if (FEnded) return;
+        try {
+            FireProgressEnd(FGraphic);
+        } catch (...) {  // NOLINT(bugprone-empty-catch): the failure already passing wins
+        }
+    }
+    void End() {
+        if (FEnded) return;
+        FEnded = true;
+        FireProgressEnd(FGraphic);
+    }
     TProgressScope(const TProgressScope&) = delete;
     TProgressScope& operator=(const TProgressScope&) = delete;
 
 private:
     TPixelGraphic& FGraphic;
+    bool FEnded = false;
 };
 
 // A recoverable problem met by a reader or writer, handled by a warning

@@ -1472,7 +1472,7 @@ bool Tmain::SaveParametersFile(const std::string& fileName) {
     return RunSave(fileName, [&] { SaveButtonParameters(fileName, FRenderer, FFormState); });
 }
 
-void Tmain::LoadParametersFile(const std::string& fileName) {
+bool Tmain::LoadParametersFile(const std::string& fileName) {
     // The bitmap picture on show stays alive until the control lets go of it.
     const std::shared_ptr<TPixelGraphic> shownBitmap = FFormState.BitmapImage;
     {
@@ -1482,12 +1482,13 @@ void Tmain::LoadParametersFile(const std::string& fileName) {
             LoadButtonParameters(fileName, FRenderer, FFormState);
         } catch (const std::exception& e) {
             TApplication::ShowException(e);
-            return;
+            return false;
         }
         PGImage2->AttachPixelGraphic(FFormState.BitmapImage.get());
         DesignToControls();
     }
     UpdateLabels();
+    return true;
 }
 
 void Tmain::SaveParameters1Click() {
@@ -1502,8 +1503,8 @@ void Tmain::LoadParameters2Click() {
     std::string name = FParameterFileName;
     int filterIndex = 1;
     if (!ExecuteFileDialog(fdOpenParameters, name, filterIndex)) return;
-    FParameterFileName = name;
-    LoadParametersFile(name);
+    // A file that did not load is not offered again.
+    if (LoadParametersFile(name)) FParameterFileName = name;
 }
 
 void Tmain::BrowsePresets1Click() {

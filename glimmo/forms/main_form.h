@@ -85,8 +85,8 @@ public:
     Tsplashscreen* StartupSplash() const { return FSplash.get(); }
 
     // Reads a parameter file into the form; a damaged one shows its message
-    // and changes nothing.
-    void LoadParametersFile(const std::string& fileName);
+    // and changes nothing (false).
+    bool LoadParametersFile(const std::string& fileName);
     // Writes the current design; failures show their message (false).
     bool SaveParametersFile(const std::string& fileName);
     // Saves the preview by the extension of fileName (JPEG at quality 80).

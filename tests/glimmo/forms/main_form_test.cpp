@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -887,6 +888,43 @@ TEST(MainFormDialogs, SaveAndLoadGoThroughTheFileDialogsAndAMissingFolderIsNamed
     EXPECT_EQ(offered.toStdString(), file);
     EXPECT_EQ(form.Renderer().Design.Caption, "");
     EXPECT_TRUE(form.Memo1->toPlainText().isEmpty());
+}
+
+TEST(MainFormDialogs, TheLoadDialogOffersTheLastFileThatLoaded) {
+    TTestMain form;
+    form.RealFileDialogs = true;
+    TMessageRecorder messages;
+    const std::string dir = gwtest::TempDir("reload");
+    const std::string good = dir + "/good.glw";
+    const std::string bad = dir + "/bad.glw";
+    form.RealFileDialogs = false;
+    form.FileName = good;
+    form.SaveParameters1->Click();
+    form.RealFileDialogs = true;
+    gwtest::WriteFile(bad, std::string("QDB garbage, not a container at all") + std::string(300, '\x07'));
+
+    // Loads through the dialog and tells what it offered first.
+    auto load = [&](const std::string& file) {
+        QString offered;
+        OnModal<QFileDialog>([&, file](QFileDialog* d) {
+            offered = d->selectedFiles().value(0);
+            // Another file than the one offered: as a click in the list would.
+            for (auto* view : d->findChildren<QAbstractItemView*>()) view->clearSelection();
+            TypeFileName(d, file);
+            EXPECT_EQ(d->selectedFiles(), QStringList(QString::fromStdString(file)));
+            static_cast<QDialog*>(d)->accept();
+        });
+        form.LoadParameters2->Click();
+        return offered.toStdString();
+    };
+    EXPECT_EQ(load(good), good);
+    EXPECT_TRUE(messages.Boxes.empty());
+    EXPECT_EQ(load(bad), good);
+    ASSERT_EQ(messages.Boxes.size(), 1u);
+    EXPECT_EQ(messages.Boxes[0].Type, mtError);
+    // The failed file is not offered: the one that loaded last is.
+    EXPECT_EQ(load(good), good);
+    EXPECT_EQ(messages.Boxes.size(), 1u);
 }
 
 TEST(MainFormDialogs, ThePresetBrowserLoadsTheClickedPreset) {

@@ -321,6 +321,8 @@ TEST_F(PaletteEditorTest, ClosingAlwaysGivesOneAndTheMainFormRendersOnce) {
     int value = 100;
     const std::function<void(Tgradmaker&)> closers[] = {
         [](Tgradmaker& e) { QTest::keyClick(&e, Qt::Key_Escape); },
+        // Into a stop field, where the key goes when one has the focus.
+        [](Tgradmaker& e) { QTest::keyClick(e.SpinEdit(1), Qt::Key_Escape); },
         [](Tgradmaker& e) { e.close(); },
         [](Tgradmaker& e) { e.reject(); },
     };

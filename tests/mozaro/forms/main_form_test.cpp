@@ -33,6 +33,7 @@
 #include "widgets/ArtLabel.h"
 #include "widgets/Notebook.h"
 #include "widgets/RxSlider.h"
+#include "widgets/RxSpin.h"
 #include "widgets/kv_btns.h"
 #include "widgets/kv_dlgs.h"
 
@@ -412,6 +413,42 @@ TEST_F(MainForm, ThePaletteEditorOpensWithTheLastChosenPalette) {
     EXPECT_EQ(rightClick(nullptr), oak);
     EXPECT_EQ(Form->LastPaletteText(), oak);
     EXPECT_EQ(Form->Model().Layers[1].PaletteText, oak);
+    EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(MainForm, EscapeClosesThePaletteEditorAsItsCloseBoxDoes) {
+    // Escape and the close box: the strip shows the editor's palette, the
+    // layer is rendered once with it and the text is remembered.
+    const std::function<void(Tgradmaker&)> closers[] = {
+        // Into a stop field, where the key goes when one has the focus.
+        [](Tgradmaker& e) { QTest::keyClick(e.SpinEdit(1), Qt::Key_Escape); },
+        [](Tgradmaker& e) { e.close(); },
+    };
+    int value = 40;
+    for (const auto& closeIt : closers) {
+        SCOPED_TRACE(value);
+        const int renders = Form->RenderCount();
+        bool shown = false;
+        QTimer::singleShot(0, Form.get(), [&] {
+            auto* editor = qobject_cast<Tgradmaker*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(editor);
+            shown = editor->isVisible();
+            editor->SpinEdit(1)->SetValue(value);
+            closeIt(*editor);
+            // A key the editor left alone would leave it open: close it so
+            // the test goes on, and the checks below fail.
+            if (editor->isVisible()) editor->hide();
+        });
+        QTest::mousePress(Form->PGImage4->GetPicBox(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
+        EXPECT_TRUE(shown);
+        EXPECT_FALSE(Form->PaletteEditor()->isVisible());
+        const std::string text = Form->PaletteEditor()->GetGradientText();
+        EXPECT_EQ(text.substr(0, 3), std::to_string(value) + ";");
+        EXPECT_EQ(Form->LastPaletteText(), text);
+        EXPECT_EQ(Form->PGImage4->GetPixelGraphic()->GetPixelColor(0, 5), PaletteTextToTable(text)[0]);
+        EXPECT_EQ(Form->RenderCount(), renders + 1);
+        value += 30;
+    }
     EXPECT_TRUE(Boxes.empty());
 }
 
