@@ -276,50 +276,10 @@ TEST_F(ButtonFile, DamagedFilesRaiseAndChangeNothing) {
 // never over a read-only one; loads say what is wrong.
 TEST_F(ButtonFile, SavesAndLoadsTellTheirTarget) {
     TButtonParameters p{UnusualDesign(), {"", false, Pattern(40, 20)}, nullptr};
-    auto message = [](const std::function<void()>& run) {
-        try {
-            run();
-        } catch (const Exception& e) {
-            return e.Message();
-        }
-        return std::string();
-    };
-    // A pipe: refused without waiting for a writer, both ways (in a child,
-    // so that a hang fails the test instead of stalling it).
-    const std::string fifo = Dir + "/f.glw";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-    std::string said;
-    EXPECT_EQ(RunInChild(
-                  [&](std::string& out) {
-                      out = message([&] { WriteButtonFile(fifo, p, Button); }) + "\n" +
-                            message([&] { ReadButtonFile(fifo, TButtonParameters()); });
-                      return 0;
-                  },
-                  &said, 8000),
-              0);
-    const std::string notAFile = fifo + " is a pipe, socket or device, not a file";
-    EXPECT_EQ(said, notAFile + "\n" + notAFile);
-    EXPECT_TRUE(IsFifo(fifo));
-    ::unlink(fifo.c_str());
-
-    // Read-only by its mode: refused and kept.
-    WriteButtonFile(Path, p, Button);
-    const std::string old = ReadFile(Path);
-    ASSERT_EQ(::chmod(Path.c_str(), 0444), 0);
-    p.Design.Caption = "Other";
-    EXPECT_EQ(message([&] { WriteButtonFile(Path, p, Button); }), Path + " is marked as read-only");
-    EXPECT_EQ(ReadFile(Path), old);
-    ASSERT_EQ(::chmod(Path.c_str(), 0644), 0);
-
-    // Through a link: the file it names is saved, the link stays.
-    ASSERT_EQ(::symlink("design.glw", (Dir + "/link.glw").c_str()), 0);
-    WriteButtonFile(Dir + "/link.glw", p, Button);
-    EXPECT_TRUE(IsLink(Dir + "/link.glw"));
-    EXPECT_EQ(ReadButtonFile(Path, TButtonParameters()).Design.Caption, "Other");
-
-    EXPECT_EQ(message([&] { ReadButtonFile(Dir + "/none.glw", TButtonParameters()); }),
-              "Could not find the file " + Dir + "/none.glw");
-    EXPECT_EQ(SortedEntries(Dir), (std::vector<std::string>{"design.glw", "link.glw"}));
+    ExpectSavesAndLoadsTellTheirTarget(
+        Dir, "design.glw", ".glw", [&](const std::string& f) { WriteButtonFile(f, p, Button); },
+        [](const std::string& f) { ReadButtonFile(f, TButtonParameters()); }, [&] { p.Design.Caption = "Other"; },
+        [](const std::string& f) { return ReadButtonFile(f, TButtonParameters()).Design.Caption == "Other"; });
 }
 
 TEST_F(ButtonFile, AFailedSaveLeavesTheOldFile) {

@@ -307,49 +307,10 @@ TEST_F(LayerModel, DamagedFilesRaiseAndChangeNothing) {
 // never over a read-only one; loads say what is wrong.
 TEST_F(LayerModel, SavesAndLoadsTellTheirTarget) {
     TLayerModel m;
-    auto message = [](const std::function<void()>& run) {
-        try {
-            run();
-        } catch (const Exception& e) {
-            return e.Message();
-        }
-        return std::string();
-    };
-    // A pipe: refused without waiting for a writer, both ways (in a child,
-    // so that a hang fails the test instead of stalling it).
-    const std::string fifo = Dir + "/f.mzo";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-    std::string said;
-    EXPECT_EQ(RunInChild(
-                  [&](std::string& out) {
-                      out = message([&] { m.SaveParameterFile(fifo); }) + "\n" +
-                            message([&] { (void)ReadTileFile(fifo); });
-                      return 0;
-                  },
-                  &said, 8000),
-              0);
-    const std::string notAFile = fifo + " is a pipe, socket or device, not a file";
-    EXPECT_EQ(said, notAFile + "\n" + notAFile);
-    EXPECT_TRUE(IsFifo(fifo));
-    ::unlink(fifo.c_str());
-
-    // Read-only by its mode: refused and kept.
-    m.SaveParameterFile(Path);
-    const std::string old = ReadFile(Path);
-    ASSERT_EQ(::chmod(Path.c_str(), 0444), 0);
-    m.Layers[0].Seed = 77;
-    EXPECT_EQ(message([&] { m.SaveParameterFile(Path); }), Path + " is marked as read-only");
-    EXPECT_EQ(ReadFile(Path), old);
-    ASSERT_EQ(::chmod(Path.c_str(), 0644), 0);
-
-    // Through a link: the file it names is saved, the link stays.
-    ASSERT_EQ(::symlink("tile.mzo", (Dir + "/link.mzo").c_str()), 0);
-    m.SaveParameterFile(Dir + "/link.mzo");
-    EXPECT_TRUE(IsLink(Dir + "/link.mzo"));
-    EXPECT_EQ(ReadTileFile(Path).Layers[0].Seed, 77);
-
-    EXPECT_EQ(message([&] { (void)ReadTileFile(Dir + "/none.mzo"); }), "Could not find the file " + Dir + "/none.mzo");
-    EXPECT_EQ(SortedEntries(Dir), (std::vector<std::string>{"link.mzo", "tile.mzo"}));
+    ExpectSavesAndLoadsTellTheirTarget(
+        Dir, "tile.mzo", ".mzo", [&](const std::string& f) { m.SaveParameterFile(f); },
+        [](const std::string& f) { (void)ReadTileFile(f); }, [&] { m.Layers[0].Seed = 77; },
+        [](const std::string& f) { return ReadTileFile(f).Layers[0].Seed == 77; });
 }
 
 TEST_F(LayerModel, AFailedSaveLeavesTheOldFile) {

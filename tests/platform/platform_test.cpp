@@ -15,6 +15,7 @@
 #include "platform/Random.h"
 #include "platform/Streams.h"
 #include "platform/StringList.h"
+#include "support/SaveTargets.h"
 #include "support/TestFiles.h"
 
 TEST(Rounding, HalvesGoToEven) {
@@ -155,18 +156,11 @@ namespace {
 // system call it makes; look runs at each stop, while the child waits.
 // Returns the child's exit status (77: it could not be traced).
 int AtEverySystemCall(const std::function<void()>& body, const std::function<void()>& look) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
+    const pid_t pid = gwtest::Spawn([&] {
         if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) ::_exit(77);
         ::raise(SIGSTOP);
-        int status = 0;
-        try {
-            body();
-        } catch (...) {
-            status = 3;
-        }
-        ::_exit(status);
-    }
+        body();
+    });
     int status = 0;
     ::waitpid(pid, &status, 0);
     if (!WIFSTOPPED(status)) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -19,6 +19,7 @@
 
 #include "ContainerBuilder.h"
 #include "store/QDB.h"
+#include "support/SaveTargets.h"
 #include "support/TestFiles.h"
 
 using namespace qdbtest;
@@ -47,21 +48,6 @@ std::vector<std::string> Lines(const std::string& path) {
     std::ifstream in(path);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
-}
-
-// Runs body in a child process that ends with 0 unless body throws.
-pid_t Spawn(const std::function<void()>& body) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        int status = 0;
-        try {
-            body();
-        } catch (...) {
-            status = 3;
-        }
-        ::_exit(status);
-    }
-    return pid;
 }
 
 // While the children run, takes the bytes of the file again and again;
@@ -146,7 +132,7 @@ TEST_F(ConcurrentSaveTest, ProcessesAddingToOneContainerLoseNoSaveAndEveryStateO
     std::vector<pid_t> children;
     children.reserve(kSavers);
     for (int s = 0; s < kSavers; ++s) {
-        children.push_back(Spawn([&, s] {
+        children.push_back(gwtest::Spawn([&, s] {
             const auto end = Clock::now() + kRunTime;
             for (int n = 0; Clock::now() < end; ++n) {
                 const std::string key = "saver" + std::to_string(s) + "-" + std::to_string(n);
@@ -216,7 +202,7 @@ TEST_F(ConcurrentSaveTest, ProcessesCreatingTheSameNewContainerLoseNoSave) {
         std::vector<pid_t> children;
         children.reserve(kSavers);
         for (int s = 0; s < kSavers; ++s) {
-            children.push_back(Spawn([&, s] {
+            children.push_back(gwtest::Spawn([&, s] {
                 ::close(start[1]);
                 char c;
                 (void)::read(start[0], &c, 1);  // the end of the pipe: go
@@ -266,7 +252,7 @@ TEST_F(ConcurrentSaveTest, ProcessesWritingWholeFilesLeaveOneWholeSnapshotAtEver
     std::vector<pid_t> children;
     children.reserve(3);
     for (int s = 0; s < 3; ++s) {
-        children.push_back(Spawn([&, s] {
+        children.push_back(gwtest::Spawn([&, s] {
             const auto end = Clock::now() + kRunTime;
             for (int n = 0; n < kMaxSnapshotsEach && Clock::now() < end; ++n) {
                 TQDB db;

@@ -20,9 +20,27 @@
 #include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "platform/Exception.h"
 #include "support/TestFiles.h"
 
 namespace gwtest {
+
+// Runs body in a child process that ends with 0 unless body throws.
+inline pid_t Spawn(const std::function<void()>& body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        int status = 0;
+        try {
+            body();
+        } catch (...) {
+            status = 3;
+        }
+        ::_exit(status);
+    }
+    return pid;
+}
 
 // What a child run ended with.
 enum : int { kChildHung = -1, kChildCrashed = -2, kNoChild = -3 };
@@ -120,6 +138,66 @@ inline bool IsFifo(const std::string& path) {
 inline bool IsLink(const std::string& path) {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+// The message run raises, empty when it raises none.
+inline std::string MessageOf(const std::function<void()>& run) {
+    try {
+        run();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return std::string();
+}
+
+// How a parameter file's save and load treat what its name names, alike in
+// both programs: a pipe is refused both ways without waiting for a writer, a
+// read-only file is refused and kept, a link is saved through and stays, a
+// missing file is said to be missing. In dir, name is the file saved (ext
+// its ending); change alters the design that save writes, changed tells that
+// a file holds the altered design.
+inline void ExpectSavesAndLoadsTellTheirTarget(const std::string& dir, const std::string& name, const std::string& ext,
+                                               const std::function<void(const std::string&)>& save,
+                                               const std::function<void(const std::string&)>& load,
+                                               const std::function<void()>& change,
+                                               const std::function<bool(const std::string&)>& changed) {
+    const std::string path = dir + "/" + name;
+    // In a child, so that a hang fails the test instead of stalling it.
+    const std::string fifo = dir + "/f" + ext;
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    std::string said;
+    EXPECT_EQ(RunInChild(
+                  [&](std::string& out) {
+                      out = MessageOf([&] { save(fifo); }) + "\n" + MessageOf([&] { load(fifo); });
+                      return 0;
+                  },
+                  &said, 8000),
+              0);
+    const std::string notAFile = fifo + " is a pipe, socket or device, not a file";
+    EXPECT_EQ(said, notAFile + "\n" + notAFile);
+    EXPECT_TRUE(IsFifo(fifo));
+    ::unlink(fifo.c_str());
+
+    // Read-only by its mode, which holds for the superuser too.
+    save(path);
+    const std::string old = ReadFile(path);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    change();
+    EXPECT_EQ(MessageOf([&] { save(path); }), path + " is marked as read-only");
+    EXPECT_EQ(ReadFile(path), old);
+    ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+
+    const std::string link = dir + "/link" + ext;
+    ASSERT_EQ(::symlink(name.c_str(), link.c_str()), 0);
+    save(link);
+    EXPECT_TRUE(IsLink(link));
+    EXPECT_TRUE(changed(path));
+
+    const std::string none = dir + "/none" + ext;
+    EXPECT_EQ(MessageOf([&] { load(none); }), "Could not find the file " + none);
+    std::vector<std::string> left{name, "link" + ext};
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(SortedEntries(dir), left);
 }
 
 }  // namespace gwtest
