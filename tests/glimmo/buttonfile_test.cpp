@@ -10,6 +10,7 @@
 #include "glimmo/ButtonFile.h"
 #include "glimmo/ButtonRenderer.h"
 #include "image/PGFormats.h"
+#include "support/Bombs.h"
 #include "support/ContainerItems.h"
 #include "support/PeakMemory.h"
 #include "support/PictureUtil.h"
@@ -311,16 +312,9 @@ TEST_F(ButtonFile, CompressionBombsEndInTheStoresErrorWithLittleMemory) {
     } bombs[] = {{"settings", 50000, 'x'}, {"memo", 2047, '\n'}};
     for (const auto& b : bombs) {
         SCOPED_TRACE(b.Key);
-        TItems items = good;
-        items.erase(b.Key);
         const std::string bomb = Dir + "/bomb.glw";
-        WriteItems(bomb, items, {{b.Key, RunBlocks(b.Blocks, b.Fill)}});
-        const auto start = std::chrono::steady_clock::now();
-        const int64_t peak = PeakMemoryOf([&] { ReadButtonFile(bomb, TButtonParameters()); });
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::printf("\"%s\" of %zu bytes expanding to %lld MiB: %.2f s, peak %.1f MiB\n", b.Key, ReadFile(bomb).size(),
-                    static_cast<long long>(b.Blocks * int64_t(qdb::kCompressBlock) / kMiB), seconds,
-                    double(peak) / kMiB);
+        const int64_t peak =
+            BombPeak(bomb, good, b.Key, b.Blocks, b.Fill, [&] { ReadButtonFile(bomb, TButtonParameters()); });
         EXPECT_GE(peak, 0);
         EXPECT_LT(peak, 100 * kMiB);
         if (peak < 0 || peak >= 100 * kMiB) continue;  // not safe to load here

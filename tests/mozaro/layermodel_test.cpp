@@ -14,6 +14,7 @@
 #include "mozaro/engine_support.h"
 #include "platform/StringList.h"
 #include "store/QDB.h"
+#include "support/Bombs.h"
 #include "support/ContainerItems.h"
 #include "support/PeakMemory.h"
 #include "support/SaveTargets.h"
@@ -344,16 +345,8 @@ TEST_F(LayerModel, CompressionBombsEndInTheStoresErrorWithLittleMemory) {
     } bombs[] = {{"_strings", 50000, 'x'}, {"postproc", 2047, '\n'}};
     for (const auto& b : bombs) {
         SCOPED_TRACE(b.Key);
-        TItems items = good;
-        items.erase(b.Key);
         const std::string bomb = Dir + "/bomb.mzo";
-        WriteItems(bomb, items, {{b.Key, RunBlocks(b.Blocks, b.Fill)}});
-        const auto start = std::chrono::steady_clock::now();
-        const int64_t peak = PeakMemoryOf([&] { ReadTileFile(bomb); });
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::printf("\"%s\" of %zu bytes expanding to %lld MiB: %.2f s, peak %.1f MiB\n", b.Key, ReadFile(bomb).size(),
-                    static_cast<long long>(b.Blocks * int64_t(qdb::kCompressBlock) / kMiB), seconds,
-                    double(peak) / kMiB);
+        const int64_t peak = BombPeak(bomb, good, b.Key, b.Blocks, b.Fill, [&] { ReadTileFile(bomb); });
         EXPECT_GE(peak, 0);
         EXPECT_LT(peak, 100 * kMiB);
         if (peak < 0 || peak >= 100 * kMiB) continue;  // not safe to load here
