@@ -152,6 +152,21 @@ void RemovePrivateFolder(const std::string& folder) {
     ReleaseHeld(folder);
 }
 
+void RefuseNonFile(const struct stat& st, const std::string& name) {
+    if (S_ISDIR(st.st_mode)) throw EQDBFileError(qmIsFolder, name);
+    if (!S_ISREG(st.st_mode)) throw EQDBFileError(qmNotAFile, name);
+}
+
+namespace {
+// An open of path failed with err: what is there, if it is no file, else
+// the cause.
+[[noreturn]] void RaiseOpenError(int err, const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0) RefuseNonFile(st, path);
+    RaiseQDBFileError(err, path);
+}
+}  // namespace
+
 TWorkFile::TWorkFile(const std::string& path, int mode) {
     int flags = mode == fmCreate                ? O_RDWR | O_CREAT | O_TRUNC
                 : (mode & 3) == fmOpenReadWrite ? O_RDWR
@@ -160,12 +175,7 @@ TWorkFile::TWorkFile(const std::string& path, int mode) {
     // Not blocking, so that a pipe in a container's place cannot stall the
     // open; only files are read.
     OpenFd(path, flags | O_NONBLOCK, 0600);
-    if (FFd < 0) {
-        const int err = errno;
-        struct stat st;
-        if (::stat(path.c_str(), &st) == 0) RefuseNonFile(st, path);
-        RaiseQDBFileError(err, path);
-    }
+    if (FFd < 0) RaiseOpenError(errno, path);
     struct stat st;
     if (::fstat(FFd, &st) == 0) RefuseNonFile(st, path);
 }
@@ -189,11 +199,6 @@ int64_t TWorkFile::Write(const void* buffer, int64_t count) {
     return Checked(TFileStream::Write(buffer, count), count, true, FPath);
 }
 
-void RefuseNonFile(const struct stat& st, const std::string& name) {
-    if (S_ISDIR(st.st_mode)) throw EQDBFileError(qmIsFolder, name);
-    if (!S_ISREG(st.st_mode)) throw EQDBFileError(qmNotAFile, name);
-}
-
 std::string CheckedTarget(const std::string& target) {
     std::string file = ResolveSaveTarget(target);
     const std::string folder = ExtractFilePath(file);
@@ -207,11 +212,10 @@ std::string CheckedTarget(const std::string& target) {
     if (exists) {
         // Nothing but a file is replaced; a pipe would also stall the lock.
         RefuseNonFile(st, target);
-        // By the mode bits, which bind the superuser as well.
-        if ((st.st_mode & 0222) == 0) throw EQDBReadOnly(qmReadOnly, target);
+        // Before the folder: a read-only file is said to be one.
+        if (FileIsReadOnly(file)) throw EQDBReadOnly(qmReadOnly, target);
     }
     if (::access(where.c_str(), W_OK) != 0) RaiseQDBFileError(errno, file);
-    if (exists && FileIsReadOnly(file)) throw EQDBReadOnly(qmReadOnly, target);
     return file;
 }
 
@@ -313,11 +317,8 @@ TContainerLock::TContainerLock(const std::string& path) {
         // Not blocking: a pipe put in the file's place waits for no writer.
         FFd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (FFd < 0) {
-            const int err = errno;
-            if (err == ENOENT) return;  // no file: nothing to check or to guard
-            struct stat st;
-            if (::stat(path.c_str(), &st) == 0) RefuseNonFile(st, path);
-            RaiseQDBFileError(err, path);
+            if (errno == ENOENT) return;  // no file: nothing to check or to guard
+            RaiseOpenError(errno, path);
         }
         struct stat opened;
         if (::fstat(FFd, &opened) == 0 && !S_ISREG(opened.st_mode)) {
